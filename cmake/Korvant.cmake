@@ -1,0 +1,37 @@
+# One static library per folder of src/, its sources found by glob so that
+# adding a file needs no edit here.
+function(korvant_library name)
+  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  file(GLOB _sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  list(FILTER _sources INCLUDE REGEX "\\.cpp$")
+  if(_sources)
+    file(GLOB _sources CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+    add_library(${name} STATIC ${_sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_LINK})
+  else()
+    # A layer with no code yet still stands in the chain.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_LINK})
+  endif()
+endfunction()
+
+# Every tests/<folder>/tst_*.cpp becomes one Qt Test executable registered with CTest.
+function(korvant_tests folder)
+  cmake_parse_arguments(ARG "" "" "LINK;ENV" ${ARGN})
+  file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/tst_*.cpp)
+  foreach(_src ${_tests})
+    get_filename_component(_name ${_src} NAME_WE)
+    set(_target ${folder}_${_name})
+    add_executable(${_target} ${_src})
+    set_target_properties(${_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_link_libraries(${_target} PRIVATE testsupport ${ARG_LINK} Qt6::Test)
+    add_test(NAME ${_target} COMMAND ${_target})
+    set_tests_properties(${_target} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORVANT_SOURCE_DIR=${CMAKE_SOURCE_DIR};${ARG_ENV}"
+      TIMEOUT 300)
+  endforeach()
+endfunction()

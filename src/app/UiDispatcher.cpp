@@ -1,0 +1,68 @@
+#include "UiDispatcher.h"
+
+#include <QMetaObject>
+
+struct UiDispatcher::Pending
+{
+    std::function<void()> fn;
+    bool started = false;
+    bool done = false;
+    bool abandoned = false;
+};
+
+UiDispatcher::UiDispatcher(QObject *parent) : QObject(parent) {}
+
+UiDispatcher::~UiDispatcher()
+{
+    Shutdown();
+}
+
+bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
+{
+    auto pending = std::make_shared<Pending>();
+    pending->fn = fn;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_shutdown)
+            return false;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, pending] {
+            {
+                QMutexLocker lock(&m_mutex);
+                if (pending->abandoned || m_shutdown)
+                    return;
+                pending->started = true;
+            }
+            pending->fn();
+            QMutexLocker lock(&m_mutex);
+            pending->done = true;
+            m_cond.wakeAll();
+        },
+        Qt::QueuedConnection);
+
+    QMutexLocker lock(&m_mutex);
+    // A call that already started on the main thread is waited for: it runs
+    // there and will end; one that has not started is abandoned at shutdown.
+    while (!pending->done && !(m_shutdown && !pending->started))
+        m_cond.wait(&m_mutex);
+    if (!pending->done) {
+        pending->abandoned = true;
+        return false;
+    }
+    return true;
+}
+
+void UiDispatcher::Shutdown()
+{
+    QMutexLocker lock(&m_mutex);
+    m_shutdown = true;
+    m_cond.wakeAll();
+}
+
+bool UiDispatcher::IsShutDown() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_shutdown;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QString>
+
+#include <memory>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+// The fake marketplace server: a real HTTP server on 127.0.0.1 with an
+// ephemeral port, in process. It answers each POST by the "operation"
+// attribute of the request's "kv_request" root with what the test scripted,
+// and records every request.
+class FakeServer
+{
+public:
+    struct Answer
+    {
+        QByteArray body;
+        int status = 200;
+        int delayMs = 0;
+        bool drop = false;       // close the connection without an answer
+        bool truncate = false;   // promise the whole body, send half, close
+        QByteArray contentType = "text/xml";
+    };
+    struct Request
+    {
+        QString operation;
+        QByteArray body;
+        QMap<QString, QString> headers;  // names in lower case
+        QString path;
+    };
+
+    FakeServer();
+    ~FakeServer();
+
+    // Starts listening; returns the port.
+    int Start();
+    void Stop();
+    int Port() const { return m_port; }
+    QString Url(const QString &path = QStringLiteral("/kvp")) const;
+
+    // The answer an operation gets from now on.
+    void Script(const QString &operation, const Answer &answer);
+    // A one-shot answer, used before the scripted one (in order).
+    void Enqueue(const QString &operation, const Answer &answer);
+    // Body of a plain answer with the given result code and inner XML.
+    static QByteArray Response(int resultCode, const QByteArray &inner = {}, const QByteArray &message = {});
+
+    QList<Request> Requests() const;
+    QList<Request> RequestsFor(const QString &operation) const;
+    void ClearRequests();
+
+    static QString OperationOf(const QByteArray &body);
+
+private:
+    Answer AnswerFor(const QString &operation);
+
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = 0;
+    mutable QMutex m_mutex;
+    QMap<QString, Answer> m_scripted;
+    QMap<QString, QList<Answer>> m_queued;
+    QList<Request> m_requests;
+};

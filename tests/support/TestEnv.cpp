@@ -1,0 +1,61 @@
+#include "TestEnv.h"
+
+#include <QDir>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QString g_root;
+int g_counter = 0;
+
+void RemoveRoot()
+{
+    if (!g_root.isEmpty() && !qEnvironmentVariableIsSet("KORVANT_KEEP_TEST_DIRS"))
+        QDir(g_root).removeRecursively();
+}
+} // namespace
+
+namespace TestEnv {
+
+void PrepareProcess()
+{
+    ::umask(077);
+    QByteArray pattern = QDir::tempPath().toUtf8() + "/korvant-test-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        qFatal("cannot create a temporary folder");
+    g_root = QString::fromUtf8(pattern);
+    std::atexit(RemoveRoot);
+    const QString home = g_root + QStringLiteral("/home");
+    for (const char *sub : {"", "/.config", "/.local/share", "/.cache", "/runtime"})
+        QDir().mkpath(home + QLatin1String(sub));
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/.cache")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toUtf8());
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Proxies of the environment must not catch the loopback fake server.
+    qputenv("no_proxy", "127.0.0.1,localhost");
+    qputenv("NO_PROXY", "127.0.0.1,localhost");
+}
+
+QString Root()
+{
+    return g_root;
+}
+
+QString NewFolder(const QString &prefix)
+{
+    const QString path = QStringLiteral("%1/%2-%3").arg(g_root, prefix).arg(++g_counter);
+    QDir().mkpath(path);
+    return path;
+}
+
+QString SourceDir()
+{
+    return qEnvironmentVariable("KORVANT_SOURCE_DIR");
+}
+
+} // namespace TestEnv
