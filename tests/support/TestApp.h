@@ -20,8 +20,8 @@ public:
     using Factory = std::function<std::unique_ptr<GlobalObject>()>;
     struct Options
     {
-        QString commandLine;            // parsed before anything else
-        std::map<GlobalSlot, Factory> extra;  // further globals, by slot
+        QString commandLine{};          // parsed before anything else
+        std::map<GlobalSlot, Factory> extra{};  // further globals, by slot
         bool installSettings = true;
         bool initSettings = false;      // run XSettings::init
     };
