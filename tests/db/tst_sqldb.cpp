@@ -1,0 +1,83 @@
+#include "TestEnv.h"
+
+#include "db/SqlDb.h"
+
+// The wrapper: transactions and savepoints, values, the UCASE function.
+class TestSqlDb : public QObject
+{
+    Q_OBJECT
+private slots:
+    void nestedScopeIsSavepoint()
+    {
+        SqlConnection c(TestEnv::NewFolder() + "/t.db");
+        c.ExecScript("CREATE TABLE t (v INTEGER)");
+        {
+            SqlTransaction outer(c);
+            c.Exec("INSERT INTO t VALUES (1)");
+            {
+                SqlTransaction inner(c);
+                QCOMPARE(c.TransactionDepth(), 2);
+                c.Exec("INSERT INTO t VALUES (2)");
+            }  // rolled back alone
+            {
+                SqlTransaction inner(c);
+                c.Exec("INSERT INTO t VALUES (3)");
+                inner.Commit();
+            }
+            outer.Commit();
+        }
+        QCOMPARE(c.Scalar("SELECT group_concat(v) FROM t").toString(), QString("1,3"));
+        {
+            SqlTransaction dropped(c);
+            c.Exec("INSERT INTO t VALUES (4)");
+        }
+        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM t").toInt(), 2);
+        QVERIFY(!c.InTransaction());
+    }
+
+    void immediateTransactionWaitsForWriter()
+    {
+        const QString path = TestEnv::NewFolder() + "/t.db";
+        SqlConnection a(path);
+        a.ExecScript("CREATE TABLE t (v INTEGER)");
+        SqlConnection::Options o;
+        o.busyTimeoutMs = 50;
+        SqlConnection b(path, o);
+        SqlTransaction ta(a);
+        a.Exec("INSERT INTO t VALUES (1)");
+        // The second writer is refused at BEGIN, before it read anything.
+        QVERIFY_THROWS_EXCEPTION(DbException, SqlTransaction tb(b));
+        ta.Commit();
+        SqlTransaction tb(b);
+        b.Exec("INSERT INTO t VALUES (2)");
+        tb.Commit();
+        QCOMPARE(a.Scalar("SELECT COUNT(*) FROM t").toInt(), 2);
+    }
+
+    void valuesAndUcase()
+    {
+        SqlConnection c(TestEnv::NewFolder() + "/t.db");
+        QCOMPARE(c.Scalar("SELECT UCASE(?)", {QString::fromUtf8("straße ёлка abc")}).toString(),
+                 QString::fromUtf8("STRASSE ЁЛКА ABC"));
+        QVERIFY(c.Scalar("SELECT UCASE(NULL)").isNull());
+        QVERIFY(!c.Scalar("SELECT 1 WHERE 0").isValid());
+        QCOMPARE(c.Scalar("SELECT ?", {QDateTime(QDate(2024, 2, 29), QTime(23, 5, 1))}).toString(),
+                 QString("2024-02-29 23:05:01"));
+        QCOMPARE(SqlValue::RoundCurrency(12.345678), 12.3457);
+        QVERIFY_THROWS_EXCEPTION(DbException, c.Exec("SELECT * FROM nowhere"));
+    }
+
+    void notADatabaseIsRefused()
+    {
+        const QString path = TestEnv::NewFolder() + "/junk.db";
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        QVERIFY(!SqlValue::HasSqliteHeader(path));
+        QVERIFY_THROWS_EXCEPTION(DbException, SqlConnection c(path));
+    }
+};
+
+KORVANT_TEST_MAIN(TestSqlDb)
+#include "tst_sqldb.moc"
