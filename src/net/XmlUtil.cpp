@@ -1,0 +1,511 @@
+#include "XmlUtil.h"
+
+#include "NetInit.h"
+#include "app/AppCore.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QFile>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlsave.h>
+#include <libxml/xpath.h>
+
+#include <climits>
+
+namespace {
+
+const xmlChar *X(const QByteArray &b)
+{
+    return reinterpret_cast<const xmlChar *>(b.constData());
+}
+
+QString FromX(const xmlChar *s)
+{
+    return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString();
+}
+
+QString TakeX(xmlChar *s)
+{
+    QString out = FromX(s);
+    if (s)
+        xmlFree(s);
+    return out;
+}
+
+void SilentError(void *, xmlErrorPtr) {}
+
+std::shared_ptr<_xmlDoc> Own(xmlDocPtr doc)
+{
+    return std::shared_ptr<_xmlDoc>(doc, [](xmlDocPtr d) {
+        if (d)
+            xmlFreeDoc(d);
+    });
+}
+
+// Nodes the XPath selects below `node`, in document order; any error selects nothing.
+QList<xmlNodePtr> Evaluate(xmlNodePtr node, const QString &xpath)
+{
+    QList<xmlNodePtr> out;
+    if (!node || !node->doc || xpath.isEmpty())
+        return out;
+    xmlXPathContextPtr ctx = xmlXPathNewContext(node->doc);
+    if (!ctx)
+        return out;
+    ctx->node = node;
+    ctx->error = SilentError;
+    const QByteArray path = xpath.toUtf8();
+    xmlXPathObjectPtr result = xmlXPathEvalExpression(X(path), ctx);
+    if (result && result->type == XPATH_NODESET && result->nodesetval) {
+        for (int i = 0; i < result->nodesetval->nodeNr; ++i)
+            out.append(result->nodesetval->nodeTab[i]);
+    }
+    if (result)
+        xmlXPathFreeObject(result);
+    xmlXPathFreeContext(ctx);
+    return out;
+}
+
+xmlNodePtr FirstAny(xmlNodePtr node, const QString &xpath)
+{
+    const QList<xmlNodePtr> all = Evaluate(node, xpath);
+    return all.isEmpty() ? nullptr : all.first();
+}
+
+QByteArray CheckedName(const QString &name)
+{
+    const QByteArray n = name.toUtf8();
+    if (n.isEmpty() || xmlValidateName(X(n), 0) != 0)
+        throw XmlError(QStringLiteral("Invalid element or attribute name: ") + name);
+    return n;
+}
+
+xmlNodePtr NewChild(const XmlNode &parent, const QString &name)
+{
+    if (parent.IsNull())
+        throw XmlError(QStringLiteral("Cannot append \"%1\" to an empty node").arg(name));
+    const QByteArray n = CheckedName(name);
+    xmlNodePtr el = xmlNewDocNode(parent.Raw()->doc, nullptr, X(n), nullptr);
+    if (!el || !xmlAddChild(parent.Raw(), el))
+        throw XmlError(QStringLiteral("Cannot create the element ") + name);
+    return el;
+}
+
+constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+} // namespace
+
+// --- XmlNode ------------------------------------------------------------------------
+
+QString XmlNode::Name() const
+{
+    return m_node ? FromX(m_node->name) : QString();
+}
+
+XmlNode XmlNode::Select(const QString &xpath) const
+{
+    for (xmlNodePtr n : Evaluate(m_node, xpath)) {
+        if (n->type == XML_ELEMENT_NODE)
+            return XmlNode(m_doc, n);
+        break;
+    }
+    return {};
+}
+
+QList<XmlNode> XmlNode::SelectAll(const QString &xpath) const
+{
+    QList<XmlNode> out;
+    for (xmlNodePtr n : Evaluate(m_node, xpath)) {
+        if (n->type == XML_ELEMENT_NODE)
+            out.append(XmlNode(m_doc, n));
+    }
+    return out;
+}
+
+QList<XmlNode> XmlNode::Children() const
+{
+    QList<XmlNode> out;
+    if (!m_node)
+        return out;
+    for (xmlNodePtr c = m_node->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE)
+            out.append(XmlNode(m_doc, c));
+    }
+    return out;
+}
+
+QString XmlNode::Text() const
+{
+    return m_node ? TakeX(xmlNodeGetContent(m_node)) : QString();
+}
+
+QString XmlNode::ChildText(const QString &xpath) const
+{
+    return GetChildText(*this, xpath);
+}
+
+QString XmlNode::Attr(const QString &name) const
+{
+    if (!m_node || m_node->type != XML_ELEMENT_NODE)
+        return {};
+    return TakeX(xmlGetNoNsProp(m_node, X(name.toUtf8())));
+}
+
+bool XmlNode::HasAttr(const QString &name) const
+{
+    return m_node && m_node->type == XML_ELEMENT_NODE && xmlHasProp(m_node, X(name.toUtf8()));
+}
+
+QByteArray XmlNode::ToXml() const
+{
+    if (!m_node)
+        return {};
+    xmlBufferPtr buf = xmlBufferCreate();
+    xmlNodeDump(buf, m_node->doc, m_node, 0, 0);
+    QByteArray out(reinterpret_cast<const char *>(xmlBufferContent(buf)), xmlBufferLength(buf));
+    xmlBufferFree(buf);
+    return out;
+}
+
+XmlNode XmlNode::AddChild(const QString &name, const QString &value)
+{
+    xmlNodePtr el = NewChild(*this, name);
+    if (!value.isEmpty()) {
+        const QByteArray v = value.toUtf8();
+        xmlNodePtr text = xmlNewDocTextLen(el->doc, X(v), v.size());
+        if (!text || !xmlAddChild(el, text))
+            throw XmlError(QStringLiteral("Cannot set the text of ") + name);
+    }
+    return XmlNode(m_doc, el);
+}
+
+XmlNode XmlNode::AddChildCData(const QString &name, const QString &value)
+{
+    xmlNodePtr el = NewChild(*this, name);
+    const QByteArray v = value.toUtf8();
+    xmlNodePtr cdata = xmlNewCDataBlock(el->doc, X(v), v.size());
+    if (!cdata || !xmlAddChild(el, cdata))
+        throw XmlError(QStringLiteral("Cannot set the text of ") + name);
+    return XmlNode(m_doc, el);
+}
+
+XmlNode XmlNode::AddChildInt(const QString &name, qint64 value)
+{
+    return AddChild(name, QString::number(value));
+}
+
+XmlNode XmlNode::AddChildFloat(const QString &name, double value)
+{
+    // QString::number never follows the user's locale.
+    return AddChild(name, QString::number(value, 'f', 2));
+}
+
+XmlNode XmlNode::AppendCopy(const XmlNode &node)
+{
+    if (IsNull() || node.IsNull())
+        throw XmlError(QStringLiteral("Cannot append to an empty node"));
+    xmlNodePtr copy = xmlDocCopyNode(node.Raw(), m_node->doc, 1);
+    if (!copy || !xmlAddChild(m_node, copy))
+        throw XmlError(QStringLiteral("Cannot copy the node ") + node.Name());
+    return XmlNode(m_doc, copy);
+}
+
+void XmlNode::SetAttr(const QString &name, const QString &value)
+{
+    if (IsNull() || m_node->type != XML_ELEMENT_NODE)
+        throw XmlError(QStringLiteral("Cannot set the attribute \"%1\" of an empty node").arg(name));
+    const QByteArray n = CheckedName(name);
+    if (!xmlSetProp(m_node, X(n), X(value.toUtf8())))
+        throw XmlError(QStringLiteral("Cannot set the attribute ") + name);
+}
+
+void XmlNode::SetText(const QString &value)
+{
+    if (IsNull())
+        throw XmlError(QStringLiteral("Cannot set the text of an empty node"));
+    // xmlNodeSetContent takes entity syntax; the escaped form keeps the text literal.
+    xmlChar *escaped = xmlEncodeSpecialChars(m_node->doc, X(value.toUtf8()));
+    xmlNodeSetContent(m_node, escaped);
+    xmlFree(escaped);
+}
+
+void XmlNode::Remove()
+{
+    if (!m_node)
+        return;
+    xmlUnlinkNode(m_node);
+    xmlFreeNode(m_node);
+    m_node = nullptr;
+}
+
+// --- XmlDoc -----------------------------------------------------------------------------
+
+XmlDoc::XmlDoc(_xmlDoc *doc) : m_doc(Own(doc)) {}
+
+XmlDoc XmlDoc::Create(const QString &rootName)
+{
+    NetInit::Ensure();
+    xmlDocPtr doc = xmlNewDoc(X("1.0"));
+    if (!doc)
+        throw XmlError(QStringLiteral("Cannot create a document"));
+    XmlDoc out(doc);
+    // UTF-8 on output instead of character references.
+    doc->encoding = xmlStrdup(X("UTF-8"));
+    const QByteArray n = CheckedName(rootName);
+    xmlNodePtr root = xmlNewDocNode(doc, nullptr, X(n), nullptr);
+    xmlDocSetRootElement(doc, root);
+    return out;
+}
+
+XmlDoc XmlDoc::Parse(const QByteArray &text, QString *error)
+{
+    NetInit::Ensure();
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt) {
+        if (error)
+            *error = QStringLiteral("out of memory");
+        return {};
+    }
+    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text.constData(), text.size(), nullptr, nullptr, ParseOptions);
+    // Server answers carry no document type: one that does could declare
+    // entities whose expansion is the attack, so it is refused whole.
+    if (doc && (doc->intSubset || doc->extSubset)) {
+        if (error)
+            *error = QStringLiteral("a document type declaration is not accepted");
+        xmlFreeDoc(doc);
+        xmlFreeParserCtxt(ctxt);
+        return {};
+    }
+    if (!doc || !ctxt->wellFormed || !xmlDocGetRootElement(doc)) {
+        if (error) {
+            xmlErrorPtr e = xmlCtxtGetLastError(ctxt);
+            *error = e && e->message ? QString::fromUtf8(e->message).trimmed() : QStringLiteral("not well-formed");
+        }
+        if (doc)
+            xmlFreeDoc(doc);
+        xmlFreeParserCtxt(ctxt);
+        return {};
+    }
+    xmlFreeParserCtxt(ctxt);
+    if (!doc->encoding)
+        doc->encoding = xmlStrdup(X("UTF-8"));
+    return XmlDoc(doc);
+}
+
+XmlDoc XmlDoc::LoadFile(const QString &path, QString *error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return {};
+    }
+    return Parse(f.readAll(), error);
+}
+
+XmlNode XmlDoc::Root() const
+{
+    return m_doc ? XmlNode(m_doc, xmlDocGetRootElement(m_doc.get())) : XmlNode();
+}
+
+XmlNode XmlDoc::SetRootCopy(const XmlNode &node)
+{
+    if (!m_doc || node.IsNull())
+        throw XmlError(QStringLiteral("Cannot set an empty root"));
+    xmlNodePtr copy = xmlDocCopyNode(node.Raw(), m_doc.get(), 1);
+    if (!copy)
+        throw XmlError(QStringLiteral("Cannot copy the node ") + node.Name());
+    xmlNodePtr old = xmlDocSetRootElement(m_doc.get(), copy);
+    if (old) {
+        xmlUnlinkNode(old);
+        xmlFreeNode(old);
+    }
+    return XmlNode(m_doc, copy);
+}
+
+QByteArray XmlDoc::ToXml(bool declaration) const
+{
+    if (!m_doc)
+        return {};
+    if (!declaration)
+        return Root().ToXml();
+    xmlChar *mem = nullptr;
+    int size = 0;
+    xmlDocDumpMemoryEnc(m_doc.get(), &mem, &size, "UTF-8");
+    QByteArray out(reinterpret_cast<const char *>(mem), size);
+    xmlFree(mem);
+    return out;
+}
+
+bool XmlDoc::SaveFile(const QString &path, QString *error) const
+{
+    if (!m_doc) {
+        if (error)
+            *error = QStringLiteral("no document");
+        return false;
+    }
+    return SaveFileAtomic(path, ToXml(true), error);
+}
+
+// --- helpers -------------------------------------------------------------------------------
+
+bool SaveFileAtomic(const QString &path, const QByteArray &data, QString *error)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+int ParseLeadingInt(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r' ||
+                               text[i] == u'\v' || text[i] == u'\f'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + (text[i].unicode() - u'0');
+        if (value > qint64(INT_MAX) + 1)
+            value = qint64(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    return int(qBound(qint64(INT_MIN), value, qint64(INT_MAX)));
+}
+
+QString CutToChars(const QString &text, int maxChars)
+{
+    if (maxChars <= 0)
+        return {};
+    qsizetype i = 0;
+    int chars = 0;
+    while (i < text.size() && chars < maxChars) {
+        i += (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        ++chars;
+    }
+    return text.left(i);
+}
+
+XmlTime ParseServerDate(const QString &input)
+{
+    const QString text = input.trimmed();
+    if (text.isEmpty())
+        return 0;
+    static const QRegularExpression iso(QStringLiteral(
+        R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[T ](\d{1,2}):(\d{2})(?::(\d{2})(?:\.\d+)?)?)?$)"));
+    static const QRegularExpression us(QStringLiteral(
+        R"(^(\d{1,2})/(\d{1,2})/(\d{4})(?: +(\d{1,2}):(\d{2})(?::(\d{2}))?(?: *([AaPp][Mm]))?)?$)"));
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    if (const auto m = iso.match(text); m.hasMatch()) {
+        y = m.captured(1).toInt();
+        mo = m.captured(2).toInt();
+        d = m.captured(3).toInt();
+        h = m.captured(4).toInt();
+        mi = m.captured(5).toInt();
+        s = m.captured(6).toInt();
+    } else if (const auto u = us.match(text); u.hasMatch()) {
+        mo = u.captured(1).toInt();
+        d = u.captured(2).toInt();
+        y = u.captured(3).toInt();
+        h = u.captured(4).toInt();
+        mi = u.captured(5).toInt();
+        s = u.captured(6).toInt();
+        const QString ampm = u.captured(7).toUpper();
+        if (!ampm.isEmpty()) {
+            if (h < 1 || h > 12)
+                return 0;
+            if (ampm == QLatin1String("PM") && h != 12)
+                h += 12;
+            else if (ampm == QLatin1String("AM") && h == 12)
+                h = 0;
+        }
+    } else {
+        return 0;
+    }
+    if (y < 1900)
+        return 0;
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, s);
+    if (!date.isValid() || !time.isValid())
+        return 0;
+    const QDateTime dt(date, time, Qt::LocalTime);
+    return dt.isValid() ? dt.toSecsSinceEpoch() : 0;
+}
+
+// --- the operations ----------------------------------------------------------------------------
+
+XmlDoc CreateDomDocument(const QString &rootName)
+{
+    return XmlDoc::Create(rootName);
+}
+
+XmlNode SelectNode(const XmlNode &node, const QString &xpath)
+{
+    return node.Select(xpath);
+}
+
+XmlNode AddChildElement(XmlNode parent, const QString &name, const QString &value)
+{
+    return parent.AddChild(name, value);
+}
+
+XmlNode AddChildElementMB(XmlNode parent, const QString &name, const QString &value)
+{
+    return parent.AddChildCData(name, value);
+}
+
+XmlNode AddChildElementInt(XmlNode parent, const QString &name, int value)
+{
+    return parent.AddChildInt(name, value);
+}
+
+XmlNode AddChildElementLong(XmlNode parent, const QString &name, qint64 value)
+{
+    return parent.AddChildInt(name, value);
+}
+
+XmlNode AddChildElementFloat(XmlNode parent, const QString &name, double value)
+{
+    return parent.AddChildFloat(name, value);
+}
+
+QString GetChildText(const XmlNode &node, const QString &xpath)
+{
+    xmlNodePtr n = FirstAny(node.Raw(), xpath);
+    return n ? TakeX(xmlNodeGetContent(n)) : QString();
+}
+
+QString GetChildTextN(const XmlNode &node, const QString &xpath, int maxChars)
+{
+    return CutToChars(GetChildText(node, xpath), maxChars);
+}
+
+QString GetAttributeText(const XmlNode &element, const QString &name)
+{
+    return element.Attr(name);
+}
+
+XmlTime GetChildDate(const XmlNode &node, const QString &xpath)
+{
+    return ParseServerDate(GetChildText(node, xpath));
+}
+
+void ShowXmlError(const XmlError &error)
+{
+    const QString text = QStringLiteral("ErrorMessage: %1\nDescription: %2\nSource: %3\n")
+                             .arg(QStringLiteral("XML error"), error.Message(), error.Source());
+    if (AppCore *app = theAppIfAny())
+        app->ShowMessageBox(text, QStringLiteral("XML Error"), MsgBox::IconError);
+}

@@ -1,0 +1,238 @@
+#include "TestApp.h"
+#include "TestEnv.h"
+
+#include "net/NetInit.h"
+#include "net/XmlUtil.h"
+
+#include <QDateTime>
+#include <QDir>
+
+#include <unistd.h>
+
+class TestXmlUtil : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { static NetInit net; }
+
+    void readersOnEmptyNodesGiveEmptyValues()
+    {
+        const XmlNode none;
+        QCOMPARE(GetChildText(none, "a"), QString());
+        QCOMPARE(GetChildTextN(none, "a", 3), QString());
+        QCOMPARE(GetAttributeText(none, "id"), QString());
+        QCOMPARE(GetChildDate(none, "d"), XmlTime(0));
+        QVERIFY(SelectNode(none, "a").IsNull());
+        XmlDoc doc = XmlDoc::Parse("<r a='1'><x>t</x></r>");
+        QVERIFY(SelectNode(doc.Root(), "missing").IsNull());
+        QVERIFY(SelectNode(doc.Root(), "x/text()").IsNull());  // not an element
+        QVERIFY(SelectNode(doc.Root(), "[[bad xpath").IsNull());
+        QCOMPARE(GetChildText(doc.Root(), "@a"), QString("1"));
+        QCOMPARE(GetChildText(doc.Root(), "x"), QString("t"));
+    }
+
+    void writersThrowOnEmptyParent()
+    {
+        QVERIFY_THROWS_EXCEPTION(XmlError, AddChildElement(XmlNode(), "a", "b"));
+        XmlDoc doc = CreateDomDocument("r");
+        QVERIFY_THROWS_EXCEPTION(XmlError, AddChildElement(doc.Root(), "bad name", "b"));
+    }
+
+    void childTextN_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("max");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("shorter") << "abc" << 10 << "abc";
+        QTest::newRow("longer") << "abcdef" << 4 << "abcd";
+        QTest::newRow("accents") << QString::fromUtf8("ÄÖÜäöü") << 3 << QString::fromUtf8("ÄÖÜ");
+        QTest::newRow("astral kept whole") << QString::fromUtf8("a😀b") << 2 << QString::fromUtf8("a😀");
+        QTest::newRow("zero") << "abc" << 0 << "";
+    }
+    void childTextN()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, max);
+        QFETCH(QString, expected);
+        XmlDoc doc = CreateDomDocument("r");
+        AddChildElement(doc.Root(), "t", text);
+        // Through text, then back through the parser, as an answer would come.
+        XmlDoc back = XmlDoc::Parse(doc.ToXml());
+        QCOMPARE(GetChildTextN(back.Root(), "t", max), expected);
+    }
+
+    void numberWritersIgnoreTheLocale_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("whole") << 2.0 << "2.00";
+        QTest::newRow("rounded") << 3.14159 << "3.14";
+        QTest::newRow("up") << 2.675001 << "2.68";
+        QTest::newRow("negative") << -0.5 << "-0.50";
+        QTest::newRow("large") << 1234567.891 << "1234567.89";
+    }
+    void numberWritersIgnoreTheLocale()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, expected);
+        QLocale::setDefault(QLocale(QLocale::German));
+        XmlDoc doc = CreateDomDocument("r");
+        AddChildElementFloat(doc.Root(), "f", value);
+        AddChildElementInt(doc.Root(), "i", -1234567);
+        AddChildElementLong(doc.Root(), "l", 9876543210LL);
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(GetChildText(doc.Root(), "f"), expected);
+        QCOMPARE(GetChildText(doc.Root(), "i"), QString("-1234567"));
+        QCOMPARE(GetChildText(doc.Root(), "l"), QString("9876543210"));
+    }
+
+    void cdataAndTextEscaping()
+    {
+        XmlDoc doc = CreateDomDocument("r");
+        AddChildElementMB(doc.Root(), "c", "a<b&c");
+        AddChildElement(doc.Root(), "t", "a<b&c");
+        const QByteArray xml = doc.ToXml(false);
+        QVERIFY(xml.contains("<c><![CDATA[a<b&c]]></c>"));
+        QVERIFY(xml.contains("<t>a&lt;b&amp;c</t>"));
+        XmlDoc back = XmlDoc::Parse(xml);
+        QCOMPARE(GetChildText(back.Root(), "c"), QString("a<b&c"));
+        QCOMPARE(GetChildText(back.Root(), "t"), QString("a<b&c"));
+    }
+
+    void childDate_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected");  // invalid: 0
+        const QDateTime none;
+        QTest::newRow("iso date") << "2008-05-17" << QDateTime(QDate(2008, 5, 17), QTime(0, 0));
+        QTest::newRow("iso time") << "2008-05-17 10:20:30" << QDateTime(QDate(2008, 5, 17), QTime(10, 20, 30));
+        QTest::newRow("iso T") << "2008-05-17T10:20:30.250" << QDateTime(QDate(2008, 5, 17), QTime(10, 20, 30));
+        QTest::newRow("us pm") << "05/20/2008 3:15 PM" << QDateTime(QDate(2008, 5, 20), QTime(15, 15));
+        QTest::newRow("us 12 am") << "05/20/2008 12:05:09 AM" << QDateTime(QDate(2008, 5, 20), QTime(0, 5, 9));
+        QTest::newRow("us date") << "12/31/1999" << QDateTime(QDate(1999, 12, 31), QTime(0, 0));
+        QTest::newRow("1899") << "1899-12-30" << none;
+        QTest::newRow("impossible") << "2023-02-30" << none;
+        QTest::newRow("bad hour") << "2008-05-17 25:00" << none;
+        QTest::newRow("words") << "yesterday" << none;
+        QTest::newRow("empty") << "" << none;
+    }
+    void childDate()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        XmlDoc doc = CreateDomDocument("r");
+        AddChildElement(doc.Root(), "d", text);
+        QCOMPARE(GetChildDate(doc.Root(), "d"), expected.isValid() ? expected.toSecsSinceEpoch() : XmlTime(0));
+    }
+
+    void parsing_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("plain") << QByteArray("<r><a>1</a></r>") << true;
+        QTest::newRow("declaration") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>") << true;
+        QTest::newRow("unclosed") << QByteArray("<r><a>1</r>") << false;
+        QTest::newRow("truncated") << QByteArray("<r><a>1</a") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("text only") << QByteArray("HTTP ok") << false;
+        QTest::newRow("internal entity")
+            << QByteArray("<!DOCTYPE r [<!ENTITY e \"boom\">]><r>&e;</r>") << false;
+        QTest::newRow("external entity")
+            << QByteArray("<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><r>&e;</r>") << false;
+        QTest::newRow("laughs")
+            << QByteArray("<!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]><r>&c;&c;&c;&c;</r>")
+            << false;
+    }
+    void parsing()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, ok);
+        QString error;
+        XmlDoc doc = XmlDoc::Parse(text, &error);
+        QCOMPARE(!doc.IsNull(), ok);
+        QCOMPARE(error.isEmpty(), ok);
+    }
+
+    void whitespaceOnlyTextIsDropped()
+    {
+        XmlDoc doc = XmlDoc::Parse("<r>\n  <a> x </a>\n  <b/>\n</r>");
+        const QList<XmlNode> kids = doc.Root().Children();
+        QCOMPARE(kids.size(), 2);
+        QCOMPARE(doc.Root().Text(), QString(" x "));
+        QCOMPARE(doc.ToXml(false), QByteArray("<r><a> x </a><b/></r>"));
+    }
+
+    void selectAllAndCopies()
+    {
+        XmlDoc a = XmlDoc::Parse("<r><v id='1'>A</v><v id='2'>B</v></r>");
+        const QList<XmlNode> vs = a.Root().SelectAll("v");
+        QCOMPARE(vs.size(), 2);
+        QCOMPARE(vs[1].Attr("id"), QString("2"));
+        XmlDoc b = CreateDomDocument("copy");
+        XmlNode root = b.SetRootCopy(a.Root());
+        a = XmlDoc();  // the copy does not depend on the source
+        QCOMPARE(root.Name(), QString("r"));
+        QCOMPARE(GetChildText(b.Root(), "v[@id='2']"), QString("B"));
+    }
+
+    void nodesKeepTheirDocumentAlive()
+    {
+        XmlNode node;
+        {
+            XmlDoc doc = XmlDoc::Parse("<r><a>kept</a></r>");
+            node = doc.Root().Select("a");
+        }
+        QCOMPARE(node.Text(), QString("kept"));
+    }
+
+    void saveIsAtomic()
+    {
+        const QString folder = TestEnv::NewFolder();
+        const QString path = folder + "/doc.xml";
+        XmlDoc doc = XmlDoc::Parse("<r><a>1</a></r>");
+        QVERIFY(doc.SaveFile(path));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"doc.xml"});
+        QCOMPARE(GetChildText(XmlDoc::LoadFile(path).Root(), "a"), QString("1"));
+        // A folder that cannot be written keeps the old file.
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        const bool saved = XmlDoc::Parse("<r><a>2</a></r>").SaveFile(path);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (::geteuid() != 0)  // root writes anyway
+            QVERIFY(!saved);
+        else
+            QSKIP("running as root: permissions do not stop writes");
+        QCOMPARE(GetChildText(XmlDoc::LoadFile(path).Root(), "a"), QString("1"));
+    }
+
+    void leadingInt_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plain") << "42" << 42;
+        QTest::newRow("blanks sign") << "  -7x" << -7;
+        QTest::newRow("plus") << "+3.9" << 3;
+        QTest::newRow("none") << "abc" << 0;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("huge") << "99999999999" << 2147483647;
+    }
+    void leadingInt()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(ParseLeadingInt(text), value);
+    }
+
+    void xmlErrorBox()
+    {
+        TestApp t;
+        ShowXmlError(XmlError("bad path", "XPath"));
+        const QStringList calls = t.dialogs.log.Calls();
+        QCOMPARE(calls.size(), 1);
+        QVERIFY(calls[0].startsWith("MessageBox|ErrorMessage: "));
+        QVERIFY(calls[0].contains("Description: bad path\nSource: XPath\n|XML Error|"));
+    }
+};
+
+KORVANT_TEST_MAIN(TestXmlUtil)
+#include "tst_xmlutil.moc"
