@@ -1,0 +1,423 @@
+#include "XRequest.h"
+
+#include "NetInit.h"
+#include "app/AppCore.h"
+#include "app/Utils.h"
+#include "app/XSettings.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMutex>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <curl/curl.h>
+
+namespace {
+
+std::atomic<int> g_defaultConnectMs{30000};
+std::atomic<int> g_defaultTotalMs{300000};
+std::atomic<int> g_lowSpeedSeconds{60};
+std::atomic<bool> g_cancelAll{false};
+
+// An answer larger than this is not a server answer.
+constexpr qsizetype MaxAnswerBytes = qsizetype(512) * 1024 * 1024;
+
+AppCore *App()
+{
+    return theAppIfAny();
+}
+
+void Log(const QString &message, const QString &context, int level)
+{
+    if (AppCore *app = App())
+        app->WriteLog(message, context, level);
+}
+
+void StatusBar(const QString &text)
+{
+    if (AppCore *app = App())
+        app->SetStatusText(text);
+}
+
+QString DefaultUrl()
+{
+    if (XSettings *s = theSettingsIfAny()) {
+        const QString url = s->GetString(Setting::ServerURL);
+        if (!url.isEmpty())
+            return url;
+    }
+    return QString::fromLatin1(DefaultServerUrl);
+}
+
+// The wait cursor, only where it means something: on the GUI thread of a GUI application.
+class WaitCursor
+{
+public:
+    WaitCursor()
+    {
+        auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+        m_on = gui && QThread::currentThread() == gui->thread();
+        if (m_on)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~WaitCursor()
+    {
+        if (m_on)
+            QGuiApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool m_on = false;
+};
+
+// Re-logins started by SendWithRelogin, shared by all threads: one runs at a
+// time, and a thread that finds the session renewed while it waited uses the
+// new session instead of logging in again.
+struct Relogin
+{
+    QMutex mutex;
+    QWaitCondition done;
+    bool running = false;
+};
+Relogin &TheRelogin()
+{
+    static Relogin r;
+    return r;
+}
+
+// A login that itself runs a request which finds its session expired must not
+// start another login on the same thread.
+thread_local int t_reloginDepth = 0;
+
+} // namespace
+
+struct XRequestCurl
+{
+    static size_t Write(char *data, size_t size, size_t count, void *user)
+    {
+        auto *out = static_cast<QByteArray *>(user);
+        const size_t n = size * count;
+        if (out->size() + qsizetype(n) > MaxAnswerBytes)
+            return 0;
+        out->append(data, qsizetype(n));
+        return n;
+    }
+
+    static size_t Header(char *data, size_t size, size_t count, void *user)
+    {
+        auto *r = static_cast<XRequest *>(user);
+        const size_t n = size * count;
+        const QByteArray line = QByteArray(data, qsizetype(n)).trimmed();
+        if (line.startsWith("HTTP/")) {
+            // "HTTP/1.1 500 Internal Server Error": the last status line wins (redirects).
+            const qsizetype sp1 = line.indexOf(' ');
+            const qsizetype sp2 = sp1 < 0 ? -1 : line.indexOf(' ', sp1 + 1);
+            r->m_httpReason = sp2 < 0 ? QString() : QString::fromLatin1(line.mid(sp2 + 1));
+        }
+        return n;
+    }
+
+    static int Progress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        auto *r = static_cast<XRequest *>(user);
+        return (r->m_cancel.load() || g_cancelAll.load()) ? 1 : 0;
+    }
+};
+
+XRequest::XRequest(const QString &operation, const QString &url)
+    : m_operation(operation)
+    , m_url(url.isEmpty() ? DefaultUrl() : url)
+    , m_connectTimeoutMs(g_defaultConnectMs.load())
+    , m_totalTimeoutMs(g_defaultTotalMs.load())
+{
+    NetInit::Ensure();
+    m_request = XmlDoc::Create(QStringLiteral("kv_request"));
+    XmlNode root = m_request.Root();
+    root.SetAttr(QStringLiteral("version"), QStringLiteral("2.5"));
+    root.SetAttr(QStringLiteral("operation"), operation);
+    AppCore *app = App();
+    root.SetAttr(QStringLiteral("features"), app ? app->Features() : QString());
+    // Present from the start so that it keeps its place; filled just before sending.
+    root.SetAttr(QStringLiteral("session_id"), QString());
+}
+
+XRequest::~XRequest() = default;
+
+XmlNode XRequest::AddParam(const QString &name, const QString &value)
+{
+    return m_request.Root().AddChild(name, value);
+}
+
+void XRequest::SetTimeouts(int connectMs, int totalMs)
+{
+    if (connectMs > 0)
+        m_connectTimeoutMs = connectMs;
+    if (totalMs > 0)
+        m_totalTimeoutMs = totalMs;
+}
+
+void XRequest::SetDefaultTimeouts(int connectMs, int totalMs)
+{
+    g_defaultConnectMs.store(connectMs);
+    g_defaultTotalMs.store(totalMs);
+}
+
+void XRequest::SetLowSpeedTime(int seconds)
+{
+    g_lowSpeedSeconds.store(seconds);
+}
+
+void XRequest::CancelAll(bool on)
+{
+    g_cancelAll.store(on);
+}
+
+bool XRequest::IsCancelAll()
+{
+    return g_cancelAll.load();
+}
+
+QString XRequest::NetworkErrorText(const QString &description)
+{
+    if (description.isEmpty())
+        return QStringLiteral("Korvant cannot connect to the network.  Please make sure you are connected to the "
+                              "Internet and are able to browse the WEB using Microsoft Internet Explorer.");
+    return QStringLiteral("Korvant cannot connect to the network. ") + description +
+           QStringLiteral(" Please make sure you are connected to the Internet and are able to browse the WEB using "
+                          "Microsoft Internet Explorer.");
+}
+
+QString XRequest::GetResponseText(const QString &path) const
+{
+    return GetChildText(m_response.Root(), path);
+}
+
+XmlNode XRequest::GetResponseNode(const QString &path) const
+{
+    return m_response.Root().Select(path);
+}
+
+XmlTime XRequest::GetResponseDate(const QString &path) const
+{
+    return GetChildDate(m_response.Root(), path);
+}
+
+bool XRequest::Send()
+{
+    WaitCursor cursor;
+    return SendRequest();
+}
+
+void XRequest::Fail(const QString &statusText)
+{
+    m_resultCode = -1;
+    m_statusText = statusText;
+    Log(m_statusText, QStringLiteral("Request"), 4);
+    StatusBar(QStringLiteral("Request error"));
+}
+
+// The request as written to the trace: every password replaced.
+QByteArray XRequest::TraceXml() const
+{
+    XmlDoc copy = XmlDoc::Parse(m_request.ToXml(false));
+    for (XmlNode n : copy.Root().SelectAll(QStringLiteral("//password")))
+        n.SetText(QStringLiteral("*****"));
+    for (XmlNode n : copy.Root().SelectAll(QStringLiteral("//*[@password]")))
+        n.SetAttr(QStringLiteral("password"), QStringLiteral("*****"));
+    return copy.ToXml(false);
+}
+
+bool XRequest::SendRequest()
+{
+    m_statusText = QStringLiteral("Sending");
+    StatusBar(QStringLiteral("Sending request ..."));
+    AppCore *app = App();
+    if (app && app->LogLevel() >= 5)
+        Log(QString::fromUtf8(TraceXml()), QStringLiteral("Sending Request"), 5);
+
+    // The session id and its generation as one consistent pair.
+    QString sessionId;
+    if (app) {
+        const Session &s = app->GetSession();
+        quint64 before;
+        do {
+            before = s.Generation();
+            sessionId = s.SessionId();
+            m_sentGeneration = s.Generation();
+        } while (before != m_sentGeneration);
+    }
+    m_request.Root().SetAttr(QStringLiteral("session_id"), sessionId);
+
+    m_response = XmlDoc();
+    m_responseBody.clear();
+    m_errorMessage.clear();
+    m_httpReason.clear();
+    m_httpStatus = 0;
+
+    QByteArray answer;
+    if (!Transfer(m_request.ToXml(false), answer))
+        return false;
+
+    if (m_httpStatus != 200) {
+        m_statusText = QStringLiteral("HTTP Error: %1 %2").arg(m_httpStatus).arg(m_httpReason);
+        Log(m_statusText, QStringLiteral("Request"), 4);
+        StatusBar(QStringLiteral("Request error"));
+        return false;
+    }
+
+    m_responseBody = answer;
+    QString parseError;
+    m_response = XmlDoc::Parse(answer, &parseError);
+    if (app && app->LogLevel() >= 5) {
+        Log(QString::fromUtf8(answer), m_httpReason, 5);
+        Log(QString::fromUtf8(m_response.ToXml(false)), m_httpReason, 5);
+    }
+    if (m_response.IsNull()) {
+        // A broken answer is no answer: never read as a success.
+        m_warningCode = 0;
+        Fail(QStringLiteral("The server's answer is not valid XML (%1).").arg(parseError));
+        return false;
+    }
+
+    const XmlNode root = m_response.Root();
+    m_resultCode = ParseLeadingInt(root.Attr(QStringLiteral("result_code")));
+    m_warningCode = ParseLeadingInt(root.Attr(QStringLiteral("warning_code")));
+    if (m_resultCode == 0) {
+        m_statusText = QStringLiteral("Complete");
+        Log(QStringLiteral("Complete"), QStringLiteral("Request"), 4);
+        StatusBar(QStringLiteral("Request complete"));
+        return true;
+    }
+    m_errorMessage = root.ChildText(QStringLiteral("error_message"));
+    m_statusText = QStringLiteral("%1 [Code: %2]").arg(m_errorMessage).arg(m_resultCode);
+    return false;
+}
+
+bool XRequest::Transfer(const QByteArray &body, QByteArray &answer)
+{
+    if (m_cancel.load() || g_cancelAll.load()) {
+        Fail(NetworkErrorText(QStringLiteral("The request was cancelled.")));
+        return false;
+    }
+    CURL *curl = curl_easy_init();
+    if (!curl) {
+        Fail(NetworkErrorText(QString()));
+        return false;
+    }
+    char errorBuffer[CURL_ERROR_SIZE] = {0};
+    const QByteArray url = m_url.toUtf8();
+    const QByteArray userClient = "USER-CLIENT: " + Utils::GetClientVersion().toUtf8();
+
+    curl_slist *headers = nullptr;
+    headers = curl_slist_append(headers, "Content-Type: text/kvp");
+    headers = curl_slist_append(headers, userClient.constData());
+    // No "Expect: 100-continue" round trip before the body.
+    headers = curl_slist_append(headers, "Expect:");
+
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    curl_easy_setopt(curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.constData());
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(m_connectTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(m_totalTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(g_lowSpeedSeconds.load()));
+    // Worker threads: no signals for time-outs of name lookups.
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Redirects are followed and stay POSTs with their body.
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_POSTREDIR, long(CURL_REDIR_POST_ALL));
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Proxies: libcurl reads http_proxy, https_proxy and no_proxy from the
+    // environment as long as CURLOPT_PROXY is left unset.
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &XRequestCurl::Write);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &XRequestCurl::Header);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &XRequestCurl::Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+
+    const CURLcode rc = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(curl);
+    curl_slist_free_all(headers);
+
+    if (rc != CURLE_OK) {
+        QString description = QString::fromUtf8(errorBuffer).trimmed();
+        if (rc == CURLE_ABORTED_BY_CALLBACK)
+            description = QStringLiteral("The request was cancelled.");
+        else if (description.isEmpty())
+            description = QString::fromUtf8(curl_easy_strerror(rc));
+        if (!description.endsWith(u'.'))
+            description += u'.';
+        Fail(NetworkErrorText(description));
+        return false;
+    }
+    m_httpStatus = int(status);
+    return true;
+}
+
+bool XRequest::SendWithRelogin()
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (Send())
+            return true;
+        if (m_resultCode != 4 || attempt == 1)
+            return false;
+        AppCore *app = App();
+        if (!app || t_reloginDepth > 0)
+            return false;
+
+        Relogin &r = TheRelogin();
+        QMutexLocker lock(&r.mutex);
+        const auto renewed = [&] { return app->GetSession().Generation() != m_sentGeneration; };
+        bool otherFailed = false;
+        while (r.running && !renewed()) {
+            if (g_cancelAll.load())
+                return false;
+            // The main thread keeps serving events while it waits: the other
+            // thread's login may need it (dialogs through the UiDispatcher).
+            if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread()) {
+                lock.unlock();
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                lock.relock();
+            } else {
+                r.done.wait(&r.mutex, QDeadlineTimer(50));
+            }
+            if (!r.running && !renewed())
+                otherFailed = true;
+        }
+        if (renewed())
+            continue;  // another thread logged in meanwhile: use its session
+        if (otherFailed)
+            return false;
+        r.running = true;
+        lock.unlock();
+        ++t_reloginDepth;
+        bool ok = false;
+        try {
+            ok = app->DoLogin();
+        } catch (...) {
+            ok = false;
+        }
+        --t_reloginDepth;
+        lock.relock();
+        r.running = false;
+        r.done.wakeAll();
+        if (!ok)
+            return false;
+    }
+    return false;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "XmlUtil.h"
+
+#include <QString>
+
+#include <atomic>
+
+// One exchange with the marketplace server: a "kv_request" document posted
+// over HTTP and its answer. Built as a local object by the thread that sends
+// it; only Cancel() may be called from another thread.
+class XRequest
+{
+public:
+    explicit XRequest(const QString &operation, const QString &url = QString());
+    ~XRequest();
+    XRequest(const XRequest &) = delete;
+    XRequest &operator=(const XRequest &) = delete;
+
+    // Appends <name>value</name> to the request root; the caller may add children to it.
+    XmlNode AddParam(const QString &name, const QString &value = QString());
+
+    bool Send();
+    // Send, and after result code 4 one re-login and one more attempt.
+    bool SendWithRelogin();
+
+    bool IsSuccess() const { return m_resultCode == 0; }
+    int GetResultCode() const { return m_resultCode; }
+    int GetWarningCode() const { return m_warningCode; }
+    QString GetStatusText() const { return m_statusText; }
+    QString GetErrorMessage() const { return m_errorMessage; }
+    int GetHttpStatus() const { return m_httpStatus; }
+
+    QString GetResponseText(const QString &path) const;
+    XmlNode GetResponseNode(const QString &path) const;
+    XmlTime GetResponseDate(const QString &path) const;
+    XmlNode GetResponseRoot() const { return m_response.Root(); }
+    const XmlDoc &GetResponseDocument() const { return m_response; }
+    QByteArray GetResponseBody() const { return m_responseBody; }
+
+    XmlNode GetRequestRoot() const { return m_request.Root(); }
+    // The body as posted: the request root without an XML declaration.
+    QByteArray GetRequestXml() const { return m_request.ToXml(false); }
+    QString GetOperation() const { return m_operation; }
+    QString GetUrl() const { return m_url; }
+
+    // Time-outs of this request in milliseconds (0 keeps the default).
+    void SetTimeouts(int connectMs, int totalMs);
+    // Defaults for requests built from now on (tests shorten them).
+    static void SetDefaultTimeouts(int connectMs, int totalMs);
+    // A transfer that moves less than one byte a second for this long is aborted.
+    static void SetLowSpeedTime(int seconds);
+
+    // Aborts this request's transfer (any thread).
+    void Cancel() { m_cancel.store(true); }
+    // Aborts every transfer in progress and every later one until cleared
+    // (set at exit, so no worker hangs on the network).
+    static void CancelAll(bool on = true);
+    static bool IsCancelAll();
+
+    // The status texts the request sets.
+    static QString NetworkErrorText(const QString &description);
+
+private:
+    bool SendRequest();
+    bool Transfer(const QByteArray &body, QByteArray &answer);
+    void Fail(const QString &statusText);
+    QByteArray TraceXml() const;
+
+    QString m_operation;
+    QString m_url;
+    XmlDoc m_request;
+    XmlDoc m_response;
+    QByteArray m_responseBody;
+    QString m_statusText = QStringLiteral("Initialization");
+    QString m_errorMessage;
+    QString m_httpReason;
+    int m_resultCode = -1;
+    int m_warningCode = 0;
+    int m_httpStatus = 0;
+    int m_connectTimeoutMs;
+    int m_totalTimeoutMs;
+    quint64 m_sentGeneration = 0;
+    std::atomic<bool> m_cancel{false};
+
+    friend struct XRequestCurl;
+};

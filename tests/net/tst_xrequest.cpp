@@ -1,0 +1,305 @@
+#include "NetTestUtil.h"
+#include "TestEnv.h"
+
+#include "app/Utils.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QXmlStreamReader>
+
+#include <thread>
+
+namespace {
+
+using Answers = QList<FakeServer::Answer>;
+
+FakeServer::Answer Body(const QByteArray &body, int status = 200)
+{
+    FakeServer::Answer a;
+    a.body = body;
+    a.status = status;
+    return a;
+}
+
+// A port on which nothing listens.
+int ClosedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const int port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(FakeServer::Answer)
+
+class TestXRequest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { static NetInit net; }
+    void cleanup()
+    {
+        XRequest::CancelAll(false);
+        XRequest::SetDefaultTimeouts(30000, 300000);
+    }
+
+    void envelopeAndHeadersAsSent()
+    {
+        ServerFixture f(TestApp::Options{.commandLine = "-features pay,ext"});
+        theApp().GetSession().LoggedIn("S-42");
+        XRequest r("newQuote");
+        r.AddParam("first", "1");
+        XmlNode quote = r.AddParam("quote");
+        AddChildElement(quote, "price", "12.50");
+        r.AddParam("last", "a<b");
+        QVERIFY(r.Send());
+
+        const QList<FakeServer::Request> sent = f.server.RequestsFor("newQuote");
+        QCOMPARE(sent.size(), 1);
+        const FakeServer::Request &req = sent[0];
+        QVERIFY2(req.body.startsWith("<kv_request "), req.body.constData());  // no declaration
+        QCOMPARE(req.path, QString("/kvp"));
+        QCOMPARE(req.headers.value("content-type"), QString("text/kvp"));
+        QCOMPARE(req.headers.value("user-client"), Utils::GetClientVersion());
+        QVERIFY(!req.headers.contains("expect"));
+
+        QXmlStreamReader xml(req.body);
+        xml.readNextStartElement();
+        QStringList attrs;
+        for (const QXmlStreamAttribute &a : xml.attributes())
+            attrs << a.name().toString() + "=" + a.value().toString();
+        QCOMPARE(attrs, (QStringList{"version=2.5", "operation=newQuote", "features=pay,ext", "session_id=S-42"}));
+        QStringList children;
+        while (xml.readNextStartElement()) {
+            children << xml.name().toString();
+            xml.skipCurrentElement();
+        }
+        QCOMPARE(children, (QStringList{"first", "quote", "last"}));
+        QVERIFY(req.body.contains("<quote><price>12.50</price></quote>"));
+        QVERIFY(req.body.contains("<last>a&lt;b</last>"));
+    }
+
+    void sessionIdPresentBeforeLoginAndUrlChoice()
+    {
+        ServerFixture f;
+        XRequest login("login");
+        QVERIFY(login.Send());
+        QVERIFY(f.server.Requests().last().body.contains("session_id=\"\""));
+        XRequest other("getMainInfo", f.server.Url("/secure/kvp"));
+        QVERIFY(other.Send());
+        QCOMPARE(f.server.Requests().last().path, QString("/secure/kvp"));
+    }
+
+    void traceNeverWritesPasswords_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("login") << "login";
+        QTest::newRow("newProfile") << "newProfile";
+        QTest::newRow("changeProfile") << "changeProfile";
+    }
+    void traceNeverWritesPasswords()
+    {
+        QFETCH(QString, operation);
+        ServerFixture f;
+        theApp().SetLogLevel(5);
+        XRequest r(operation);
+        r.AddParam("passport_id", "P1000");
+        r.AddParam("password", "top-secret-1");
+        XmlNode profile = r.AddParam("profile");
+        AddChildElement(profile, "password", "top-secret-2");
+        QVERIFY(r.Send());
+        const QString log = f.t.LogText();
+        QVERIFY(log.contains("Sending Request"));
+        QVERIFY(log.contains("P1000"));
+        QVERIFY(!log.contains("top-secret"));
+        // The server gets the real values.
+        QVERIFY(f.server.Requests().last().body.contains("top-secret-2"));
+    }
+
+    void logLinesOnlyAtRaisedLevel()
+    {
+        ServerFixture f;
+        XRequest r("getMainInfo");
+        QVERIFY(r.Send());
+        QVERIFY(!f.t.LogText().contains("Complete"));
+        theApp().SetLogLevel(4);
+        XRequest r2("getMainInfo");
+        QVERIFY(r2.Send());
+        QVERIFY(f.t.LogText().contains("Request Complete"));
+        QVERIFY(!f.t.LogText().contains("Sending Request"));
+    }
+
+    void outcomes_data()
+    {
+        QTest::addColumn<Answers>("answers");
+        QTest::addColumn<bool>("relogin");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("status");  // a prefix
+        QTest::addColumn<int>("posts");
+        QTest::addColumn<int>("logins");
+
+        const QString network = "Korvant cannot connect to the network. ";
+        QTest::newRow("http 500") << Answers{Body("oops", 500)} << false << false << false << -1
+                                  << "HTTP Error: 500 Internal Server Error" << 1 << 0;
+        QTest::newRow("http 404 relogin") << Answers{Body("", 404)} << true << false << false << -1
+                                          << "HTTP Error: 404 Not Found" << 1 << 0;
+        QTest::newRow("refused") << Answers{} << false << true << false << -1 << network << 0 << 0;
+        FakeServer::Answer truncated = Body(FakeServer::Response(0, "<long>" + QByteArray(4000, 'x') + "</long>"));
+        truncated.truncate = true;
+        QTest::newRow("truncated") << Answers{truncated} << false << false << false << -1 << network << 1 << 0;
+        FakeServer::Answer dropped = Body("");
+        dropped.drop = true;
+        QTest::newRow("dropped") << Answers{dropped} << false << false << false << -1 << network << 1 << 0;
+        QTest::newRow("malformed") << Answers{Body("<kv_response result_code=\"0\"><a></kv_response>")} << false
+                                   << false << false << -1 << "The server's answer is not valid XML" << 1 << 0;
+        QTest::newRow("not xml") << Answers{Body("Service Unavailable")} << true << false << false << -1
+                                 << "The server's answer is not valid XML" << 1 << 0;
+        QTest::newRow("no result_code") << Answers{Body("<kv_response><x>1</x></kv_response>")} << false << false
+                                        << true << 0 << "Complete" << 1 << 0;
+        QTest::newRow("code 7") << Answers{Body(FakeServer::Response(7, {}, "Quote limit reached"))} << true << false
+                                << false << 7 << "Quote limit reached [Code: 7]" << 1 << 0;
+        QTest::newRow("code 4 then 0") << Answers{Body(FakeServer::Response(4, {}, "Session expired")),
+                                                  Body(FakeServer::Response(0, "<x>done</x>"))}
+                                       << true << false << true << 0 << "Complete" << 2 << 1;
+        QTest::newRow("code 4 twice") << Answers{Body(FakeServer::Response(4, {}, "Session expired")),
+                                                 Body(FakeServer::Response(4, {}, "Session expired"))}
+                                      << true << false << false << 4 << "Session expired [Code: 4]" << 2 << 1;
+        QTest::newRow("code 4 without relogin") << Answers{Body(FakeServer::Response(4, {}, "Session expired"))}
+                                                << false << false << false << 4 << "Session expired [Code: 4]" << 1
+                                                << 0;
+    }
+    void outcomes()
+    {
+        QFETCH(Answers, answers);
+        QFETCH(bool, relogin);
+        QFETCH(bool, refused);
+        QFETCH(bool, ok);
+        QFETCH(int, code);
+        QFETCH(QString, status);
+        QFETCH(int, posts);
+        QFETCH(int, logins);
+
+        ServerFixture f;
+        theApp().GetSession().LoggedIn("S-OLD");
+        for (const FakeServer::Answer &a : answers)
+            f.server.Enqueue("poll", a);
+        const QString url = refused ? QString("http://127.0.0.1:%1/kvp").arg(ClosedPort()) : QString();
+        XRequest r("poll", url);
+        const bool result = relogin ? r.SendWithRelogin() : r.Send();
+        QCOMPARE(result, ok);
+        QCOMPARE(r.IsSuccess(), ok);
+        QCOMPARE(r.GetResultCode(), code);
+        QVERIFY2(r.GetStatusText().startsWith(status), qPrintable(r.GetStatusText()));
+        QCOMPARE(f.Posts("poll"), posts);
+        QCOMPARE(f.t.login.calls.load(), logins);
+        if (logins > 0) {
+            // The second attempt carries the session of the new login.
+            const QList<FakeServer::Request> polls = f.server.RequestsFor("poll");
+            QVERIFY(polls[0].body.contains("session_id=\"S-OLD\""));
+            QVERIFY(polls[1].body.contains("session_id=\"S-1001\""));
+        }
+        if (ok)
+            QCOMPARE(r.GetResponseText("x"), answers.size() > 1 ? QString("done") : QString("1"));
+    }
+
+    void warningCodeIsRead()
+    {
+        ServerFixture f;
+        f.server.Enqueue("getQuery", Body("<kv_response result_code=\"0\" warning_code=\"600\"/>"));
+        XRequest r("getQuery");
+        QVERIFY(r.Send());
+        QCOMPARE(r.GetWarningCode(), 600);
+    }
+
+    void silentServerEndsWithinTheTimeouts()
+    {
+        ServerFixture f;
+        FakeServer::Answer slow = Body(FakeServer::Response(0));
+        slow.delayMs = 3000;
+        f.server.Enqueue("poll", slow);
+        XRequest::SetDefaultTimeouts(500, 700);
+        XRequest r("poll");
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!r.Send());
+        QVERIFY2(timer.elapsed() < 2500, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(r.GetResultCode(), -1);
+        QVERIFY(r.GetStatusText().startsWith("Korvant cannot connect to the network. "));
+    }
+
+    void cancelAbortsATransfer()
+    {
+        ServerFixture f;
+        FakeServer::Answer slow = Body(FakeServer::Response(0));
+        slow.delayMs = 3000;
+        f.server.Enqueue("poll", slow);
+        XRequest r("poll");
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            r.Cancel();
+        });
+        QElapsedTimer timer;
+        timer.start();
+        const bool sent = r.Send();
+        canceller.join();
+        QVERIFY(!sent);
+        QVERIFY(timer.elapsed() < 2500);
+        QVERIFY(r.GetStatusText().contains("cancelled"));
+
+        // After the exit flag nothing goes out at all.
+        XRequest::CancelAll();
+        XRequest later("poll");
+        QVERIFY(!later.Send());
+        QCOMPARE(later.GetResultCode(), -1);
+        QCOMPARE(f.Posts("poll"), 1);
+    }
+
+    void concurrentExpiriesLogInOnce()
+    {
+        ServerFixture f;
+        theApp().GetSession().LoggedIn("S-OLD");
+        f.server.Enqueue("poll", Body(FakeServer::Response(4)));
+        f.server.Enqueue("poll", Body(FakeServer::Response(4)));
+        FakeServer::Answer slowLogin = SampleAnswers::Answer("login.xml");
+        slowLogin.delayMs = 300;
+        f.server.Script("login", slowLogin);
+        std::atomic<int> successes{0};
+        auto worker = [&] {
+            XRequest r("poll");
+            if (r.SendWithRelogin())
+                ++successes;
+        };
+        std::thread a(worker), b(worker);
+        a.join();
+        b.join();
+        QCOMPARE(successes.load(), 2);
+        QCOMPARE(f.t.login.calls.load(), 1);
+        QCOMPARE(f.Posts("login"), 1);
+        QCOMPARE(f.Posts("poll"), 4);
+    }
+
+    void reloginCannotRecurse()
+    {
+        ServerFixture f;
+        // A login that itself sends a request whose session is refused.
+        f.server.Script("getProfile", Body(FakeServer::Response(4)));
+        f.t.login.onLogin = [] {
+            XRequest inner("getProfile");
+            inner.SendWithRelogin();
+            return RealLogin();
+        };
+        f.server.Enqueue("poll", Body(FakeServer::Response(4)));
+        XRequest r("poll");
+        QVERIFY(r.SendWithRelogin());
+        QCOMPARE(f.t.login.calls.load(), 1);
+        QCOMPARE(f.Posts("getProfile"), 1);
+    }
+};
+
+KORVANT_TEST_MAIN(TestXRequest)
+#include "tst_xrequest.moc"
