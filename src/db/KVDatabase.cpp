@@ -30,15 +30,15 @@ void MakePrivate(const QString &path)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 }
 
-void Log(const QString &message, const QString &context, int level)
+const char *const kSideSuffixes[] = {"-wal", "-shm", "-journal"};
+
+} // namespace
+
+void KVDatabase::Log(const QString &message, const QString &context, int level)
 {
     if (AppCore *app = theAppIfAny())
         app->WriteLog(message, context, level);
 }
-
-const char *const kSideSuffixes[] = {"-wal", "-shm", "-journal"};
-
-} // namespace
 
 QString GetDataFilePath(const QString &fileName)
 {

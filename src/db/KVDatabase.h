@@ -80,6 +80,7 @@ private:
     static bool SwapFiles(const QString &replacement, const QString &target);
     static void RemoveWithSideFiles(const QString &path);
     static bool VerifyDatabaseFile(const QString &path, QString *why);
+    static void Log(const QString &message, const QString &context, int level);
 
     mutable QMutex m_mutex;
     QString m_passportId;
