@@ -10,7 +10,8 @@ function(korvant_library name)
          ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
     add_library(${name} STATIC ${_sources})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${ARG_LINK})
+    # Linked directly so that AUTOMOC finds Qt on every layer.
+    target_link_libraries(${name} PUBLIC ${ARG_LINK} Qt6::Core)
   else()
     # A layer with no code yet still stands in the chain.
     add_library(${name} INTERFACE)

@@ -1,0 +1,161 @@
+// The crash report file and its sending; the single-instance guard.
+
+#include "FakeServer.h"
+#include "TestApp.h"
+#include "TestEnv.h"
+
+#include "application/CrashHandler.h"
+#include "application/CrashReport.h"
+#include "application/SingleInstance.h"
+#include "app/XSettings.h"
+#include "net/XRequest.h"
+
+#include <QLocalServer>
+#include <QSignalSpy>
+
+class TestCrashReport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() { CrashHandler::RemoveCrashHandler(); }
+    void unrecordedReportSavedAndSentAtNextStart();
+    void pendingReportHeldBack();
+    void reportWithLineBreaksReadWhole();
+    void sendFailureKeepsFile();
+    void secondInstanceAsksFirstToShow();
+    void staleSocketDoesNotBlock();
+
+private:
+    FakeServer m_server;
+};
+
+void TestCrashReport::init()
+{
+    m_server.Start();
+    m_server.ClearRequests();
+}
+
+void TestCrashReport::unrecordedReportSavedAndSentAtNextStart()
+{
+    TestApp t({.commandLine = "-url " + m_server.Url()});
+    theSettings().init();
+    t.App().GetSession().SetPassportId("P-77");
+    CrashHandler::InstallCrashHandler("Korvant", "3.1.52");
+    {
+        CrashReport r;
+        QVERIFY(!r.SendSaved());  // nothing pending
+        QVERIFY(r.Fill(true));
+        r.SetErrorMessage("boom <&>");
+        QVERIFY(r.Save());
+        QVERIFY(!CrashHandler::IsInstalled());  // failures after the first report are not recorded
+    }
+    QVERIFY(QFile::exists(CrashReport::GetErrorReportPath()));
+    CrashReport next;
+    QVERIFY(next.SendSaved());
+    QVERIFY(!QFile::exists(CrashReport::GetErrorReportPath()));
+    const auto sent = m_server.RequestsFor("newCrashReport");
+    QCOMPARE(sent.size(), 1);
+    const XmlDoc doc = XmlDoc::Parse(sent[0].body);
+    const XmlNode e = doc.Root().Select("exception");
+    QStringList names;
+    for (const XmlNode &c : e.Children())
+        names << c.Name();
+    QCOMPARE(names, QStringList({"code", "address", "time", "version", "passport_id", "error_msg"}));
+    QCOMPARE(e.ChildText("code"), QString("0U"));
+    QCOMPARE(e.ChildText("passport_id"), QString("P-77"));
+    QCOMPARE(e.ChildText("error_msg"), QString("boom <&>"));
+}
+
+void TestCrashReport::pendingReportHeldBack()
+{
+    TestApp t({.commandLine = "-url " + m_server.Url()});
+    theSettings().init();
+    CrashHandler::InstallCrashHandler("Korvant", "3.1.52");
+    CrashHandler::RecordException(CrashHandler::AccessViolation, 0xABC);
+    {
+        CrashReport first;
+        first.Fill(false);
+        first.SetErrorMessage("first");
+        QVERIFY(first.Save());
+    }
+    m_server.Script("newCrashReport", {FakeServer::Response(7, {}, "down"), 200, 0, false, false, "text/xml"});
+    CrashReport second;
+    second.Fill(false);
+    second.SetErrorMessage("second");
+    QVERIFY(!second.SendSaved());
+    QVERIFY(second.Save());
+    CrashReport check;
+    QVERIFY(check.LoadSaved());
+    QCOMPARE(check.ErrorMessage(), QString("first"));
+    QCOMPARE(check.Code(), QString("C0000005"));
+    QCOMPARE(check.PassportId(), QString("_UNDEF_"));
+}
+
+void TestCrashReport::reportWithLineBreaksReadWhole()
+{
+    TestApp t({.commandLine = "-url " + m_server.Url()});
+    CrashReport r;
+    r.Fill(true);
+    r.SetErrorMessage("unexpected error Access Violation\nline two\r\n");
+    QVERIFY(r.Save());
+    CrashReport back;
+    QVERIFY(back.LoadSaved());
+    QCOMPARE(back.ErrorMessage(), QString("unexpected error Access Violation\nline two\r\n"));
+    QCOMPARE(QFileInfo(CrashReport::GetErrorReportPath()).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0);
+}
+
+void TestCrashReport::sendFailureKeepsFile()
+{
+    TestApp t({.commandLine = "-url http://127.0.0.1:1/kvp"});
+    XRequest::SetDefaultTimeouts(2000, 3000);
+    CrashReport r;
+    r.Fill(true);
+    QVERIFY(r.Save());
+    CrashReport again;
+    QVERIFY(!again.SendSaved());
+    QVERIFY(QFile::exists(CrashReport::GetErrorReportPath()));
+    // A damaged file is not a report.
+    QFile f(CrashReport::GetErrorReportPath());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<kv_request><exception><code>");
+    f.close();
+    QVERIFY(!again.LoadSaved());
+}
+
+void TestCrashReport::secondInstanceAsksFirstToShow()
+{
+    const QString name = "korvant-test-" + QString::number(QCoreApplication::applicationPid());
+    SingleInstance first(name);
+    QVERIFY(first.Acquire());
+    QSignalSpy shown(&first, &SingleInstance::ShowRequested);
+    bool secondAcquired = true;
+    // The second start runs where the first can answer (its own thread).
+    std::thread second([&] {
+        SingleInstance other(name);
+        secondAcquired = other.Acquire();
+    });
+    QTRY_COMPARE(shown.count(), 1);
+    second.join();
+    QVERIFY(!secondAcquired);
+}
+
+void TestCrashReport::staleSocketDoesNotBlock()
+{
+    const QString name = "korvant-stale-" + QString::number(QCoreApplication::applicationPid());
+    {
+        // A listener that goes away without cleaning up leaves its socket file.
+        QLocalServer crashed;
+        crashed.setSocketOptions(QLocalServer::UserAccessOption);
+        QVERIFY(crashed.listen(name));
+        const QString path = crashed.fullServerName();
+        crashed.close();
+        QFile stale(path);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+    }
+    SingleInstance s(name);
+    QVERIFY(s.Acquire());
+}
+
+KORVANT_TEST_MAIN(TestCrashReport)
+#include "tst_crashreport.moc"
