@@ -6,6 +6,7 @@
 #include "app/Interfaces.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -100,4 +101,15 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     QLabel::mouseReleaseEvent(event);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Space) {
+        emit clicked(m_url);
+        GuiUtils::OpenNewBrowserWindow(m_url);
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
