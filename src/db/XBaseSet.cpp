@@ -1,0 +1,668 @@
+#include "XBaseSet.h"
+
+#include "KVDatabase.h"
+
+#include <QThread>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+// A search word is numeric when it is all digits (no sign, no blanks).
+bool IsAllDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar ch : text) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+SqlExpr Group(const SqlExpr &conditions)
+{
+    // A table with nothing to search in matches nothing (never "()").
+    if (conditions.isEmpty())
+        return SqlExpr(QStringLiteral("(0)"));
+    return SqlExpr(QStringLiteral("(")) + conditions + SqlExpr(QStringLiteral(")"));
+}
+
+} // namespace
+
+XBaseSet::XBaseSet(KVDatabase *database, const char *table, const QStringList &columns)
+    : m_pDatabase(database ? database : &theDatabase()), m_table(&Schema::Require(QLatin1String(table)))
+{
+    if (columns.isEmpty()) {
+        for (const ColumnDef &c : m_table->columns)
+            m_cols.push_back(&c);
+    } else {
+        for (const QString &name : columns) {
+            const ColumnDef *c = m_table->Column(name);
+            if (!c)
+                throw std::logic_error("no such column: " + name.toStdString());
+            m_cols.push_back(c);
+        }
+    }
+    m_values.resize(m_cols.size());
+    m_original.resize(m_cols.size());
+    m_dirty.assign(m_cols.size(), 0);
+    BuildFetchSql();
+}
+
+XBaseSet::~XBaseSet() = default;
+
+QString XBaseSet::GetDefaultSQL() const
+{
+    return QStringLiteral("[%1]").arg(QLatin1String(m_table->name));
+}
+
+void XBaseSet::BuildFetchSql()
+{
+    QByteArray sql = "SELECT ";
+    for (size_t i = 0; i < m_cols.size(); ++i) {
+        if (i)
+            sql += ", ";
+        sql += "[" + QByteArray(m_cols[i]->name) + "]";
+    }
+    m_fetchSql = sql + " FROM [" + QByteArray(m_table->name) + "] WHERE rowid = ?";
+}
+
+SqlConnection &XBaseSet::Conn()
+{
+    // A set follows its user's thread; each thread has its own connection.
+    const Qt::HANDLE thread = QThread::currentThreadId();
+    if (!m_conn || !m_conn->IsOpen() || m_connThread != thread) {
+        m_conn = m_pDatabase->ConnectionPtr();
+        m_connThread = thread;
+    }
+    return *m_conn;
+}
+
+void XBaseSet::EnsureOpen() const
+{
+    if (!m_open)
+        throw DbException(21, QStringLiteral("Record set is not open"), GetDefaultSQL(),
+                          QStringLiteral("the record set is not open"));
+}
+
+// --- open, requery, moves -------------------------------------------------------------------
+
+bool XBaseSet::Open()
+{
+    m_mode = Mode::None;
+    QString sql = QStringLiteral("SELECT rowid FROM ") + GetDefaultSQL();
+    if (!m_filter.isEmpty())
+        sql += QStringLiteral(" WHERE ") + m_filter.text;
+    if (!m_sort.trimmed().isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + m_sort;
+    SqlStatement &st = Conn().Prepare(sql);
+    st.BindAll(m_filter.args);
+    std::vector<qint64> keys;
+    while (st.Step())
+        keys.push_back(st.Int64(0));
+    st.Reset();
+    m_keys.swap(keys);
+    m_open = true;
+    m_pos = m_keys.empty() ? -1 : 0;
+    FetchCurrent();
+    return true;
+}
+
+void XBaseSet::Close()
+{
+    m_open = false;
+    m_mode = Mode::None;
+    m_keys.clear();
+    m_pos = -1;
+    m_deleted = false;
+    ClearValues();
+}
+
+bool XBaseSet::Requery()
+{
+    return Open();
+}
+
+bool XBaseSet::Select(const SqlExpr &filter)
+{
+    m_filter = filter;
+    return m_open ? Requery() : Open();
+}
+
+bool XBaseSet::Select(const SqlExpr &filter, const QString &sort)
+{
+    m_sort = sort;
+    return Select(filter);
+}
+
+bool XBaseSet::IsBOF() const
+{
+    return m_keys.empty() || m_pos < 0;
+}
+
+bool XBaseSet::IsEOF() const
+{
+    return m_keys.empty() || m_pos >= int(m_keys.size());
+}
+
+void XBaseSet::ClearValues()
+{
+    for (QVariant &v : m_values)
+        v = QVariant();
+    std::fill(m_dirty.begin(), m_dirty.end(), 0);
+}
+
+void XBaseSet::FetchCurrent()
+{
+    m_deleted = false;
+    if (m_pos < 0 || m_pos >= int(m_keys.size())) {
+        ClearValues();
+        return;
+    }
+    SqlStatement &st = Conn().Prepare(m_fetchSql);
+    st.Bind(1, m_keys[size_t(m_pos)]);
+    if (!st.Step()) {
+        // Gone since the keyset was read: it reads as deleted, never as garbage.
+        st.Reset();
+        ClearValues();
+        m_deleted = true;
+        return;
+    }
+    for (size_t i = 0; i < m_cols.size(); ++i) {
+        const int col = int(i);
+        QVariant &v = m_values[i];
+        if (st.IsNull(col)) {
+            v = QVariant();
+            continue;
+        }
+        switch (m_cols[i]->type) {
+        case ColumnType::Integer:
+        case ColumnType::Logical:
+        case ColumnType::Identity:
+            v = QVariant(st.Int64(col));
+            break;
+        case ColumnType::Currency:
+        case ColumnType::Float:
+            v = QVariant(st.Double(col));
+            break;
+        default:
+            v = QVariant(st.Text(col));
+            break;
+        }
+    }
+    st.Reset();
+    std::fill(m_dirty.begin(), m_dirty.end(), 0);
+}
+
+void XBaseSet::LeaveEditMode()
+{
+    m_mode = Mode::None;
+}
+
+void XBaseSet::SetAbsolutePosition(int position)
+{
+    EnsureOpen();
+    LeaveEditMode();
+    if (position < 1)
+        m_pos = -1;
+    else if (position > int(m_keys.size()))
+        m_pos = int(m_keys.size());
+    else
+        m_pos = position - 1;
+    FetchCurrent();
+}
+
+void XBaseSet::MoveFirst()
+{
+    SetAbsolutePosition(1);
+}
+
+void XBaseSet::MoveLast()
+{
+    SetAbsolutePosition(int(m_keys.size()));
+}
+
+void XBaseSet::MoveNext()
+{
+    Move(1);
+}
+
+void XBaseSet::MovePrev()
+{
+    Move(-1);
+}
+
+void XBaseSet::Move(int rows)
+{
+    EnsureOpen();
+    const int target = qBound(-1, m_pos + rows, int(m_keys.size()));
+    LeaveEditMode();
+    m_pos = target;
+    FetchCurrent();
+}
+
+void XBaseSet::MoveToRecord(int position)
+{
+    if (m_open && !IsEOF() && m_pos >= 0 && m_pos + 1 == position && m_mode == Mode::None)
+        return;
+    SetAbsolutePosition(position);
+}
+
+qint64 XBaseSet::GetBookmark() const
+{
+    if (m_pos < 0 || m_pos >= int(m_keys.size()))
+        return 0;
+    return m_keys[size_t(m_pos)];
+}
+
+bool XBaseSet::SetBookmark(qint64 bookmark)
+{
+    EnsureOpen();
+    for (size_t i = 0; i < m_keys.size(); ++i) {
+        if (m_keys[i] == bookmark) {
+            LeaveEditMode();
+            m_pos = int(i);
+            FetchCurrent();
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- writes ------------------------------------------------------------------------------------
+
+void XBaseSet::AddNew()
+{
+    m_mode = Mode::Adding;
+    ClearValues();
+}
+
+void XBaseSet::Edit()
+{
+    EnsureOpen();
+    if (m_pos < 0 || m_pos >= int(m_keys.size()) || m_deleted)
+        throw DbException(21, QStringLiteral("No current record"), GetDefaultSQL(),
+                          QStringLiteral("there is no current record to edit"));
+    m_original = m_values;
+    std::fill(m_dirty.begin(), m_dirty.end(), 0);
+    m_mode = Mode::Editing;
+}
+
+void XBaseSet::CancelUpdate()
+{
+    if (m_mode == Mode::None)
+        return;
+    m_mode = Mode::None;
+    if (m_open)
+        FetchCurrent();
+    else
+        ClearValues();
+}
+
+const QByteArray &XBaseSet::InsertSql(const std::vector<int> &changed)
+{
+    QByteArray mask(int(m_cols.size()), '0');
+    for (int i : changed)
+        mask[i] = '1';
+    auto it = m_insertSql.find(mask);
+    if (it != m_insertSql.end())
+        return it.value();
+    QByteArray sql = "INSERT INTO [" + QByteArray(m_table->name) + "] ";
+    if (changed.empty()) {
+        sql += "DEFAULT VALUES";
+    } else {
+        QByteArray names;
+        QByteArray marks;
+        for (size_t k = 0; k < changed.size(); ++k) {
+            if (k) {
+                names += ", ";
+                marks += ", ";
+            }
+            names += "[" + QByteArray(m_cols[size_t(changed[k])]->name) + "]";
+            marks += "?";
+        }
+        sql += "(" + names + ") VALUES (" + marks + ")";
+    }
+    return m_insertSql.insert(mask, sql).value();
+}
+
+static void BindField(SqlStatement &st, int index, const ColumnDef *col, const QVariant &value)
+{
+    if (value.isNull()) {
+        st.BindNull(index);
+        return;
+    }
+    switch (col->type) {
+    case ColumnType::Integer:
+    case ColumnType::Logical:
+    case ColumnType::Identity:
+        st.Bind(index, value.toLongLong());
+        break;
+    case ColumnType::Currency:
+    case ColumnType::Float:
+        st.Bind(index, value.toDouble());
+        break;
+    default:
+        st.BindUtf8(index, value.toString().toUtf8());
+        break;
+    }
+}
+
+bool XBaseSet::Update()
+{
+    if (m_mode == Mode::None)
+        throw DbException(21, QStringLiteral("Update without AddNew or Edit"), GetDefaultSQL(),
+                          QStringLiteral("the record set is not in add or edit mode"));
+    if (m_readOnly)
+        return false;
+    SqlConnection &c = Conn();
+    std::vector<int> changed;
+    changed.reserve(m_cols.size());
+    if (m_mode == Mode::Adding) {
+        for (size_t i = 0; i < m_cols.size(); ++i) {
+            if (m_dirty[i])
+                changed.push_back(int(i));
+        }
+        SqlStatement &st = c.Prepare(InsertSql(changed));
+        for (size_t k = 0; k < changed.size(); ++k)
+            BindField(st, int(k) + 1, m_cols[size_t(changed[k])], m_values[size_t(changed[k])]);
+        st.Exec();
+        m_lastInsertId = c.LastInsertId();
+        m_mode = Mode::None;
+        if (m_open) {
+            // Rows added through the set show at its end.
+            m_keys.push_back(m_lastInsertId);
+            if (m_pos >= int(m_keys.size()) - 1)
+                m_pos = int(m_keys.size());
+        }
+        if (m_open)
+            FetchCurrent();
+        else
+            ClearValues();
+        return true;
+    }
+
+    // Only what this set changed, so another writer's columns stay as they are.
+    for (size_t i = 0; i < m_cols.size(); ++i) {
+        if (m_dirty[i] && m_values[i] != m_original[i])
+            changed.push_back(int(i));
+    }
+    m_mode = Mode::None;
+    if (changed.empty())
+        return true;
+    QByteArray sql = "UPDATE [" + QByteArray(m_table->name) + "] SET ";
+    for (size_t k = 0; k < changed.size(); ++k) {
+        if (k)
+            sql += ", ";
+        sql += "[" + QByteArray(m_cols[size_t(changed[k])]->name) + "] = ?";
+    }
+    sql += " WHERE rowid = ?";
+    SqlStatement &st = c.Prepare(sql);
+    int index = 1;
+    for (int i : changed)
+        BindField(st, index++, m_cols[size_t(i)], m_values[size_t(i)]);
+    st.Bind(index, m_keys[size_t(m_pos)]);
+    st.Exec();
+    const bool written = c.Changes() > 0;
+    FetchCurrent();
+    return written;
+}
+
+void XBaseSet::Delete()
+{
+    EnsureOpen();
+    if (m_pos < 0 || m_pos >= int(m_keys.size()) || m_deleted)
+        throw DbException(21, QStringLiteral("No current record"), GetDefaultSQL(),
+                          QStringLiteral("there is no current record to delete"));
+    if (m_readOnly)
+        return;
+    m_mode = Mode::None;
+    Conn().Exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(GetDefaultSQL()), {m_keys[size_t(m_pos)]});
+    ClearValues();
+    m_deleted = true;
+}
+
+// --- fields ------------------------------------------------------------------------------------
+
+QString XBaseSet::GetFieldName(int index) const
+{
+    return QLatin1String(m_cols[size_t(index)]->name);
+}
+
+int XBaseSet::FindField(const char *name) const
+{
+    for (size_t i = 0; i < m_cols.size(); ++i) {
+        if (qstricmp(m_cols[i]->name, name) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+int XBaseSet::FieldIndex(const char *name) const
+{
+    const int i = FindField(name);
+    if (i < 0)
+        throw std::logic_error(std::string("record set of ") + m_table->name + " has no column " + name);
+    return i;
+}
+
+QString XBaseSet::GetText(int index) const
+{
+    const QVariant &v = m_values[size_t(index)];
+    if (v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::Double)
+        return QString::number(v.toDouble(), 'g', 15);
+    return v.toString();
+}
+
+qint64 XBaseSet::GetInt64(int index) const
+{
+    const QVariant &v = m_values[size_t(index)];
+    if (v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const qint64 n = v.toString().trimmed().toLongLong(&ok);
+        return ok ? n : qint64(v.toString().trimmed().toDouble());
+    }
+    return v.toLongLong();
+}
+
+double XBaseSet::GetDouble(int index) const
+{
+    const QVariant &v = m_values[size_t(index)];
+    return v.isNull() ? 0.0 : v.toDouble();
+}
+
+QDateTime XBaseSet::GetDate(int index) const
+{
+    const QVariant &v = m_values[size_t(index)];
+    return v.isNull() ? QDateTime() : SqlValue::ParseDateTime(v.toString());
+}
+
+void XBaseSet::SetDate(int index, const QDateTime &value)
+{
+    SetFieldValue(index, value.isValid() ? QVariant(SqlValue::FormatDateTime(value)) : QVariant());
+}
+
+void XBaseSet::SetFieldValue(int index, const QVariant &value)
+{
+    const size_t i = size_t(index);
+    QVariant &slot = m_values.at(i);
+    m_dirty[i] = 1;
+    if (value.isNull() || !value.isValid()) {
+        slot = QVariant();
+        return;
+    }
+    switch (m_cols[i]->type) {
+    case ColumnType::Integer:
+    case ColumnType::Identity:
+        if (value.typeId() == QMetaType::QString) {
+            bool ok = false;
+            const qint64 n = value.toString().trimmed().toLongLong(&ok);
+            slot = ok ? QVariant(n) : QVariant(qint64(value.toString().trimmed().toDouble()));
+        } else {
+            slot = QVariant(value.toLongLong());
+        }
+        break;
+    case ColumnType::Logical:
+        slot = QVariant(qint64(value.toBool() || value.toLongLong() != 0 ? 1 : 0));
+        break;
+    case ColumnType::Currency:
+        slot = QVariant(SqlValue::RoundCurrency(value.toDouble()));
+        break;
+    case ColumnType::Float:
+        slot = QVariant(value.toDouble());
+        break;
+    case ColumnType::DateTime:
+        if (value.typeId() == QMetaType::QDateTime)
+            slot = QVariant(SqlValue::FormatDateTime(value.toDateTime()));
+        else
+            slot = QVariant(value.toString());
+        break;
+    default:
+        slot = value.typeId() == QMetaType::QString ? value : QVariant(value.toString());
+        break;
+    }
+}
+
+// --- folder filter and search -------------------------------------------------------------------
+
+SqlExpr XBaseSet::GetFolderFilter(int)
+{
+    return {};
+}
+
+QString XBaseSet::GetIdText() const
+{
+    return {};
+}
+
+void XBaseSet::SplitWords(const QString &text)
+{
+    m_words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+void XBaseSet::SetSearchText(QString &text)
+{
+    text = text.trimmed();
+    m_searchText = text;
+    ResetFilter();
+    if (m_searchText.isEmpty()) {
+        m_words.clear();
+        return;
+    }
+    SplitWords(m_searchText);
+    BuildSearchFilter();
+}
+
+void XBaseSet::BuildSearchFilter()
+{
+    SqlExpr whole;
+    AddFieldSearch(whole, m_searchText);
+    SqlExpr search = Group(whole);
+    if (m_words.size() > 1) {
+        search += SqlExpr(QStringLiteral(" OR ("));
+        for (int i = 0; i < m_words.size(); ++i) {
+            if (i)
+                search += SqlExpr(QStringLiteral(" AND "));
+            SqlExpr word;
+            AddFieldSearch(word, m_words[i]);
+            search += Group(word);
+        }
+        search += SqlExpr(QStringLiteral(")"));
+    }
+    // The folder's filter holds around every alternative of the search.
+    if (m_filter.isEmpty())
+        m_filter = search;
+    else
+        m_filter = SqlExpr(QStringLiteral("(")) + m_filter + SqlExpr(QStringLiteral(") AND (")) + search +
+                   SqlExpr(QStringLiteral(")"));
+}
+
+SqlExpr XBaseSet::FormatNumberCondition(const QString &column, const QString &op, qint64 value) const
+{
+    return SqlExpr(QStringLiteral("%1 %2 ?").arg(column, op), {value});
+}
+
+SqlExpr XBaseSet::FormatRealCondition(const QString &column, const QString &op, double value) const
+{
+    return SqlExpr(QStringLiteral("%1 %2 ?").arg(column, op), {value});
+}
+
+SqlExpr XBaseSet::FormatTextCondition(const QString &column, const QString &op, const QString &value) const
+{
+    return SqlExpr(QStringLiteral("UCASE(TRIM(%1)) %2 UCASE(TRIM(?))").arg(column, op), {value});
+}
+
+QString XBaseSet::FormatLikePattern(const QString &value) const
+{
+    return QLatin1Char('%') + value + QLatin1Char('%');
+}
+
+SqlExpr XBaseSet::AddWordConditions(const QString &column, const QString &op, bool numeric) const
+{
+    SqlExpr list;
+    if (m_words.size() <= 1)
+        return list;
+    for (const QString &word : m_words) {
+        SqlExpr cond;
+        if (numeric) {
+            bool ok = false;
+            const qint64 n = IsAllDigits(word) ? word.toLongLong(&ok) : 0;
+            if (!ok)
+                continue;
+            cond = FormatNumberCondition(column, op, n);
+        } else {
+            cond = FormatTextCondition(column, op, FormatLikePattern(word));
+        }
+        if (!list.isEmpty())
+            list += SqlExpr(QStringLiteral(" OR "));
+        list += cond;
+    }
+    return list;
+}
+
+void XBaseSet::AddOrCondition(const QString &column, const QString &op, const QString &value, SqlExpr &list,
+                              bool numeric) const
+{
+    SqlExpr cond;
+    if (numeric) {
+        // A number beyond 64 bits matches no integer column: no condition, no overflow.
+        bool ok = false;
+        const qint64 n = IsAllDigits(value) ? value.toLongLong(&ok) : 0;
+        if (!ok)
+            return;
+        cond = FormatNumberCondition(column, op, n);
+    } else {
+        cond = FormatTextCondition(column, op, value);
+    }
+    if (!list.isEmpty())
+        list += SqlExpr(QStringLiteral(" OR "));
+    list += cond;
+}
+
+void XBaseSet::AddFieldSearch(SqlExpr &, const QString &) const
+{
+}
+
+int XBaseSet::CountRecords(const SqlExpr &extraIn)
+{
+    SqlExpr extra = extraIn;
+    extra.text = extra.text.trimmed();
+    if (extra.text.startsWith(QLatin1String("AND "), Qt::CaseInsensitive))
+        extra.text = extra.text.mid(4);
+    SqlExpr where;
+    if (!m_filter.isEmpty()) {
+        where = SqlExpr(QStringLiteral(" WHERE (")) + m_filter + SqlExpr(QStringLiteral(")"));
+        if (!extra.isEmpty())
+            where += SqlExpr(QStringLiteral(" AND ")) + extra;
+    } else if (!extra.isEmpty()) {
+        where = SqlExpr(QStringLiteral(" WHERE ")) + extra;
+    }
+    return m_pDatabase->ExecuteScalar(QStringLiteral("SELECT COUNT(*) FROM ") + GetDefaultSQL() + where.text,
+                                      where.args);
+}
