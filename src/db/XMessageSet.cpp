@@ -1,6 +1,89 @@
 #include "XMessageSet.h"
 
 #include "KVDatabase.h"
+#include "RecordXml.h"
+
+#include "app/AppCore.h"
+#include "app/Constants.h"
+#include "app/Interfaces.h"
+#include "app/Utils.h"
+#include "net/XProfile.h"
+#include "net/XRequest.h"
+
+using RecordXml::Field;
+
+namespace {
+
+const QString kBroadcast = QStringLiteral("broadcast");
+const QString kOrder = QStringLiteral("order");
+
+// Sender of the welcome messages.
+const QString kWelcomeSenderId = QStringLiteral("00000001");
+const QString kWelcomeSenderName = QStringLiteral("Korvant");
+
+const Field kMessageRead[] = {
+    {"message_id", "ID"},
+    {"live_time", "LIVE_TIME", RecordXml::Int},
+    {"subject", "MESSAGE_SUBJ"},
+    {"body", "MESSAGE_BODY"},
+    {"create_time", "POST_DATE", RecordXml::Date},
+    {"contact_info/name", "OWNER_NAME"},
+};
+
+const Field kMessageWrite[] = {
+    {"context_id", "CONTEXT_ID"},
+    {"context_type", "CONTEXT_TYPE"},
+    {"live_time", "LIVE_TIME", RecordXml::Int},
+    {"subject", "MESSAGE_SUBJ"},
+    {"body", "MESSAGE_BODY"},
+};
+
+KVDatabase &Db(KVDatabase *database)
+{
+    return database ? *database : theDatabase();
+}
+
+SqlExpr ThreadsOf(const QString &contextId, const QString &contextType)
+{
+    return SqlExpr(QStringLiteral("IS_PARENT = TRUE AND CONTEXT_ID = ? AND CONTEXT_TYPE = ?"), {contextId, contextType});
+}
+
+// Writes the record's thread counts, and its "Replied" state when asked.
+void UpdateContextRecord(const QString &contextId, const QString &contextType, KVDatabase *database,
+                         bool markReplied)
+{
+    const QString table = XMessageSet::ContextTable(contextType);
+    if (table.isEmpty())
+        return;
+    KVDatabase &db = Db(database);
+    SqlConnection &c = db.Connection();
+    SqlTransaction scope(c);
+    const SqlExpr threads = ThreadsOf(contextId, contextType);
+    const int total = db.ExecuteScalar(QStringLiteral("SELECT COUNT(*) FROM [Messages] WHERE ") + threads.text,
+                                       threads.args);
+    const int fresh = db.ExecuteScalar(
+        QStringLiteral("SELECT COUNT(*) FROM [Messages] WHERE ") + threads.text + QStringLiteral(" AND STATUS_CODE = 0"),
+        threads.args);
+    // An order's state belongs to the order and its update, never to its messages.
+    if (markReplied && contextType != kOrder)
+        c.Exec(QStringLiteral("UPDATE [%1] SET STATUS = 'Replied', STATUS_CODE = 2, MESS_NEW_COUNT = ?, "
+                              "MESS_TOTAL_COUNT = ? WHERE ID = ?")
+                   .arg(table),
+               {fresh, total, contextId});
+    else
+        c.Exec(QStringLiteral("UPDATE [%1] SET MESS_NEW_COUNT = ?, MESS_TOTAL_COUNT = ? WHERE ID = ?").arg(table),
+               {fresh, total, contextId});
+    scope.Commit();
+}
+
+int MarketMode()
+{
+    const AppCore *app = theAppIfAny();
+    const IMainFrame *frame = app ? app->Frame() : nullptr;
+    return frame ? frame->GetMarketMode() : Korvant::MarketNone;
+}
+
+} // namespace
 
 XMessageSet::XMessageSet(KVDatabase *database) : XBaseSet(database, "Messages")
 {
@@ -15,6 +98,18 @@ void XMessageSet::AddFieldSearch(SqlExpr &, const QString &) const
 {
 }
 
+SqlExpr XMessageSet::GetFolderFilter(int)
+{
+    // Each market mode hides the other mode's query and quote threads;
+    // broadcasts, deals and orders show in both.
+    const bool cars = MarketMode() == Korvant::MarketCars;
+    m_baseFilter = SqlExpr(QStringLiteral("IS_PARENT = TRUE AND CONTEXT_TYPE <> ? AND CONTEXT_TYPE <> ?"),
+                           cars ? QVariantList{QStringLiteral("query"), QStringLiteral("quote")}
+                                : QVariantList{QStringLiteral("query_cars"), QStringLiteral("quote_cars")});
+    ResetFilter();
+    return m_baseFilter;
+}
+
 SqlExpr XMessageSet::FormatParentFilter(const QString &contextId, const QString &contextType, const QString &ownerId)
 {
     return SqlExpr(QStringLiteral("CONTEXT_ID = ? AND CONTEXT_TYPE = ? AND OWNER_ID = ? AND IS_PARENT = TRUE"),
@@ -26,4 +121,242 @@ int XMessageSet::CountByContext(const QString &contextId, const QString &context
     XMessageSet set(database);
     return set.CountRecords(
         SqlExpr(QStringLiteral("CONTEXT_ID = ? AND CONTEXT_TYPE = ? AND IS_PARENT = TRUE"), {contextId, contextType}));
+}
+
+bool XMessageSet::IsCarsContext() const
+{
+    return GetText("CONTEXT_TYPE").toUpper().contains(QLatin1String("CARS"));
+}
+
+QString XMessageSet::ContextTable(const QString &contextType)
+{
+    static const QHash<QString, QString> tables = {
+        {QStringLiteral("query"), QStringLiteral("Queries")},
+        {QStringLiteral("quote"), QStringLiteral("Quotes")},
+        {QStringLiteral("query_cars"), QStringLiteral("Queries_Cars")},
+        {QStringLiteral("quote_cars"), QStringLiteral("Quotes_Cars")},
+        {QStringLiteral("deal"), QStringLiteral("HotDeals")},
+        {QStringLiteral("order"), QStringLiteral("Orders")},
+    };
+    return tables.value(contextType);
+}
+
+void XMessageSet::SetMarketFromContext()
+{
+    const QString type = GetText("CONTEXT_TYPE");
+    // Only queries and quotes belong to a market.
+    if (type != QLatin1String("query") && type != QLatin1String("quote") && type != QLatin1String("query_cars") &&
+        type != QLatin1String("quote_cars"))
+        return;
+    XBaseSet context(m_pDatabase, ContextTable(type).toLatin1().constData(), {"MARKET_ID", "MARKET_NAME", "C_NAME"});
+    context.Select(SqlExpr(QStringLiteral("ID = ?"), {GetText("CONTEXT_ID")}));
+    if (context.IsEOF())
+        return;
+    const QString market = context.GetText("MARKET_ID");
+    SetText("MARKET_ID", market);
+    SetText("MARKET_NAME", market == QLatin1String("PERSONAL") ? context.GetText("C_NAME")
+                                                               : context.GetText("MARKET_NAME"));
+}
+
+void XMessageSet::MarkContextReplied(const QString &contextId, const QString &contextType, KVDatabase *database)
+{
+    UpdateContextRecord(contextId, contextType, database, true);
+}
+
+void XMessageSet::RefreshContextCounters(const QString &contextId, const QString &contextType, KVDatabase *database)
+{
+    UpdateContextRecord(contextId, contextType, database, false);
+}
+
+// --- a received message ---------------------------------------------------------------------------
+
+void XMessageSet::AddNew()
+{
+    m_pending = {};
+    XBaseSet::AddNew();
+}
+
+void XMessageSet::ReadMessageXml(const XRequest *, const XmlNode &messageNode)
+{
+    const QString contextType = RecordXml::ChildText(messageNode, "context_type");
+    const QString contextId = RecordXml::ChildText(messageNode, "context_id");
+    const QString ownerId = RecordXml::ChildText(messageNode, "owner_id");
+    XMessageSet parents(m_pDatabase);
+    const bool threadExists = parents.CountRecords(FormatParentFilter(contextId, contextType, ownerId)) > 0;
+
+    RecordXml::Read(*this, messageNode, kMessageRead);
+    SetText("CONTEXT_ID", contextId);
+    SetText("CONTEXT_TYPE", contextType);
+    SetText("OWNER_ID", ownerId);
+    SetText("STATUS", QStringLiteral("New"));
+    SetInt("STATUS_CODE", 0);
+    SetBool("IS_PARENT", !threadExists);
+    SetBool("IS_INCOMING", true);
+    SetMarketFromContext();
+    if (!threadExists) {
+        SetInt("INCOMING_COUNT", 1);
+        SetInt("OUTCOMING_COUNT", 0);
+        SetFieldValue("LATEST_POST_DATE", GetFieldValue("POST_DATE"));
+    }
+    // The thread and the context record change when the row is stored, so a
+    // row that fails to store leaves no count behind.
+    m_pending = {true, contextId, contextType, ownerId};
+}
+
+bool XMessageSet::Update()
+{
+    if (!IsAdding() || !m_pending.active)
+        return XBaseSet::Update();
+    const PendingThread thread = m_pending;
+    m_pending = {};
+
+    SqlTransaction scope(m_pDatabase->Connection());
+    const SqlExpr parent = FormatParentFilter(thread.contextId, thread.contextType, thread.ownerId);
+    XMessageSet parents(m_pDatabase);
+    if (parents.CountRecords(parent) > 0) {
+        // A further message of the thread: the parent counts it and is new again.
+        SetBool("IS_PARENT", false);
+        SetFieldNull(FieldIndex("INCOMING_COUNT"));
+        SetFieldNull(FieldIndex("OUTCOMING_COUNT"));
+        SetFieldNull(FieldIndex("LATEST_POST_DATE"));
+        const QVariant postDate = GetFieldValue("POST_DATE");
+        m_pDatabase->Execute(QStringLiteral("UPDATE [Messages] SET INCOMING_COUNT = COALESCE(INCOMING_COUNT, 0) + 1, "
+                                            "LATEST_POST_DATE = COALESCE(?, LATEST_POST_DATE), STATUS_CODE = 0, "
+                                            "STATUS = 'New' WHERE ") +
+                                 parent.text,
+                             QVariantList{postDate} + parent.args);
+    } else if (!GetBool("IS_PARENT")) {
+        // The thread's parent went away since the read: this message opens it again.
+        SetBool("IS_PARENT", true);
+        SetInt("INCOMING_COUNT", 1);
+        SetInt("OUTCOMING_COUNT", 0);
+        SetFieldValue("LATEST_POST_DATE", GetFieldValue("POST_DATE"));
+    }
+    const bool stored = XBaseSet::Update();
+    // Counted after the row is in, so a thread this message opens is counted too.
+    if (thread.contextType != kBroadcast)
+        MarkContextReplied(thread.contextId, thread.contextType, m_pDatabase);
+    scope.Commit();
+    return stored;
+}
+
+// --- XML --------------------------------------------------------------------------------------------
+
+void XMessageSet::BuildMessageXml(XRequest &request) const
+{
+    XmlNode message = request.AddParam(QStringLiteral("message"));
+    XmlNode recipients = message.AddChild(QStringLiteral("recipients"));
+    RecordXml::Write(*this, message, kMessageWrite);
+    recipients.AddChild(QStringLiteral("passport_id"), GetText("OWNER_ID"));
+}
+
+void XMessageSet::BuildThreadXml(XmlNode root)
+{
+    const QString ownerId = GetText("OWNER_ID");
+    root.SetAttr(QStringLiteral("context-type"), GetText("CONTEXT_TYPE"));
+    RecordXml::SetFlag(root, "reply", ownerId != theApp().GetSession().PassportId());
+    AppendMessagesXml(root,
+                      SqlExpr(QStringLiteral("CONTEXT_ID = ? AND CONTEXT_TYPE = ? AND OWNER_ID = ?"),
+                              {GetText("CONTEXT_ID"), GetText("CONTEXT_TYPE"), ownerId}),
+                      m_pDatabase);
+}
+
+void XMessageSet::AppendMessagesXml(XmlNode parent, const SqlExpr &filter, KVDatabase *database)
+{
+    XMessageSet set(database);
+    set.Select(filter, QStringLiteral("POST_DATE DESC"));
+    if (set.IsEOF())
+        return;
+    const QString myName = theProfile().Get().name;
+    for (; !set.IsEOF(); set.MoveNext()) {
+        const bool incoming = set.GetBool("IS_INCOMING");
+        XmlNode message = parent.AddChild(QStringLiteral("message"));
+        RecordXml::SetFlag(message, "incoming", incoming);
+        message.AddChild(QStringLiteral("sender-name"), incoming ? set.GetText("OWNER_NAME") : myName);
+        message.AddChild(QStringLiteral("post-date"), RecordXml::FormatDate(set.GetDate("POST_DATE"), "%Y-%m-%d %H:%M"));
+        message.AddChild(QStringLiteral("message-body"), set.GetText("MESSAGE_BODY"));
+    }
+}
+
+// --- welcome messages ---------------------------------------------------------------------------------
+
+namespace {
+
+QString WelcomeBody(const QString &name)
+{
+    return QStringLiteral(
+               "%1,\n\n"
+               "Welcome to Korvant, the network of automotive buyers and sellers.\n\n"
+               "Buying parts and cars takes a few steps:\n"
+               "1. Create a query for the part or car you need and send it to the marketplace.\n"
+               "2. Sellers answer with quotes; they arrive in your Quotes folder.\n"
+               "3. Compare the quotes, write to a seller with any question, and place a purchase order "
+               "for the quote you choose.\n"
+               "4. Follow your order until the seller's order update completes it.\n\n"
+               "Thank you for joining us.")
+        .arg(name);
+}
+
+QString SellingBody(const QString &name)
+{
+    return QStringLiteral(
+               "%1,\n\n"
+               "Selling on Korvant is free for personal and limited commercial use.\n\n"
+               "Access to buyers' information needs a seller's permit or Tradewick Passes; some passes "
+               "are supplied with your account.\n\n"
+               "How to sell:\n"
+               "- Set up your selling filters so that the leads you want come to you.\n"
+               "- View the incoming leads (buyers' queries) in your Sell folders.\n"
+               "- Quote the buyers and communicate with them by messages.\n"
+               "- List your items in the inventory services, so that quotes can be made from them.\n"
+               "- Use the \"Hot Deal\" feature for unique items or bulk offers.\n\n"
+               "Reply to this message with any question you have.")
+        .arg(name);
+}
+
+} // namespace
+
+void XMessageSet::AddWelcomeMessages()
+{
+    if (!IsOpen())
+        Open();
+    const QString name = theProfile().Get().name;
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
+    struct Welcome
+    {
+        QDateTime time;
+        QString subject;
+        QString body;
+    };
+    const Welcome messages[] = {
+        {now, QStringLiteral("Welcome to Korvant"), WelcomeBody(name)},
+        {now.addSecs(-1), QStringLiteral("Selling on Korvant is FREE for you"), SellingBody(name)},
+    };
+    auto freshId = [this] {
+        // Eight random digits may meet a stored id; draw again rather than fail.
+        QString id;
+        do {
+            id = Utils::GenerateRandomDigits(true);
+        } while (m_pDatabase->ExecuteScalar(QStringLiteral("SELECT COUNT(*) FROM [Messages] WHERE ID = ?"), {id}) > 0);
+        return id;
+    };
+    for (const Welcome &w : messages) {
+        AddNew();
+        SetText("ID", freshId());
+        SetText("CONTEXT_ID", Utils::GenerateRandomDigits());
+        SetText("CONTEXT_TYPE", kBroadcast);
+        SetText("OWNER_ID", kWelcomeSenderId);
+        SetText("OWNER_NAME", kWelcomeSenderName);
+        SetText("STATUS", QStringLiteral("New"));
+        SetInt("STATUS_CODE", 0);
+        SetBool("IS_PARENT", true);
+        SetBool("IS_INCOMING", true);
+        SetInt("INCOMING_COUNT", 1);
+        SetInt("OUTCOMING_COUNT", 0);
+        SetDate("POST_DATE", w.time);
+        SetDate("LATEST_POST_DATE", w.time);
+        SetText("MESSAGE_SUBJ", w.subject);
+        SetText("MESSAGE_BODY", w.body);
+        Update();
+    }
 }

@@ -32,6 +32,12 @@ public:
     void ReadOrderXml(const XRequest *request, const XmlNode &orderNode);
     void ReadOrderUpdateXml(const XRequest *request, const XmlNode &updateNode);
     void ReadBillingInfoXml(const XmlNode &orderNode);
+    // Moves to the order an "order_update" names and stores the update; false
+    // (nothing changed) when no such order is stored.
+    bool StoreOrderUpdateXml(const XRequest *request, const XmlNode &updateNode);
+
+    // Moves to the order with this id (bound, never pasted); false when none.
+    bool SelectById(const QString &id);
 
     // Append the request elements of "newOrder" / "newOrderUpdate" built from the row.
     // Building an order sets the row's live time to the one an order travels with.
