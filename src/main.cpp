@@ -2,6 +2,7 @@
 #include "app/Globals.h"
 #include "app/TasksDispatcher.h"
 #include "app/XSettings.h"
+#include "dialogs/WidgetDialogs.h"
 
 #include <QApplication>
 
@@ -17,6 +18,8 @@ int main(int argc, char *argv[])
 
     GlobalsScope globals;
     Globals::Install(GlobalSlot::App, std::make_unique<AppCore>());
+    WidgetDialogs dialogs;
+    theApp().SetDialogs(&dialogs);
     theApp().ParseCommandLine(QCoreApplication::arguments());
     Globals::Install(GlobalSlot::Settings, std::make_unique<XSettings>());
     Globals::Install(GlobalSlot::TasksDispatcher, std::make_unique<TasksDispatcher>());
@@ -24,5 +27,7 @@ int main(int argc, char *argv[])
     theApp().WriteLog(QStringLiteral("InitInstance"), QStringLiteral("theSettings.init"), 5);
     theSettings().init();
     theApp().WriteLog(QStringLiteral("the main window is not built yet; ending start-up"), QStringLiteral("InitInstance"), 3);
+    theApp().Dispatcher().Shutdown();
+    theApp().SetDialogs(nullptr);
     return 0;
 }

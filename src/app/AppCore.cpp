@@ -201,7 +201,8 @@ bool AppCore::AskYesNo(const QString &text, const QString &caption, unsigned fla
     IDialogs *dialogs = m_dialogs;
     if (!dialogs)
         return false;
-    return OnMainThread<int>([=] { return dialogs->MessageBox(text, caption, flags | MsgBox::YesNo); },
+    const unsigned yesNo = (flags & ~0xFu) | MsgBox::YesNo;
+    return OnMainThread<int>([=] { return dialogs->MessageBox(text, caption, yesNo); },
                              MsgBox::IdNo) == MsgBox::IdYes;
 }
 
@@ -232,10 +233,11 @@ int AppCore::ShowLinkMessageDlg(const LinkBoxRequest &request)
 
 int AppCore::ShowSubscribeMsgDlg(const QString &notice, bool disableBuyPasses)
 {
+    // Without an answer the member stays a visitor (2), never subscribes.
     IDialogs *dialogs = m_dialogs;
     if (!dialogs)
-        return 0;
-    return OnMainThread<int>([=] { return dialogs->SubscribeMsgDlg(notice, disableBuyPasses); }, 0);
+        return 2;
+    return OnMainThread<int>([=] { return dialogs->SubscribeMsgDlg(notice, disableBuyPasses); }, 2);
 }
 
 QString AppCore::AskOpenFileName(const QString &title, const QString &filter, const QString &file)

@@ -8,6 +8,8 @@ namespace Korvant {
 inline constexpr char AppName[] = "Korvant";
 inline constexpr char SingleInstanceGuid[] = "{4F4DD012-5370-4ccd-B8EC-3A6585D8456B}";
 inline constexpr char MakerWebSite[] = "https://www.korvant.example";
+// Where the member's mail program sends crash dumps.
+inline constexpr char CrashReportAddress[] = "crash-reports@korvant.example";
 
 inline constexpr char DataFolderName[] = "data";
 inline constexpr char RefFolderName[] = "ref";

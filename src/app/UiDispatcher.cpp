@@ -61,6 +61,12 @@ void UiDispatcher::Shutdown()
     m_cond.wakeAll();
 }
 
+void UiDispatcher::Reopen()
+{
+    QMutexLocker lock(&m_mutex);
+    m_shutdown = false;
+}
+
 bool UiDispatcher::IsShutDown() const
 {
     QMutexLocker lock(&m_mutex);

@@ -45,6 +45,8 @@ public:
 
     void Shutdown();
     bool IsShutDown() const;
+    // Takes calls again after a Shutdown (a stop of the workers that was not the program's end).
+    void Reopen();
 
 private:
     struct Pending;

@@ -237,7 +237,7 @@ void WriteRegisters(const Out &out, void *context)
 #endif
 }
 
-void WriteDump(int sig, const siginfo_t *info, void *context, uint32_t code, uint64_t address)
+bool WriteDump(int sig, const siginfo_t *info, void *context, uint32_t code, uint64_t address)
 {
     State &s = g_state;
     const int64_t now = int64_t(::time(nullptr)) + s.tzOffset;
@@ -265,7 +265,7 @@ void WriteDump(int sig, const siginfo_t *info, void *context, uint32_t code, uin
 
     const int fd = ::open(s.lastDump, O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
-        return;
+        return false;
     const Out out{fd};
     out.Str("Korvant crash dump\nversion: ");
     out.Str(s.version);
@@ -298,7 +298,7 @@ void WriteDump(int sig, const siginfo_t *info, void *context, uint32_t code, uin
             out.Bytes(buf, size_t(r));
         ::close(maps);
     }
-    ::close(fd);
+    return ::close(fd) == 0;
 }
 
 void WriteReport(uint32_t code, uint64_t address)
@@ -463,6 +463,11 @@ ExceptionRecord LastException()
     return g_state.last;
 }
 
+void ForgetLastException()
+{
+    g_state.last = {};
+}
+
 QString GetExceptionText()
 {
     const ExceptionRecord r = g_state.last;
@@ -514,6 +519,15 @@ QString DumpFolder()
 QString LastDumpPath()
 {
     return QString::fromUtf8(g_state.lastDump);
+}
+
+QString WriteDumpNow()
+{
+    if (!g_state.dumpFolder[0])
+        return {};
+    QDir().mkpath(QString::fromUtf8(g_state.dumpFolder));
+    const ExceptionRecord r = g_state.last;
+    return WriteDump(0, nullptr, nullptr, r.code, r.address) ? LastDumpPath() : QString();
 }
 
 void SetReportTemplate(const QString &reportPath, const QByteArray &beforeException, const QByteArray &version,

@@ -64,6 +64,8 @@ bool IsRecentException();
 void EnableExceptionRecording();
 void DisableExceptionRecording();
 ExceptionRecord LastException();
+// Starts afresh as if nothing had been recorded.
+void ForgetLastException();
 QString GetExceptionText();
 QString GetExceptionName(uint32_t code);
 QString GetExceptionDescription(uint32_t code);
@@ -73,6 +75,9 @@ uint32_t CodeForSignal(int signal, int siCode);
 // Where a fatal signal writes its dump ("<tmp>/Korvant/<version>-<date>-<time>-<pid>-<tid>.dmp").
 QString DumpFolder();
 QString LastDumpPath();
+// Writes a dump of the running process (this thread's stack) for the last
+// recorded failure; the path, or empty when it could not be written.
+QString WriteDumpNow();
 // The pending report a fatal signal writes: the request text around the
 // exception element, prepared by the report code whenever what it holds
 // (passport id, session) changes. Empty path: no report is written.

@@ -5,12 +5,15 @@
 #include "TestEnv.h"
 
 #include "application/CrashHandler.h"
+#include "application/CrashHooks.h"
+#include "app/CMailMsg.h"
 #include "application/CrashReport.h"
 #include "application/SingleInstance.h"
 #include "app/XSettings.h"
 #include "net/XRequest.h"
 
 #include <QLocalServer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 class TestCrashReport : public QObject
@@ -18,11 +21,18 @@ class TestCrashReport : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void cleanup() { CrashHandler::RemoveCrashHandler(); }
+    void cleanup()
+    {
+        CrashHandler::RemoveCrashHandler();
+        CrashHandler::ForgetLastException();
+    }
     void unrecordedReportSavedAndSentAtNextStart();
     void pendingReportHeldBack();
     void reportWithLineBreaksReadWhole();
     void sendFailureKeepsFile();
+    void boxAfterFailureFilesReport();
+    void unhandledWithoutFailure();
+    void unhandledAfterFailureMailsDump();
     void secondInstanceAsksFirstToShow();
     void staleSocketDoesNotBlock();
 
@@ -121,6 +131,83 @@ void TestCrashReport::sendFailureKeepsFile()
     f.write("<kv_request><exception><code>");
     f.close();
     QVERIFY(!again.LoadSaved());
+}
+
+void TestCrashReport::boxAfterFailureFilesReport()
+{
+    TestApp t({.commandLine = "-url http://127.0.0.1:1/kvp"});
+    XRequest::SetDefaultTimeouts(2000, 3000);
+    CrashHooks hooks;
+    t.App().SetCrashHooks(&hooks);
+    CrashHandler::InstallCrashHandler("Korvant", "3.1.52");
+    t.App().ShowMessageBox("quiet", "Error", MsgBox::IconError);
+    QVERIFY(!QFile::exists(CrashReport::GetErrorReportPath()));
+    CrashHandler::RecordException(CrashHandler::IntegerDivideByZero, 0x42);
+    t.App().ShowMessageBox("Division failed", "Error", MsgBox::IconError);
+    CrashReport saved;
+    QVERIFY(saved.LoadSaved());
+    QCOMPARE(saved.Code(), QString("C0000094"));
+    QCOMPARE(saved.Address(), QString("42"));
+    QCOMPARE(saved.ErrorMessage(), QString("Division failed"));
+    QCOMPARE(t.dialogs.log.Count("MessageBox|Division failed"), 1);
+    t.App().SetCrashHooks(&t.crash);
+}
+
+void TestCrashReport::unhandledWithoutFailure()
+{
+    TestApp t({.commandLine = "-url " + m_server.Url()});
+    m_server.Script("newCrashReport", {FakeServer::Response(7, {}, "down"), 200, 0, false, false, "text/xml"});
+    CrashHooks hooks;
+    t.App().SetCrashHooks(&hooks);
+    hooks.OnUnhandledError();
+    QCOMPARE(t.dialogs.log.Calls(),
+             QStringList({QString("MessageBox|Unhandled error occured|error|%1").arg(MsgBox::IconError)}));
+    CrashReport saved;
+    QVERIFY(saved.LoadSaved());
+    QCOMPARE(saved.Code(), QString("0U"));
+    t.App().SetCrashHooks(&t.crash);
+    m_server.Script("newCrashReport", {FakeServer::Response(0), 200, 0, false, false, "text/xml"});
+}
+
+void TestCrashReport::unhandledAfterFailureMailsDump()
+{
+    TestApp t({.commandLine = "-url " + m_server.Url()});
+    const QString folder = TestEnv::NewFolder("mail");
+    const QString script = folder + "/fake-xdg-email";
+    QFile f(script);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QString("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1/args'\n").arg(folder).toUtf8());
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    CMailMsg::SetProgram(script);
+    CrashHooks hooks;
+    t.App().SetCrashHooks(&hooks);
+    CrashHandler::InstallCrashHandler("KorvantMailTest", "3.1.52");
+    CrashHandler::RecordException(CrashHandler::AccessViolation, 0x10);
+    t.dialogs.QueueAnswer(MsgBox::IdYes);
+    t.dialogs.QueueAnswer(MsgBox::IdYes);
+    hooks.OnUnhandledError();
+    const QStringList calls = t.dialogs.log.Calls();
+    const QStringList boxes = calls.filter(QRegularExpression("^MessageBox"));
+    QCOMPARE(boxes.size(), 2);
+    QVERIFY(boxes[0].startsWith("MessageBox|Access Violation\n"));
+    QVERIFY(boxes[0].contains("Would you like to generate an exception report?"));
+    QVERIFY(boxes[1].contains("Exception report dump successfuly saved to file"));
+    QVERIFY(calls.contains("Progress.SetStatus|Saving dump data..."));
+    QTRY_VERIFY(QFile::exists(folder + "/args"));
+    QFile argsFile(folder + "/args");
+    QVERIFY(argsFile.open(QIODevice::ReadOnly));
+    const QString args = QString::fromUtf8(argsFile.readAll());
+    QVERIFY(args.contains("Exception report created by Korvant"));
+    QVERIFY(!args.contains('\r'));
+    QVERIFY(args.contains("crash-reports@korvant.example"));
+    QStringList zips = QDir(CrashHandler::DumpFolder()).entryList({"3.1.52-*.zip"});
+    QCOMPARE(zips.size(), 1);  // kept for the mail program
+    QCOMPARE(QDir(CrashHandler::DumpFolder()).entryList({"3.1.52-*.dmp"}).size(), 0);
+    CrashHooks::RemoveStaleArchives();
+    QCOMPARE(QDir(CrashHandler::DumpFolder()).entryList({"*.zip"}).size(), 0);
+    CMailMsg::SetProgram(QString());
+    t.App().SetCrashHooks(&t.crash);
 }
 
 void TestCrashReport::secondInstanceAsksFirstToShow()

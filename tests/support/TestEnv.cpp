@@ -30,6 +30,8 @@ void PrepareProcess()
     const QString home = g_root + QStringLiteral("/home");
     for (const char *sub : {"", "/.config", "/.local/share", "/.cache", "/runtime"})
         QDir().mkpath(home + QLatin1String(sub));
+    QDir().mkpath(g_root + QStringLiteral("/tmp"));
+    qputenv("TMPDIR", (g_root + QStringLiteral("/tmp")).toUtf8());
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
