@@ -1,0 +1,165 @@
+// The poller's threads: the loop, the one-shot poll and shutdown.
+
+#include "FakeServer.h"
+#include "TestApp.h"
+#include "TestEnv.h"
+
+#include "app/XSettings.h"
+#include "net/XRequest.h"
+#include "sync/XPoller.h"
+
+#include <atomic>
+
+class TestPoller : public QObject
+{
+    Q_OBJECT
+private slots:
+    void autoPoolOffStartsNothing();
+    void loopPollsAfterInterval();
+    void oneShotDroppedWhileRunning();
+    void stopWaitsForRunningPoll();
+    void exitWaitingForLockSendsNothing();
+    void exitEndsHangingTransfer();
+    void loopExceptionShownAndEnds();
+
+private:
+    static TestApp::Options WithPoller()
+    {
+        TestApp::Options o;
+        o.extra[GlobalSlot::Poller] = [] { return std::make_unique<XPoller>(); };
+        return o;
+    }
+};
+
+void TestPoller::autoPoolOffStartsNothing()
+{
+    TestApp t(WithPoller());
+    theSettings().SetInt(Setting::AutoPool, 0);
+    thePoller().StartPolling();
+    QVERIFY(!thePoller().IsThreadRunning(XPoller::LoopSlot));
+}
+
+void TestPoller::loopPollsAfterInterval()
+{
+    TestApp t(WithPoller());
+    theSettings().SetInt(Setting::PollTimeout, 1);
+    std::atomic<int> polls{0};
+    thePoller().SetPollBody([&](XPoller &p) {
+        ++polls;
+        p.AddCount(NewCounts::Quotes, 2);
+    });
+    QElapsedTimer timer;
+    timer.start();
+    thePoller().StartPolling();
+    thePoller().StartPolling();  // already running: nothing more
+    QTRY_VERIFY_WITH_TIMEOUT(polls.load() >= 1, 5000);
+    QVERIFY(timer.elapsed() >= 900);  // one whole interval first
+    QCOMPARE(thePoller().GetNewQuotes(), 2);
+    thePoller().StopPolling();
+    thePoller().StopPolling();
+    QVERIFY(!thePoller().IsThreadRunning(XPoller::LoopSlot));
+    QCOMPARE(XPoller::PollIntervalMs(), 1000);
+    theSettings().SetInt(Setting::PollTimeout, 0);
+    QCOMPARE(XPoller::PollIntervalMs(), 60000);
+}
+
+void TestPoller::oneShotDroppedWhileRunning()
+{
+    TestApp t(WithPoller());
+    std::atomic<int> polls{0};
+    std::atomic<bool> release{false};
+    thePoller().SetPollBody([&](XPoller &) {
+        ++polls;
+        while (!release)
+            QThread::msleep(5);
+    });
+    thePoller().RequestBackground();
+    QTRY_COMPARE(polls.load(), 1);
+    thePoller().RequestBackground();
+    release = true;
+    QTRY_VERIFY(!thePoller().IsThreadRunning(XPoller::OneShotSlot));
+    QCOMPARE(polls.load(), 1);
+    thePoller().RequestBackground();
+    QTRY_COMPARE(polls.load(), 2);
+}
+
+void TestPoller::stopWaitsForRunningPoll()
+{
+    TestApp t(WithPoller());
+    theSettings().SetInt(Setting::PollTimeout, 1);
+    std::atomic<bool> inPoll{false}, finished{false};
+    thePoller().SetPollBody([&](XPoller &) {
+        inPoll = true;
+        QThread::msleep(300);
+        finished = true;
+    });
+    thePoller().StartPolling();
+    QTRY_VERIFY_WITH_TIMEOUT(inPoll.load(), 5000);
+    thePoller().StopPolling();
+    QVERIFY(finished.load());
+}
+
+void TestPoller::exitWaitingForLockSendsNothing()
+{
+    TestApp t(WithPoller());
+    std::atomic<int> bodies{0};
+    std::atomic<bool> release{false};
+    thePoller().SetPollBody([&](XPoller &) {
+        ++bodies;
+        while (!release)
+            QThread::msleep(5);
+    });
+    thePoller().RequestBackground();
+    QTRY_COMPARE(bodies.load(), 1);
+    // A second poll waits for the lock, then finds the exit flag.
+    std::thread second([&] { thePoller().Poll(); });
+    QThread::msleep(50);
+    std::thread exiting([&] {
+        QThread::msleep(50);
+        release = true;
+    });
+    thePoller().Exit();
+    second.join();
+    exiting.join();
+    QCOMPARE(bodies.load(), 1);
+    thePoller().RequestBackground();  // after Exit nothing starts
+    QVERIFY(!thePoller().IsThreadRunning(XPoller::OneShotSlot));
+}
+
+void TestPoller::exitEndsHangingTransfer()
+{
+    FakeServer server;
+    server.Start();
+    server.Script("poll", {FakeServer::Response(0), 200, 20000, false, false, "text/xml"});
+    TestApp t(WithPoller());
+    std::atomic<bool> sent{false}, result{true};
+    thePoller().SetPollBody([&](XPoller &) {
+        XRequest r("poll", server.Url());
+        sent = true;
+        result = r.Send();
+    });
+    thePoller().RequestBackground();
+    QTRY_VERIFY(sent.load());
+    QTRY_COMPARE(server.RequestsFor("poll").size(), 1);
+    QElapsedTimer timer;
+    timer.start();
+    thePoller().Exit();
+    QVERIFY2(timer.elapsed() < 3500, qPrintable(QString::number(timer.elapsed())));
+    QTRY_VERIFY(!thePoller().IsThreadRunning(XPoller::OneShotSlot));
+    QVERIFY(!result.load());
+    XRequest::CancelAll(false);
+    server.Stop();
+}
+
+void TestPoller::loopExceptionShownAndEnds()
+{
+    TestApp t(WithPoller());
+    theSettings().SetInt(Setting::PollTimeout, 1);
+    thePoller().SetPollBody([](XPoller &) { throw std::runtime_error("boom"); });
+    thePoller().StartPolling();
+    QTRY_VERIFY_WITH_TIMEOUT(!thePoller().IsThreadRunning(XPoller::LoopSlot), 5000);
+    QTRY_COMPARE(t.dialogs.log.Count("MessageBox|asyncPoolCallback Unknown Error|Error"), 1);
+}
+
+KORVANT_TEST_MAIN(TestPoller)
+#include "tst_poller.moc"
