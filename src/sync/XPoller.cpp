@@ -1,7 +1,10 @@
 #include "XPoller.h"
 
+#include "CRateSystem.h"
+
 #include "app/AppCore.h"
 #include "app/XSettings.h"
+#include "db/KVDatabase.h"
 #include "net/XRequest.h"
 
 #include <QCoreApplication>
@@ -20,6 +23,9 @@ XPoller *thePollerIfAny()
 void PollerThread::run()
 {
     m_body();
+    // Thread ids are reused: a connection must not outlive its thread.
+    if (KVDatabase *db = theDatabaseIfAny())
+        db->ReleaseThreadConnection();
 }
 
 XPoller::XPoller()
@@ -33,6 +39,11 @@ XPoller::~XPoller()
     // A thread that would not end is left to the process's end rather than
     // destroyed while it runs.
     for (auto &t : m_threads) {
+        if (t && !t->isFinished())
+            (void)t.release();
+    }
+    QMutexLocker lock(&m_alertMutex);
+    for (auto &t : m_alertThreads) {
         if (t && !t->isFinished())
             (void)t.release();
     }
@@ -74,7 +85,11 @@ bool XPoller::IsThreadRunning(Slot slot) const
 
 bool XPoller::WaitForThread(Slot slot, int timeoutMs)
 {
-    PollerThread *t = m_threads[slot].get();
+    return WaitFor(m_threads[slot].get(), timeoutMs);
+}
+
+bool XPoller::WaitFor(QThread *t, int timeoutMs)
+{
     if (!t)
         return true;
     QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
@@ -92,7 +107,8 @@ void XPoller::PollLoop()
 {
     XSettings *settings = theSettingsIfAny();
     while (settings && settings->IsOn(Setting::AutoPool) && !m_stop) {
-        if (m_pollEvent.Wait(PollIntervalMs()))
+        const int ms = PollIntervalMs();
+        if (m_loopWait ? m_loopWait(ms) : m_pollEvent.Wait(ms))
             continue;
         if (m_stop)
             break;
@@ -145,8 +161,11 @@ void XPoller::RequestBackground()
 
 void XPoller::Exit()
 {
-    m_exit = true;
-    StopAutoReply();
+    {
+        QMutexLocker lock(&m_autoReplyStart);
+        m_exit = true;
+        StopAutoReply();
+    }
     // Transfers in progress end now, and a worker waiting for the member's
     // answer gets the cancel answer, so none of the waits below can hang.
     XRequest::CancelAll(true);
@@ -154,8 +173,15 @@ void XPoller::Exit()
     const bool reopen = app && !app->Dispatcher().IsShutDown();
     if (app)
         app->Dispatcher().Shutdown();
+    {
+        // A script that runs on stops now; the run then ends at its next test.
+        QMutexLocker lock(&m_ratingMutex);
+        if (m_rating)
+            m_rating->Interrupt();
+    }
     StopPolling();
     WaitForThread(AutoReplySlot, -1);
+    ReapAlertThreads(true);
     const bool oneShotEnded = WaitForThread(OneShotSlot, 3000);
     if (reopen)
         app->Dispatcher().Reopen();
@@ -172,4 +198,57 @@ void XPoller::Poll()
     ClearCounts();
     if (m_pollBody)
         m_pollBody(*this);
+    else
+        RunPoll();
+}
+
+void XPoller::SetRating(CRateSystem *rating)
+{
+    QMutexLocker lock(&m_ratingMutex);
+    m_rating = rating;
+    // Exit may have come between the run's start and here.
+    if (rating && m_autoReplyCancel)
+        rating->Interrupt();
+}
+
+void XPoller::RaiseAlert(const QString &text, bool playSound)
+{
+    if (m_exit)
+        return;
+    ReapAlertThreads(false);
+    auto thread = std::make_unique<PollerThread>([this, text, playSound] {
+        try {
+            if (playSound)
+                m_sound.Play();
+            if (AppCore *app = theAppIfAny()) {
+                if (IMainFrame *frame = app->Frame())
+                    frame->ShowTrayMessage(text, 0);
+            }
+        } catch (...) {
+            theApp().ShowMessageBox(QStringLiteral("asyncTrayMessageCallback Unknown Error"), QStringLiteral("Error"),
+                                    MsgBox::IconError);
+        }
+    });
+    thread->start(QThread::NormalPriority);
+    QMutexLocker lock(&m_alertMutex);
+    m_alertThreads.push_back(std::move(thread));
+}
+
+void XPoller::ReapAlertThreads(bool wait)
+{
+    std::list<std::unique_ptr<PollerThread>> threads;
+    {
+        QMutexLocker lock(&m_alertMutex);
+        threads.swap(m_alertThreads);
+    }
+    for (auto it = threads.begin(); it != threads.end();) {
+        if (wait)
+            WaitFor(it->get(), 3000);
+        if ((*it)->isFinished())
+            it = threads.erase(it);
+        else
+            ++it;
+    }
+    QMutexLocker lock(&m_alertMutex);
+    m_alertThreads.splice(m_alertThreads.end(), threads);
 }

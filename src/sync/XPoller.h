@@ -1,16 +1,31 @@
 #pragma once
 
+#include "NewInfoAlert.h"
+
 #include "app/AutoEvent.h"
 #include "app/Globals.h"
 #include "app/Interfaces.h"
 
 #include <QMutex>
 #include <QThread>
+#include <QVariantList>
 
 #include <array>
 #include <atomic>
 #include <functional>
+#include <list>
 #include <memory>
+
+class CRateSystem;
+class XBaseSet;
+class XInventoryCarsSet;
+class XPhotoSet;
+class XQueryCarsSet;
+class XQuerySet;
+class XQuoteCarsSet;
+class XQuoteSet;
+class XRequest;
+class XmlNode;
 
 // A worker thread that runs one function, with its own alternate signal stack.
 class PollerThread : public QThread
@@ -41,6 +56,13 @@ public:
     void StopPolling();
     void RequestBackground();
     void Exit();
+    // Takes work again after an Exit that was not the program's end (a
+    // restore or compaction that failed before its swap).
+    void Resume()
+    {
+        m_exit = false;
+        m_autoReplyCancel = false;
+    }
     void StopAutoReply() { m_autoReplyCancel = true; }
     bool IsAutoReplyCancelled() const { return m_autoReplyCancel.load(); }
     bool IsExiting() const { return m_exit.load(); }
@@ -49,8 +71,49 @@ public:
     // One poll: the lock is held for all of it; an exit requested while
     // waiting for the lock sends nothing.
     void Poll();
-    // What one poll does (set by the poll's own code; tests replace it).
+    // Replaces what one poll does (tests of the threads); empty: the real poll.
     void SetPollBody(std::function<void(XPoller &)> body) { m_pollBody = std::move(body); }
+    // Replaces the loop's wait between polls (tests): gets the interval in
+    // milliseconds, returns true when woken to stop.
+    void SetLoopWait(std::function<bool(int ms)> wait) { m_loopWait = std::move(wait); }
+
+    // The answer lists of one poll, each stored in one transaction with a
+    // savepoint per item.
+    void ReadQueries(const XRequest &request);
+    void ReadCarQueries(const XRequest &request);
+    void ReadQuotes(const XRequest &request);
+    void ReadCarQuotes(const XRequest &request);
+    void ReadMessages(const XRequest &request);
+    void ReadHotDeals(const XRequest &request);
+    void ReadOrders(const XRequest &request);
+    void ReadOrderUpdates(const XRequest &request);
+
+    // --- auto-reply ---------------------------------------------------------------
+    // Starts a run unless one runs or the poller is exiting.
+    void StartAutoReply();
+    void AutoReplyCars();
+    void AutoReplyParts();
+    void AutoReplyToQuery(XQuerySet &query, CRateSystem &rating);
+    // Ids of queries answered go to `answered`, marked after the query's replies.
+    void AutoReplyToCarQuery(XQueryCarsSet &query, CRateSystem &rating, QVariantList &answered);
+    // The threshold of a rating level ("MinAutoReplyRating" / "...Cars").
+    static int GetMinAutoReplyRating(bool cars);
+    static int RatingThreshold(int level);
+    // Waits for the auto-reply thread to end (tests, shutdown).
+    bool WaitForAutoReply(int timeoutMs);
+
+    // Pictures of a quote: without an id the photos are made from the
+    // pictures; with one they are written to the quote's outgoing files.
+    static void PrepareQuoteImages(XPhotoSet &photos, const QString &quoteId, bool outgoing,
+                                   const PictureCollection &pictures, XQuoteSet &quote);
+    static void LoadCarImages(PictureCollection &pictures, const XInventoryCarsSet &car);
+    static void PrepareCarQuoteImages(XPhotoSet &photos, const QString &quoteId, bool outgoing,
+                                      const PictureCollection &pictures, XQuoteCarsSet &quote);
+
+    // --- alerts -------------------------------------------------------------------
+    // Starts the alert thread: the sound (when on) and the pop-up with this text.
+    void RaiseAlert(const QString &text, bool playSound);
+    int AlertSoundRequests() const { return m_sound.PlayRequests(); }
 
     // Starts a function on a slot's thread (the previous one must have ended).
     void StartThread(Slot slot, std::function<void()> body, QThread::Priority priority);
@@ -75,9 +138,19 @@ public:
     static int PollIntervalMs();
 
 private:
+    void RunPoll();
+    // One answer list: the item elements in `order` (document order when
+    // empty), each under its own savepoint; a database error skips the item.
+    void ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
+                  const std::function<void(const XmlNode &)> &store);
+    void AutoReplyThread();
+    void AutoReplyRun(bool cars);
+    void SetRating(CRateSystem *rating);
+    void ReapAlertThreads(bool wait);
     void PollLoop();
     // Waits for a slot's thread; on the main thread queued calls keep running.
     bool WaitForThread(Slot slot, int timeoutMs);
+    static bool WaitFor(QThread *thread, int timeoutMs);
 
     AutoEvent m_pollEvent{false};
     std::array<std::atomic<int>, NewCounts::Size> m_counts{};
@@ -87,6 +160,15 @@ private:
     std::atomic<bool> m_exit{false};
     std::atomic<bool> m_autoReplyCancel{false};
     std::function<void(XPoller &)> m_pollBody;
+    std::function<bool(int)> m_loopWait;
+
+    QMutex m_autoReplyStart;  // a start and Exit's flags never interleave
+    QMutex m_ratingMutex;
+    CRateSystem *m_rating = nullptr;  // the auto-reply run's, stopped at exit
+
+    QMutex m_alertMutex;
+    std::list<std::unique_ptr<PollerThread>> m_alertThreads;
+    AlertSound m_sound;
 };
 
 XPoller &thePoller();

@@ -1,0 +1,288 @@
+// One poll: the "poll" request and the answer's lists stored in the local database.
+
+#include "XPoller.h"
+
+#include "app/AppCore.h"
+#include "app/XSettings.h"
+#include "db/KVDatabase.h"
+#include "db/XHotDealSet.h"
+#include "db/XMessageSet.h"
+#include "db/XOrderSet.h"
+#include "db/XQueryCarsSet.h"
+#include "db/XQuerySet.h"
+#include "db/XQuoteCarsSet.h"
+#include "db/XQuoteSet.h"
+#include "net/XRequest.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace {
+
+// Another writer (the auto-reply) never waits longer than this for a list.
+constexpr int CommitIntervalMs = 250;
+
+void Status(const QString &text)
+{
+    theApp().SetStatusText(text);
+}
+
+void Log(const QString &text, const char *source)
+{
+    theApp().WriteLog(text, QLatin1String(source), 3);
+}
+
+QString ErrorText(const DbException &e)
+{
+    return e.Description().isEmpty() ? e.Message() : e.Description();
+}
+
+// Marks the query a stored quote answers. Bound: the id comes from the server.
+template<class QuerySet>
+void MarkQueryReplied(const QString &queryId)
+{
+    QuerySet query;
+    if (!query.Select(SqlExpr(QStringLiteral("ID = ?"), {queryId})) || query.IsEOF() || query.IsBOF())
+        return;
+    query.Edit();
+    query.SetText("STATUS", QStringLiteral("Replied"));
+    query.SetInt("STATUS_CODE", 2);
+    query.Update();
+}
+
+} // namespace
+
+void XPoller::ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
+                       const std::function<void(const XmlNode &)> &store)
+{
+    const XmlNode listNode = request.GetResponseNode(QLatin1String(list));
+    if (listNode.IsNull())
+        return;
+    const QList<XmlNode> items = listNode.SelectAll(QLatin1String(item));
+    if (items.isEmpty())
+        return;
+    SqlConnection &connection = theDatabase().Connection();
+    SqlTransaction transaction(connection);
+    QElapsedTimer sinceCommit;
+    sinceCommit.start();
+    try {
+        for (const XmlNode &node : items) {
+            SqlTransaction savepoint(connection);
+            try {
+                store(node);
+                savepoint.Commit();
+            } catch (const DbException &e) {
+                savepoint.Rollback();
+                Log(ErrorText(e), logSource);
+            }
+            if (sinceCommit.elapsed() >= CommitIntervalMs) {
+                transaction.CommitAndContinue();
+                sinceCommit.restart();
+            }
+        }
+    } catch (const std::exception &e) {
+        // The rest of the list is skipped; what was stored stays.
+        Log(QString::fromUtf8(e.what()), logSource);
+    }
+    transaction.Commit();
+}
+
+void XPoller::ReadQueries(const XRequest &request)
+{
+    XQuerySet set;
+    ReadList(request, "query_list", "query", "Polling Queries DB Error", [&](const XmlNode &node) {
+        set.AddNew();
+        set.ReadQueryXml(node);
+        set.Update();
+        AddCount(NewCounts::Queries);
+    });
+}
+
+void XPoller::ReadCarQueries(const XRequest &request)
+{
+    XQueryCarsSet set;
+    ReadList(request, "car_query_list", "car_query", "Polling Car Queries DB Error", [&](const XmlNode &node) {
+        set.AddNew();
+        set.ReadCarQueryXml(node);
+        set.Update();
+        AddCount(NewCounts::CarQueries);
+    });
+}
+
+// A quote is stored first and counted; marking its query is a separate step,
+// so a failure there never loses the quote (the server sends it only once).
+void XPoller::ReadQuotes(const XRequest &request)
+{
+    XQuoteSet set;
+    ReadList(request, "quote_list", "quote", "Polling Quotes DB Error", [&](const XmlNode &node) {
+        set.AddNew();
+        set.ReadQuoteXml(node);
+        const QString queryId = set.GetText("QUERY_ID");
+        set.Update();
+        AddCount(NewCounts::Quotes);
+        SqlTransaction mark(theDatabase().Connection());
+        try {
+            MarkQueryReplied<XQuerySet>(queryId);
+            mark.Commit();
+        } catch (const DbException &e) {
+            mark.Rollback();
+            Log(ErrorText(e), "Polling Quotes DB Error");
+        }
+    });
+}
+
+void XPoller::ReadCarQuotes(const XRequest &request)
+{
+    XQuoteCarsSet set;
+    ReadList(request, "car_quote_list", "car_quote", "Polling Car Quotes DB Error", [&](const XmlNode &node) {
+        set.AddNew();
+        set.ReadCarQuoteXml(node);
+        const QString queryId = set.GetText("QUERY_ID");
+        set.Update();
+        AddCount(NewCounts::CarQuotes);
+        SqlTransaction mark(theDatabase().Connection());
+        try {
+            MarkQueryReplied<XQueryCarsSet>(queryId);
+            mark.Commit();
+        } catch (const DbException &e) {
+            mark.Rollback();
+            Log(ErrorText(e), "Polling Car Quotes DB Error");
+        }
+    });
+}
+
+void XPoller::ReadMessages(const XRequest &request)
+{
+    // A thread's first stored message becomes its parent and the later ones
+    // are counted on it, so messages go in oldest first (ties in document order).
+    const XmlNode listNode = request.GetResponseNode(QStringLiteral("message_list"));
+    QList<XmlNode> ordered = listNode.SelectAll(QStringLiteral("message"));
+    std::stable_sort(ordered.begin(), ordered.end(), [](const XmlNode &a, const XmlNode &b) {
+        return GetChildDate(a, QStringLiteral("create_time")) < GetChildDate(b, QStringLiteral("create_time"));
+    });
+    qsizetype next = 0;
+    XMessageSet set;
+    ReadList(request, "message_list", "message", "Polling Messages DB Error", [&](const XmlNode &) {
+        const XmlNode &node = ordered[next++];
+        set.AddNew();
+        set.ReadMessageXml(&request, node);
+        set.Update();
+        AddCount(set.IsCarsContext() ? NewCounts::CarMessages : NewCounts::Messages);
+    });
+}
+
+void XPoller::ReadHotDeals(const XRequest &request)
+{
+    XHotDealSet set;
+    ReadList(request, "deal_list", "deal", "Polling HotDeals DB Error", [&](const XmlNode &node) {
+        set.AddNew();
+        set.ReadDealXml(&request, node);
+        set.Update();
+        AddCount(NewCounts::HotDeals);
+    });
+}
+
+void XPoller::ReadOrders(const XRequest &request)
+{
+    XOrderSet set;
+    ReadList(request, "order_list", "order", "Polling Orders DB Error", [&](const XmlNode &node) {
+        set.AddNew();
+        set.ReadOrderXml(&request, node);
+        set.Update();
+        AddCount(NewCounts::Orders);
+    });
+}
+
+void XPoller::ReadOrderUpdates(const XRequest &request)
+{
+    XOrderSet set;
+    ReadList(request, "order_update_list", "order_update", "Polling Order Update DB Error",
+             [&](const XmlNode &node) {
+                 // An update of an order not stored here changes nothing.
+                 if (set.StoreOrderUpdateXml(&request, node))
+                     AddCount(NewCounts::OrderUpdates);
+             });
+}
+
+void XPoller::RunPoll()
+{
+    AppCore &app = theApp();
+    if (!app.EnsureLoggedIn())
+        return;
+    if (m_exit)
+        return;
+
+    XRequest request(QStringLiteral("poll"));
+    request.SendWithRelogin();
+    if (!request.IsSuccess()) {
+        Status(QStringLiteral("Polling request error: %1").arg(request.GetStatusText()));
+        return;
+    }
+
+    // Each list under its own guard: a failure ends that list only.
+    auto step = [&](const char *status, void (XPoller::*read)(const XRequest &), bool startAutoReply = false) {
+        if (status)
+            Status(QLatin1String(status));
+        try {
+            (this->*read)(request);
+            // The queries are committed by now, so the auto-reply sees them.
+            if (startAutoReply)
+                StartAutoReply();
+        } catch (const std::exception &e) {
+            app.WriteLog(QString::fromUtf8(e.what()), QStringLiteral("Poll"), 3);
+        }
+    };
+    step("Processing queries ...", &XPoller::ReadQueries, true);
+    step("Processing car queries ...", &XPoller::ReadCarQueries);
+    step("Processing quotes ...", &XPoller::ReadQuotes);
+    step("Processing car quotes ...", &XPoller::ReadCarQuotes);
+    step("Processing messages ...", &XPoller::ReadMessages);
+    step("Processing hot deals ...", &XPoller::ReadHotDeals);
+    step(nullptr, &XPoller::ReadOrders);
+    step("Processing order updates ...", &XPoller::ReadOrderUpdates);
+
+    const NewCounts counts = Counts();
+    const auto &c = counts.value;
+    const QString summary =
+        QStringLiteral("Queries: %1, Car Queries: %2, Quotes: %3, Car Quotes: %4, Messages: %5, Car Messages: %6, "
+                       "Hot deals: %7, Purchase Orders: %8")
+            .arg(c[NewCounts::Queries])
+            .arg(c[NewCounts::CarQueries])
+            .arg(c[NewCounts::Quotes])
+            .arg(c[NewCounts::CarQuotes])
+            .arg(c[NewCounts::Messages])
+            .arg(c[NewCounts::CarMessages])
+            .arg(c[NewCounts::HotDeals])
+            .arg(c[NewCounts::Orders]);
+    Status(summary);
+    app.WriteLog(summary, QStringLiteral("Poll"), 4);
+
+    IMainFrame *frame = app.Frame();
+    if (frame)
+        frame->SetNewCounts(counts);
+
+    const AlertSettings alertSettings = AlertSettings::FromSettings();
+    const std::optional<QString> alert = ChooseAlertText(counts, frame ? frame->GetMarketMode() : -1, alertSettings);
+    if (alert)
+        SetAlertText(*alert);
+    if (m_exit)
+        return;
+    if (alert)
+        RaiseAlert(*alert, alertSettings.playSound);
+    if (m_exit)
+        return;
+
+    const bool news = c[NewCounts::Queries] > 0 || c[NewCounts::CarQueries] > 0 || c[NewCounts::Quotes] > 0 ||
+                      c[NewCounts::CarQuotes] > 0 || c[NewCounts::Messages] > 0 || c[NewCounts::HotDeals] > 0 ||
+                      c[NewCounts::Orders] > 0;
+    if (news && frame) {
+        // The window applies the refresh queued on its own thread.
+        try {
+            frame->RefreshListAfterRequest();
+        } catch (...) {
+            app.ShowMessageBox(QStringLiteral("RefreshListAfterRequest Error!!!"), QStringLiteral("Error"),
+                               MsgBox::IconError);
+        }
+    }
+}
