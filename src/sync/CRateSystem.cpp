@@ -421,7 +421,7 @@ bool CRateSystem::Start(int mode)
     engine->globalObject().setProperty(QStringLiteral("MyObject"), wrap.call({impl}));
     // Compiled once; each query is one call of the whole script text.
     m_function = engine->evaluate(QStringLiteral("(function () {\n") + m_script + QStringLiteral("\n})"),
-                                  QStringLiteral("rating.js"), 0);
+                                  QStringLiteral("rating.js"), 1);
     {
         QMutexLocker lock(&m_engineMutex);
         m_engine = std::move(engine);
