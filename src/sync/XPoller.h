@@ -99,6 +99,8 @@ public:
     // The threshold of a rating level ("MinAutoReplyRating" / "...Cars").
     static int GetMinAutoReplyRating(bool cars);
     static int RatingThreshold(int level);
+    // Auto-reply threads started so far.
+    int AutoReplyStarts() const { return m_autoReplyStarts.load(); }
     // Waits for the auto-reply thread to end (tests, shutdown).
     bool WaitForAutoReply(int timeoutMs);
 
@@ -162,6 +164,7 @@ private:
     std::function<void(XPoller &)> m_pollBody;
     std::function<bool(int)> m_loopWait;
 
+    std::atomic<int> m_autoReplyStarts{0};
     QMutex m_autoReplyStart;  // a start and Exit's flags never interleave
     QMutex m_ratingMutex;
     CRateSystem *m_rating = nullptr;  // the auto-reply run's, stopped at exit

@@ -90,6 +90,7 @@ void XPoller::StartAutoReply()
     if (m_exit || IsThreadRunning(AutoReplySlot))
         return;
     m_autoReplyCancel = false;
+    ++m_autoReplyStarts;
     StartThread(AutoReplySlot, [this] { AutoReplyThread(); }, QThread::LowestPriority);
 }
 

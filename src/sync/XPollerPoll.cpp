@@ -167,8 +167,10 @@ void XPoller::ReadMessages(const XRequest &request)
         const XmlNode &node = ordered[next++];
         set.AddNew();
         set.ReadMessageXml(&request, node);
+        // Read before storing: a stored new row leaves the set's fields empty.
+        const bool cars = set.IsCarsContext();
         set.Update();
-        AddCount(set.IsCarsContext() ? NewCounts::CarMessages : NewCounts::Messages);
+        AddCount(cars ? NewCounts::CarMessages : NewCounts::Messages);
     });
 }
 

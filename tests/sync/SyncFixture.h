@@ -77,6 +77,7 @@ struct SyncFixture
         theApp().GetSession().SetPassportId(QStringLiteral("P1000"));
         theApp().GetSession().LoggedIn(QStringLiteral("S-1"));
         theApp().SetMainWindowFlag(true);
+        theSettings().SetInt(Setting::PlaySoundOnInc, 0);
         if (!theDatabase().init())
             qFatal("database init failed");
     }
