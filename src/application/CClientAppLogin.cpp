@@ -1,0 +1,292 @@
+// The member's session: login, logout, the window title and the account commands.
+
+#include "CClientApp.h"
+
+#include "CrashReport.h"
+
+#include "app/Constants.h"
+#include "app/XSettings.h"
+#include "net/XMarketPlaces.h"
+#include "net/XMetaData.h"
+#include "net/XProfile.h"
+#include "net/XRequest.h"
+#include "sync/XPoller.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace {
+
+const char *const WrongPasswordText =
+    "Signing in to Korvant failed because the password\nis incorrect or the Passport ID does not exist. Please\n"
+    "make sure that your Caps Lock and language selector\nare correctly set. If you have forgotten your password,\n"
+    "click on the \"Forgot Password?\" link.";
+
+// The login lock. The main thread keeps serving events while a worker holds
+// it (the worker's login may need a box answered); a worker gives up once
+// the program is ending.
+class LoginLocker
+{
+public:
+    LoginLocker(QRecursiveMutex &mutex, bool onMain) : m_mutex(mutex)
+    {
+        if (onMain) {
+            while (!m_mutex.tryLock())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            m_locked = true;
+            return;
+        }
+        while (!(m_locked = m_mutex.tryLock(50))) {
+            if (XRequest::IsCancelAll())
+                return;
+        }
+    }
+    ~LoginLocker()
+    {
+        if (m_locked)
+            m_mutex.unlock();
+    }
+    bool Locked() const { return m_locked; }
+
+private:
+    QRecursiveMutex &m_mutex;
+    bool m_locked = false;
+};
+
+struct LoginOutcome
+{
+    bool ok = false;
+    QString sessionId;
+    QString errorMessage;
+    int resultCode = -1;
+};
+
+// The "login" exchange: up to two attempts, the second only after a failed first.
+LoginOutcome SendLogin(const QString &passportId, const QString &password)
+{
+    LoginOutcome out;
+    for (int attempt = 0; attempt < 2 && !out.ok; ++attempt) {
+        XRequest request(QStringLiteral("login"));
+        request.AddParam(QStringLiteral("passport_id"), passportId);
+        request.AddParam(QStringLiteral("password"), password);
+        if (request.Send()) {
+            out.ok = true;
+            out.sessionId = request.GetResponseText(QStringLiteral("session_id"));
+        } else {
+            out.errorMessage = request.GetErrorMessage();
+            out.resultCode = request.GetResultCode();
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// DoLogin runs on the main thread (start-up, commands, dialogs) and on
+// workers (the poll thread, the request layer's re-login). Only the "login"
+// exchange runs on a worker; the version hand-over, the dialogs and what a
+// login refreshes run on the main thread, through the dispatcher where the
+// worker needs the answer and queued where it does not. A worker holds the
+// login lock only around the exchange, so a login the main thread runs for
+// it (the login dialog) never waits for the worker that waits for it.
+bool CClientApp::DoLogin()
+{
+    const bool onMain = IsMainThread();
+    std::unique_ptr<LoginLocker> mainLock;
+    if (onMain)
+        mainLock = std::make_unique<LoginLocker>(m_loginLock, true);
+
+    // 0 stop, 1 go on with the exchange, 2 logged in by the dialog.
+    auto prepare = [this]() -> int {
+        if (CheckNewVersion(false)) {
+            // Never from inside a login: the updater hand-over stops the poller,
+            // whose thread may be waiting for this very lock.
+            if (!UpdateLater() && !m_updaterQueued.exchange(true))
+                QueueOnMain([this] { RunUpdaterAndExit(); });
+            return 0;
+        }
+        switch (PrepareCredentials()) {
+        case Credentials::Failed:
+            return 0;
+        case Credentials::LoggedInByDialog:
+            return 2;
+        case Credentials::Proceed:
+            break;
+        }
+        return 1;
+    };
+    const int prepared = onMain ? prepare() : Dispatcher().Call<int>(prepare, 0);
+    if (prepared == 0)
+        return false;
+    if (prepared == 2)
+        return true;
+
+    LoginOutcome outcome;
+    {
+        LoginLocker lock(m_loginLock, onMain);
+        if (!lock.Locked())
+            return false;
+        const Session &s = GetSession();
+        outcome = SendLogin(s.PassportId(), s.Password());
+        if (outcome.ok)
+            GetSession().LoggedIn(outcome.sessionId);
+    }
+
+    if (!outcome.ok) {
+        if (outcome.resultCode == 200) {
+            ShowMessageBox(QLatin1String(WrongPasswordText), QStringLiteral("Cannot login to the system"),
+                           MsgBox::IconError);
+            if (theSettings().IsOn(Setting::AutoLogin)) {
+                // A login through the dialog that succeeds leaves us logged in.
+                RunOnMain([this] { return Login(2) == 1; }, false);
+                return GetSession().IsLoggedIn();
+            }
+        } else if (*ShowErrorsFlag()) {
+            ShowMessageDlg2(QStringLiteral("Cannot retrieve main info"), outcome.errorMessage, ShowErrorsFlag(), 0,
+                            MsgBox::IconResWarning);
+        }
+        return false;
+    }
+
+    if (onMain) {
+        AfterLogin();
+    } else {
+        QueueOnMain([this] {
+            LoginLocker lock(m_loginLock, true);
+            if (GetSession().IsLoggedIn())
+                AfterLogin();
+        });
+    }
+    return true;
+}
+
+CClientApp::Credentials CClientApp::PrepareCredentials()
+{
+    Session &session = GetSession();
+    if (session.PassportId().isEmpty()) {
+        IDialogs *dialogs = Dialogs();
+        if (!dialogs || dialogs->ProfileSheet(QStringLiteral("WELCOME TO KORVANT! - Create New Profile"), false) != 1)
+            return Credentials::Failed;
+        CrashReport::UpdateSignalTemplate();
+        if (AskYesNo(QStringLiteral("Do you want to learn how the system works?"), QLatin1String(Korvant::AppName),
+                     MsgBox::IconQuestion)) {
+            if (IMainFrame *frame = Frame())
+                frame->ShowHowItWorks();
+        }
+    }
+    if (session.Password().isEmpty() && theSettings().IsOn(Setting::AutoLogin))
+        session.SetPassword(theSettings().GetString(Setting::Password));
+    if (session.Password().isEmpty())
+        return Login(2) == 1 ? Credentials::LoggedInByDialog : Credentials::Failed;
+    return Credentials::Proceed;
+}
+
+void CClientApp::AfterLogin()
+{
+    const int mode = XMarketPlaces::CurrentMode();
+    theMarketPlaces().CheckVersion(mode);
+    theMeta().CheckVersion();
+    theMetaCars().CheckVersion();
+    if (theSettings().IsOn(Setting::AutoPool))
+        thePoller().StartPolling();
+    theProfile().GetProfile();
+    SetStatusText(QStringLiteral("logged in"));
+    UpdateWindowTitle();
+    if (IMainFrame *frame = Frame()) {
+        frame->ApplyRoleToNavigator();
+        frame->UpdateRoleMenus();
+    }
+}
+
+int CClientApp::Login(int mode)
+{
+    IDialogs *dialogs = Dialogs();
+    if (!dialogs)
+        return 0;
+    if (!IsMainThread())
+        return Dispatcher().Call<int>([this, mode] { return Login(mode); }, 0);
+    if (!GetSession().PassportId().isEmpty())
+        return dialogs->LoginDlg(mode);
+    const int result = dialogs->ProfileSheet(QStringLiteral("Create New Profile"), false);
+    if (result == 1) {
+        CrashReport::UpdateSignalTemplate();
+        DoLogin();
+        OfferFirstQuery();
+    }
+    return result;
+}
+
+void CClientApp::OfferFirstQuery()
+{
+    XProfile *profile = Globals::As<XProfile>(GlobalSlot::Profile);
+    const QString role = profile ? profile->Get().role : QString();
+    if (role != QLatin1String("Buyer") && role != QLatin1String("Both"))
+        return;
+    IMainFrame *frame = Frame();
+    const bool cars = frame && frame->GetMarketMode() == Korvant::MarketCars;
+    const QString text = cars ? QStringLiteral("Do you want to submit a CAR Query now?")
+                              : QStringLiteral("Do you want to submit a PART Query now?");
+    if (AskYesNo(text, QStringLiteral("KORVANT-Submit New Query"), MsgBox::IconQuestion) && frame)
+        frame->NewRecord();
+}
+
+void CClientApp::Logout()
+{
+    XRequest request(QStringLiteral("logout"));
+    request.SendWithRelogin();
+    GetSession().SetLoggedIn(false);
+    GetSession().SetPassword(QString());
+    if (theSettings().IsOn(Setting::AutoPool))
+        thePoller().StopPolling();
+    if (XProfile *profile = Globals::As<XProfile>(GlobalSlot::Profile))
+        profile->Update([](ProfileData &d) { d.name.clear(); });
+    UpdateWindowTitle();
+}
+
+void CClientApp::UpdateWindowTitle()
+{
+    IMainFrame *frame = Frame();
+    if (!frame || !MainWindowFlag())
+        return;
+    if (!IsMainThread()) {
+        QueueOnMain([this] { UpdateWindowTitle(); });
+        return;
+    }
+    XProfile *profile = Globals::As<XProfile>(GlobalSlot::Profile);
+    const QString name = profile ? profile->Get().name : QString();
+    const QString app = QLatin1String(Korvant::AppName);
+    QString title;
+    if (name.isEmpty())
+        title = QStringLiteral("%1 > %2 > %3 - [Offline]").arg(app, frame->GetMarketModeName(), frame->GetPageTitle());
+    else
+        title = QStringLiteral("%1 > %2 > %3 - %4 [%5]")
+                    .arg(app, frame->GetMarketModeName(), frame->GetPageTitle(), name, GetSession().PassportId());
+    {
+        QMutexLocker lock(&m_titleMutex);
+        m_windowTitle = title;
+    }
+    frame->SetWindowTitle(title);
+    frame->UpdateTrayIcon();
+}
+
+QString CClientApp::GetWindowTitle() const
+{
+    QMutexLocker lock(&m_titleMutex);
+    return m_windowTitle;
+}
+
+void CClientApp::OnMyProfile()
+{
+    IDialogs *dialogs = Dialogs();
+    IMainFrame *frame = Frame();
+    if (!dialogs || !GetSession().IsLoggedIn())
+        return;
+    const QString mode = frame ? frame->GetMarketModeName() : QStringLiteral("Parts");
+    dialogs->ProfileSheet(mode + QStringLiteral(" - Edit My Profile"), true);
+}
+
+void CClientApp::OnSynchronize()
+{
+    if (XPoller *poller = thePollerIfAny())
+        poller->RequestBackground();
+}
