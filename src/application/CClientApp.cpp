@@ -141,6 +141,7 @@ bool CClientApp::StartupSteps()
     // folder the log is written to).
     const auto stop = [this](const QString &why) {
         m_stopReason = why;
+        WriteLog(QStringLiteral("Start-up ends: ") + why, QStringLiteral("InitInstance"), 3);
         if (m_factory)
             m_factory->DestroySplash();
         return false;
@@ -193,10 +194,8 @@ bool CClientApp::StartupSteps()
 
     if (theDatabase().GetDbVersion() != GetClientDbVersion()) {
         Step("theDatabase.ConvertDatabase");
-        if (!theDatabase().ConvertDatabase()) {
-            WriteLog(QStringLiteral("the database could not be converted"), QStringLiteral("InitInstance"), 3);
+        if (!theDatabase().ConvertDatabase())
             return stop(QStringLiteral("the database could not be converted"));
-        }
     }
 
     GetSession().SetPassportId(theDatabase().GetPassportId());
@@ -222,9 +221,8 @@ bool CClientApp::StartupSteps()
     Step("new CMainFrame");
     IMainFrame *frame = m_factory ? m_factory->CreateMainFrame() : nullptr;
     if (!frame) {
-        const QString why = m_factory ? m_factory->WhyNoFrame() : QStringLiteral("no main window in this build");
-        WriteLog(QStringLiteral("Start-up ends before the main window: ") + why, QStringLiteral("InitInstance"), 3);
-        return stop(why);
+        return stop(QStringLiteral("no main window: ") +
+                    (m_factory ? m_factory->WhyNoFrame() : QStringLiteral("none in this build")));
     }
     SetMainFrame(frame);
 

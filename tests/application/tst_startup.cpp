@@ -307,8 +307,8 @@ void TestStartup::noFrameEndsCleanly()
     QFile::remove(env.app().GetDataFolder() + "meta.xml");
     env.factory.noFrame = true;
     QVERIFY(!env.app().InitInstance());
-    QCOMPARE(env.app().StartupStopReason(), QString("no frame in this test"));
-    QVERIFY(env.LogText().contains("Start-up ends before the main window: no frame in this test"));
+    QCOMPARE(env.app().StartupStopReason(), QString("no main window: no frame in this test"));
+    QVERIFY(env.LogText().contains(" InitInstance Start-up ends: no main window: no frame in this test \n"));
     // What start-up does for real before the window: database, metadata, marketplaces.
     QVERIFY(QFile::exists(env.app().GetDataFolder() + "kvc.mdb"));
     QVERIFY(QFile::exists(env.app().GetDataFolder() + "meta.xml"));

@@ -1,0 +1,104 @@
+// The test marketplace server: the tests' fake server as a program of its
+// own, answering on loopback with sample data, for trying the client by hand.
+//
+//   korvant-testserver [--samples DIR] [--fixtures DIR]
+//
+// Listens on a free loopback port, prints "URL <address>" once it does,
+// then serves until interrupted.
+
+#include "FakeServer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "korvant-testserver: cannot read %s\n", qPrintable(path));
+        return {};
+    }
+    return f.readAll();
+}
+
+FakeServer::Answer Body(const QByteArray &body)
+{
+    FakeServer::Answer a;
+    a.body = body;
+    return a;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvant-testserver"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Test marketplace server for the Korvant client"));
+    parser.addHelpOption();
+    QCommandLineOption samples(QStringLiteral("samples"), QStringLiteral("Folder of the poll sample."),
+                               QStringLiteral("dir"), QStringLiteral(KORVANT_TOOLS_SAMPLES));
+    QCommandLineOption fixtures(QStringLiteral("fixtures"), QStringLiteral("Folder of the operation samples."),
+                                QStringLiteral("dir"), QStringLiteral(KORVANT_NET_FIXTURES));
+    parser.addOption(samples);
+    parser.addOption(fixtures);
+    parser.process(app);
+
+    const QDir fixtureDir(parser.value(fixtures));
+    const QDir sampleDir(parser.value(samples));
+
+    FakeServer server;
+    // One answer file per operation: getMainInfo, getMetaInfo (with its
+    // rating script), getCarMetaInfo, getMarketPlaces, getProfile, login, ...
+    for (const QString &file : fixtureDir.entryList({QStringLiteral("*.xml")}, QDir::Files)) {
+        const QByteArray body = ReadFile(fixtureDir.filePath(file));
+        if (!body.isEmpty())
+            server.Script(QFileInfo(file).completeBaseName(), Body(body));
+    }
+    // The first poll brings the sample records; later polls bring nothing new.
+    const QByteArray poll = ReadFile(sampleDir.filePath(QStringLiteral("poll.xml")));
+    if (!poll.isEmpty())
+        server.Enqueue(QStringLiteral("poll"), Body(poll));
+    server.Script(QStringLiteral("poll"), Body(FakeServer::Response(0)));
+
+    if (server.Start() <= 0) {
+        std::fprintf(stderr, "korvant-testserver: cannot listen on 127.0.0.1\n");
+        return 1;
+    }
+    std::printf("URL %s\n", qPrintable(server.Url()));
+    std::fflush(stdout);
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return 1;
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    const int code = app.exec();
+
+    QTextStream err(stderr);
+    err << "korvant-testserver: " << server.Requests().size() << " requests served\n";
+    server.Stop();
+    return code;
+}
