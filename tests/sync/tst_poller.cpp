@@ -21,6 +21,7 @@ private slots:
     void exitWaitingForLockSendsNothing();
     void exitEndsHangingTransfer();
     void loopExceptionShownAndEnds();
+    void loopReadsIntervalBeforeEachWait();
 
 private:
     static TestApp::Options WithPoller()
@@ -159,6 +160,34 @@ void TestPoller::loopExceptionShownAndEnds()
     thePoller().StartPolling();
     QTRY_VERIFY_WITH_TIMEOUT(!thePoller().IsThreadRunning(XPoller::LoopSlot), 5000);
     QTRY_COMPARE(t.dialogs.log.Count("MessageBox|asyncPoolCallback Unknown Error|Error"), 1);
+}
+
+// The loop's clock replaced: each wait gets "PollTimeout" as it is at that moment.
+void TestPoller::loopReadsIntervalBeforeEachWait()
+{
+    TestApp t(WithPoller());
+    theSettings().SetInt(Setting::PollTimeout, 180);
+    QMutex mutex;
+    QList<int> waits;
+    std::atomic<int> polls{0};
+    thePoller().SetLoopWait([&](int ms) {
+        QMutexLocker lock(&mutex);
+        waits.append(ms);
+        if (waits.size() == 1)
+            theSettings().SetInt(Setting::PollTimeout, -5);  // changed during the first wait
+        if (waits.size() < 3)
+            return false;
+        theSettings().SetInt(Setting::AutoPool, 0);  // the loop ends at its next test
+        return true;
+    });
+    thePoller().SetPollBody([&](XPoller &) { ++polls; });
+    thePoller().StartPolling();
+    QTRY_VERIFY(!thePoller().IsThreadRunning(XPoller::LoopSlot));
+    QMutexLocker lock(&mutex);
+    QCOMPARE(waits.mid(0, 3), (QList<int>{180000, 60000, 60000}));
+    QVERIFY(polls.load() >= 2);  // one poll after each wait that timed out
+    lock.unlock();
+    thePoller().StopPolling();
 }
 
 KORVANT_TEST_MAIN(TestPoller)
