@@ -44,22 +44,33 @@ void TestPoller::loopPollsAfterInterval()
 {
     TestApp t(WithPoller());
     theSettings().SetInt(Setting::PollTimeout, 1);
-    std::atomic<int> polls{0};
-    thePoller().SetPollBody([&](XPoller &p) {
-        ++polls;
-        p.AddCount(NewCounts::Quotes, 2);
+    QMutex mutex;
+    QStringList events;
+    thePoller().SetLoopWait([&](int ms) {
+        QMutexLocker lock(&mutex);
+        events << QStringLiteral("wait %1").arg(ms);
+        return false;  // the interval ran out
     });
-    QElapsedTimer timer;
-    timer.start();
+    thePoller().SetPollBody([&](XPoller &p) {
+        {
+            QMutexLocker lock(&mutex);
+            events << "poll";
+        }
+        p.AddCount(NewCounts::Quotes, 2);
+        QThread::msleep(5);
+    });
     thePoller().StartPolling();
     thePoller().StartPolling();  // already running: nothing more
-    QTRY_VERIFY_WITH_TIMEOUT(polls.load() >= 1, 5000);
-    QVERIFY(timer.elapsed() >= 900);  // one whole interval first
-    QCOMPARE(thePoller().GetNewQuotes(), 2);
+    QTRY_VERIFY(thePoller().GetNewQuotes() == 2);
     thePoller().StopPolling();
     thePoller().StopPolling();
     QVERIFY(!thePoller().IsThreadRunning(XPoller::LoopSlot));
-    QCOMPARE(XPoller::PollIntervalMs(), 1000);
+    QMutexLocker lock(&mutex);
+    // One whole interval first, then a poll after each interval.
+    QVERIFY(events.size() >= 2);
+    QCOMPARE(events.mid(0, 2), QStringList({"wait 1000", "poll"}));
+    for (int i = 0; i + 1 < events.size(); i += 2)
+        QVERIFY2(events[i].startsWith("wait") && events[i + 1] == "poll", qPrintable(events.join(',')));
     theSettings().SetInt(Setting::PollTimeout, 0);
     QCOMPARE(XPoller::PollIntervalMs(), 60000);
 }
@@ -131,7 +142,7 @@ void TestPoller::exitEndsHangingTransfer()
 {
     FakeServer server;
     server.Start();
-    server.Script("poll", {FakeServer::Response(0), 200, 20000, false, false, "text/xml"});
+    server.Script("poll", {FakeServer::Response(0), 200, 8000, false, false, "text/xml"});
     TestApp t(WithPoller());
     std::atomic<bool> sent{false}, result{true};
     thePoller().SetPollBody([&](XPoller &) {
@@ -145,7 +156,7 @@ void TestPoller::exitEndsHangingTransfer()
     QElapsedTimer timer;
     timer.start();
     thePoller().Exit();
-    QVERIFY2(timer.elapsed() < 3500, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
     QTRY_VERIFY(!thePoller().IsThreadRunning(XPoller::OneShotSlot));
     QVERIFY(!result.load());
     XRequest::CancelAll(false);
