@@ -115,6 +115,14 @@ bool CClientApp::InitInstance()
 
 bool CClientApp::StartupFailed(std::exception_ptr error)
 {
+    m_stopReason = ReportException(error, CrashHandler::GetExceptionText());
+    if (m_factory)
+        m_factory->DestroySplash();
+    return false;
+}
+
+QString CClientApp::ReportException(std::exception_ptr error, const QString &unknownText)
+{
     try {
         std::rethrow_exception(error);
     } catch (const std::exception &e) {
@@ -122,17 +130,14 @@ bool CClientApp::StartupFailed(std::exception_ptr error)
         WriteLog(text, QStringLiteral("CException"), 3);
         ShowMessageBox(text, QStringLiteral("Error"), MsgBox::IconError);
         WriteLog(text, QStringLiteral("Error"), 3);
-        m_stopReason = text;
+        return text;
     } catch (...) {
         if (ICrashHooks *hooks = CrashHooks())
             hooks->DisableExceptionRecording();
-        WriteLog(CrashHandler::GetExceptionText(), QStringLiteral("unknown error"), 3);
+        WriteLog(unknownText, QStringLiteral("unknown error"), 3);
         OnUnhandledError();
-        m_stopReason = QStringLiteral("unknown error");
+        return QStringLiteral("unknown error");
     }
-    if (m_factory)
-        m_factory->DestroySplash();
-    return false;
 }
 
 bool CClientApp::StartupSteps()
@@ -333,19 +338,7 @@ int CClientApp::Run(const std::function<int()> &loop)
 
 int CClientApp::HandleLoopException(std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception &e) {
-        const QString text = ErrorText(e);
-        WriteLog(text, QStringLiteral("CException"), 3);
-        ShowMessageBox(text, QStringLiteral("Error"), MsgBox::IconError);
-        WriteLog(text, QStringLiteral("Error"), 3);
-    } catch (...) {
-        if (ICrashHooks *hooks = CrashHooks())
-            hooks->DisableExceptionRecording();
-        WriteLog(QStringLiteral("Unknown Error"), QStringLiteral("unknown error"), 3);
-        OnUnhandledError();
-    }
+    ReportException(error, QStringLiteral("Unknown Error"));
     return 0;
 }
 

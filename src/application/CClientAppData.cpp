@@ -3,6 +3,8 @@
 
 #include "CClientApp.h"
 
+#include "app/WaitCursor.h"
+
 #include "SingleInstance.h"
 
 #include "app/Constants.h"
@@ -30,25 +32,6 @@ const char *const BackupFilter = "Korvant archive files (*.kvz)|*.kvz|Database f
 QMutex g_launcherMutex;
 CClientApp::ProcessLauncher g_launcher;
 
-class WaitCursor
-{
-public:
-    WaitCursor()
-    {
-        auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-        m_on = gui && QThread::currentThread() == gui->thread();
-        if (m_on)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~WaitCursor()
-    {
-        if (m_on)
-            QGuiApplication::restoreOverrideCursor();
-    }
-
-private:
-    bool m_on = false;
-};
 
 int NavigatorNodeOfMode(IMainFrame *frame)
 {

@@ -1,5 +1,7 @@
 #include "XRequest.h"
 
+#include "app/WaitCursor.h"
+
 #include "NetInit.h"
 #include "app/AppCore.h"
 #include "app/Utils.h"
@@ -52,26 +54,6 @@ QString DefaultUrl()
     return QString::fromLatin1(DefaultServerUrl);
 }
 
-// The wait cursor, only where it means something: on the GUI thread of a GUI application.
-class WaitCursor
-{
-public:
-    WaitCursor()
-    {
-        auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-        m_on = gui && QThread::currentThread() == gui->thread();
-        if (m_on)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~WaitCursor()
-    {
-        if (m_on)
-            QGuiApplication::restoreOverrideCursor();
-    }
-
-private:
-    bool m_on = false;
-};
 
 // Re-logins started by SendWithRelogin, shared by all threads: one runs at a
 // time, and a thread that finds the session renewed while it waited uses the
