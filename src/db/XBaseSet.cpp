@@ -4,10 +4,40 @@
 
 #include <QThread>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 
 namespace {
+
+// A real as a 64-bit integer, saturated at the ends: a server's or member's
+// "99999999999999999999" must not wrap round to a negative quantity.
+qint64 SaturatedInt64(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    // 2^63 is exact as a double; anything at or beyond it does not fit.
+    constexpr double limit = 9223372036854775808.0;
+    if (value >= limit)
+        return std::numeric_limits<qint64>::max();
+    if (value <= -limit)
+        return std::numeric_limits<qint64>::min();
+    return qint64(value);
+}
+
+// Text as an integer: a plain integer exactly, else its leading real cut
+// toward zero and saturated, else 0.
+qint64 TextToInt64(const QString &text)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    const qint64 n = t.toLongLong(&ok);
+    if (ok)
+        return n;
+    const double d = t.toDouble(&ok);
+    return ok ? SaturatedInt64(d) : 0;
+}
 
 // A search word is numeric when it is all digits (no sign, no blanks).
 bool IsAllDigits(const QString &text)
@@ -463,11 +493,10 @@ qint64 XBaseSet::GetInt64(int index) const
     const QVariant &v = m_values[size_t(index)];
     if (v.isNull())
         return 0;
-    if (v.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const qint64 n = v.toString().trimmed().toLongLong(&ok);
-        return ok ? n : qint64(v.toString().trimmed().toDouble());
-    }
+    if (v.typeId() == QMetaType::QString)
+        return TextToInt64(v.toString());
+    if (v.typeId() == QMetaType::Double)
+        return SaturatedInt64(v.toDouble());
     return v.toLongLong();
 }
 
@@ -500,13 +529,12 @@ void XBaseSet::SetFieldValue(int index, const QVariant &value)
     switch (m_cols[i]->type) {
     case ColumnType::Integer:
     case ColumnType::Identity:
-        if (value.typeId() == QMetaType::QString) {
-            bool ok = false;
-            const qint64 n = value.toString().trimmed().toLongLong(&ok);
-            slot = ok ? QVariant(n) : QVariant(qint64(value.toString().trimmed().toDouble()));
-        } else {
+        if (value.typeId() == QMetaType::QString)
+            slot = QVariant(TextToInt64(value.toString()));
+        else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+            slot = QVariant(SaturatedInt64(value.toDouble()));
+        else
             slot = QVariant(value.toLongLong());
-        }
         break;
     case ColumnType::Logical:
         slot = QVariant(qint64(value.toBool() || value.toLongLong() != 0 ? 1 : 0));
