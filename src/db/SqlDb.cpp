@@ -51,7 +51,12 @@ double RoundCurrency(double value)
 {
     if (!std::isfinite(value))
         return 0.0;
-    return std::round(value * 10000.0) / 10000.0;
+    // Near the top of the range the scaled value overflows; a number that
+    // large has no fourth decimal to round anyway.
+    const double scaled = value * 10000.0;
+    if (!std::isfinite(scaled))
+        return value;
+    return std::round(scaled) / 10000.0;
 }
 
 bool HasSqliteHeader(const QString &path)

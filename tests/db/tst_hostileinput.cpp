@@ -61,6 +61,32 @@ private slots:
         QCOMPARE(set.GetInt64(set.FieldIndex("C_ZIP")), expected);
     }
 
+    void currencyStaysFinite_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("rounded") << 12.345678 << 12.3457;
+        QTest::newRow("large") << 1e20 << 1e20;
+        QTest::newRow("near the top") << 1e305 << 1e305;
+        QTest::newRow("negative near the top") << -1e305 << -1e305;
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << 0.0;
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 0.0;
+    }
+    void currencyStaysFinite()
+    {
+        QFETCH(double, value);
+        QFETCH(double, expected);
+        QCOMPARE(SqlValue::RoundCurrency(value), expected);
+        XBaseSet set(nullptr, "Queries");
+        QVERIFY(set.Open());
+        set.AddNew();
+        set.SetText("ID", "c1");
+        set.SetDouble("P_MAX_PRICE", value);
+        QVERIFY(set.Update());
+        QVERIFY(set.Select(SqlExpr("ID = ?", {"c1"})));
+        QCOMPARE(set.GetDouble("P_MAX_PRICE"), expected);
+    }
+
     // A query whose every field is hostile is stored as literal text, its
     // numbers clamped and its impossible date left empty; the table survives
     // and the record writes back out as XML that parses.
