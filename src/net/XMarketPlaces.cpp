@@ -50,7 +50,7 @@ int XMarketPlaces::CurrentMode()
 bool XMarketPlaces::IsSafeId(const QString &id)
 {
     static const QRegularExpression safe(QStringLiteral("^[A-Za-z0-9_-]+$"));
-    return safe.match(id).hasMatch();
+    return id.size() <= MaxIdLength && safe.match(id).hasMatch();
 }
 
 std::shared_ptr<const XMarketPlaces::Snapshot> XMarketPlaces::Current() const

@@ -66,7 +66,9 @@ public:
 
     // The market mode the main window shows (0 without a window).
     static int CurrentMode();
-    // Server ids name icon files only when made of [A-Za-z0-9_-].
+    // Server ids name icon files only when made of [A-Za-z0-9_-] and at most
+    // MaxIdLength long (ids are 16 characters in the database).
+    static constexpr int MaxIdLength = 64;
     static bool IsSafeId(const QString &id);
 
 private:
