@@ -94,6 +94,48 @@ xmlNodePtr NewChild(const XmlNode &parent, const QString &name)
     return el;
 }
 
+bool IsXmlChar(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The text as UTF-8 without the characters XML 1.0 cannot carry (most
+// control characters, U+FFFE/U+FFFF, lone surrogates). libxml2 would write
+// them as character references that no parser, ours included, accepts, so
+// one stray byte in a member's text would make the whole document unreadable.
+QByteArray XmlText(const QString &value)
+{
+    const qsizetype n = value.size();
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+        const char16_t u = value[i].unicode();
+        if (u >= 0x20 && u <= 0xD7FF)
+            continue;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(value[i + 1].unicode())) {
+            ++i;
+            continue;
+        }
+        if (!IsXmlChar(u) || QChar::isSurrogate(u))
+            break;
+    }
+    if (i == n)
+        return value.toUtf8();
+    QString clean;
+    clean.reserve(n);
+    clean.append(QStringView(value).left(i));
+    for (; i < n; ++i) {
+        const char16_t u = value[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(value[i + 1].unicode())) {
+            clean.append(value[i]);
+            clean.append(value[++i]);
+        } else if (!QChar::isSurrogate(u) && IsXmlChar(u)) {
+            clean.append(value[i]);
+        }
+    }
+    return clean.toUtf8();
+}
+
 constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 } // namespace
@@ -173,8 +215,8 @@ QByteArray XmlNode::ToXml() const
 XmlNode XmlNode::AddChild(const QString &name, const QString &value)
 {
     xmlNodePtr el = NewChild(*this, name);
-    if (!value.isEmpty()) {
-        const QByteArray v = value.toUtf8();
+    const QByteArray v = XmlText(value);
+    if (!v.isEmpty()) {
         xmlNodePtr text = xmlNewDocTextLen(el->doc, X(v), v.size());
         if (!text || !xmlAddChild(el, text))
             throw XmlError(QStringLiteral("Cannot set the text of ") + name);
@@ -185,7 +227,7 @@ XmlNode XmlNode::AddChild(const QString &name, const QString &value)
 XmlNode XmlNode::AddChildCData(const QString &name, const QString &value)
 {
     xmlNodePtr el = NewChild(*this, name);
-    const QByteArray v = value.toUtf8();
+    const QByteArray v = XmlText(value);
     xmlNodePtr cdata = xmlNewCDataBlock(el->doc, X(v), v.size());
     if (!cdata || !xmlAddChild(el, cdata))
         throw XmlError(QStringLiteral("Cannot set the text of ") + name);
@@ -218,7 +260,7 @@ void XmlNode::SetAttr(const QString &name, const QString &value)
     if (IsNull() || m_node->type != XML_ELEMENT_NODE)
         throw XmlError(QStringLiteral("Cannot set the attribute \"%1\" of an empty node").arg(name));
     const QByteArray n = CheckedName(name);
-    if (!xmlSetProp(m_node, X(n), X(value.toUtf8())))
+    if (!xmlSetProp(m_node, X(n), X(XmlText(value))))
         throw XmlError(QStringLiteral("Cannot set the attribute ") + name);
 }
 
@@ -227,7 +269,7 @@ void XmlNode::SetText(const QString &value)
     if (IsNull())
         throw XmlError(QStringLiteral("Cannot set the text of an empty node"));
     // xmlNodeSetContent takes entity syntax; the escaped form keeps the text literal.
-    xmlChar *escaped = xmlEncodeSpecialChars(m_node->doc, X(value.toUtf8()));
+    xmlChar *escaped = xmlEncodeSpecialChars(m_node->doc, X(XmlText(value)));
     xmlNodeSetContent(m_node, escaped);
     xmlFree(escaped);
 }

@@ -6,7 +6,8 @@
 //    everywhere and reads as empty.
 // Readers never throw: a missing node or attribute reads as an empty text, a
 // null node or 0. Writers throw XmlError (a null parent, a name that is not an
-// XML name). Every parse forbids network access, entity expansion and DTD
+// XML name) and drop the characters XML 1.0 cannot carry from texts and
+// attribute values, so what they write always parses back. Every parse forbids network access, entity expansion and DTD
 // loading, and drops whitespace-only text nodes.
 
 #include <QByteArray>
