@@ -31,8 +31,13 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
         [this, pending] {
             {
                 QMutexLocker lock(&m_mutex);
-                if (pending->abandoned || m_shutdown)
+                if (pending->abandoned || m_shutdown) {
+                    // Dropped: the worker must hear of it even when the
+                    // dispatcher reopens before that worker wakes up.
+                    pending->abandoned = true;
+                    m_cond.wakeAll();
                     return;
+                }
                 pending->started = true;
             }
             pending->fn();
@@ -45,7 +50,7 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
     QMutexLocker lock(&m_mutex);
     // A call that already started on the main thread is waited for: it runs
     // there and will end; one that has not started is abandoned at shutdown.
-    while (!pending->done && !(m_shutdown && !pending->started))
+    while (!pending->done && !pending->abandoned && !(m_shutdown && !pending->started))
         m_cond.wait(&m_mutex);
     if (!pending->done) {
         pending->abandoned = true;
