@@ -40,7 +40,9 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
                 }
                 pending->started = true;
             }
-            pending->fn();
+            ++m_serving;
+            pending->fn();  // never throws: Call's wrapper keeps the exception
+            --m_serving;
             QMutexLocker lock(&m_mutex);
             pending->done = true;
             m_cond.wakeAll();

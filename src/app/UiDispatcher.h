@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QWaitCondition>
 
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -47,6 +48,9 @@ public:
     bool IsShutDown() const;
     // Takes calls again after a Shutdown (a stop of the workers that was not the program's end).
     void Reopen();
+    // True on the main thread while it runs a worker's call: that worker
+    // waits for it, so nothing here may wait for that worker.
+    bool IsServingCall() const { return m_serving.load() > 0; }
 
 private:
     struct Pending;
@@ -56,4 +60,5 @@ private:
     mutable QMutex m_mutex;
     QWaitCondition m_cond;
     bool m_shutdown = false;
+    std::atomic<int> m_serving{0};
 };

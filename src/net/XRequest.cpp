@@ -372,6 +372,10 @@ bool XRequest::SendWithRelogin()
             // The main thread keeps serving events while it waits: the other
             // thread's login may need it (dialogs through the UiDispatcher).
             if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread()) {
+                // Inside a call a worker waits for, that worker may be the
+                // one logging in: waiting for it would never end.
+                if (app->Dispatcher().IsServingCall())
+                    return false;
                 lock.unlock();
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
                 lock.relock();
