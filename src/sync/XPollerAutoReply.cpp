@@ -164,6 +164,13 @@ void XPoller::AutoReplyRun(bool cars)
         return;
     }
     SetRating(&rating);
+    // Exit interrupts the run through this pointer: it goes however the run
+    // ends, an exception included, before the rating itself does.
+    struct RatingGuard
+    {
+        XPoller *poller;
+        ~RatingGuard() { poller->SetRating(nullptr); }
+    } ratingGuard{this};
 
     const int mode = cars ? 1 : 0;
     XMarketPlaces *markets = Globals::As<XMarketPlaces>(GlobalSlot::MarketPlaces);
