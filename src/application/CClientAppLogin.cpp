@@ -31,7 +31,8 @@ public:
     LoginLocker(QRecursiveMutex &mutex, bool onMain) : m_mutex(mutex)
     {
         if (onMain) {
-            while (!m_mutex.tryLock())
+            // A short timed try between event rounds: no spinning while a worker logs in.
+            while (!m_mutex.tryLock(5))
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             m_locked = true;
             return;

@@ -379,6 +379,8 @@ bool XRequest::SendWithRelogin()
                 lock.unlock();
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
                 lock.relock();
+                if (r.running && !renewed())
+                    r.done.wait(&r.mutex, QDeadlineTimer(5));  // a short rest between event rounds, not a spin
             } else {
                 r.done.wait(&r.mutex, QDeadlineTimer(50));
             }
