@@ -93,6 +93,13 @@ public:
     void StartAutoReply();
     void AutoReplyCars();
     void AutoReplyParts();
+    // Keeps the best-rated inventory of the query just rated and selects it; false when none.
+    bool SelectRatedInventory(XBaseSet &inventory, CRateSystem &rating, bool cars);
+    // Sends one automatic quote and stores it under the server's id; false
+    // when the server refused it (the query's run ends).
+    bool SendAutoQuote(XBaseSet &quote, const QString &operation, const QString &idElement,
+                       const std::function<void(XRequest &)> &build,
+                       const std::function<void(const QString &)> &storePictures);
     void AutoReplyToQuery(XQuerySet &query, CRateSystem &rating);
     // Ids of queries answered go to `answered`, marked after the query's replies.
     void AutoReplyToCarQuery(XQueryCarsSet &query, CRateSystem &rating, QVariantList &answered);

@@ -231,21 +231,52 @@ void XPoller::AutoReplyRun(bool cars)
     }
 }
 
-void XPoller::AutoReplyToQuery(XQuerySet &query, CRateSystem &rating)
+bool XPoller::SelectRatedInventory(XBaseSet &inventory, CRateSystem &rating, bool cars)
 {
-    XInventorySet inventory;
-    rating.RateQuery(query);
     XSettings *settings = theSettingsIfAny();
-    rating.SelectBest(GetMinAutoReplyRating(false), settings ? settings->GetInt(Setting::MaxRepliesOnQuery) : 0);
+    const char *maxReplies = cars ? Setting::MaxRepliesOnQueryCars : Setting::MaxRepliesOnQuery;
+    rating.SelectBest(GetMinAutoReplyRating(cars), settings ? settings->GetInt(maxReplies) : 0);
     const SqlExpr filter = rating.GetSelectionFilter();
     if (filter.isEmpty())
-        return;
+        return false;
     try {
         inventory.Select(filter);
     } catch (const DbException &e) {
         ErrorBox(ErrorText(e));
-        return;
+        return false;
     }
+    return true;
+}
+
+bool XPoller::SendAutoQuote(XBaseSet &quote, const QString &operation, const QString &idElement,
+                            const std::function<void(XRequest &)> &build,
+                            const std::function<void(const QString &)> &storePictures)
+{
+    XRequest request(operation);
+    build(request);
+    request.SendWithRelogin();
+    if (!request.IsSuccess()) {
+        theApp().SetStatusText(QStringLiteral("Autoreply error: %1").arg(request.GetStatusText()));
+        return false;
+    }
+    const QString quoteId = request.GetResponseText(idElement);
+    quote.SetText("ID", quoteId);
+    storePictures(quoteId);
+    try {
+        quote.Update();
+        AddCount(NewCounts::AutoReplied);
+    } catch (const DbException &e) {
+        ErrorBox(ErrorText(e));
+    }
+    return true;
+}
+
+void XPoller::AutoReplyToQuery(XQuerySet &query, CRateSystem &rating)
+{
+    XInventorySet inventory;
+    rating.RateQuery(query);
+    if (!SelectRatedInventory(inventory, rating, false))
+        return;
     const QString queryId = query.GetText("ID");
     for (; !inventory.IsEOF() && !m_autoReplyCancel; inventory.MoveNext()) {
         XQuoteSet quote;
@@ -262,22 +293,12 @@ void XPoller::AutoReplyToQuery(XQuerySet &query, CRateSystem &rating)
         pictures.CollectPictures();
         PrepareQuoteImages(photos, QString(), true, pictures, quote);
 
-        XRequest request(QStringLiteral("newQuote"));
-        quote.BuildQuoteXml(request, &photos);
-        request.SendWithRelogin();
-        if (!request.IsSuccess()) {
-            theApp().SetStatusText(QStringLiteral("Autoreply error: %1").arg(request.GetStatusText()));
+        const bool sent = SendAutoQuote(
+            quote, QStringLiteral("newQuote"), QStringLiteral("quote_id"),
+            [&](XRequest &request) { quote.BuildQuoteXml(request, &photos); },
+            [&](const QString &quoteId) { PrepareQuoteImages(photos, quoteId, true, pictures, quote); });
+        if (!sent)
             return;
-        }
-        const QString quoteId = request.GetResponseText(QStringLiteral("quote_id"));
-        quote.SetText("ID", quoteId);
-        PrepareQuoteImages(photos, quoteId, true, pictures, quote);
-        try {
-            quote.Update();
-            AddCount(NewCounts::AutoReplied);
-        } catch (const DbException &e) {
-            ErrorBox(ErrorText(e));
-        }
         try {
             if (query.GetInt("STATUS_CODE") == 0) {
                 query.Edit();
@@ -296,17 +317,8 @@ void XPoller::AutoReplyToCarQuery(XQueryCarsSet &query, CRateSystem &rating, QVa
 {
     XInventoryCarsSet inventory;
     rating.RateCarQuery(query);
-    XSettings *settings = theSettingsIfAny();
-    rating.SelectBest(GetMinAutoReplyRating(true), settings ? settings->GetInt(Setting::MaxRepliesOnQueryCars) : 0);
-    const SqlExpr filter = rating.GetSelectionFilter();
-    if (filter.isEmpty())
+    if (!SelectRatedInventory(inventory, rating, true))
         return;
-    try {
-        inventory.Select(filter);
-    } catch (const DbException &e) {
-        ErrorBox(ErrorText(e));
-        return;
-    }
     const QString queryId = query.GetText("ID");
     for (; !inventory.IsEOF() && !m_autoReplyCancel; inventory.MoveNext()) {
         XQuoteCarsSet quote;
@@ -320,22 +332,12 @@ void XPoller::AutoReplyToCarQuery(XQueryCarsSet &query, CRateSystem &rating, QVa
         pictures.CollectPictures();
         PrepareCarQuoteImages(photos, QString(), true, pictures, quote);
 
-        XRequest request(QStringLiteral("newCarQuote"));
-        quote.BuildCarQuoteXml(request, &photos);
-        request.SendWithRelogin();
-        if (!request.IsSuccess()) {
-            theApp().SetStatusText(QStringLiteral("Autoreply error: %1").arg(request.GetStatusText()));
+        const bool sent = SendAutoQuote(
+            quote, QStringLiteral("newCarQuote"), QStringLiteral("car_quote_id"),
+            [&](XRequest &request) { quote.BuildCarQuoteXml(request, &photos); },
+            [&](const QString &quoteId) { PrepareCarQuoteImages(photos, quoteId, true, pictures, quote); });
+        if (!sent)
             return;
-        }
-        const QString quoteId = request.GetResponseText(QStringLiteral("car_quote_id"));
-        quote.SetText("ID", quoteId);
-        PrepareCarQuoteImages(photos, quoteId, true, pictures, quote);
-        try {
-            quote.Update();
-            AddCount(NewCounts::AutoReplied);
-        } catch (const DbException &e) {
-            ErrorBox(ErrorText(e));
-        }
         if (query.GetInt("STATUS_CODE") == 0 && !answered.contains(queryId))
             answered.append(queryId);
     }
