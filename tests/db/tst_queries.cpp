@@ -109,8 +109,7 @@ private slots:
         set.SetText("C_SIGNATURE", "row signature, not sent");
         XRequest request("newQuery");
         set.BuildQueryXml(request);
-        XmlDoc doc = XmlDoc::Create("kv_request");
-        doc.SetRootCopy(request.GetRequestRoot().Select("query"));
+        const XmlDoc doc = RequestItem(request, "query");
         QCOMPARE_GOLDEN(doc, "queries_request_query.xml");
     }
 
@@ -252,8 +251,7 @@ private slots:
         set.SetText("CAR_ADDOPTIONS", "not sent");
         XRequest request("newCarQuery");
         set.BuildCarQueryXml(request);
-        XmlDoc doc = XmlDoc::Create("kv_request");
-        doc.SetRootCopy(request.GetRequestRoot().Select("car_query"));
+        const XmlDoc doc = RequestItem(request, "car_query");
         QCOMPARE_GOLDEN(doc, "queries_request_car_query.xml");
     }
 

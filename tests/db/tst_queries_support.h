@@ -7,6 +7,7 @@
 
 #include "net/XMarketPlaces.h"
 #include "net/XProfile.h"
+#include "net/XRequest.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,6 +50,14 @@ inline void SetSampleProfile()
 }
 
 // One element a line, so golden files read and diff well.
+// The item a request builder appended, as a document of its own (golden files hold it so).
+inline XmlDoc RequestItem(const XRequest &request, const QString &item)
+{
+    XmlDoc doc = XmlDoc::Create("kv_request");
+    doc.SetRootCopy(request.GetRequestRoot().Select(item));
+    return doc;
+}
+
 inline QByteArray PrettyXml(const QByteArray &xml)
 {
     QByteArray out;

@@ -167,8 +167,7 @@ private slots:
         const QByteArray raw = request.GetRequestXml();
         QVERIFY(raw.contains(B64(big)));  // base64 lines end in CR LF inside the element
         QVERIFY(B64(big).contains("\r\n"));
-        XmlDoc doc = XmlDoc::Create("kv_request");
-        doc.SetRootCopy(request.GetRequestRoot().Select("quote"));
+        const XmlDoc doc = RequestItem(request, "quote");
         QCOMPARE_GOLDEN(doc, "quotes_request_quote.xml");
     }
 
@@ -288,8 +287,7 @@ private slots:
         photos.SetSlotBytes(3, "small-4", "");
         XRequest request("newCarQuote");
         set.BuildCarQuoteXml(request, &photos);
-        XmlDoc doc = XmlDoc::Create("kv_request");
-        doc.SetRootCopy(request.GetRequestRoot().Select("car_quote"));
+        const XmlDoc doc = RequestItem(request, "car_quote");
         QCOMPARE_GOLDEN(doc, "quotes_request_car_quote.xml");
     }
 
