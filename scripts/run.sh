@@ -29,6 +29,10 @@ done
 echo "test marketplace server: $url"
 
 # Settings of this run stay in the run folder, away from the member's own.
+# A new run folder starts with the server's sample member, logged in automatically.
+if [ ! -f "$run/data/kvc.mdb" ]; then
+  XDG_CONFIG_HOME="$run/config" ./build/bin/korvant-seedrun "$run/data"
+fi
 status=0
 XDG_CONFIG_HOME="$run/config" ./build/bin/korvant -dbpath "$run/data" -url "$url" -level 5 "$@" || status=$?
 echo "client ended ($status); its log: $run/data/kvc.log"

@@ -4,9 +4,11 @@
 #include "app/XSettings.h"
 #include "app/XVersionInfo.h"
 #include "application/CClientApp.h"
+#include "application/TerminationSignals.h"
 #include "db/KVDatabase.h"
-#include "dialogs/SplashWnd.h"
 #include "dialogs/WidgetDialogs.h"
+#include "frame/CMainFrame.h"
+#include "frame/GuiFrameFactory.h"
 #include "net/NetInit.h"
 #include "net/XMarketPlaces.h"
 #include "net/XMetaData.h"
@@ -67,29 +69,6 @@ public:
     }
 };
 
-// What start-up asks of the main window's subsystem. The splash is real; the
-// main window is the next subsystem to land, so start-up ends before it.
-class GuiFrameFactory : public IFrameFactory
-{
-public:
-    void ShowSplash() override
-    {
-        m_splash = std::make_unique<CSplashWnd>();
-        m_splash->SetPicture(CSplashWnd::DrawPicture());
-        m_splash->ShowSplash(-1);
-    }
-    void DestroySplash() override { m_splash.reset(); }
-    bool EnableControlContainer() override { return true; }
-    IMainFrame *CreateMainFrame() override { return nullptr; }
-    QString WhyNoFrame() const override { return QStringLiteral("the main window is not part of this build yet"); }
-    bool LoadFrame() override { return false; }
-    void ShowFrame() override {}
-    void ActivateMainWindow() override {}
-
-private:
-    std::unique_ptr<CSplashWnd> m_splash;
-};
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -121,6 +100,14 @@ int main(int argc, char *argv[])
         Globals::Install(GlobalSlot::Poller, std::make_unique<XPoller>());
         Globals::Install(GlobalSlot::TasksDispatcher, std::make_unique<TasksDispatcher>());
 
+        // SIGINT and SIGTERM end the program the way Exit does.
+        TerminationSignals termination;
+        QObject::connect(&termination, &TerminationSignals::terminationRequested, [&factory](int) {
+            if (CMainFrame *frame = factory.Frame())
+                frame->PostExit();
+            else
+                QCoreApplication::quit();
+        });
         if (app.InitInstance()) {
             QTimer idle;
             int idleCount = 0;
@@ -128,11 +115,13 @@ int main(int argc, char *argv[])
             idle.start(250);
             exitCode = app.Run([] { return QApplication::exec(); });
         }
+        app.SetMainWindowFlag(false);
         if (XPoller *poller = thePollerIfAny())
             poller->Exit();
         app.ExitInstance();
         restart = app.TakePendingRestart();
         app.Dispatcher().Shutdown();
+        factory.DestroyFrame();
         app.SetFrameFactory(nullptr);
         app.SetDialogs(nullptr);
     }

@@ -232,8 +232,11 @@ bool CClientApp::StartupSteps()
     SetMainFrame(frame);
 
     Step("LoadFrame(IDR_MAINFRAME)");
-    if (!m_factory->LoadFrame())
-        return stop(QStringLiteral("the main window could not be loaded"));
+    if (!m_factory->LoadFrame()) {
+        const QString why = m_factory->WhyNoFrame();
+        return stop(QStringLiteral("the main window could not be loaded") +
+                    (why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+    }
     SetMainWindowFlag(true);
 
     Step("theFrame->ShowWindow");

@@ -95,19 +95,24 @@ void LinkLabel::leaveEvent(QEvent *event)
 void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        emit clicked(m_url);
-        GuiUtils::OpenNewBrowserWindow(m_url);
+        Activate();
         event->accept();
         return;
     }
     QLabel::mouseReleaseEvent(event);
 }
 
+void LinkLabel::Activate()
+{
+    emit clicked(m_url);
+    if (!m_notifyOnly)
+        GuiUtils::OpenNewBrowserWindow(m_url);
+}
+
 void LinkLabel::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Space) {
-        emit clicked(m_url);
-        GuiUtils::OpenNewBrowserWindow(m_url);
+        Activate();
         event->accept();
         return;
     }

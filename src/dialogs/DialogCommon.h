@@ -33,6 +33,8 @@ public:
     void SetLink(const QString &text, const QString &url);
     QString Url() const { return m_url; }
     void SetColors(const QColor &link, const QColor &hover);
+    // When set, a click only emits clicked() and opens nothing.
+    void SetNotifyOnly(bool on) { m_notifyOnly = on; }
 
 signals:
     void clicked(const QString &url);
@@ -45,7 +47,9 @@ protected:
 
 private:
     void ApplyColor(const QColor &color);
+    void Activate();
 
+    bool m_notifyOnly = false;
     QString m_url;
     QColor m_link{238, 51, 17};
     QColor m_hover{255, 85, 51};

@@ -1,0 +1,195 @@
+#pragma once
+
+#include "app/Interfaces.h"
+#include "app/XLayoutSettings.h"
+#include "dialogs/PaneInterfaces.h"
+
+#include <QMainWindow>
+#include <QMutex>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+
+class CChildView;
+class CInfoPanelCtrl;
+class CLogo;
+class CProgStatusBar;
+class CSizingControlBarCF;
+class QStackedWidget;
+class QToolBar;
+
+// The one main window: status bar, tool bar, the client view with the info
+// panel, the filter bars and the pane shown, the Details and Navigator bars,
+// the record lists and browser panes, the logos and the market mode. It
+// implements the window services the core asks for; calls from worker
+// threads are applied queued on the main thread and never wait.
+class CMainFrame : public QMainWindow, public IMainFrame
+{
+    Q_OBJECT
+public:
+    // The kinds of pane ShowPane knows.
+    enum PaneKind : int {
+        PaneDocument = 1,
+        PanePartQueries = 2,
+        PanePartInventory = 3,
+        PaneSpeciality = 4,
+        PaneMessages = 5,
+        PaneHotDeals = 6,
+        PaneCarQueries = 7,
+        PaneCarInventory = 8,
+        PaneOrders = 9,
+        PaneDashboard = 184,
+    };
+    enum LogoId : int { MakerLogo = 61204, SponsorLogo = 61206 };
+    static constexpr int NodeHomeParts = 185;
+    static constexpr int NodeHomeCars = 188;
+    static constexpr int NodeMyCatalog = 20105;
+    static constexpr char SponsorWebSite[] = "https://www.korvant.example/partners";
+
+    explicit CMainFrame(IPaneFactory &panes, QWidget *parent = nullptr);
+    ~CMainFrame() override;
+
+    // The ten creation steps. False when a structural step failed; the
+    // reason is logged and kept.
+    bool OnCreate();
+    QString CreationError() const { return m_creationError; }
+    // The frame's own failures at creation step 6 arrive here as well.
+    int CreationStep() const { return m_step; }
+
+    // --- panes ---------------------------------------------------------------------
+    void ShowPane(int kind);
+    int GetPaneKind() const { return m_paneKind; }
+    int GetActiveListType() const { return m_activeList.load(); }
+    IRecordList *CurrentList() const { return m_currentList; }
+    IRecordList *List(IPaneFactory::ListKind kind) const;
+    IRecordList *GetListForNode(int nodeId) const;
+    IBrowserPane *DocumentBrowser() const { return m_docBrowser.get(); }
+    IBrowserPane *DetailsBrowser() const { return m_detBrowser.get(); }
+    IDashboardPane *Dashboard() const { return m_dashboard.get(); }
+    ISpecialityPane *Speciality() const { return m_speciality.get(); }
+    void ShowHome();
+    void SetMarketMode(int mode);
+    void ApplyProfileMarketMode();
+    QString GetNewButtonText() const { return m_newButtonText; }
+
+    // --- parts of the window (main thread) -----------------------------------------
+    CProgStatusBar *ProgStatusBar() const { return m_statusBar; }
+    CChildView *ChildView() const { return m_view; }
+    CInfoPanelCtrl *InfoPanel() const;
+    CSizingControlBarCF *NavigatorBar() const { return m_navigatorBar; }
+    CSizingControlBarCF *DetailsBar() const { return m_detailsBar; }
+    QToolBar *ToolBar() const { return m_toolBar; }
+    CLogo *Logo(int id) const;
+    NewCounts GetNewCounts() const;
+
+    // Shows, restores, raises and activates the window.
+    void ActivateMainWindow();
+    // The orderly end of the program: placement kept, the main-window flag
+    // cleared, the poller stopped, the loop left.
+    void OnAppExit();
+    bool IsExiting() const { return m_exiting; }
+    // Runs a command whose window is not part of this version (one box).
+    void NotYetAvailable(const QString &what);
+
+    // --- IMainFrame ---------------------------------------------------------------
+    int GetMarketMode() const override { return m_marketMode.load(); }
+    QString GetMarketModeName() const override;
+    int GetPageSection() const override { return m_pageSection.load(); }
+    QString GetPageTitle() const override;
+    bool HasNavigatorTree() const override { return false; }
+    void SetWindowTitle(const QString &title) override;
+    void UpdateTrayIcon() override;
+    void SetStatusText(const QString &text) override;
+    bool TakeCountersDirty() override { return m_countersDirty.exchange(false); }
+    void UpdatePartsCounters() override;
+    void UpdateCarsCounters() override;
+    void StartVerSheduler(int ms) override;
+    void StartDataSyncSheduler(int ms) override;
+    void StartCompactDBSheduler(int ms) override;
+    void RebuildNavigator() override {}
+    void ShowHowItWorks() override;
+    void ApplyRoleToNavigator() override;
+    void UpdateRoleMenus() override;
+    void NewRecord() override;
+    void SelectNavigatorItem(int nodeId) override;
+    void PostExit() override;
+    void SetNewCounts(const NewCounts &counts) override;
+    void RefreshListAfterRequest() override;
+    void RefreshSellerQueries() override;
+    void RefreshSellerCarQueries() override;
+    void ProgressStart(const QString &text, int range) override;
+    void ProgressStep() override;
+    void ProgressEnd() override;
+    void SetItemCounter(int nodeId, int total, int second, bool bold) override;
+    void SetItemBold(int nodeId, bool bold) override;
+    void ShowTrayMessage(const QString &text, int clickAction) override;
+
+signals:
+    // The pane shown changed (kind).
+    void paneShown(int kind);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // Runs on the main thread: now when called there, else queued.
+    void OnMain(std::function<void()> fn);
+    void Later(const char *what);
+    void Step(int number, const char *what);
+    void CreateBars();
+    void CreateViews();
+    void CreateBrowsers();
+    void CreateLists();
+    void CreateNavigator();
+    void CreateLogos();
+    void ConnectSignals();
+    void RepositionLogos();
+    void OnLogoClick(int id);
+    void ContactUs();
+    void ShowNewInfo();
+
+    IPaneFactory &m_factory;
+    XLayoutSettings m_layout{QStringLiteral("MainFrm")};
+
+    CProgStatusBar *m_statusBar = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    CChildView *m_view = nullptr;
+    CSizingControlBarCF *m_detailsBar = nullptr;
+    CSizingControlBarCF *m_navigatorBar = nullptr;
+    QStackedWidget *m_trees = nullptr;
+    CLogo *m_makerLogo = nullptr;
+    CLogo *m_sponsorLogo = nullptr;
+
+    std::unique_ptr<IBrowserPane> m_docBrowser;
+    std::unique_ptr<IBrowserPane> m_detBrowser;
+    std::unique_ptr<ISpecialityPane> m_speciality;
+    std::unique_ptr<IDashboardPane> m_dashboard;
+    std::map<IPaneFactory::ListKind, std::unique_ptr<IRecordList>> m_lists;
+    IRecordList *m_currentList = nullptr;
+
+    std::atomic<int> m_marketMode{-1};
+    std::atomic<int> m_pageSection{2};
+    std::atomic<int> m_activeList{0};
+    std::atomic<bool> m_countersDirty{false};
+    int m_paneKind = 0;
+    QString m_newButtonText;
+
+    mutable QMutex m_mutex;  // guards what worker threads read or write
+    QString m_pageTitle;
+    NewCounts m_counts;
+
+    // The worker side of the progress: only whole-percent changes are queued.
+    QMutex m_progressMutex;
+    int m_progressRange = 100;
+    int m_progressPos = 0;
+    int m_progressPercent = 0;
+
+    QString m_creationError;
+    int m_step = 0;
+    bool m_placementApplied = false;
+    bool m_exiting = false;
+};

@@ -1,0 +1,69 @@
+#include "GuiFrameFactory.h"
+
+#include "CMainFrame.h"
+
+#include "app/AppCore.h"
+#include "dialogs/SplashWnd.h"
+
+GuiFrameFactory::GuiFrameFactory(IPaneFactory *panes, bool splash)
+    : m_panes(panes ? panes : &m_placeholders), m_splashOn(splash)
+{
+}
+
+GuiFrameFactory::~GuiFrameFactory()
+{
+    DestroyFrame();
+}
+
+void GuiFrameFactory::ShowSplash()
+{
+    if (!m_splashOn)
+        return;
+    m_splash = std::make_unique<CSplashWnd>();
+    m_splash->SetPicture(CSplashWnd::DrawPicture());
+    m_splash->ShowSplash(-1);
+}
+
+void GuiFrameFactory::DestroySplash()
+{
+    m_splash.reset();
+}
+
+IMainFrame *GuiFrameFactory::CreateMainFrame()
+{
+    m_frame = std::make_unique<CMainFrame>(*m_panes);
+    return m_frame.get();
+}
+
+bool GuiFrameFactory::LoadFrame()
+{
+    if (!m_frame)
+        return false;
+    if (m_frame->OnCreate())
+        return true;
+    m_why = m_frame->CreationError();
+    return false;
+}
+
+void GuiFrameFactory::ShowFrame()
+{
+    if (m_frame)
+        m_frame->show();
+}
+
+void GuiFrameFactory::ActivateMainWindow()
+{
+    if (m_frame)
+        m_frame->ActivateMainWindow();
+}
+
+void GuiFrameFactory::DestroyFrame()
+{
+    if (!m_frame)
+        return;
+    if (AppCore *app = theAppIfAny(); app && app->Frame() == m_frame.get()) {
+        app->SetMainWindowFlag(false);
+        app->SetMainFrame(nullptr);
+    }
+    m_frame.reset();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "application/IFrameFactory.h"
+#include "dialogs/PaneInterfaces.h"
+
+#include <memory>
+
+class CMainFrame;
+class CSplashWnd;
+
+// What start-up asks of the main window's subsystem: the splash, the main
+// frame made over the installed pane factory, and bringing it forward.
+class GuiFrameFactory : public IFrameFactory
+{
+public:
+    // `panes` outlives the factory; null: the placeholder panes.
+    explicit GuiFrameFactory(IPaneFactory *panes = nullptr, bool splash = true);
+    ~GuiFrameFactory() override;
+
+    void ShowSplash() override;
+    void DestroySplash() override;
+    bool EnableControlContainer() override { return true; }
+    IMainFrame *CreateMainFrame() override;
+    QString WhyNoFrame() const override { return m_why; }
+    bool LoadFrame() override;
+    void ShowFrame() override;
+    void ActivateMainWindow() override;
+
+    CMainFrame *Frame() const { return m_frame.get(); }
+    // Takes the frame out of the application before it goes.
+    void DestroyFrame();
+
+private:
+    PlaceholderPaneFactory m_placeholders;
+    IPaneFactory *m_panes;
+    bool m_splashOn;
+    std::unique_ptr<CSplashWnd> m_splash;
+    std::unique_ptr<CMainFrame> m_frame;
+    QString m_why;
+};
