@@ -242,7 +242,7 @@ void CMainFrame::CreateLogos()
 {
     m_sponsorLogo = new CLogo(SponsorLogo, QStringLiteral("Visit our partners\nOur partners"), this);
     m_sponsorLogo->setObjectName(QStringLiteral("sponsorLogo"));
-    m_sponsorLogo->setPixmap(LogoPicture(QSize(180, 53), QStringLiteral("Parts & Cars Partners"),
+    m_sponsorLogo->setPixmap(LogoPicture(QSize(180, 53), QStringLiteral("Our Partners"),
                                          QColor(70, 110, 170), QColor(30, 60, 110)));
     m_makerLogo = new CLogo(MakerLogo, QStringLiteral("Visit the Korvant web site\nKorvant"), this);
     m_makerLogo->setObjectName(QStringLiteral("makerLogo"));
@@ -255,6 +255,8 @@ void CMainFrame::CreateLogos()
         connect(dock, &QDockWidget::visibilityChanged, this, &CMainFrame::RepositionLogos, Qt::QueuedConnection);
         connect(dock, &QDockWidget::dockLocationChanged, this, &CMainFrame::RepositionLogos, Qt::QueuedConnection);
         connect(dock, &QDockWidget::topLevelChanged, this, &CMainFrame::RepositionLogos, Qt::QueuedConnection);
+        // A floating bar can be dragged over the logos.
+        dock->installEventFilter(this);
     }
     RepositionLogos();
 }
@@ -479,6 +481,21 @@ void CMainFrame::showEvent(QShowEvent *event)
         LayoutAdapters::RestorePlacement(m_layout, this);
     }
     RepositionLogos();
+}
+
+bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        QMetaObject::invokeMethod(this, &CMainFrame::RepositionLogos, Qt::QueuedConnection);
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // --- IMainFrame -----------------------------------------------------------------------------

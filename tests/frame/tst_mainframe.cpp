@@ -1,0 +1,525 @@
+#include "../application/ClientEnv.h"
+#include "FakeServer.h"
+#include "SampleAnswers.h"
+#include "TestApp.h"
+#include "TestEnv.h"
+
+#include "app/XSettings.h"
+#include "db/SqlDb.h"
+#include "frame/CChildView.h"
+#include "frame/CInfoPanelCtrl.h"
+#include "frame/CLogo.h"
+#include "frame/CMainFrame.h"
+#include "frame/CProgStatusBar.h"
+#include "frame/CSizingControlBar.h"
+#include "frame/GuiFrameFactory.h"
+#include "dialogs/CMyHyperLink.h"
+#include "application/SingleInstance.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTest>
+
+#include <thread>
+
+namespace {
+
+// Panes that are plain labels, made the way the factory is asked.
+class RecordingPanes : public IPaneFactory
+{
+public:
+    class List : public IRecordList
+    {
+    public:
+        List(const QString &name, QWidget *parent) : m_widget(new QLabel(name, parent)) { m_widget->setObjectName(name); }
+        ~List() override { delete m_widget; }
+        QWidget *Widget() override { return m_widget; }
+        void SetFolder(int nodeId) override { m_folder = nodeId; }
+        int GetFolder() const override { return m_folder; }
+        void SetFilter(const SqlExpr &) override {}
+        void Reload() override {}
+        int RowCount() const override { return 0; }
+        bool CanDo(int) const override { return false; }
+        int GetSelectedStatus() const override { return -1; }
+        void SelectAll() override {}
+        void SetDetailsBrowser(IBrowserPane *browser) override { details = browser; }
+        IBrowserPane *details = nullptr;
+
+    private:
+        QPointer<QLabel> m_widget;
+        int m_folder = 0;
+    };
+    class Browser : public IBrowserPane
+    {
+    public:
+        Browser(const QString &name, QWidget *parent) : m_widget(new QLabel(name, parent)) { m_widget->setObjectName(name); }
+        ~Browser() override { delete m_widget; }
+        QWidget *Widget() override { return m_widget; }
+        void Navigate(const QString &url) override { log << "Navigate|" + url; }
+        void SetHtml(const QString &) override {}
+        void Clear() override { log << "Clear"; }
+        QStringList log;
+
+    private:
+        QPointer<QLabel> m_widget;
+    };
+    class Dashboard : public IDashboardPane
+    {
+    public:
+        Dashboard(RecordingPanes &owner, QWidget *parent) : m_owner(owner), m_widget(new QLabel("Dashboard", parent))
+        {
+            m_widget->setObjectName("Dashboard");
+        }
+        ~Dashboard() override { delete m_widget; }
+        QWidget *Widget() override { return m_widget; }
+        void ShowDashboard(int mode) override
+        {
+            if (m_owner.dashboardFails)
+                throw DbException(1, "Cannot read the counters", "SQLite", "disk I/O error");
+            m_owner.log << QStringLiteral("ShowDashboard|%1").arg(mode);
+        }
+        void SetCounter(int, int, int, bool) override {}
+
+    private:
+        RecordingPanes &m_owner;
+        QPointer<QLabel> m_widget;
+    };
+    class Speciality : public ISpecialityPane
+    {
+    public:
+        explicit Speciality(QWidget *parent) : m_widget(new QLabel("Speciality", parent))
+        {
+            m_widget->setObjectName("Speciality");
+        }
+        ~Speciality() override { delete m_widget; }
+        QWidget *Widget() override { return m_widget; }
+        void ShowSpeciality(int) override {}
+
+    private:
+        QPointer<QLabel> m_widget;
+    };
+
+    std::unique_ptr<IRecordList> CreateRecordList(ListKind kind, QWidget *parent) override
+    {
+        if (listsFail)
+            throw std::runtime_error("the lists could not be made");
+        auto list = std::make_unique<List>(PlaceholderPaneFactory::ListName(kind), parent);
+        lists[kind] = list.get();
+        return list;
+    }
+    std::unique_ptr<IBrowserPane> CreateBrowser(BrowserKind kind, QWidget *parent) override
+    {
+        auto b = std::make_unique<Browser>(kind == BrowserKind::Document ? "DocBrowser" : "DetBrowser", parent);
+        (kind == BrowserKind::Document ? doc : det) = b.get();
+        return b;
+    }
+    std::unique_ptr<IDashboardPane> CreateDashboard(QWidget *parent) override
+    {
+        return std::make_unique<Dashboard>(*this, parent);
+    }
+    std::unique_ptr<ISpecialityPane> CreateSpeciality(QWidget *parent) override
+    {
+        return std::make_unique<Speciality>(parent);
+    }
+
+    bool listsFail = false;
+    bool dashboardFails = false;
+    std::map<ListKind, List *> lists;
+    Browser *doc = nullptr;
+    Browser *det = nullptr;
+    QStringList log;
+};
+
+using K = IPaneFactory::ListKind;
+
+// A member who has logged in before, with automatic login.
+void PrepareMember(ClientEnv &env)
+{
+    env.StoreSettings([](XSettings &s) {
+        s.SetInt(Setting::AutoPool, 0);
+        s.SetInt(Setting::AutoLogin, 1);
+        s.SetString(Setting::Password, "sample");
+    });
+    QVERIFY(theDatabase().init());
+    theDatabase().SetPassportId("P1001");
+    theDatabase().CloseAll();
+}
+
+} // namespace
+
+class TestMainFrame : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void createsInOrder();
+    void showPane_data();
+    void showPane();
+    void browserAfterListLeavesNoCurrentList();
+    void unknownKindOnlyHidesFilterBars();
+    void defaultMarket_data();
+    void defaultMarket();
+    void breadcrumb_data();
+    void breadcrumb();
+    void noticeClickClearsBlinkAndSaves();
+    void contactUsShowsOneBox();
+    void logoUnderDockWidgetHidesAndReturns();
+    void workerCallsNeverWaitAndKeepOrder();
+    void progressFromWorkerCrossesOncePerPercent();
+    void failingPaneFactoryEndsStartup();
+    void databaseErrorAtStep6ShowsBoxAndFrame();
+    void secondStartBringsFrameForward_data();
+    void secondStartBringsFrameForward();
+
+private:
+    FakeServer m_server;
+};
+
+void TestMainFrame::initTestCase()
+{
+    m_server.Start();
+    SampleAnswers::ScriptAll(m_server);
+    m_server.Script("poll", {FakeServer::Response(0)});
+}
+
+void TestMainFrame::createsInOrder()
+{
+    TestApp env({.commandLine = QStringLiteral("-level 5")});
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    const QString log = env.LogText();
+    int last = -1;
+    for (int step = 1; step <= 10; ++step) {
+        const int at = log.indexOf(QStringLiteral("OnCreate %1:").arg(step));
+        QVERIFY2(at > last, qPrintable(QString::number(step)));
+        last = at;
+    }
+    QVERIFY(!frame.NavigatorBar()->isVisibleTo(&frame));
+    QCOMPARE(frame.DetailsBar()->windowTitle(), QStringLiteral("Details"));
+    QCOMPARE(frame.NavigatorBar()->windowTitle(), QStringLiteral("Navigator"));
+    QCOMPARE(frame.dockWidgetArea(frame.NavigatorBar()), Qt::LeftDockWidgetArea);
+    QCOMPARE(frame.dockWidgetArea(frame.DetailsBar()), Qt::BottomDockWidgetArea);
+    // Lists that show details are told where; the inventory lists are not.
+    QCOMPARE(panes.lists[K::PartQueries]->details, panes.det);
+    QCOMPARE(panes.lists[K::Orders]->details, panes.det);
+    QVERIFY(panes.lists[K::PartInventory]->details == nullptr);
+    QCOMPARE(frame.ChildView()->InfoPanel()->height(), CChildView::InfoPanelHeight);
+}
+
+void TestMainFrame::showPane_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("listType");
+    QTest::addColumn<int>("list");  // -1 none, else ListKind
+    QTest::addColumn<QString>("pane");
+    QTest::addColumn<bool>("details");
+    QTest::newRow("1 document") << 1 << 0 << -1 << "DocBrowser" << false;
+    QTest::newRow("2 part queries") << 2 << 1 << int(K::PartQueries) << "Part queries" << true;
+    QTest::newRow("3 parts inventory") << 3 << 3 << int(K::PartInventory) << "Parts inventory" << false;
+    QTest::newRow("4 speciality") << 4 << 0 << -1 << "Speciality" << false;
+    QTest::newRow("5 messages") << 5 << 6 << int(K::Messages) << "Messages" << true;
+    QTest::newRow("6 hot deals") << 6 << 7 << int(K::HotDeals) << "Hot deals" << true;
+    QTest::newRow("7 car queries") << 7 << 2 << int(K::CarQueries) << "Car queries" << true;
+    QTest::newRow("8 car inventory") << 8 << 4 << int(K::CarInventory) << "Car inventory" << false;
+    QTest::newRow("9 orders") << 9 << 8 << int(K::Orders) << "Purchase orders" << true;
+    QTest::newRow("184 dashboard") << 184 << 0 << -1 << "Dashboard" << false;
+}
+
+void TestMainFrame::showPane()
+{
+    QFETCH(int, kind);
+    QFETCH(int, listType);
+    QFETCH(int, list);
+    QFETCH(QString, pane);
+    QFETCH(bool, details);
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.show();
+    frame.ChildView()->ShowFilterBar(CChildView::PartsFilter, true);
+    panes.det->log.clear();
+    frame.ShowPane(kind);
+    QCOMPARE(frame.GetPaneKind(), kind);
+    QCOMPARE(frame.GetActiveListType(), listType);
+    QCOMPARE(frame.CurrentList(), list < 0 ? nullptr : static_cast<IRecordList *>(panes.lists[K(list)]));
+    QCOMPARE(frame.ChildView()->ShownPane()->objectName(), pane);
+    QCOMPARE(frame.DetailsBar()->isVisible(), details);
+    QCOMPARE(panes.det->log, QStringList{"Clear"});
+    QVERIFY(!frame.ChildView()->IsFilterBarShown(CChildView::PartsFilter));
+    // The one pane shown fills the view below the info panel.
+    QCOMPARE(frame.ChildView()->Panes()->geometry().bottom(), frame.ChildView()->rect().bottom());
+}
+
+void TestMainFrame::browserAfterListLeavesNoCurrentList()
+{
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.ShowPane(CMainFrame::PaneHotDeals);
+    QVERIFY(frame.CurrentList());
+    frame.ShowPane(CMainFrame::PaneDocument);
+    QVERIFY(!frame.CurrentList());
+    QCOMPARE(frame.GetActiveListType(), 0);
+}
+
+void TestMainFrame::unknownKindOnlyHidesFilterBars()
+{
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.ShowPane(CMainFrame::PaneOrders);
+    frame.ChildView()->ShowFilterBar(CChildView::CarsFilter, true);
+    frame.ShowPane(77);
+    QCOMPARE(frame.GetPaneKind(), 77);
+    QCOMPARE(frame.GetActiveListType(), int(ListOrders));
+    QCOMPARE(frame.ChildView()->ShownPane()->objectName(), QStringLiteral("Purchase orders"));
+    QVERIFY(!frame.ChildView()->IsFilterBarShown(CChildView::CarsFilter));
+}
+
+void TestMainFrame::defaultMarket_data()
+{
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("newButton");
+    QTest::newRow("cars") << 1 << 1 << "Cars" << "Buy a Car";
+    QTest::newRow("parts") << 0 << 0 << "Parts" << "Buy a Part";
+}
+
+void TestMainFrame::defaultMarket()
+{
+    QFETCH(int, setting);
+    QFETCH(int, mode);
+    QFETCH(QString, name);
+    QFETCH(QString, newButton);
+    TestApp env;
+    theSettings().SetInt(Setting::DefaultMarket, setting);
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QCOMPARE(frame.GetMarketMode(), -1);
+    QVERIFY(frame.OnCreate());
+    QCOMPARE(frame.GetMarketMode(), mode);
+    QCOMPARE(frame.GetMarketModeName(), name);
+    QCOMPARE(frame.GetNewButtonText(), newButton);
+    QCOMPARE(frame.GetPaneKind(), int(CMainFrame::PaneDashboard));
+    QCOMPARE(panes.log, QStringList{QStringLiteral("ShowDashboard|%1").arg(mode)});
+    QCOMPARE(frame.GetPageSection(), 0);
+}
+
+void TestMainFrame::breadcrumb_data()
+{
+    QTest::addColumn<int>("section");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("showTitle");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("home") << 0 << "" << false << " Parts > My Catalog";
+    QTest::newRow("buy") << 1 << "" << false << "Buy Parts > My Catalog";
+    QTest::newRow("sell") << 2 << "" << false << "Sell Parts > My Catalog";
+    QTest::newRow("general") << 3 << "" << false << "General Parts > My Catalog";
+    QTest::newRow("affiliate") << 4 << "" << false << "Affiliate Parts > My Catalog";
+    QTest::newRow("sale") << 5 << "" << false << "Sale Parts > My Catalog";
+    QTest::newRow("unknown section") << 9 << "" << false << " Parts > My Catalog";
+    QTest::newRow("title shown") << 2 << "Nuts & Bolts" << true << "Sell Parts > My Catalog > Nuts & Bolts";
+    QTest::newRow("title not shown") << 2 << "Nuts & Bolts" << false << "Sell Parts > My Catalog";
+    QTest::newRow("empty title") << 2 << "" << true << "Sell Parts > My Catalog";
+}
+
+void TestMainFrame::breadcrumb()
+{
+    QFETCH(int, section);
+    QFETCH(QString, title);
+    QFETCH(bool, showTitle);
+    QFETCH(QString, expected);
+    CInfoPanelCtrl panel;
+    panel.SetContextSource([section] { return CInfoPanelCtrl::Context{section, "Parts", "My Catalog"}; });
+    panel.SetTitle(title);
+    panel.SetShowTitle(showTitle);
+    QCOMPARE(panel.GetBreadcrumb(), expected);
+}
+
+void TestMainFrame::noticeClickClearsBlinkAndSaves()
+{
+    TestApp env;
+    theSettings().SetInt(Setting::BlinkNewInfo, 1);
+    CInfoPanelCtrl panel;
+    panel.resize(600, 25);
+    panel.show();
+    panel.ShowNotice(true);
+    panel.SetNoticeBlink(true);
+    QVERIFY(panel.Notice()->isVisible());
+    QVERIFY(panel.Notice()->IsBlinking());
+    QSignalSpy clicked(&panel, &CInfoPanelCtrl::noticeClicked);
+    QTest::mouseClick(panel.Notice(), Qt::LeftButton);
+    QCOMPARE(clicked.count(), 1);
+    QVERIFY(!panel.Notice()->IsBlinking());
+    XSettings stored(env.SettingsFile());
+    stored.init();
+    QCOMPARE(stored.GetInt(Setting::BlinkNewInfo), 0);
+    // Hiding the notice also stops a blink started while hidden.
+    panel.ShowNotice(false);
+    panel.SetNoticeBlink(true);
+    QVERIFY(!panel.Notice()->IsBlinking());
+}
+
+void TestMainFrame::contactUsShowsOneBox()
+{
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.resize(900, 600);
+    frame.show();
+    QTest::mouseClick(frame.InfoPanel()->Link(), Qt::LeftButton);
+    QCOMPARE(env.dialogs.log.Count("MessageBox|"), 1);
+    QVERIFY(env.dialogs.log.Calls().first().contains("not yet available"));
+}
+
+void TestMainFrame::logoUnderDockWidgetHidesAndReturns()
+{
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.resize(1000, 700);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    CLogo *logo = frame.Logo(CMainFrame::SponsorLogo);
+    QTRY_VERIFY(logo->isVisible());
+    QVERIFY(frame.Logo(CMainFrame::MakerLogo)->isVisible());
+    QVERIFY(frame.Logo(CMainFrame::MakerLogo)->geometry().right() < logo->geometry().left());
+
+    // A floating bar moved over the logo hides it; moved away, it returns.
+    CSizingControlBarCF *bar = frame.NavigatorBar();
+    bar->show();
+    bar->setFloating(true);
+    bar->setGeometry(QRect(logo->mapToGlobal(QPoint(10, 10)), QSize(200, 150)));
+    QTRY_VERIFY(!logo->isVisible());
+    bar->move(frame.mapToGlobal(QPoint(20, 400)));
+    QTRY_VERIFY(logo->isVisible());
+}
+
+void TestMainFrame::workerCallsNeverWaitAndKeepOrder()
+{
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    QStringList seen;
+    connect(frame.statusBar(), &QStatusBar::messageChanged, this, [&](const QString &text) { seen << text; });
+    // The main thread does not run its loop while the worker calls: a call
+    // that waited for it would never return.
+    std::thread worker([&] {
+        for (int i = 0; i < 1000; ++i)
+            frame.SetStatusText(QString::number(i));
+    });
+    worker.join();
+    QVERIFY(seen.isEmpty());
+    QCoreApplication::processEvents();
+    QStringList expected;
+    for (int i = 0; i < 1000; ++i)
+        expected << QString::number(i);
+    QCOMPARE(seen, expected);
+}
+
+void TestMainFrame::progressFromWorkerCrossesOncePerPercent()
+{
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.show();
+    std::thread worker([&] {
+        frame.ProgressStart("Autorepliing", 10000);
+        for (int i = 0; i < 5000; ++i)
+            frame.ProgressStep();
+    });
+    worker.join();
+    const int before = frame.ProgStatusBar()->Pane()->RedrawCount();
+    QCoreApplication::processEvents();
+    QCOMPARE(frame.ProgStatusBar()->Model().Percent(), 50);
+    QVERIFY(frame.ProgStatusBar()->Pane()->RedrawCount() - before <= 55);
+    std::thread([&] { frame.ProgressEnd(); }).join();
+    QCoreApplication::processEvents();
+    QVERIFY(!frame.ProgStatusBar()->Model().IsVisible());
+    QCOMPARE(frame.ProgStatusBar()->PaneWidth(), CProgStatusBar::IdleWidth);
+}
+
+void TestMainFrame::failingPaneFactoryEndsStartup()
+{
+    ClientEnv env({.commandLine = "-level 5 -url " + m_server.Url()});
+    RecordingPanes panes;
+    panes.listsFail = true;
+    GuiFrameFactory gui(&panes, false);
+    env.app().SetFrameFactory(&gui);
+    PrepareMember(env);
+    QVERIFY(!env.app().InitInstance());
+    const QString log = env.LogText();
+    QVERIFY(log.contains("creation step 4 failed: the lists could not be made"));
+    QVERIFY(log.contains("Start-up ends: the main window could not be loaded: creation step 4 failed"));
+    QVERIFY(!log.contains("theFrame->ShowWindow"));
+    env.app().ExitInstance();
+    gui.DestroyFrame();
+    QVERIFY(!env.app().Frame());
+}
+
+void TestMainFrame::databaseErrorAtStep6ShowsBoxAndFrame()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    RecordingPanes panes;
+    panes.dashboardFails = true;
+    GuiFrameFactory gui(&panes, false);
+    env.app().SetFrameFactory(&gui);
+    PrepareMember(env);
+    QVERIFY(env.app().InitInstance());
+    QVERIFY(gui.Frame()->isVisible());
+    const QStringList calls = env.dialogs.log.Calls();
+    QVERIFY2(calls.filter("Cannot read the counters").size() == 1, qPrintable(calls.join('\n')));
+    QVERIFY(calls.filter("Cannot read the counters").first().contains("|Error|"));
+    env.app().ExitInstance();
+    gui.DestroyFrame();
+}
+
+void TestMainFrame::secondStartBringsFrameForward_data()
+{
+    QTest::addColumn<bool>("minimise");
+    QTest::newRow("hidden") << false;
+    QTest::newRow("minimised") << true;
+}
+
+void TestMainFrame::secondStartBringsFrameForward()
+{
+    QFETCH(bool, minimise);
+    const QString name = QStringLiteral("korvant-frame-test-%1").arg(QCoreApplication::applicationPid());
+    // Without -url and -dbpath the single-instance guard runs.
+    ClientEnv env({.noDbPath = true, .instanceName = name});
+    RecordingPanes panes;
+    GuiFrameFactory gui(&panes, false);
+    env.app().SetFrameFactory(&gui);
+    PrepareMember(env);
+    env.StoreSettings([this](XSettings &s) { s.SetString(Setting::ServerURL, m_server.Url()); });
+    QVERIFY(!env.app().OverrideFlag());
+    QVERIFY(env.app().InitInstance());
+    CMainFrame *frame = gui.Frame();
+    if (minimise) {
+        frame->showMinimized();
+        QTRY_VERIFY(frame->isMinimized());
+    } else {
+        frame->hide();
+    }
+    SingleInstance second(name);
+    QVERIFY(!second.Acquire());
+    QTRY_VERIFY(frame->isVisible());
+    QTRY_VERIFY(!frame->isMinimized());
+    QTRY_VERIFY(frame->isActiveWindow());
+    env.app().ExitInstance();
+    gui.DestroyFrame();
+}
+
+KORVANT_TEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"
