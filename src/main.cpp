@@ -18,12 +18,15 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QLabel>
 #include <QTimer>
+#include <QWindow>
 #include <QVBoxLayout>
 
 #include <memory>
 #include <sys/stat.h>
+#include <time.h>
 
 namespace {
 
@@ -69,6 +72,35 @@ public:
     }
 };
 
+// The start-up benchmark's probe: with KORVANT_EXPOSE_PROBE naming a file, the
+// monotonic time of the main window's first expose is written there and the
+// program ends as Exit ends it.
+class ExposeProbe : public QObject
+{
+public:
+    ExposeProbe(GuiFrameFactory &factory, QString file) : m_factory(factory), m_file(std::move(file)) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        CMainFrame *frame = m_factory.Frame();
+        if (!m_done && event->type() == QEvent::Expose && frame && watched == static_cast<QObject *>(frame->windowHandle())) {
+            m_done = true;
+            timespec now{};
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            QFile out(m_file);
+            if (out.open(QIODevice::WriteOnly))
+                out.write(QByteArray::number(qint64(now.tv_sec) * 1000000000 + now.tv_nsec));
+            frame->PostExit();
+        }
+        return false;
+    }
+
+private:
+    GuiFrameFactory &m_factory;
+    QString m_file;
+    bool m_done = false;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -108,6 +140,11 @@ int main(int argc, char *argv[])
             else
                 QCoreApplication::quit();
         });
+        std::unique_ptr<ExposeProbe> probe;
+        if (qEnvironmentVariableIsSet("KORVANT_EXPOSE_PROBE")) {
+            probe = std::make_unique<ExposeProbe>(factory, qEnvironmentVariable("KORVANT_EXPOSE_PROBE"));
+            qapp.installEventFilter(probe.get());
+        }
         if (app.InitInstance()) {
             QTimer idle;
             int idleCount = 0;
