@@ -22,10 +22,18 @@ XPoller *thePollerIfAny()
 
 void PollerThread::run()
 {
+    AppCore::PrepareWorkerThread();
     m_body();
     // Thread ids are reused: a connection must not outlive its thread.
     if (KVDatabase *db = theDatabaseIfAny())
         db->ReleaseThreadConnection();
+}
+
+void XPoller::ShowFailure(const QString &text)
+{
+    // Recorded first, so the box files it as a crash report.
+    theApp().RecordFailure();
+    theApp().ShowMessageBox(text, QStringLiteral("Error"), MsgBox::IconError);
 }
 
 XPoller::XPoller()
@@ -115,8 +123,7 @@ void XPoller::PollLoop()
         try {
             Poll();
         } catch (...) {
-            theApp().ShowMessageBox(QStringLiteral("asyncPoolCallback Unknown Error"), QStringLiteral("Error"),
-                                    MsgBox::IconError);
+            ShowFailure(QStringLiteral("asyncPoolCallback Unknown Error"));
             break;
         }
     }
@@ -152,8 +159,7 @@ void XPoller::RequestBackground()
             try {
                 Poll();
             } catch (...) {
-                theApp().ShowMessageBox(QStringLiteral("asyncBackgroundCallback Unknown Error"),
-                                        QStringLiteral("Error"), MsgBox::IconError);
+                ShowFailure(QStringLiteral("asyncBackgroundCallback Unknown Error"));
             }
         },
         QThread::LowPriority);
@@ -225,8 +231,7 @@ void XPoller::RaiseAlert(const QString &text, bool playSound)
                     frame->ShowTrayMessage(text, 0);
             }
         } catch (...) {
-            theApp().ShowMessageBox(QStringLiteral("asyncTrayMessageCallback Unknown Error"), QStringLiteral("Error"),
-                                    MsgBox::IconError);
+            ShowFailure(QStringLiteral("asyncTrayMessageCallback Unknown Error"));
         }
     });
     thread->start(QThread::NormalPriority);

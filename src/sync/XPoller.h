@@ -143,6 +143,9 @@ public:
     void ClearCounts();
     NewCounts Counts() const;
 
+    // The box of a failure that ended a worker's run, filed as a crash report.
+    static void ShowFailure(const QString &text);
+
     // How long the loop waits between polls ("PollTimeout"; at or below 0: 60 s).
     static int PollIntervalMs();
 

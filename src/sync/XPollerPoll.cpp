@@ -283,8 +283,7 @@ void XPoller::RunPoll()
         try {
             frame->RefreshListAfterRequest();
         } catch (...) {
-            app.ShowMessageBox(QStringLiteral("RefreshListAfterRequest Error!!!"), QStringLiteral("Error"),
-                               MsgBox::IconError);
+            ShowFailure(QStringLiteral("RefreshListAfterRequest Error!!!"));
         }
     }
 }

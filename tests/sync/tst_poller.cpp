@@ -171,6 +171,9 @@ void TestPoller::loopExceptionShownAndEnds()
     thePoller().StartPolling();
     QTRY_VERIFY_WITH_TIMEOUT(!thePoller().IsThreadRunning(XPoller::LoopSlot), 5000);
     QTRY_COMPARE(t.dialogs.log.Count("MessageBox|asyncPoolCallback Unknown Error|Error"), 1);
+    // Recorded before the box, so the box files a crash report; the thread was prepared for fatal signals.
+    QCOMPARE(t.crash.log.Calls().filter("RecordException|e06d7363").size(), 1);
+    QVERIFY(t.crash.preparedThreads.load() >= 1);
 }
 
 // The loop's clock replaced: each wait gets "PollTimeout" as it is at that moment.
