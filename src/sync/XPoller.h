@@ -171,6 +171,10 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_exit{false};
     std::atomic<bool> m_autoReplyCancel{false};
+    // The poll request in flight, so StopPolling can cancel a stalled transfer.
+    QMutex m_requestMutex;
+    XRequest *m_pollRequest = nullptr;
+    friend class PollRequestScope;
     std::function<void(XPoller &)> m_pollBody;
     std::function<bool(int)> m_loopWait;
 

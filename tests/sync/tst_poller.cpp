@@ -21,6 +21,7 @@ private slots:
     void exitWaitingForLockSendsNothing();
     void exitEndsHangingTransfer();
     void loopExceptionShownAndEnds();
+    void teardownJoinsOneShotPoll();
     void loopReadsIntervalBeforeEachWait();
 
 private:
@@ -161,6 +162,25 @@ void TestPoller::exitEndsHangingTransfer()
     QVERIFY(!result.load());
     XRequest::CancelAll(false);
     server.Stop();
+}
+
+// A one-shot poll that outlasts Exit's 3 s wait is joined before the
+// objects it uses go.
+void TestPoller::teardownJoinsOneShotPoll()
+{
+    std::atomic<bool> started{false}, finished{false};
+    {
+        TestApp t(WithPoller());
+        thePoller().SetPollBody([&](XPoller &) {
+            started = true;
+            QThread::msleep(3500);
+            finished = theSettingsIfAny() != nullptr;
+        });
+        thePoller().RequestBackground();
+        QTRY_VERIFY(started.load());
+    }
+    QVERIFY(finished.load());
+    QVERIFY(!XRequest::IsCancelAll());
 }
 
 void TestPoller::loopExceptionShownAndEnds()
