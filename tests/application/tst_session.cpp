@@ -35,6 +35,7 @@ private slots:
     void logoutDuringPollLogsNothingIn();
     void logoutCancelsStalledPoll();
     void synchronizeAsksForLogin();
+    void updaterNeverRunsOnAWorker();
 
 private:
     void Setup(ClientEnv &env, bool autoLogin, bool autoPool = false);
@@ -259,6 +260,22 @@ void TestSession::synchronizeAsksForLogin()
     env.app().OnSynchronize();
     QCOMPARE(env.dialogs.log.Calls().filter("LoginDlg").size(), 1);
     QCOMPARE(env.polls.load(), 0);
+}
+
+// The hand-over to the updater stops the poller, which waits for its threads:
+// asked from a worker it runs queued on the main thread instead.
+void TestSession::updaterNeverRunsOnAWorker()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    std::atomic<bool> exitingOnWorker{true};
+    std::thread worker([&] {
+        env.app().RunUpdaterAndExit();
+        exitingOnWorker = thePoller().IsExiting();
+    });
+    worker.join();
+    QVERIFY(!exitingOnWorker.load());
+    QTRY_VERIFY(thePoller().IsExiting());
+    QTRY_VERIFY(env.frame.log.Calls().contains("PostExit") || !env.app().MainWindowFlag());
 }
 
 KORVANT_TEST_MAIN(TestSession)
