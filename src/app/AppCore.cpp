@@ -258,6 +258,20 @@ QString AppCore::AskSaveFileName(const QString &title, const QString &filter, co
                                  QString());
 }
 
+void AppCore::RecordFailure(uint32_t code)
+{
+    if (m_crash)
+        m_crash->RecordException(code, 0);
+}
+
+void AppCore::PrepareWorkerThread()
+{
+    if (AppCore *app = theAppIfAny()) {
+        if (ICrashHooks *crash = app->CrashHooks())
+            crash->PrepareThread();
+    }
+}
+
 void AppCore::OnUnhandledError()
 {
     if (m_crash) {

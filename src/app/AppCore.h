@@ -58,6 +58,12 @@ public:
     QString AskSaveFileName(const QString &title, const QString &filter, const QString &defaultExt,
                             const QString &file);
     void OnUnhandledError();
+    // Records a failure the program's own handlers caught, so the box or the
+    // prompt that follows files it as a crash report.
+    void RecordFailure(uint32_t code = CppExceptionCode);
+    // The first call of every thread the program starts: a fatal signal on it
+    // then leaves a dump and a report like one on the main thread.
+    static void PrepareWorkerThread();
 
     // --- session and login ------------------------------------------------------
     Session &GetSession() { return m_session; }

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 
 // Message box flags and answers (the values the callers test).
@@ -156,6 +157,9 @@ public:
     virtual void CancelAndWait() = 0;
 };
 
+// The report code of a failure the program caught as a C++ exception.
+constexpr uint32_t CppExceptionCode = 0xE06D7363;
+
 // The crash handler's hooks that the log and the boxes call.
 class ICrashHooks
 {
@@ -165,6 +169,11 @@ public:
     virtual void FileReportFromMessageBox(const QString &text) = 0;
     virtual void DisableExceptionRecording() = 0;
     virtual void OnUnhandledError() = 0;
+    // Records a failure the program caught itself (code and address as the
+    // report shows them; address 0 when unknown).
+    virtual void RecordException(uint32_t code, uint64_t address) = 0;
+    // Gives the calling thread what the fatal-signal handler needs on it.
+    virtual void PrepareThread() = 0;
 };
 
 // Opens the member's session (CClientApp::DoLogin). Runs on any thread.

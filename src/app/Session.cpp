@@ -63,6 +63,37 @@ void Session::LoggedIn(const QString &sessionId)
     ++m_generation;
 }
 
+bool Session::LoggedInUnlessSignedOut(const QString &sessionId)
+{
+    QMutexLocker l(&m_mutex);
+    if (m_signedOut)
+        return false;
+    m_sessionId = sessionId;
+    m_loggedIn = true;
+    ++m_generation;
+    return true;
+}
+
+void Session::SignOut()
+{
+    QMutexLocker l(&m_mutex);
+    m_signedOut = true;
+    m_loggedIn = false;
+    m_password.clear();
+}
+
+bool Session::IsSignedOut() const
+{
+    QMutexLocker l(&m_mutex);
+    return m_signedOut;
+}
+
+void Session::SetSignedOut(bool on)
+{
+    QMutexLocker l(&m_mutex);
+    m_signedOut = on;
+}
+
 void Session::Clear()
 {
     QMutexLocker l(&m_mutex);

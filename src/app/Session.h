@@ -21,6 +21,13 @@ public:
     void SetLoggedIn(bool loggedIn);
     // One step for a successful login: session id and flag together.
     void LoggedIn(const QString &sessionId);
+    // The same for a login the member did not start (a worker's): refused,
+    // false, once the member has logged out.
+    bool LoggedInUnlessSignedOut(const QString &sessionId);
+    // The member logged out: nothing logs in again until the member does.
+    void SignOut();
+    bool IsSignedOut() const;
+    void SetSignedOut(bool on);
     void Clear();
 
 private:
@@ -29,5 +36,6 @@ private:
     QString m_password;
     QString m_sessionId;
     bool m_loggedIn = false;
+    bool m_signedOut = false;
     quint64 m_generation = 0;
 };

@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QStringDecoder>
 
 #include <libxml/parser.h>
 #include <libxslt/security.h>
@@ -463,4 +464,18 @@ void Utils::ClearXslCache()
     XslGlobals &g = Xsl();
     QMutexLocker lock(&g.mutex);
     g.sheets.clear();
+}
+
+QString Utils::FromUtf8Text(const char *bytes, qsizetype size)
+{
+    if (!bytes)
+        return {};
+    if (size < 0)
+        size = qsizetype(qstrlen(bytes));
+    if (size >= 3 && bytes[0] == '\xEF' && bytes[1] == '\xBB' && bytes[2] == '\xBF') {
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        return decoder(QByteArrayView(bytes, size));
+    }
+    return QString::fromUtf8(bytes, size);
 }

@@ -33,6 +33,9 @@ public:
     static QString NormalizeMoney(const QString &text, int decimals);
 
     // --- texts ------------------------------------------------------------------
+    // UTF-8 bytes as text, a leading U+FEFF kept (QString::fromUtf8 takes it
+    // for a byte-order mark and drops it). size -1: up to the first zero.
+    static QString FromUtf8Text(const char *bytes, qsizetype size = -1);
     // Doubles every single quote (for the rare SQL literal that is not a bound parameter).
     static QString EscapeSqlQuotes(const QString &text);
     // Every bare LF becomes CR LF; CR LF pairs stay.

@@ -130,7 +130,9 @@ QByteArray XBase64::EncodeToText(const QByteArray &bytes)
 {
     QByteArray buffer;
     XBase64().Encode(bytes.constData(), bytes.size(), buffer);
-    buffer.chop(1);
+    // The buffer's size reserves a line break after a last line that ends in
+    // padding, where none is written: the text ends at the first zero.
+    buffer.truncate(qsizetype(qstrnlen(buffer.constData(), uint(buffer.size()))));
     return buffer;
 }
 

@@ -115,14 +115,17 @@ bool CClientApp::InitInstance()
 
 bool CClientApp::StartupFailed(std::exception_ptr error)
 {
-    m_stopReason = ReportException(error, CrashHandler::GetExceptionText());
+    m_stopReason = ReportException(error, true);
     if (m_factory)
         m_factory->DestroySplash();
     return false;
 }
 
-QString CClientApp::ReportException(std::exception_ptr error, const QString &unknownText)
+QString CClientApp::ReportException(std::exception_ptr error, bool startup)
 {
+    // The failure is recorded first: the box below files it as a report, the
+    // prompt offers its dump and start-up logs what it was.
+    RecordFailure();
     try {
         std::rethrow_exception(error);
     } catch (const std::exception &e) {
@@ -134,7 +137,8 @@ QString CClientApp::ReportException(std::exception_ptr error, const QString &unk
     } catch (...) {
         if (ICrashHooks *hooks = CrashHooks())
             hooks->DisableExceptionRecording();
-        WriteLog(unknownText, QStringLiteral("unknown error"), 3);
+        WriteLog(startup ? CrashHandler::GetExceptionText() : QStringLiteral("Unknown Error"),
+                 QStringLiteral("unknown error"), 3);
         OnUnhandledError();
         return QStringLiteral("unknown error");
     }
@@ -341,7 +345,7 @@ int CClientApp::Run(const std::function<int()> &loop)
 
 int CClientApp::HandleLoopException(std::exception_ptr error)
 {
-    ReportException(error, QStringLiteral("Unknown Error"));
+    ReportException(error, false);
     return 0;
 }
 

@@ -112,7 +112,7 @@ private:
     void Step(const char *label);
     bool StartupSteps();
     // Logs and shows an exception that ended start-up or the loop; the text shown.
-    QString ReportException(std::exception_ptr error, const QString &unknownText);
+    QString ReportException(std::exception_ptr error, bool startup);
     bool StartupFailed(std::exception_ptr error);
     bool RunOnMain(const std::function<bool()> &fn, bool cancelAnswer);
     void QueueOnMain(std::function<void()> fn);

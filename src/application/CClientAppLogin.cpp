@@ -93,6 +93,15 @@ LoginOutcome SendLogin(const QString &passportId, const QString &password)
 bool CClientApp::DoLogin()
 {
     const bool onMain = IsMainThread();
+    // After the member logged out only the member logs in again: a login on
+    // the main thread is a command, a dialog or start-up; one on a worker is
+    // a poll or a re-login and must not undo the logout.
+    if (onMain) {
+        GetSession().SetSignedOut(false);
+    } else if (GetSession().IsSignedOut()) {
+        WriteLog(QStringLiteral("no login after the member logged out"), QStringLiteral("DoLogin"), 4);
+        return false;
+    }
     std::unique_ptr<LoginLocker> mainLock;
     if (onMain)
         mainLock = std::make_unique<LoginLocker>(m_loginLock, true);
@@ -129,8 +138,12 @@ bool CClientApp::DoLogin()
             return false;
         const Session &s = GetSession();
         outcome = SendLogin(s.PassportId(), s.Password());
-        if (outcome.ok)
-            GetSession().LoggedIn(outcome.sessionId);
+        if (outcome.ok) {
+            if (onMain)
+                GetSession().LoggedIn(outcome.sessionId);
+            else if (!GetSession().LoggedInUnlessSignedOut(outcome.sessionId))
+                return false;  // the member logged out while the exchange ran
+        }
     }
 
     if (!outcome.ok) {
@@ -235,8 +248,7 @@ void CClientApp::Logout()
 {
     XRequest request(QStringLiteral("logout"));
     request.SendWithRelogin();
-    GetSession().SetLoggedIn(false);
-    GetSession().SetPassword(QString());
+    GetSession().SignOut();
     if (theSettings().IsOn(Setting::AutoPool))
         thePoller().StopPolling();
     if (XProfile *profile = Globals::As<XProfile>(GlobalSlot::Profile))
@@ -288,6 +300,10 @@ void CClientApp::OnMyProfile()
 
 void CClientApp::OnSynchronize()
 {
+    // The member's own command: logged out, it asks for a login first (the
+    // poll's thread would not).
+    if (!GetSession().IsLoggedIn() && !DoLogin())
+        return;
     if (XPoller *poller = thePollerIfAny())
         poller->RequestBackground();
 }

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
 #include <unistd.h>
@@ -335,12 +336,17 @@ void WriteReport(uint32_t code, uint64_t address)
     out.Str(s.after);
     out.Str("\n");
     ::close(fd);
-    ::rename(s.reportTmp, s.reportPath);
+    // A pending report is never replaced: link fails when one exists and the
+    // new one is held back.
+    ::link(s.reportTmp, s.reportPath);
+    ::unlink(s.reportTmp);
 }
+
+bool IsStackOverflow(const siginfo_t *info);
 
 void OnFatalSignal(int sig, siginfo_t *info, void *context)
 {
-    const uint32_t code = CodeForSignal(sig, info ? info->si_code : 0);
+    const uint32_t code = sig == SIGSEGV && IsStackOverflow(info) ? StackOverflow : CodeForSignal(sig, info ? info->si_code : 0);
     const uint64_t address = InstructionAddress(info, context);
     RecordNow(code, address);
     WriteDump(sig, info, context, code, address);
@@ -376,6 +382,27 @@ struct AltStack
     }
 };
 thread_local AltStack t_altStack;
+// The lowest address of this thread's stack: a fault just below it is a stack overflow.
+thread_local uintptr_t t_stackLow = 0;
+
+void NoteStackBounds()
+{
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0)
+        return;
+    void *low = nullptr;
+    size_t size = 0;
+    if (pthread_attr_getstack(&attr, &low, &size) == 0)
+        t_stackLow = reinterpret_cast<uintptr_t>(low);
+    pthread_attr_destroy(&attr);
+}
+
+bool IsStackOverflow(const siginfo_t *info)
+{
+    constexpr uintptr_t Margin = 256 * 1024;
+    const uintptr_t fault = reinterpret_cast<uintptr_t>(info ? info->si_addr : nullptr);
+    return t_stackLow != 0 && fault + Margin >= t_stackLow && fault < t_stackLow + Margin;
+}
 
 } // namespace
 
@@ -383,6 +410,7 @@ void PrepareThread()
 {
     if (t_altStack.memory)
         return;
+    NoteStackBounds();
     t_altStack.memory = malloc(AltStackSize);
     if (!t_altStack.memory)
         return;

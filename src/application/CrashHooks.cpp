@@ -29,11 +29,18 @@ private:
     bool m_owner;
 };
 
+// Only one report is ever pending: while one waits in "error.rpt" it is
+// sent in place of the new one, and the new one is held back even when that
+// send fails.
 void SendOrKeep(CrashReport &report)
 {
     CrashReport pending;
-    if (!pending.SendSaved())
-        report.Save();
+    if (pending.LoadSaved()) {
+        pending.SendSaved();
+        return;
+    }
+    // Nothing pending, or a damaged file that no send could ever clear.
+    report.Save();
 }
 } // namespace
 
@@ -45,6 +52,16 @@ bool CrashHooks::IsRecentException()
 void CrashHooks::DisableExceptionRecording()
 {
     CrashHandler::DisableExceptionRecording();
+}
+
+void CrashHooks::RecordException(uint32_t code, uint64_t address)
+{
+    CrashHandler::RecordException(code, address);
+}
+
+void CrashHooks::PrepareThread()
+{
+    CrashHandler::PrepareThread();
 }
 
 void CrashHooks::FileReportFromMessageBox(const QString &text)

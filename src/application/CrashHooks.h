@@ -16,6 +16,8 @@ public:
     void FileReportFromMessageBox(const QString &text) override;
     void DisableExceptionRecording() override;
     void OnUnhandledError() override;
+    void RecordException(uint32_t code, uint64_t address) override;
+    void PrepareThread() override;
 
     // Packs a dump next to itself as ".zip" and deletes the dump; the archive path or empty.
     static QString ZipCrashDump(const QString &dumpPath);

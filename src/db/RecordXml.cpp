@@ -45,9 +45,9 @@ QString ContentOf(xmlNodePtr n)
     // A plain element holds one text node: read it without copying the tree.
     if (n->children && !n->children->next &&
         (n->children->type == XML_TEXT_NODE || n->children->type == XML_CDATA_SECTION_NODE))
-        return QString::fromUtf8(reinterpret_cast<const char *>(n->children->content));
+        return Utils::FromUtf8Text(reinterpret_cast<const char *>(n->children->content));
     xmlChar *s = xmlNodeGetContent(n);
-    QString out = s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString();
+    QString out = Utils::FromUtf8Text(reinterpret_cast<const char *>(s));
     if (s)
         xmlFree(s);
     return out;

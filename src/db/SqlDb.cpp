@@ -1,5 +1,7 @@
 #include "SqlDb.h"
 
+#include "app/Utils.h"
+
 #include <QDateTime>
 #include <QFile>
 
@@ -237,7 +239,7 @@ QString SqlStatement::Text(int column) const
     const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
     if (!p)
         return {};
-    return QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column));
+    return Utils::FromUtf8Text(p, sqlite3_column_bytes(m_stmt, column));
 }
 
 QVariant SqlStatement::Value(int column) const

@@ -2,12 +2,16 @@
 
 #include "KVDatabase.h"
 
+#include "app/AppCore.h"
+
 #include <QThread>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -585,6 +589,37 @@ void XBaseSet::SetSearchText(QString &text)
     }
     SplitWords(m_searchText);
     BuildSearchFilter();
+    if (m_words.size() <= 1 || SearchFitsLimits())
+        return;
+    // A text of many words makes more terms than SQLite takes (expression
+    // depth, bound values): keep the most leading words that fit.
+    const QStringList all = m_words;
+    int fits = 1, tooMany = int(all.size());
+    while (tooMany - fits > 1) {
+        const int n = fits + (tooMany - fits) / 2;
+        m_words = all.mid(0, n);
+        ResetFilter();
+        BuildSearchFilter();
+        (SearchFitsLimits() ? fits : tooMany) = n;
+    }
+    m_words = all.mid(0, fits);
+    ResetFilter();
+    BuildSearchFilter();
+    if (AppCore *app = theAppIfAny())
+        app->WriteLog(QStringLiteral("The search keeps its first %1 words and drops %2.").arg(fits).arg(all.size() - fits),
+                      QStringLiteral("Search"), 3);
+}
+
+bool XBaseSet::SearchFitsLimits() const
+{
+    const QByteArray sql = (QStringLiteral("SELECT 1 FROM ") + GetDefaultSQL() + QStringLiteral(" WHERE (") +
+                            m_filter.text + QStringLiteral(")"))
+                               .toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(m_pDatabase->Connection().Handle(), sql.constData(), int(sql.size()), &stmt,
+                                      nullptr);
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_OK;
 }
 
 void XBaseSet::BuildSearchFilter()

@@ -166,6 +166,8 @@ public:
     // Absolute move unless the set already stands there (1-based).
     void MoveToRecord(int position);
     void SplitWords(const QString &text);
+    // The current filter compiles (a long search can exceed SQLite's limits).
+    bool SearchFitsLimits() const;
     const QStringList &SearchWords() const { return m_words; }
     QString SearchText() const { return m_searchText; }
     // The lookup idiom: filter (and sort), then requery when open, else open.

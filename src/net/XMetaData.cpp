@@ -157,13 +157,24 @@ void XMetaDataBase::FillListDistinct(IItemSink &box, int kind, int startIndex) c
 
 void XMetaDataBase::FillDependentList(IItemSink &box, int kind, int parentId) const
 {
-    const QString path = GetDependentPath(kind, parentId);
-    if (path.isEmpty())
-        return;
-    for (const XmlNode &n : m_root.SelectAll(path)) {
+    for (const XmlNode &n : DependentNodes(kind, parentId)) {
         const int index = box.AddItem(n.Text());
         box.SetItemData(index, ParseLeadingInt(n.Attr(QStringLiteral("category_id"))));
     }
+}
+
+QList<XmlNode> XMetaDataBase::DependentNodes(int kind, int parentId) const
+{
+    const QString path = GetDependentPath(kind);
+    if (path.isEmpty())
+        return {};
+    QList<XmlNode> nodes = m_root.SelectAll(path);
+    if (parentId == -1)
+        return nodes;
+    const QString attr = kind == 1 ? QStringLiteral("make_id") : QStringLiteral("category_id");
+    const QString id = QString::number(parentId);
+    nodes.removeIf([&](const XmlNode &n) { return n.Name() != u"value" || n.Attr(attr) != id; });
+    return nodes;
 }
 
 void XMetaDataBase::GetNameIdMap(QMap<QString, QString> &map, int kind) const
@@ -177,10 +188,7 @@ void XMetaDataBase::GetNameIdMap(QMap<QString, QString> &map, int kind) const
 
 void XMetaDataBase::GetDependentMap(QMap<QString, QString> &map, int kind, int parentId) const
 {
-    const QString path = GetDependentPath(kind, parentId);
-    if (path.isEmpty())
-        return;
-    for (const XmlNode &n : m_root.SelectAll(path))
+    for (const XmlNode &n : DependentNodes(kind, parentId))
         map[n.Text()] = n.Attr(QStringLiteral("category_id"));
 }
 
@@ -203,15 +211,12 @@ QString XMetaData::GetListPath(int kind) const
     }
 }
 
-// Parent ids are numbers, so the paths hold no server text.
-QString XMetaData::GetDependentPath(int kind, int parentId) const
+QString XMetaData::GetDependentPath(int kind) const
 {
     if (kind == 1)
-        return parentId == -1 ? QStringLiteral("vehicle_info/model/*")
-                              : QStringLiteral("vehicle_info/model/value[@make_id = '%1']").arg(parentId);
+        return QStringLiteral("vehicle_info/model/*");
     if (kind == 3)
-        return parentId == -1 ? m_condition + QStringLiteral("/name/*")
-                              : m_condition + QStringLiteral("/name/value[@category_id = '%1']").arg(parentId);
+        return m_condition + QStringLiteral("/name/*");
     return {};
 }
 
@@ -324,12 +329,9 @@ QString XMetaDataCars::GetListPath(int kind) const
     return QString::fromLatin1(paths[kind]);
 }
 
-QString XMetaDataCars::GetDependentPath(int kind, int parentId) const
+QString XMetaDataCars::GetDependentPath(int kind) const
 {
-    if (kind != 1)
-        return {};
-    return parentId == -1 ? QStringLiteral("vehicle_info/model/*")
-                          : QStringLiteral("vehicle_info/model/value[@make_id = '%1']").arg(parentId);
+    return kind == 1 ? QStringLiteral("vehicle_info/model/*") : QString();
 }
 
 QString XMetaDataCars::GetScript() const

@@ -42,7 +42,8 @@ public:
     virtual QString GetOperation() const = 0;
     // Empty for a kind without a list.
     virtual QString GetListPath(int kind) const = 0;
-    virtual QString GetDependentPath(int kind, int parentId) const = 0;
+    // The values of a dependent kind, all of them: no parent in the path.
+    virtual QString GetDependentPath(int kind) const = 0;
 
     bool Retrieve();
     void SelectRoot();
@@ -54,6 +55,9 @@ public:
 
 protected:
     QString MainInfoText(const QString &name);
+    // The values below a parent (-1: all), the parent's id compared here
+    // rather than written into an XPath.
+    QList<XmlNode> DependentNodes(int kind, int parentId) const;
     bool LoadCache();
 
     QString m_loadedVersion;
@@ -78,7 +82,7 @@ public:
     QString GetRootPath() const override { return QStringLiteral("//kv_response/meta_info"); }
     QString GetOperation() const override { return QStringLiteral("getMetaInfo"); }
     QString GetListPath(int kind) const override;
-    QString GetDependentPath(int kind, int parentId) const override;
+    QString GetDependentPath(int kind) const override;
     void RebuildLists() override;
 
     // 0 new, 1 used, 2 remanufactured; other values leave it as it is.
@@ -111,7 +115,7 @@ public:
     QString GetRootPath() const override { return QStringLiteral("//car_meta_info"); }
     QString GetOperation() const override { return QStringLiteral("getCarMetaInfo"); }
     QString GetListPath(int kind) const override;
-    QString GetDependentPath(int kind, int parentId) const override;
+    QString GetDependentPath(int kind) const override;
     void RebuildLists() override;
     QString GetScript() const;
 

@@ -2,6 +2,7 @@
 
 #include "NetInit.h"
 #include "app/AppCore.h"
+#include "app/Utils.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -25,7 +26,7 @@ const xmlChar *X(const QByteArray &b)
 
 QString FromX(const xmlChar *s)
 {
-    return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString();
+    return Utils::FromUtf8Text(reinterpret_cast<const char *>(s));
 }
 
 QString TakeX(xmlChar *s)

@@ -22,10 +22,18 @@ XPoller *thePollerIfAny()
 
 void PollerThread::run()
 {
+    AppCore::PrepareWorkerThread();
     m_body();
     // Thread ids are reused: a connection must not outlive its thread.
     if (KVDatabase *db = theDatabaseIfAny())
         db->ReleaseThreadConnection();
+}
+
+void XPoller::ShowFailure(const QString &text)
+{
+    // Recorded first, so the box files it as a crash report.
+    theApp().RecordFailure();
+    theApp().ShowMessageBox(text, QStringLiteral("Error"), MsgBox::IconError);
 }
 
 XPoller::XPoller()
@@ -36,17 +44,38 @@ XPoller::XPoller()
 XPoller::~XPoller()
 {
     Exit();
-    // A thread that would not end is left to the process's end rather than
-    // destroyed while it runs.
-    for (auto &t : m_threads) {
-        if (t && !t->isFinished())
-            (void)t.release();
+    // No thread outlives the objects it uses: one that Exit's wait left
+    // running (a one-shot poll) is joined here, its transfers cancelled and
+    // every question it would ask the member answered with "cancel".
+    bool running = false;
+    for (auto &t : m_threads)
+        running = running || (t && !t->isFinished());
+    {
+        QMutexLocker lock(&m_alertMutex);
+        for (auto &t : m_alertThreads)
+            running = running || (t && !t->isFinished());
     }
-    QMutexLocker lock(&m_alertMutex);
-    for (auto &t : m_alertThreads) {
-        if (t && !t->isFinished())
-            (void)t.release();
+    if (!running)
+        return;
+    XRequest::CancelAll(true);
+    AppCore *app = theAppIfAny();
+    const bool reopen = app && !app->Dispatcher().IsShutDown();
+    if (app) {
+        app->WriteLog(QStringLiteral("waiting for a poll that would not end"), QStringLiteral("XPoller"), 3);
+        app->Dispatcher().Shutdown();
     }
+    for (auto &t : m_threads)
+        WaitFor(t.get(), -1);
+    std::list<std::unique_ptr<PollerThread>> alerts;
+    {
+        QMutexLocker lock(&m_alertMutex);
+        alerts.swap(m_alertThreads);
+    }
+    for (auto &t : alerts)
+        WaitFor(t.get(), -1);
+    if (reopen)
+        app->Dispatcher().Reopen();
+    XRequest::CancelAll(false);
 }
 
 void XPoller::ClearCounts()
@@ -115,8 +144,7 @@ void XPoller::PollLoop()
         try {
             Poll();
         } catch (...) {
-            theApp().ShowMessageBox(QStringLiteral("asyncPoolCallback Unknown Error"), QStringLiteral("Error"),
-                                    MsgBox::IconError);
+            ShowFailure(QStringLiteral("asyncPoolCallback Unknown Error"));
             break;
         }
     }
@@ -139,6 +167,12 @@ void XPoller::StopPolling()
         return;
     m_stop = true;
     m_pollEvent.Set();
+    {
+        // A stalled transfer ends now rather than at the low-speed abort.
+        QMutexLocker lock(&m_requestMutex);
+        if (m_pollRequest)
+            m_pollRequest->Cancel();
+    }
     WaitForThread(LoopSlot, -1);
 }
 
@@ -152,8 +186,7 @@ void XPoller::RequestBackground()
             try {
                 Poll();
             } catch (...) {
-                theApp().ShowMessageBox(QStringLiteral("asyncBackgroundCallback Unknown Error"),
-                                        QStringLiteral("Error"), MsgBox::IconError);
+                ShowFailure(QStringLiteral("asyncBackgroundCallback Unknown Error"));
             }
         },
         QThread::LowPriority);
@@ -225,8 +258,7 @@ void XPoller::RaiseAlert(const QString &text, bool playSound)
                     frame->ShowTrayMessage(text, 0);
             }
         } catch (...) {
-            theApp().ShowMessageBox(QStringLiteral("asyncTrayMessageCallback Unknown Error"), QStringLiteral("Error"),
-                                    MsgBox::IconError);
+            ShowFailure(QStringLiteral("asyncTrayMessageCallback Unknown Error"));
         }
     });
     thread->start(QThread::NormalPriority);

@@ -143,6 +143,9 @@ public:
     void ClearCounts();
     NewCounts Counts() const;
 
+    // The box of a failure that ended a worker's run, filed as a crash report.
+    static void ShowFailure(const QString &text);
+
     // How long the loop waits between polls ("PollTimeout"; at or below 0: 60 s).
     static int PollIntervalMs();
 
@@ -168,6 +171,10 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_exit{false};
     std::atomic<bool> m_autoReplyCancel{false};
+    // The poll request in flight, so StopPolling can cancel a stalled transfer.
+    QMutex m_requestMutex;
+    XRequest *m_pollRequest = nullptr;
+    friend class PollRequestScope;
     std::function<void(XPoller &)> m_pollBody;
     std::function<bool(int)> m_loopWait;
 

@@ -116,7 +116,7 @@ void XPoller::AutoReplyThread()
             break;
         }
     } catch (...) {
-        ErrorBox(QStringLiteral("asyncAutoReplyCallback Unknown Error"));
+        ShowFailure(QStringLiteral("asyncAutoReplyCallback Unknown Error"));
     }
 }
 

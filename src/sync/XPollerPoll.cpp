@@ -53,6 +53,30 @@ void MarkQueryReplied(const QString &queryId)
 
 } // namespace
 
+// Publishes the poll request while it is in flight.
+class PollRequestScope
+{
+public:
+    PollRequestScope(XPoller &poller, XRequest &request) : m_poller(poller)
+    {
+        QMutexLocker lock(&poller.m_requestMutex);
+        poller.m_pollRequest = &request;
+        // StopPolling may have come before the request existed.
+        if (poller.m_stop && poller.m_threads[XPoller::LoopSlot].get() == QThread::currentThread())
+            request.Cancel();
+    }
+    ~PollRequestScope()
+    {
+        QMutexLocker lock(&m_poller.m_requestMutex);
+        m_poller.m_pollRequest = nullptr;
+    }
+    PollRequestScope(const PollRequestScope &) = delete;
+    PollRequestScope &operator=(const PollRequestScope &) = delete;
+
+private:
+    XPoller &m_poller;
+};
+
 void XPoller::ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
                        const std::function<void(const XmlNode &)> &store)
 {
@@ -216,7 +240,10 @@ void XPoller::RunPoll()
         return;
 
     XRequest request(QStringLiteral("poll"));
-    request.SendWithRelogin();
+    {
+        PollRequestScope inFlight(*this, request);
+        request.SendWithRelogin();
+    }
     if (!request.IsSuccess()) {
         Status(QStringLiteral("Polling request error: %1").arg(request.GetStatusText()));
         return;
@@ -283,8 +310,7 @@ void XPoller::RunPoll()
         try {
             frame->RefreshListAfterRequest();
         } catch (...) {
-            app.ShowMessageBox(QStringLiteral("RefreshListAfterRequest Error!!!"), QStringLiteral("Error"),
-                               MsgBox::IconError);
+            ShowFailure(QStringLiteral("RefreshListAfterRequest Error!!!"));
         }
     }
 }

@@ -27,7 +27,12 @@ class FakeFrameFactory : public IFrameFactory
 {
 public:
     explicit FakeFrameFactory(IMainFrame *frame) : m_frame(frame) {}
-    void ShowSplash() override { log.Add("ShowSplash"); }
+    void ShowSplash() override
+    {
+        log.Add("ShowSplash");
+        if (throwUnknownOnSplash)
+            throw 42;
+    }
     void DestroySplash() override { log.Add("DestroySplash"); }
     bool EnableControlContainer() override { return true; }
     IMainFrame *CreateMainFrame() override
@@ -52,6 +57,7 @@ public:
 
     bool noFrame = false;
     bool throwOnLoad = false;
+    bool throwUnknownOnSplash = false;
     std::atomic<int> activated{0};
     CallLog log;
 

@@ -31,6 +31,7 @@ private slots:
     void reportWithLineBreaksReadWhole();
     void sendFailureKeepsFile();
     void boxAfterFailureFilesReport();
+    void boxKeepsPendingReport();
     void unhandledWithoutFailure();
     void unhandledAfterFailureMailsDump();
     void secondInstanceAsksFirstToShow();
@@ -151,6 +152,29 @@ void TestCrashReport::boxAfterFailureFilesReport()
     QCOMPARE(saved.ErrorMessage(), QString("Division failed"));
     QCOMPARE(t.dialogs.log.Count("MessageBox|Division failed"), 1);
     t.App().SetCrashHooks(&t.crash);
+}
+
+void TestCrashReport::boxKeepsPendingReport()
+{
+    TestApp t({.commandLine = "-url " + m_server.Url()});
+    m_server.Script("newCrashReport", {FakeServer::Response(7, {}, "down"), 200, 0, false, false, "text/xml"});
+    {
+        CrashReport first;
+        first.Fill(true);
+        first.SetErrorMessage("first");
+        QVERIFY(first.Save());
+    }
+    CrashHooks hooks;
+    t.App().SetCrashHooks(&hooks);
+    CrashHandler::InstallCrashHandler("Korvant", "3.1.52");
+    CrashHandler::RecordException(CrashHandler::IntegerDivideByZero, 0x42);
+    t.App().ShowMessageBox("Division failed", "Error", MsgBox::IconError);
+    QCOMPARE(m_server.RequestsFor("newCrashReport").size(), 1);  // the pending one was tried
+    CrashReport saved;
+    QVERIFY(saved.LoadSaved());
+    QCOMPARE(saved.ErrorMessage(), QString("first"));
+    t.App().SetCrashHooks(&t.crash);
+    m_server.Script("newCrashReport", {FakeServer::Response(0), 200, 0, false, false, "text/xml"});
 }
 
 void TestCrashReport::unhandledWithoutFailure()

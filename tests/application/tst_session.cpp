@@ -32,6 +32,10 @@ private slots:
     void successRefreshes();
     void workerLoginRunsExchangeOnly();
     void logout();
+    void logoutDuringPollLogsNothingIn();
+    void logoutCancelsStalledPoll();
+    void synchronizeAsksForLogin();
+    void updaterNeverRunsOnAWorker();
 
 private:
     void Setup(ClientEnv &env, bool autoLogin, bool autoPool = false);
@@ -199,6 +203,79 @@ void TestSession::logout()
     QVERIFY(env.app().IsLoginEnabled());
     QVERIFY(!env.app().IsLogoutEnabled());
     QVERIFY(!env.app().IsMyProfileEnabled());
+}
+
+// The server holds the poll's answer and then says the session expired:
+// the member logged out meanwhile, so nothing logs in again.
+void TestSession::logoutDuringPollLogsNothingIn()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    Setup(env, true);
+    env.StoreSettings([](XSettings &s) { s.SetString(Setting::Password, "pw"); });
+    theSettings().init();
+    QVERIFY(env.app().DoLogin());
+    m_server.Script("poll", {FakeServer::Response(4, {}, "expired"), 200, 700, false, false, "text/xml"});
+    thePoller().SetPollBody({});
+    thePoller().RequestBackground();
+    QTRY_COMPARE(m_server.RequestsFor("poll").size(), 1);
+    env.app().Logout();
+    QTRY_VERIFY(!thePoller().IsThreadRunning(XPoller::OneShotSlot));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_server.RequestsFor("login").size(), 1);
+    QVERIFY(!env.app().GetSession().IsLoggedIn());
+    QCOMPARE(env.dialogs.log.Calls().filter("LoginDlg").size(), 0);
+    // The member's own login works as before.
+    env.app().GetSession().SetPassword("pw");
+    QVERIFY(env.app().DoLogin());
+    QCOMPARE(m_server.RequestsFor("login").size(), 2);
+}
+
+void TestSession::logoutCancelsStalledPoll()
+{
+    XRequest::SetDefaultTimeouts(2000, 30000);
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    Setup(env, true);
+    env.StoreSettings([](XSettings &s) {
+        s.SetInt(Setting::AutoPool, 1);
+        s.SetInt(Setting::PollTimeout, 1);
+    });
+    theSettings().init();
+    m_server.Script("poll", {FakeServer::Response(0), 200, 15000, false, false, "text/xml"});
+    thePoller().SetPollBody({});
+    QVERIFY(env.app().DoLogin());
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.RequestsFor("poll").size(), 1, 5000);
+    QElapsedTimer timer;
+    timer.start();
+    env.app().Logout();
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(!thePoller().IsThreadRunning(XPoller::LoopSlot));
+}
+
+void TestSession::synchronizeAsksForLogin()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    Setup(env, false);
+    env.app().GetSession().SetPassword(QString());
+    env.dialogs.defaultAnswer = 0;  // the login dialog is cancelled
+    env.app().OnSynchronize();
+    QCOMPARE(env.dialogs.log.Calls().filter("LoginDlg").size(), 1);
+    QCOMPARE(env.polls.load(), 0);
+}
+
+// The hand-over to the updater stops the poller, which waits for its threads:
+// asked from a worker it runs queued on the main thread instead.
+void TestSession::updaterNeverRunsOnAWorker()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    std::atomic<bool> exitingOnWorker{true};
+    std::thread worker([&] {
+        env.app().RunUpdaterAndExit();
+        exitingOnWorker = thePoller().IsExiting();
+    });
+    worker.join();
+    QVERIFY(!exitingOnWorker.load());
+    QTRY_VERIFY(thePoller().IsExiting());
+    QTRY_VERIFY(env.frame.log.Calls().contains("PostExit") || !env.app().MainWindowFlag());
 }
 
 KORVANT_TEST_MAIN(TestSession)

@@ -10,6 +10,7 @@
 #include "application/CrashReport.h"
 #include "db/SqlDb.h"
 
+#include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -77,6 +78,9 @@ private slots:
     void loopGuard();
     void secondProcessAsksFirstToShow();
     void crashReportedByNextStart();
+    void stackOverflowOnWorkerLeavesDumpAndReport();
+    void startupFailureRecordedAndReported();
+    void pendingReportNotReplacedBySignal();
 
 private:
     void Prepare(ClientEnv &env, bool autoLogin);
@@ -374,7 +378,9 @@ void TestStartup::loopGuard()
     QCOMPARE(env.app().Run([]() -> int { throw std::runtime_error("list broke"); }), 0);
     QCOMPARE(env.dialogs.log.Calls(), QStringList({QString("MessageBox|list broke|Error|%1").arg(MsgBox::IconError)}));
     QCOMPARE(env.app().Run([]() -> int { throw 42; }), 0);
-    QCOMPARE(env.crash.log.Calls(), QStringList({"DisableExceptionRecording", "OnUnhandledError"}));
+    // Each failure is recorded before it is shown, so the box or the prompt reports it.
+    QCOMPARE(env.crash.log.Calls(), QStringList({"RecordException|e06d7363", "RecordException|e06d7363",
+                                                 "DisableExceptionRecording", "OnUnhandledError"}));
     const QString log = env.LogText();
     QVERIFY(log.contains(" CException list broke \n"));
     QVERIFY(log.contains(" unknown error Unknown Error \n"));
@@ -439,6 +445,99 @@ void TestStartup::crashReportedByNextStart()
 }
 
 namespace {
+QProcess *StartChild(const QString &mode, const QString &folder, const QString &url)
+{
+    auto *child = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("KORVANT_TEST_CHILD", mode);
+    env.insert("KORVANT_TEST_FOLDER", folder);
+    env.insert("KORVANT_TEST_URL", url);
+    child->setProcessEnvironment(env);
+    child->start(QCoreApplication::applicationFilePath(), {});
+    return child;
+}
+} // namespace
+
+void TestStartup::stackOverflowOnWorkerLeavesDumpAndReport()
+{
+    const QString folder = TestEnv::NewFolder("overflow");
+    std::unique_ptr<QProcess> child(StartChild("worker-overflow", folder, m_server.Url()));
+    QVERIFY(child->waitForStarted(20000));
+    const qint64 pid = child->processId();
+    QVERIFY(child->waitForFinished(20000));
+    QCOMPARE(child->exitStatus(), QProcess::CrashExit);
+
+    ClientEnv next({.commandLine = "-url " + m_server.Url(), .folder = folder});
+    CrashReport pending;
+    QVERIFY(pending.LoadSaved());
+    QCOMPARE(pending.Code(), QString("C00000FD"));
+    QVERIFY(pending.ErrorMessage().contains("Stack Overflow"));
+    QStringList dumps;
+    for (QDirIterator it(QDir::tempPath() + "/Korvant", {"*.dmp"}); it.hasNext();) {
+        const QString path = it.next();
+        QFile dump(path);
+        if (dump.open(QIODevice::ReadOnly) && dump.readAll().contains(QByteArray("process: ") + QByteArray::number(pid) + '\n'))
+            dumps << path;
+    }
+    QCOMPARE(dumps.size(), 1);
+    // The dump is the worker's, not the main thread's.
+    QVERIFY(!dumps.first().endsWith(QStringLiteral("-%1-%1.dmp").arg(pid)));
+    QFile::remove(dumps.first());
+}
+
+void TestStartup::startupFailureRecordedAndReported()
+{
+    m_server.Script("newCrashReport", {FakeServer::Response(7, {}, "down"), 200, 0, false, false, "text/xml"});
+    ClientEnv env({.commandLine = "-url " + m_server.Url(), .crashHandler = true});
+    env.factory.throwUnknownOnSplash = true;
+    env.dialogs.QueueAnswer(MsgBox::IdNo);  // no dump
+    QVERIFY(!env.app().InitInstance());
+    QVERIFY(env.LogText().contains(" unknown error Exception: Microsoft C++ Exception \n at address:  0"));
+    const QStringList boxes = env.dialogs.log.Calls().filter(QRegularExpression("^MessageBox"));
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes[0].startsWith("MessageBox|Microsoft C++ Exception\n"));
+    QVERIFY(boxes[0].contains("Would you like to generate an exception report?"));
+    CrashReport saved;
+    QVERIFY(saved.LoadSaved());
+    QCOMPARE(saved.Code(), QString("E06D7363"));
+    QVERIFY(saved.ErrorMessage().startsWith("unexpected error Microsoft C++ Exception"));
+    m_server.Script("newCrashReport", {FakeServer::Response(0), 200, 0, false, false, "text/xml"});
+}
+
+void TestStartup::pendingReportNotReplacedBySignal()
+{
+    const QString folder = TestEnv::NewFolder("pending");
+    {
+        ClientEnv first({.commandLine = "-url " + m_server.Url(), .folder = folder});
+        CrashReport r;
+        r.Fill(true);
+        r.SetErrorMessage("the first failure");
+        QVERIFY(r.Save());
+    }
+    std::unique_ptr<QProcess> child(StartChild("segfault", folder, m_server.Url()));
+    QVERIFY(child->waitForFinished(20000));
+    QCOMPARE(child->exitStatus(), QProcess::CrashExit);
+    ClientEnv next({.commandLine = "-url " + m_server.Url(), .folder = folder});
+    CrashReport pending;
+    QVERIFY(pending.LoadSaved());
+    QCOMPARE(pending.ErrorMessage(), QString("the first failure"));
+    QVERIFY(pending.Code().endsWith(u'U'));
+    QVERIFY(!QFile::exists(CrashReport::GetErrorReportPath() + ".tmp"));
+}
+
+namespace {
+volatile bool g_deeper = true;
+
+// Deep enough to use up any thread's stack; not a tail call.
+int Recurse(int depth)
+{
+    volatile char frame[4096];
+    frame[0] = char(depth);
+    if (!g_deeper)
+        return frame[0];
+    return Recurse(depth + 1) + frame[0];
+}
+
 // The other processes of the two-process tests: this same program started
 // again with KORVANT_TEST_CHILD set.
 int ChildMain(int argc, char **argv)
@@ -452,6 +551,16 @@ int ChildMain(int argc, char **argv)
                        .folder = QString::fromLocal8Bit(qgetenv("KORVANT_TEST_FOLDER"))});
         const bool started = env.app().InitInstance();
         return !started && env.app().StartupStopReason() == "another instance is running" ? 3 : 1;
+    }
+    if (mode == "worker-overflow") {
+        std::signal(SIGSEGV, SIG_DFL);
+        ClientEnv env({.commandLine = "-url " + QString::fromLocal8Bit(qgetenv("KORVANT_TEST_URL")),
+                       .crashHandler = true,
+                       .folder = QString::fromLocal8Bit(qgetenv("KORVANT_TEST_FOLDER"))});
+        CrashReport::UpdateSignalTemplate();
+        thePoller().StartThread(XPoller::LoopSlot, [] { Recurse(0); }, QThread::NormalPriority);
+        QThread::sleep(20);
+        return 1;
     }
     if (mode == "segfault") {
         std::signal(SIGSEGV, SIG_DFL);

@@ -105,6 +105,29 @@ private slots:
         QTEST(int(set.GetRecordCount()), "hits");
     }
 
+    // A pasted page of text: the search keeps its leading words, logs what it
+    // dropped and answers instead of failing.
+    void thousandWordSearch()
+    {
+        XInventorySet inv;
+        inv.AddNew();
+        inv.SetText("V_MAKE", "Ford");
+        QVERIFY(inv.Update());
+        QStringList words{"ford"};
+        for (int i = 1; i < 1000; ++i)
+            words << QStringLiteral("w%1").arg(i);
+        QString text = words.join(u' ');
+        XInventorySet set;
+        set.SetSearchText(text);
+        QVERIFY(set.Open());
+        QVERIFY(set.SearchWords().size() > 1);
+        QVERIFY(set.SearchWords().size() < 1000);
+        QCOMPARE(set.SearchWords().first(), QString("ford"));
+        QFile log(theApp().GetDataFolder() + "kvc.log");
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("The search keeps its first"));
+    }
+
     void fillCarQuote()
     {
         XInventoryCarsSet car;

@@ -165,6 +165,16 @@ private slots:
         QCOMPARE(Count("SELECT COUNT(*) FROM Messages"), 3);
     }
 
+    void undatedMessageKeepsThreadDate()
+    {
+        AddRecord("Queries", "Q1", "Read", 1);
+        Receive("m1", "query", "Q1", "A", "2024-03-05 10:00:00");
+        Receive("m2", "query", "Q1", "A", "");
+        const Row p = Parent("query", "Q1", "A");
+        QCOMPARE(p.i("INCOMING_COUNT"), 2);
+        QCOMPARE(p.s("LATEST_POST_DATE"), QString("2024-03-05 10:00:00"));
+    }
+
     void everyContextTableIsCounted_data()
     {
         QTest::addColumn<QString>("table");

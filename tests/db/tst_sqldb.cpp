@@ -60,6 +60,8 @@ private slots:
         QCOMPARE(c.Scalar("SELECT UCASE(?)", {QString::fromUtf8("straße ёлка abc")}).toString(),
                  QString::fromUtf8("STRASSE ЁЛКА ABC"));
         QVERIFY(c.Scalar("SELECT UCASE(NULL)").isNull());
+        const QString feff = QString(QChar(0xFEFF)) + "abc";  // not a byte-order mark
+        QCOMPARE(c.Scalar("SELECT ?", {feff}).toString(), feff);
         QVERIFY(!c.Scalar("SELECT 1 WHERE 0").isValid());
         QCOMPARE(c.Scalar("SELECT ?", {QDateTime(QDate(2024, 2, 29), QTime(23, 5, 1))}).toString(),
                  QString("2024-02-29 23:05:01"));

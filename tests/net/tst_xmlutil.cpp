@@ -2,6 +2,7 @@
 #include "TestEnv.h"
 
 #include "net/NetInit.h"
+#include "app/Utils.h"
 #include "net/XmlUtil.h"
 
 #include <QDateTime>
@@ -161,6 +162,21 @@ private slots:
         QCOMPARE(kids.size(), 2);
         QCOMPARE(doc.Root().Text(), QString(" x "));
         QCOMPARE(doc.ToXml(false), QByteArray("<r><a> x </a><b/></r>"));
+    }
+
+    // A text starting with U+FEFF is not a byte-order mark: it reads back whole.
+    void leadingFeffKept()
+    {
+        const QString text = QString(QChar(0xFEFF)) + "x";
+        XmlDoc doc = XmlDoc::Create("r");
+        doc.Root().AddChild("a", text);
+        doc.Root().SetAttr("b", text);
+        const XmlDoc back = XmlDoc::Parse(doc.ToXml());
+        QCOMPARE(back.Root().ChildText("a"), text);
+        QCOMPARE(back.Root().Attr("b"), text);
+        QCOMPARE(back.Root().Select("a").Text(), text);
+        QCOMPARE(Utils::FromUtf8Text("\xEF\xBB\xBF"), QString(QChar(0xFEFF)));
+        QCOMPARE(Utils::FromUtf8Text("ab", 1), QString("a"));
     }
 
     void selectAllAndCopies()

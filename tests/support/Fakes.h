@@ -180,7 +180,10 @@ public:
     void FileReportFromMessageBox(const QString &text) override { log.Add("FileReport|" + text); }
     void DisableExceptionRecording() override { log.Add("DisableExceptionRecording"); }
     void OnUnhandledError() override { log.Add("OnUnhandledError"); }
+    void RecordException(uint32_t code, uint64_t) override { log.Add(QStringLiteral("RecordException|%1").arg(code, 0, 16)); }
+    void PrepareThread() override { ++preparedThreads; }
     std::atomic<bool> recent{false};
+    std::atomic<int> preparedThreads{0};
     CallLog log;
 };
 

@@ -17,6 +17,7 @@ private slots:
     void cleanup();
     void hundredPerRun();
     void notASellerMarksOnly();
+    void nothingRatedSendsNothing();
     void bestQuotedAndQueryMarked();
     void firstQuoteFailsNextQueryAnswered();
     void cancelMidRun();
@@ -109,6 +110,20 @@ void TestAutoReply::hundredPerRun()
     // Nothing left: no run, no status-bar text.
     Run();
     QCOMPARE(f->t.frame.log.Count("ProgressStart"), 2);
+}
+
+// The script rates nothing while the inventory has parts: an empty
+// selection is no quote, never the whole inventory.
+void TestAutoReply::nothingRatedSendsNothing()
+{
+    AddParts(3);
+    AddQuery("Q1", "Sell Here", 1);
+    f->server.Script("newQuote", QuoteAnswer("QA"));
+    WriteScript("MyObject.getInventoryList();");
+    Run();
+    QCOMPARE(f->server.RequestsFor("newQuote").size(), 0);
+    QCOMPARE(f->Count("SELECT COUNT(*) FROM Quotes"), 0);
+    QCOMPARE(f->Count("SELECT COUNT(*) FROM Queries WHERE AUTOREPL_CHECKED = 1"), 1);
 }
 
 void TestAutoReply::notASellerMarksOnly()

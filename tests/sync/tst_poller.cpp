@@ -21,6 +21,7 @@ private slots:
     void exitWaitingForLockSendsNothing();
     void exitEndsHangingTransfer();
     void loopExceptionShownAndEnds();
+    void teardownJoinsOneShotPoll();
     void loopReadsIntervalBeforeEachWait();
 
 private:
@@ -163,6 +164,25 @@ void TestPoller::exitEndsHangingTransfer()
     server.Stop();
 }
 
+// A one-shot poll that outlasts Exit's 3 s wait is joined before the
+// objects it uses go.
+void TestPoller::teardownJoinsOneShotPoll()
+{
+    std::atomic<bool> started{false}, finished{false};
+    {
+        TestApp t(WithPoller());
+        thePoller().SetPollBody([&](XPoller &) {
+            started = true;
+            QThread::msleep(3500);
+            finished = theSettingsIfAny() != nullptr;
+        });
+        thePoller().RequestBackground();
+        QTRY_VERIFY(started.load());
+    }
+    QVERIFY(finished.load());
+    QVERIFY(!XRequest::IsCancelAll());
+}
+
 void TestPoller::loopExceptionShownAndEnds()
 {
     TestApp t(WithPoller());
@@ -171,6 +191,9 @@ void TestPoller::loopExceptionShownAndEnds()
     thePoller().StartPolling();
     QTRY_VERIFY_WITH_TIMEOUT(!thePoller().IsThreadRunning(XPoller::LoopSlot), 5000);
     QTRY_COMPARE(t.dialogs.log.Count("MessageBox|asyncPoolCallback Unknown Error|Error"), 1);
+    // Recorded before the box, so the box files a crash report; the thread was prepared for fatal signals.
+    QCOMPARE(t.crash.log.Calls().filter("RecordException|e06d7363").size(), 1);
+    QVERIFY(t.crash.preparedThreads.load() >= 1);
 }
 
 // The loop's clock replaced: each wait gets "PollTimeout" as it is at that moment.
