@@ -7,6 +7,7 @@
 #include "db/KVDatabase.h"
 #include "dialogs/SplashWnd.h"
 #include "dialogs/WidgetDialogs.h"
+#include "import/ImportArray.h"
 #include "net/NetInit.h"
 #include "net/XMarketPlaces.h"
 #include "net/XMetaData.h"
@@ -120,6 +121,9 @@ int main(int argc, char *argv[])
         Globals::Install(GlobalSlot::Database, std::make_unique<KVDatabase>());
         Globals::Install(GlobalSlot::Poller, std::make_unique<XPoller>());
         Globals::Install(GlobalSlot::TasksDispatcher, std::make_unique<TasksDispatcher>());
+        Globals::Install(GlobalSlot::ImportArray, std::make_unique<CImportArray>());
+        ImportService import;
+        app.SetImport(&import);
 
         if (app.InitInstance()) {
             QTimer idle;
@@ -130,10 +134,12 @@ int main(int argc, char *argv[])
         }
         if (XPoller *poller = thePollerIfAny())
             poller->Exit();
+        import.CancelAndWait();
         app.ExitInstance();
         restart = app.TakePendingRestart();
         app.Dispatcher().Shutdown();
         app.SetFrameFactory(nullptr);
+        app.SetImport(nullptr);
         app.SetDialogs(nullptr);
     }
     // The new run starts once this one has closed its database and its guard.
