@@ -13,7 +13,7 @@ using namespace ImportText;
 
 namespace {
 enum Field { Year, ModelName, InventoryNumber, RetailPrice, WholesalePrice, StockNumber, Conditions,
-             Qty = 12, Miles = 13, Prv = 15 };
+             Qty = 12, Miles = 13, HS = 15 };
 
 std::string Upper(std::string_view s)
 {
@@ -165,7 +165,7 @@ bool CapInvImport::IsCapFile(const QString &path)
         bool digit = false;
         for (const char c : number)
             digit = digit || IsDigit(c);
-        const std::string_view prv = f.Text(Prv);
+        const std::string_view prv = f.Text(HS);
         const bool third = prv.empty() || IsDigit(prv.front()) || std::string_view("-./").find(prv.front()) != std::string_view::npos;
         return mark && digit && third;
     }
