@@ -287,10 +287,48 @@ std::string ToLowerAscii(std::string_view s)
 
 // --- fields ---------------------------------------------------------------------------------
 
+bool FieldSplitter::SplitSimple(std::string_view line, char separator)
+{
+    m_views.clear();
+    const size_t n = line.size();
+    if (m_quoted) {
+        // Every field "text" with no quote inside, the fields joined by separators.
+        size_t i = 0;
+        for (;;) {
+            if (i >= n || line[i] != '"')
+                return false;
+            const size_t close = line.find('"', i + 1);
+            if (close == std::string_view::npos || (close + 1 < n && line[close + 1] != separator))
+                return false;
+            m_views.push_back(line.substr(i + 1, close - i - 1));
+            if (close + 1 >= n)
+                break;
+            i = close + 2;
+        }
+    } else {
+        if (line.find('\\') != std::string_view::npos)
+            return false;
+        size_t i = 0;
+        for (;;) {
+            const size_t sep = line.find(separator, i);
+            if (sep == std::string_view::npos) {
+                m_views.push_back(line.substr(i));
+                break;
+            }
+            m_views.push_back(line.substr(i, sep - i));
+            i = sep + 1;
+        }
+    }
+    m_count = int(m_views.size());
+    return true;
+}
+
 bool FieldSplitter::Split(std::string_view line, char separator)
 {
     m_count = 0;
     m_quoted = !line.empty() && line.front() == '"';
+    if (SplitSimple(line, separator))
+        return true;
     auto next = [this]() -> std::string & {
         if (size_t(m_count) == m_fields.size())
             m_fields.emplace_back();
@@ -322,6 +360,7 @@ bool FieldSplitter::Split(std::string_view line, char separator)
                 i = j - 1;
             }
         }
+        TakeViews();
         return !inQuotes;
     }
     bool backslash = false;
@@ -344,12 +383,20 @@ bool FieldSplitter::Split(std::string_view line, char separator)
             f.erase(std::remove(f.begin(), f.end(), '\\'), f.end());
         }
     }
+    TakeViews();
     return true;
+}
+
+void FieldSplitter::TakeViews()
+{
+    m_views.clear();
+    for (int k = 0; k < m_count; ++k)
+        m_views.emplace_back(m_fields[size_t(k)]);
 }
 
 std::string_view FieldSplitter::Raw(int index) const
 {
-    return Has(index) ? std::string_view(m_fields[size_t(index)]) : std::string_view();
+    return Has(index) ? m_views[size_t(index)] : std::string_view();
 }
 
 std::string_view FieldSplitter::Text(int index) const

@@ -69,7 +69,8 @@ std::string ToLowerAscii(std::string_view s);
 class FieldSplitter
 {
 public:
-    // Splits the line at `separator`; false when a quote is left open.
+    // Splits the line at `separator`; false when a quote is left open. The
+    // fields may point into the line, which must outlive them.
     bool Split(std::string_view line, char separator = ',');
     int Count() const { return m_count; }
     bool Quoted() const { return m_quoted; }
@@ -80,6 +81,10 @@ public:
     bool Has(int index) const { return index >= 0 && index < m_count; }
 
 private:
+    // Plain fields and fully quoted ones are views of the line itself.
+    bool SplitSimple(std::string_view line, char separator);
+    void TakeViews();
+    std::vector<std::string_view> m_views;
     std::vector<std::string> m_fields;
     int m_count = 0;
     bool m_quoted = false;

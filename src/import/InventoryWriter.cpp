@@ -3,6 +3,8 @@
 #include "db/Schema.h"
 #include "db/SqlDb.h"
 
+#include <QDateTime>
+
 #include <sqlite3.h>
 
 #include <stdexcept>
@@ -93,6 +95,27 @@ void InvRow::SetInt(int column, int64_t value)
 
 // --- InventoryWriter ----------------------------------------------------------------------------
 
+InventoryWriter::CacheScope::CacheScope(SqlConnection &connection) : m_connection(connection)
+{
+    m_old = connection.Scalar(QStringLiteral("PRAGMA cache_size")).toByteArray();
+    connection.ExecScript("PRAGMA cache_size = -32768");
+    // Fewer checkpoints: an index page changed by many batches is copied back once.
+    m_oldCheckpoint = connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toByteArray();
+    connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = 8192"));
+}
+
+InventoryWriter::CacheScope::~CacheScope()
+{
+    try {
+        if (m_connection.IsOpen() && !m_old.isEmpty())
+            m_connection.ExecScript("PRAGMA cache_size = " + QByteArray::number(m_old.toLongLong()));
+        if (m_connection.IsOpen() && !m_oldCheckpoint.isEmpty())
+            m_connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = ") +
+                                QString::number(m_oldCheckpoint.toLongLong()));
+    } catch (...) {
+    }
+}
+
 InventoryWriter::InventoryWriter(SqlConnection &connection) : m_connection(connection)
 {
     static const bool checked = Inv::CheckAgainstSchema();
@@ -115,15 +138,15 @@ void InventoryWriter::EnsureSourceIndex(SqlConnection &connection)
                           "] ON [Inventory] ([SOURCE])");
 }
 
-std::string InventoryWriter::Fold(std::string_view key)
+const std::string &InventoryWriter::Fold(std::string_view key) const
 {
     // The column compares without ASCII case; the set must agree with it.
-    std::string out(key);
-    for (char &c : out) {
+    m_fold.assign(key);
+    for (char &c : m_fold) {
         if (c >= 'a' && c <= 'z')
             c = char(c - 'a' + 'A');
     }
-    return out;
+    return m_fold;
 }
 
 namespace {
@@ -189,6 +212,7 @@ void InventoryWriter::Begin(bool whole)
     m_pending = {};
     m_transaction = std::make_unique<SqlTransaction>(m_connection);
     m_batchStart = std::chrono::steady_clock::now();
+    m_stamp = SqlValue::FormatDateTime(QDateTime::currentDateTime()).toStdString();
     m_rowsSinceCheck = 0;
 }
 
@@ -209,7 +233,8 @@ SqlStatement &InventoryWriter::InsertStatement(uint64_t mask)
         columns += '[' + QByteArray(Inv::Name(c)) + "], ";
         values += "?, ";
     }
-    SqlStatement &st = m_connection.Prepare("INSERT INTO [Inventory] (" + columns + "[SOURCE]) VALUES (" + values + "?)");
+    SqlStatement &st = m_connection.Prepare("INSERT INTO [Inventory] (" + columns + "[SOURCE], [LAST_UPDATED]) VALUES (" +
+                                            values + "?, ?)");
     m_inserts.emplace(mask, &st);
     return st;
 }
@@ -266,6 +291,8 @@ void InventoryWriter::Insert(std::string_view key, const InvRow &row)
     int next = 1;
     BindRow(st, row, &next);
     BindKey(st, next, key);
+    // One time for the batch, as the column's default would give it.
+    BindText(st, next + 1, m_stamp);
     st.Exec();
     m_keys.insert(Fold(key));
     ++m_pending.inserted;
@@ -328,6 +355,7 @@ InventoryWriter::Counts InventoryWriter::Step()
         return {};
     m_transaction->CommitAndContinue();
     m_batchStart = now;
+    m_stamp = SqlValue::FormatDateTime(QDateTime::currentDateTime()).toStdString();
     return TakePending();
 }
 

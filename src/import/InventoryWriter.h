@@ -4,6 +4,7 @@
 // their SOURCE text, inserted, updated and deleted through prepared, bound
 // statements on the importing thread's own connection, committed in batches.
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -77,6 +78,22 @@ public:
         int deleted = 0;
     };
 
+    // A larger page cache while a file is read: the table's indexes take rows
+    // in no order, and pages evicted between batches would be read again.
+    class CacheScope
+    {
+    public:
+        explicit CacheScope(SqlConnection &connection);
+        ~CacheScope();
+        CacheScope(const CacheScope &) = delete;
+        CacheScope &operator=(const CacheScope &) = delete;
+
+    private:
+        SqlConnection &m_connection;
+        QByteArray m_old;
+        QByteArray m_oldCheckpoint;
+    };
+
     explicit InventoryWriter(SqlConnection &connection);
     ~InventoryWriter();
     InventoryWriter(const InventoryWriter &) = delete;
@@ -109,7 +126,7 @@ private:
     SqlStatement &UpdateStatement(uint64_t mask);
     static void BindRow(SqlStatement &st, const InvRow &row, int *next);
     static void BindKey(SqlStatement &st, int index, std::string_view key);
-    static std::string Fold(std::string_view key);
+    const std::string &Fold(std::string_view key) const;
     Counts TakePending();
 
     SqlConnection &m_connection;
@@ -122,5 +139,6 @@ private:
     std::unordered_set<std::string> m_keys;
     std::unordered_map<uint64_t, SqlStatement *> m_inserts;
     std::unordered_map<uint64_t, SqlStatement *> m_updates;
-    std::string m_fold;
+    mutable std::string m_fold;
+    std::string m_stamp;
 };
