@@ -20,7 +20,6 @@
 #include <QStandardPaths>
 
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
@@ -121,9 +120,14 @@ int main(int argc, char **argv)
     if (args.size() == 4 && args[1] == QLatin1String("--child")) {
         if (Import(args[2], args[3].toInt()) < 0)
             return 1;
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf("%ld\n", usage.ru_maxrss);
+        // VmHWM belongs to this program alone (ru_maxrss would carry the parent's peak across exec).
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 1;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                std::printf("%ld\n", line.mid(6).trimmed().split(' ').value(0).toLong());
+        }
         return 0;
     }
     const int rows = args.size() > 1 ? qMax(10, args[1].toInt()) : 100000;

@@ -98,7 +98,7 @@ void InvRow::SetInt(int column, int64_t value)
 InventoryWriter::CacheScope::CacheScope(SqlConnection &connection) : m_connection(connection)
 {
     m_old = connection.Scalar(QStringLiteral("PRAGMA cache_size")).toByteArray();
-    connection.ExecScript("PRAGMA cache_size = -32768");
+    connection.ExecScript("PRAGMA cache_size = -8192");
     // Fewer checkpoints: an index page changed by many batches is copied back once.
     m_oldCheckpoint = connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toByteArray();
     connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = 8192"));
