@@ -9,6 +9,7 @@
 #include "dialogs/WidgetDialogs.h"
 #include "frame/CMainFrame.h"
 #include "frame/GuiFrameFactory.h"
+#include "import/ImportArray.h"
 #include "net/NetInit.h"
 #include "net/XMarketPlaces.h"
 #include "net/XMetaData.h"
@@ -131,6 +132,9 @@ int main(int argc, char *argv[])
         Globals::Install(GlobalSlot::Database, std::make_unique<KVDatabase>());
         Globals::Install(GlobalSlot::Poller, std::make_unique<XPoller>());
         Globals::Install(GlobalSlot::TasksDispatcher, std::make_unique<TasksDispatcher>());
+        Globals::Install(GlobalSlot::ImportArray, std::make_unique<CImportArray>());
+        ImportService import;
+        app.SetImport(&import);
 
         // SIGINT and SIGTERM end the program the way Exit does.
         TerminationSignals termination;
@@ -155,11 +159,13 @@ int main(int argc, char *argv[])
         app.SetMainWindowFlag(false);
         if (XPoller *poller = thePollerIfAny())
             poller->Exit();
+        import.CancelAndWait();
         app.ExitInstance();
         restart = app.TakePendingRestart();
         app.Dispatcher().Shutdown();
         factory.DestroyFrame();
         app.SetFrameFactory(nullptr);
+        app.SetImport(nullptr);
         app.SetDialogs(nullptr);
     }
     // The new run starts once this one has closed its database and its guard.

@@ -84,6 +84,8 @@ public:
     virtual void SetItemBold(int nodeId, bool bold) = 0;
     // The tray pop-up; clickAction 0 = poll news, 1 = import news.
     virtual void ShowTrayMessage(const QString &text, int clickAction) = 0;
+    // An import starts or ends: My Catalog shows or leaves its "import running" state (queued).
+    virtual void NotifyCatalogChanged() {}
 };
 
 // The record views' services.

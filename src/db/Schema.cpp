@@ -272,7 +272,7 @@ const std::vector<TableDef> &Tables()
              {"SOURCE", ColumnType::Text, 32, false, ColumnDefault::NoDefault},
              {"LAST_UPDATED", ColumnType::DateTime, 0, false, ColumnDefault::DefaultNow},
          },
-         {"P_NAME", "V_MAKE", "V_MODEL"}},
+         {"P_NAME", "V_MAKE", "V_MODEL", "SOURCE"}},
         {"Messages",
          {
              {"ID", ColumnType::Text, 16, true, ColumnDefault::NoDefault},

@@ -133,6 +133,7 @@ public:
     void SetItemCounter(int nodeId, int total, int second, bool bold) override;
     void SetItemBold(int nodeId, bool bold) override { log.Add(QStringLiteral("SetItemBold|%1|%2").arg(nodeId).arg(bold)); }
     void ShowTrayMessage(const QString &text, int clickAction) override;
+    void NotifyCatalogChanged() override { log.Add("NotifyCatalogChanged"); }
 
     NewCounts Counts() const;
 
