@@ -4,6 +4,7 @@
 #include "db/RecordCursor.h"
 #include "views/ListRegistry.h"
 #include "views/XHotDealListCtrl.h"
+#include "views/ViewsPaneFactory.h"
 #include "views/XInventoryListCtrl.h"
 
 #include <QDialog>
@@ -341,6 +342,32 @@ private slots:
         QCOMPARE(list.SelectedCount(), 6);
         list.MarkNew();
         QCOMPARE(Scalar("SELECT COUNT(*) FROM HotDeals WHERE STATUS_CODE = 0 AND STATUS = 'New'"), QString("6"));
+    }
+
+    void factoryMakesTheBuiltListsAndHandsOnTheRest()
+    {
+        PlaceholderPaneFactory placeholders;
+        ViewsPaneFactory factory(placeholders, &m_host);
+        auto parent = std::make_unique<QWidget>();
+        auto deals = factory.CreateRecordList(IPaneFactory::ListKind::HotDeals, parent.get());
+        auto orders = factory.CreateRecordList(IPaneFactory::ListKind::Orders, parent.get());
+        auto parts = factory.CreateRecordList(IPaneFactory::ListKind::PartInventory, parent.get());
+        auto cars = factory.CreateRecordList(IPaneFactory::ListKind::CarInventory, parent.get());
+        auto messages = factory.CreateRecordList(IPaneFactory::ListKind::Messages, parent.get());
+        QVERIFY(qobject_cast<XHotDealListCtrl *>(deals->Widget()));
+        QCOMPARE(XBaseListCtrl::FromPane(orders.get())->ListType(), ListOrders);
+        QCOMPARE(XBaseListCtrl::FromPane(parts.get())->ListType(), ListPartInventory);
+        QCOMPARE(XBaseListCtrl::FromPane(cars.get())->ListType(), ListCarInventory);
+        QVERIFY(!XBaseListCtrl::FromPane(messages.get()));
+        QCOMPARE(deals->Widget()->parentWidget(), parent.get());
+        AddSixDeals();
+        deals->SetFolder(130);
+        deals->Reload();
+        QCOMPARE(deals->RowCount(), 6);
+        QCOMPARE(deals->GetSelectedStatus(), 1);
+        parent.reset();  // the widgets go with their parent; the panes stay safe
+        QCOMPARE(deals->Widget(), nullptr);
+        QCOMPARE(deals->RowCount(), 0);
     }
 
     void fitText_data()
