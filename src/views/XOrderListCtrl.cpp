@@ -145,34 +145,29 @@ bool XOrderListCtrl::MarkByNode(bool asNew)
     return false;
 }
 
-void XOrderListCtrl::MarkNew()
+void XOrderListCtrl::RunMark(const std::function<bool()> &mark)
 {
     try {
-        if (MarkByNode(true))
+        if (mark())
             AfterRecordsChanged();
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Can not change the status"), e);
     }
+}
+
+void XOrderListCtrl::MarkNew()
+{
+    RunMark([this] { return MarkByNode(true); });
 }
 
 void XOrderListCtrl::MarkRead()
 {
-    try {
-        if (MarkByNode(false))
-            AfterRecordsChanged();
-    } catch (const std::exception &e) {
-        ReportDbError(QStringLiteral("Can not change the status"), e);
-    }
+    RunMark([this] { return MarkByNode(false); });
 }
 
 void XOrderListCtrl::MarkCompleted()
 {
-    try {
-        if (SetStatus(5, QStringLiteral("Completed")))
-            AfterRecordsChanged();
-    } catch (const std::exception &e) {
-        ReportDbError(QStringLiteral("Can not change the status"), e);
-    }
+    RunMark([this] { return SetStatus(5, QStringLiteral("Completed")); });
 }
 
 bool XOrderListCtrl::ToggleMark()

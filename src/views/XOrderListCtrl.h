@@ -7,6 +7,8 @@
 
 #include "db/XOrderSet.h"
 
+#include <functional>
+
 class XOrderListCtrl : public XBaseListCtrl
 {
     Q_OBJECT
@@ -47,6 +49,8 @@ private:
     bool SetStatus(int code, const QString &text);
     bool SetUserNew(bool on);
     bool MarkByNode(bool asNew);
+    // A mark, then the refill and counters when it changed something.
+    void RunMark(const std::function<bool()> &mark);
 
     mutable XOrderSet m_set;
 };

@@ -62,6 +62,14 @@ inline void ShowList(QWidget *list, int height = 300)
     QVERIFY(QTest::qWaitForWindowExposed(list));
 }
 
+// Shows the folder's records as the main window would.
+inline void OpenFolder(XBaseListCtrl &list, int folder, int height = 300)
+{
+    list.SetFolder(folder);
+    list.Refill();
+    ShowList(&list, height);
+}
+
 inline void ClickRow(XBaseListCtrl &list, int row, Qt::KeyboardModifiers modifiers = {})
 {
     const QRect r = list.visualRect(list.model()->index(row, 1));

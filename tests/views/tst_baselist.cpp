@@ -77,9 +77,7 @@ private slots:
         DealsWithSecondary list(&m_host, nullptr);
         if (secondary >= 0)
             list.UseSecondary(secondary);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         for (int c : clicks)
             ClickHeader(list, c);
         QCOMPARE(list.GetSortOrder(), order);
@@ -91,9 +89,7 @@ private slots:
     void emptyListSortsWithoutReading()
     {
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         const int snapshots = list.Cursor().SnapshotsTaken();
         ClickHeader(list, 3);
         QCOMPARE(list.GetSortOrder(), QString("MAKE ASC"));
@@ -107,9 +103,7 @@ private slots:
     {
         AddSixDeals();
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         QCOMPARE(Selected(list), QList<int>{0});  // nothing remembered yet: row 0
         ClickRow(list, 2);
         ClickRow(list, 4, Qt::ControlModifier);
@@ -123,9 +117,7 @@ private slots:
     {
         AddSixDeals();
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         ClickRow(list, 3);
         ClickRow(list, 4, Qt::ControlModifier);
         SqlConnection other(theDatabase().DatabasePath());
@@ -175,9 +167,7 @@ private slots:
     {
         AddSixDeals();
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         ClickHeader(list, 1);
         ClickHeader(list, 1);  // TITLE DESC, remembered for 130
         ClickRow(list, 3);
@@ -192,9 +182,7 @@ private slots:
     {
         AddSixDeals();
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         ClickRow(list, 1);
         ClickRow(list, 3, Qt::ControlModifier);
         ClickRow(list, 5, Qt::ControlModifier);
@@ -207,9 +195,7 @@ private slots:
     {
         AddSixDeals();
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         ClickRow(list, 1);
         ClickRow(list, 3, Qt::ControlModifier);
         ClickRow(list, 5, Qt::ControlModifier);
@@ -225,9 +211,7 @@ private slots:
         theDatabase().Execute("CREATE TRIGGER keep BEFORE DELETE ON HotDeals WHEN old.ID = 'D4' "
                               "BEGIN SELECT RAISE(ABORT, 'kept'); END");
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         ClickRow(list, 1);
         ClickRow(list, 3, Qt::ControlModifier);
         ClickRow(list, 5, Qt::ControlModifier);
@@ -242,9 +226,7 @@ private slots:
     {
         AddSixDeals();
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         SqlConnection other(theDatabase().DatabasePath());
         other.Exec("DELETE FROM HotDeals WHERE ID = 'D2'");
         list.Cursor().DropCache();
@@ -259,9 +241,7 @@ private slots:
         theDatabase().Execute("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 100000) "
                               "INSERT INTO Inventory (P_STOCK_NUMBER, P_NAME) SELECT printf('S%06d', i), 'part' FROM k");
         XInventoryListCtrl list(&m_host, nullptr);
-        list.SetFolder(20105);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 20105);
         QCOMPARE(list.RowCount(), 100000);
         list.setFocus();
         QTest::keyClick(&list, Qt::Key_End, Qt::ControlModifier);
@@ -286,9 +266,7 @@ private slots:
         FakeBrowser browser;
         XHotDealListCtrl list(&m_host, nullptr);
         list.SetDetailsBrowser(&browser);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         QTRY_COMPARE(browser.log.Count("SetHtml"), 1);
         browser.log.Clear();
         list.SelectItem(1, true);
@@ -303,9 +281,7 @@ private slots:
     {
         AddSixDeals();
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         RightClickRow(list, 1);
         QCOMPARE(m_host.log.Count("ShowActionMenu"), 1);
         list.SetDialogMode(true);
@@ -318,9 +294,7 @@ private slots:
         AddSixDeals();
         AddDeal("M1", "mine", false, 0, "2024-05-01 10:00:00");
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(0);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 0);
         list.activateWindow();
         list.setFocus();
         QTRY_COMPARE(GetActiveListType(), int(ListHotDeals));
@@ -335,9 +309,7 @@ private slots:
     {
         AddSixDeals();
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         list.SelectAll();
         QCOMPARE(list.SelectedCount(), 6);
         list.MarkNew();

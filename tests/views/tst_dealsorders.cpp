@@ -64,9 +64,7 @@ private slots:
         AddDeal("H2", "bottom", incoming, status, "2024-05-01 10:00:00");
         m_host.node = node;
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(node);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, node);
         const auto deal = [] { return Scalar("SELECT STATUS_CODE || '/' || STATUS FROM HotDeals WHERE ID = 'H2'"); };
         ClickRow(list, 1);
         QTest::keyClick(&list, Qt::Key_Space);
@@ -107,9 +105,7 @@ private slots:
         AddOrder("O1", incoming, status, updated, userNew, "2024-05-01 10:00:00");
         m_host.node = node;
         XOrderListCtrl list(&m_host, nullptr);
-        list.SetFolder(node);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, node);
         QCOMPARE(list.RowCount(), 1);
         ClickRow(list, 0);
         QTest::keyClick(&list, Qt::Key_Space);
@@ -124,9 +120,7 @@ private slots:
         theDatabase().Execute("UPDATE Orders SET RCP_NAME = 'Zed' WHERE ID = 'O2'");
         m_host.node = 199;
         XOrderListCtrl list(&m_host, nullptr);
-        list.SetFolder(199);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 199);
         QCOMPARE(list.model()->headerData(2, Qt::Horizontal).toString(), QString("Seller"));
         QCOMPARE(ColumnTexts(list, 2), (QStringList{"Zed", "Seller O1"}));
         QCOMPARE(ColumnTexts(list, 7), (QStringList{"$5.00", "Any"}));
@@ -171,9 +165,7 @@ private slots:
         AddDeal("IN2", "kept", true, 1, "2024-04-01 10:00:00");
         m_host.node = 0;
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(0);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 0);
         ClickRow(list, 0);
         ClickRow(list, 1, Qt::ControlModifier);
         ClickRow(list, 2, Qt::ControlModifier);
@@ -196,9 +188,7 @@ private slots:
         AddDeal("H2", "no owner", true, 1, "2024-05-01 10:00:00", QString());
         m_host.node = 130;
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 130);
         QCOMPARE(list.GetSelectedStatus(), 0);
         QVERIFY(list.CanDo(XBaseListCtrl::OpMarkRead));
         QVERIFY(!list.CanDo(XBaseListCtrl::OpMarkNew));
@@ -221,9 +211,7 @@ private slots:
                     QStringLiteral("2024-05-0%1 10:00:00").arg(i + 1));
         m_host.node = 130;
         XHotDealListCtrl list(&m_host, nullptr);
-        list.SetFolder(130);
-        list.Refill();
-        ShowList(&list, 260);
+        OpenFolder(list, 130, 260);
         ClickRow(list, 2);
         const QImage shot = list.grab().toImage();
         QSet<QRgb> colours;

@@ -104,9 +104,7 @@ private slots:
     {
         AddPart("S1", "Door", 1, "Ford");
         XInventoryListCtrl list(&m_host, nullptr);
-        list.SetFolder(20105);
-        list.Refill();
-        ShowList(&list);
+        OpenFolder(list, 20105);
         QSignalSpy opened(&list, &XBaseListCtrl::recordOpened);
         ClickRow(list, 0);
         QTest::keyClick(&list, Qt::Key_Enter);
