@@ -182,6 +182,37 @@ private slots:
         server.Stop();
     }
 
+    // "getOrder" stores the billing of the selected order; a refusal is shown and stores nothing.
+    void paymentInfo()
+    {
+        NetInit net;
+        FakeServer server;
+        server.Start();
+        theSettings().SetString(Setting::ServerURL, server.Url());
+        theApp().GetSession().SetPassportId("P1000");
+        theApp().GetSession().LoggedIn("S-1");
+        FakeServer::Answer ok;
+        ok.body = FakeServer::Response(0, "<order><billing_info><name>Pat Buyer</name>"
+                                          "<payment_method>card</payment_method></billing_info></order>");
+        FakeServer::Answer refused;
+        refused.body = FakeServer::Response(9, {}, "No such order");
+        server.Enqueue("getOrder", ok);
+        server.Enqueue("getOrder", refused);
+        AddOrder("O1", true, 0, false, false, "2024-05-01 10:00:00");
+        theDatabase().Execute("UPDATE Orders SET IS_BILLING_FULL = 0");
+        m_host.node = 195;
+        XOrderListCtrl list(&m_host, nullptr);
+        OpenFolder(list, 195);
+        QVERIFY(list.FetchPaymentInfo(true));
+        QVERIFY(server.RequestsFor("getOrder")[0].body.contains("<order_id>O1</order_id>"));
+        QCOMPARE(Scalar("SELECT B_NAME || '/' || PAYMENT_METHOD || '/' || IS_BILLING_FULL FROM Orders"),
+                 QString("Pat Buyer/card/1"));
+        QVERIFY(!list.FetchPaymentInfo(true));
+        QCOMPARE(m_app->dialogs.log.Calls().filter("MessageBox|"),
+                 QStringList{"MessageBox|No such order|Cannot get the payment information|16"});
+        server.Stop();
+    }
+
     void hotDealRulesAndPreview()
     {
         AddDeal("H1", "theirs", true, 0, "2024-05-02 10:00:00");
