@@ -188,6 +188,20 @@ bool KVDatabase::CreateIndexes(SqlConnection &c)
     }
 }
 
+void KVDatabase::AddMissingIndexes()
+{
+    // A file of this version made before an index joined the description
+    // gets it now; one that cannot be made only costs speed.
+    try {
+        SqlConnection &c = Connection();
+        for (const TableDef &t : Schema::Tables())
+            for (const QByteArray &sql : t.CreateIndexSql(true))
+                c.ExecScript(sql);
+    } catch (const DbException &e) {
+        Log(QStringLiteral("Can not create indexes: ") + e.Description(), QString(), 3);
+    }
+}
+
 bool KVDatabase::WriteUserInfo(SqlConnection &c, const QString &passportId, const QString &version)
 {
     try {
@@ -259,6 +273,8 @@ bool KVDatabase::init()
         }
     } else {
         ReadUserInfo();
+        if (GetDbVersion() == QLatin1String(SchemaVersion))
+            AddMissingIndexes();
     }
     Log(QStringLiteral("Init database: [OK]"), QString(), 4);
     return true;

@@ -73,6 +73,7 @@ private:
     bool CreateDatabase(const QString &path);
     bool CreateTables(SqlConnection &c);
     bool CreateIndexes(SqlConnection &c);
+    void AddMissingIndexes();
     bool WriteUserInfo(SqlConnection &c, const QString &passportId, const QString &version);
     bool ReadUserInfo();
     bool ConvertInto(const QString &oldPath, const QString &newPath);

@@ -90,11 +90,12 @@ QByteArray TableDef::IndexName(const char *table, const char *column)
     return "index_" + QByteArray(table) + "_" + QByteArray(column);
 }
 
-std::vector<QByteArray> TableDef::CreateIndexSql() const
+std::vector<QByteArray> TableDef::CreateIndexSql(bool ifMissing) const
 {
     std::vector<QByteArray> out;
+    const QByteArray create = ifMissing ? "CREATE INDEX IF NOT EXISTS [" : "CREATE INDEX [";
     for (const char *col : indexes)
-        out.push_back("CREATE INDEX [" + IndexName(name, col) + "] ON [" + QByteArray(name) + "] ([" + col + "])");
+        out.push_back(create + IndexName(name, col) + "] ON [" + QByteArray(name) + "] ([" + col + "])");
     return out;
 }
 
@@ -272,7 +273,8 @@ const std::vector<TableDef> &Tables()
              {"SOURCE", ColumnType::Text, 32, false, ColumnDefault::NoDefault},
              {"LAST_UPDATED", ColumnType::DateTime, 0, false, ColumnDefault::DefaultNow},
          },
-         {"P_NAME", "V_MAKE", "V_MODEL", "SOURCE"}},
+         // P_STOCK_NUMBER: the catalog list's default order; SOURCE: the imports' keys.
+         {"P_NAME", "V_MAKE", "V_MODEL", "SOURCE", "P_STOCK_NUMBER"}},
         {"Messages",
          {
              {"ID", ColumnType::Text, 16, true, ColumnDefault::NoDefault},

@@ -52,8 +52,9 @@ struct TableDef
     const ColumnDef *Column(const QString &column) const;
     QStringList ColumnNames() const;
     QByteArray CreateTableSql() const;
-    // "CREATE INDEX [index_<Table>_<COLUMN>] ON [<Table>] ([<COLUMN>])", one per index.
-    std::vector<QByteArray> CreateIndexSql() const;
+    // "CREATE INDEX [index_<Table>_<COLUMN>] ON [<Table>] ([<COLUMN>])", one per index;
+    // with "IF NOT EXISTS" to add the ones a file lacks.
+    std::vector<QByteArray> CreateIndexSql(bool ifMissing = false) const;
     static QByteArray IndexName(const char *table, const char *column);
 };
 

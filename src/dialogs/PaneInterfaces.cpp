@@ -5,6 +5,8 @@
 
 namespace {
 
+int g_activeListType = ListNone;
+
 QLabel *MakeLabel(const QString &name, QWidget *parent)
 {
     auto *label = new QLabel(PlaceholderPaneFactory::PlaceholderText(name), parent);
@@ -74,6 +76,16 @@ public:
 };
 
 } // namespace
+
+int GetActiveListType()
+{
+    return g_activeListType;
+}
+
+void SetActiveListType(int type)
+{
+    g_activeListType = type;
+}
 
 QString PlaceholderPaneFactory::PlaceholderText(const QString &paneName)
 {

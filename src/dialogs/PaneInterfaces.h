@@ -27,6 +27,11 @@ enum ActiveListType : int {
     ListOrders = 8,
 };
 
+// theActiveListType: set by the main window when it shows a pane, by a list
+// that gains the focus and by the search results. Main thread only.
+int GetActiveListType();
+void SetActiveListType(int type);
+
 // Every pane: one widget owned by the pane object.
 class IPane
 {
