@@ -2,13 +2,16 @@
 #include "app/Globals.h"
 #include "app/TasksDispatcher.h"
 #include "app/XSettings.h"
-#include "app/XVersionInfo.h"
 #include "application/CClientApp.h"
 #include "application/TerminationSignals.h"
 #include "db/KVDatabase.h"
 #include "dialogs/WidgetDialogs.h"
 #include "frame/CMainFrame.h"
 #include "frame/GuiFrameFactory.h"
+#include "frame/IFrameDialogs.h"
+#include "views/ListRegistry.h"
+#include "views/ListState.h"
+#include "views/ViewsPaneFactory.h"
 #include "import/ImportArray.h"
 #include "net/NetInit.h"
 #include "net/XMarketPlaces.h"
@@ -17,13 +20,9 @@
 #include "sync/XPoller.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFile>
-#include <QLabel>
 #include <QTimer>
 #include <QWindow>
-#include <QVBoxLayout>
 
 #include <memory>
 #include <sys/stat.h>
@@ -52,26 +51,6 @@ public:
     }
 };
 
-// The About box: the program's version and build.
-class CAboutDlg : public QDialog
-{
-public:
-    explicit CAboutDlg(QWidget *parent = nullptr) : QDialog(parent)
-    {
-        setWindowTitle(QStringLiteral("About Korvant"));
-        auto *layout = new QVBoxLayout(this);
-        XVersionInfo info;
-        info.Open(theApp().GetModuleFilePath());
-        auto *version = new QLabel(QStringLiteral("%1  %2").arg(QStringLiteral("Version: ") + info.GetProductVersion(),
-                                                                QStringLiteral("Build: ") + info.GetProductBuild()),
-                                   this);
-        version->setObjectName(QStringLiteral("version"));
-        layout->addWidget(version);
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        layout->addWidget(buttons);
-    }
-};
 
 // The start-up benchmark's probe: with KORVANT_EXPOSE_PROBE naming a file, the
 // monotonic time of the main window's first expose is written there and the
@@ -120,7 +99,12 @@ int main(int argc, char *argv[])
         Globals::Install(GlobalSlot::App, std::make_unique<CClientApp>());
         CClientApp &app = theClientApp();
         WidgetDialogs dialogs;
-        GuiFrameFactory factory;
+        // Panes: the record lists, then the browsers, then placeholders for the rest.
+        PlaceholderPaneFactory placeholders;
+        ViewsPaneFactory views(placeholders);
+        PlaceholderFrameDialogs frameDialogs;
+        GuiFrameFactory factory(&views, true, &frameDialogs);
+        factory.SetFrameCreatedHook([&views](CMainFrame &frame) { views.SetListHost(&frame); });
         app.SetDialogs(&dialogs);
         app.SetFrameFactory(&factory);
         app.ParseCommandLine(QCoreApplication::arguments());
@@ -133,6 +117,8 @@ int main(int argc, char *argv[])
         Globals::Install(GlobalSlot::Poller, std::make_unique<XPoller>());
         Globals::Install(GlobalSlot::TasksDispatcher, std::make_unique<TasksDispatcher>());
         Globals::Install(GlobalSlot::ImportArray, std::make_unique<CImportArray>());
+        Globals::Install(GlobalSlot::ListStates, std::make_unique<ListStateMap>());
+        app.SetRecordViews(&ListRegistry::Instance());
         ImportService import;
         app.SetImport(&import);
 
@@ -166,6 +152,7 @@ int main(int argc, char *argv[])
         factory.DestroyFrame();
         app.SetFrameFactory(nullptr);
         app.SetImport(nullptr);
+        app.SetRecordViews(nullptr);
         app.SetDialogs(nullptr);
     }
     // The new run starts once this one has closed its database and its guard.

@@ -3,24 +3,41 @@
 #include "CChildView.h"
 #include "CInfoPanelCtrl.h"
 #include "CLogo.h"
+#include "CNavigatorTree.h"
 #include "CProgStatusBar.h"
 #include "CSizingControlBar.h"
+#include "FrameTables.h"
+#include "IFrameDialogs.h"
+#include "VMContextChanger.h"
 
 #include "app/AppCore.h"
 #include "app/Constants.h"
+#include "app/TasksDispatcher.h"
+#include "app/WaitCursor.h"
 #include "app/XSettings.h"
 #include "application/CClientApp.h"
+#include "db/KVDatabase.h"
 #include "db/SqlDb.h"
+#include "dialogs/CAboutDlg.h"
 #include "dialogs/GuiUtils.h"
 #include "dialogs/LayoutAdapters.h"
+#include "import/KVInvImport.h"
+#include "net/XMarketPlaces.h"
+#include "net/XMetaData.h"
+#include "net/XProfile.h"
 #include "sync/XPoller.h"
+#include "views/XBaseListCtrl.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QPainter>
+#include <QShortcut>
+#include <QStyle>
 #include <QStackedWidget>
 #include <QThread>
 #include <QToolBar>
@@ -62,7 +79,11 @@ T *Made(T *made, const char *what)
 
 } // namespace
 
-CMainFrame::CMainFrame(IPaneFactory &panes, QWidget *parent) : QMainWindow(parent), m_factory(panes)
+CMainFrame::CMainFrame(IPaneFactory &panes, IFrameDialogs *dialogs, QWidget *parent)
+    : QMainWindow(parent),
+      m_factory(panes),
+      m_ownDialogs(dialogs ? nullptr : std::make_unique<PlaceholderFrameDialogs>()),
+      m_dialogs(dialogs ? dialogs : m_ownDialogs.get())
 {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Korvant"));
@@ -71,6 +92,11 @@ CMainFrame::CMainFrame(IPaneFactory &panes, QWidget *parent) : QMainWindow(paren
 
 CMainFrame::~CMainFrame()
 {
+    // The bars outlive this part of the object while QWidget closes them.
+    for (QDockWidget *dock : findChildren<QDockWidget *>()) {
+        QObject::disconnect(dock, nullptr, this, nullptr);
+        dock->removeEventFilter(this);
+    }
     // Panes go before the widgets that parent theirs.
     m_currentList = nullptr;
     m_lists.clear();
@@ -157,21 +183,77 @@ bool CMainFrame::OnCreate()
 
 void CMainFrame::CreateBars()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction *exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("exit"));
-    connect(exit, &QAction::triggered, this, &CMainFrame::OnAppExit);
-
+    CreateMenus();
     m_toolBar = addToolBar(QStringLiteral("Standard"));
     m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    // The row also carries the logos, 53 pixels high.
+    // The row also carries the market buttons and the logos, 53 pixels high.
     m_toolBar->setMinimumHeight(57);
 
     m_statusBar = new CProgStatusBar(this);
     setStatusBar(m_statusBar);
     m_statusBar->showMessage(QStringLiteral("Ready"));
+}
+
+void CMainFrame::CreateMenus()
+{
+    using FrameTables::MenuItem;
+    const auto makeAction = [this](int id, const QString &text) {
+        QAction *&action = m_actions[id];
+        if (!action) {
+            action = new QAction(this);
+            action->setObjectName(QStringLiteral("cmd%1").arg(id));
+            connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+        }
+        const int tab = text.indexOf(QLatin1Char('\t'));
+        action->setText(tab < 0 ? text : text.left(tab).trimmed() + QLatin1Char('\t') + text.mid(tab + 1).trimmed());
+        return action;
+    };
+    std::function<void(QMenu *, const QList<MenuItem> &)> fill = [&](QMenu *menu, const QList<MenuItem> &items) {
+        for (const MenuItem &item : items) {
+            if (item.id == 0)
+                menu->addSeparator();
+            else if (item.id < 0)
+                fill(menu->addMenu(QString::fromUtf8(item.text)), item.items);
+            else
+                menu->addAction(makeAction(item.id, QString::fromUtf8(item.text)));
+        }
+    };
+    for (const MenuItem &top : FrameTables::MainMenu()) {
+        QMenu *menu = menuBar()->addMenu(QString::fromUtf8(top.text));
+        menu->setObjectName(QString::fromUtf8(top.text).remove(QLatin1Char('&')));
+        fill(menu, top.items);
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+        if (top.id < 0 && QByteArray(top.text) == "&Action")
+            m_actionMenu = menu;
+        if (QByteArray(top.text) == "&Sell")
+            m_sellMenu = menu;
+        if (QByteArray(top.text) == "&Buy")
+            m_buyMenu = menu;
+    }
+    for (int id : {int(FrameTables::CmdNavigator), int(FrameTables::CmdDetailsBar), int(FrameTables::CmdSearchBar)})
+        m_actions[id]->setCheckable(true);
+    for (int id : {FrameTables::CmdStatusNew, FrameTables::CmdStatusRead, FrameTables::CmdStatusReplied,
+                   FrameTables::CmdStatusAutoReplied, FrameTables::CmdStatusCompleted})
+        m_actions[id]->setCheckable(true);
+    // The keys act through their own shortcuts so that Ctrl+A and the menu's
+    // Select All stay two commands.
+    for (const FrameTables::Accelerator &key : FrameTables::Accelerators()) {
+        auto *shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.key)), this);
+        const int id = key.id;
+        connect(shortcut, &QShortcut::activated, this, [this, id] {
+            UpdateCommandStates();
+            if (QAction *action = Action(id); action && !action->isEnabled())
+                return;
+            RunCommand(id);
+        });
+    }
+    for (int id : {int(FrameTables::CmdHome), int(FrameTables::CmdBack), int(FrameTables::CmdSelectAllKey),
+                   int(FrameTables::CmdActivate), int(FrameTables::CmdNewHotDeal), int(FrameTables::CmdSendMessage),
+                   int(FrameTables::CmdNewCarCatalogRecord)})
+        makeAction(id, QString());
+    m_actions[FrameTables::CmdBack]->setText(QStringLiteral("Back"));
 }
 
 void CMainFrame::CreateViews()
@@ -182,7 +264,8 @@ void CMainFrame::CreateViews()
         CInfoPanelCtrl::Context c;
         c.section = GetPageSection();
         c.modeName = GetMarketModeName();
-        c.nodeCaption = QStringLiteral("Home");
+        if (m_currentTree)
+            c.nodeCaption = m_currentTree->Model().GetNodeInfo(m_currentTree->CurrentNode()).caption;
         return c;
     });
     m_view->ShowInfoPanel(true);
@@ -223,23 +306,27 @@ void CMainFrame::CreateNavigator()
     m_navigatorBar->setObjectName(QStringLiteral("NavigatorBar"));
     m_trees = new QStackedWidget(m_navigatorBar);
     m_trees->setObjectName(QStringLiteral("NavigatorTrees"));
-    for (const QString &name : {QStringLiteral("Parts navigator"), QStringLiteral("Cars navigator")}) {
-        auto *label = new QLabel(PlaceholderPaneFactory::PlaceholderText(name), m_trees);
-        label->setObjectName(name);
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-        label->setMargin(6);
-        label->setTextFormat(Qt::PlainText);
-        m_trees->addWidget(label);
+    m_partsTree = new CNavigatorTree(Korvant::MarketParts, m_trees);
+    m_carsTree = new CNavigatorTree(Korvant::MarketCars, m_trees);
+    m_trees->addWidget(m_partsTree);
+    m_trees->addWidget(m_carsTree);
+    for (CNavigatorTree *tree : {m_partsTree, m_carsTree}) {
+        connect(tree, &CNavigatorTree::nodeSelected, this, [this, tree](int id) {
+            if (tree == m_currentTree)
+                OnNavigatorSelect(id);
+        });
     }
     m_navigatorBar->setWidget(m_trees);
-    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->addAction(m_navigatorBar->toggleViewAction());
-    view->addAction(m_detailsBar->toggleViewAction());
+    m_hasTrees.store(true);
 }
 
 void CMainFrame::CreateLogos()
 {
+    m_changer = new VMContextChanger(m_toolBar);
+    m_toolBar->insertWidget(m_toolBar->actions().value(0), m_changer);
+    m_changer->Press(GetMarketMode());
+    connect(m_changer, &VMContextChanger::marketClicked, this, &CMainFrame::OnCtxButton);
+
     m_sponsorLogo = new CLogo(SponsorLogo, QStringLiteral("Visit our partners\nOur partners"), this);
     m_sponsorLogo->setObjectName(QStringLiteral("sponsorLogo"));
     m_sponsorLogo->setPixmap(LogoPicture(QSize(180, 53), QStringLiteral("Our Partners"),
@@ -274,18 +361,23 @@ void CMainFrame::ConnectSignals()
 {
     AppSignals &sig = theApp().Signals();
     connect(&sig, &AppSignals::PoolNotify, this, [this] { Later("OnPollNotify"); });
-    connect(&sig, &AppSignals::PoolNotifyOpt, this, [this] { NotYetAvailable(QStringLiteral("The Options")); });
+    connect(&sig, &AppSignals::PoolNotifyOpt, this, [this] { m_dialogs->OptionsPropSheet(4); });
     connect(&sig, &AppSignals::ImportNotify, this, [this] {
         ActivateMainWindow();
         if (GetMarketMode() != Korvant::MarketParts)
-            SetMarketMode(Korvant::MarketParts);
-        ShowPane(PanePartInventory);
+            SwitchToParts();
+        if (m_currentTree->CurrentNode() == NodePartsCatalog)
+            OnNavigatorSelect(NodePartsCatalog);
+        else
+            m_currentTree->SelectItemById(NodePartsCatalog);
     });
+    for (QDockWidget *dock : {static_cast<QDockWidget *>(m_navigatorBar), static_cast<QDockWidget *>(m_detailsBar)})
+        connect(dock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
     connect(&sig, &AppSignals::SetDashboardCounter, this, [this](int nodeId, int total, int second) {
         if (m_dashboard)
             m_dashboard->SetCounter(nodeId, total, second, false);
     });
-    connect(m_view->InfoPanel(), &CInfoPanelCtrl::contactUs, this, &CMainFrame::ContactUs);
+    connect(m_view->InfoPanel(), &CInfoPanelCtrl::contactUs, this, [this] { RunCommand(FrameTables::CmdContactUs); });
     connect(m_view->InfoPanel(), &CInfoPanelCtrl::noticeClicked, this, &CMainFrame::ShowNewInfo);
 }
 
@@ -305,12 +397,12 @@ void CMainFrame::NotYetAvailable(const QString &what)
 
 void CMainFrame::ContactUs()
 {
-    NotYetAvailable(QStringLiteral("The message form"));
+    m_dialogs->NewMessageDlg(QStringLiteral("broadcast"), QStringLiteral("00000001"), QStringLiteral("Korvant, LLC"));
 }
 
 void CMainFrame::ShowNewInfo()
 {
-    NotYetAvailable(QStringLiteral("The new information list"));
+    m_dialogs->NewInfoDlg();
 }
 
 CInfoPanelCtrl *CMainFrame::InfoPanel() const
@@ -388,44 +480,6 @@ void CMainFrame::ShowPane(int kind)
     if (m_detailsBar)
         m_detailsBar->setVisible(row.details);
     emit paneShown(kind);
-}
-
-void CMainFrame::SetMarketMode(int mode)
-{
-    m_marketMode.store(mode);
-    if (mode == Korvant::MarketParts)
-        m_newButtonText = QStringLiteral("Buy a Part");
-    else if (mode == Korvant::MarketCars)
-        m_newButtonText = QStringLiteral("Buy a Car");
-    if (m_trees && (mode == Korvant::MarketParts || mode == Korvant::MarketCars))
-        m_trees->setCurrentIndex(mode);
-}
-
-void CMainFrame::ApplyProfileMarketMode()
-{
-    // The switch always runs in full: start from the other market.
-    const bool cars = theSettings().GetInt(Setting::DefaultMarket) != 0;
-    SetMarketMode(cars ? Korvant::MarketParts : Korvant::MarketCars);
-    SetMarketMode(cars ? Korvant::MarketCars : Korvant::MarketParts);
-    ShowHome();
-}
-
-void CMainFrame::ShowHome()
-{
-    const int mode = GetMarketMode();
-    if (mode < 0)
-        return;
-    m_pageSection.store(0);
-    {
-        QMutexLocker lock(&m_mutex);
-        m_pageTitle = QStringLiteral("Home");
-    }
-    ShowPane(PaneDashboard);
-    m_dashboard->ShowDashboard(mode);
-    if (CClientApp *app = theClientAppIfAny())
-        app->UpdateWindowTitle();
-    if (m_view)
-        m_view->InfoPanel()->update();
 }
 
 // --- window ---------------------------------------------------------------------------------
@@ -529,16 +583,6 @@ void CMainFrame::SetStatusText(const QString &text)
     });
 }
 
-void CMainFrame::UpdatePartsCounters()
-{
-    Later("UpdatePartsCounters");
-}
-
-void CMainFrame::UpdateCarsCounters()
-{
-    Later("UpdateCarsCounters");
-}
-
 void CMainFrame::StartVerSheduler(int)
 {
     Later("StartVerSheduler");
@@ -561,26 +605,6 @@ void CMainFrame::ShowHowItWorks()
         if (m_docBrowser)
             m_docBrowser->Navigate(QUrl::fromLocalFile(theApp().GetDocFolder() + QStringLiteral("how.html")).toString());
     });
-}
-
-void CMainFrame::ApplyRoleToNavigator()
-{
-    Later("ApplyRoleToNavigator");
-}
-
-void CMainFrame::UpdateRoleMenus()
-{
-    Later("UpdateRoleMenus");
-}
-
-void CMainFrame::NewRecord()
-{
-    Later("NewRecord");
-}
-
-void CMainFrame::SelectNavigatorItem(int)
-{
-    Later("SelectNavigatorItem");
 }
 
 void CMainFrame::PostExit()
@@ -653,17 +677,730 @@ void CMainFrame::ProgressEnd()
     OnMain([this] { m_statusBar->EndProgress(); });
 }
 
-void CMainFrame::SetItemCounter(int, int, int, bool)
-{
-    Later("SetItemCounter");
-}
-
-void CMainFrame::SetItemBold(int, bool)
-{
-    Later("SetItemBold");
-}
-
 void CMainFrame::ShowTrayMessage(const QString &, int)
 {
     Later("ShowTrayMessage");
+}
+
+// --- market mode ------------------------------------------------------------------------------
+
+void CMainFrame::SetMarketMode(int mode)
+{
+    m_marketMode.store(mode);
+    if (mode == Korvant::MarketParts) {
+        m_currentTree = m_partsTree;
+        m_newButtonText = QStringLiteral("Buy a Part");
+    } else if (mode == Korvant::MarketCars) {
+        m_currentTree = m_carsTree;
+        m_newButtonText = QStringLiteral("Buy a Car");
+    }
+    SetupToolBar();
+    if (m_currentTree && (mode == Korvant::MarketParts || mode == Korvant::MarketCars)) {
+        m_trees->setCurrentWidget(m_currentTree);
+        const ProfileData profile = Globals::As<XProfile>(GlobalSlot::Profile) ? theProfile().Get() : ProfileData{};
+        m_currentTree->RebuildTree(mode == Korvant::MarketCars ? profile.carRole : profile.role);
+    }
+}
+
+void CMainFrame::SetupToolBar()
+{
+    if (!m_toolBar)
+        return;
+    for (QAction *action : m_toolBar->actions()) {
+        if (action->property("toolCommand").isValid()) {
+            m_toolBar->removeAction(action);
+            action->deleteLater();
+        }
+    }
+    const int mode = GetMarketMode();
+    const QStyle::StandardPixmap icons[] = {QStyle::SP_ArrowBack, QStyle::SP_FileIcon, QStyle::SP_FileDialogContentsView,
+                                            QStyle::SP_TrashIcon, QStyle::SP_BrowserReload};
+    int i = 0;
+    for (const FrameTables::ToolButton &button : FrameTables::ToolBar(mode, m_newButtonText)) {
+        auto *separator = new QAction(m_toolBar);
+        separator->setSeparator(true);
+        separator->setProperty("toolCommand", 0);
+        if (i > 0)
+            m_toolBar->addAction(separator);
+        else
+            delete separator;
+        auto *action = new QAction(style()->standardIcon(icons[i]), QString::fromUtf8(button.text), m_toolBar);
+        action->setProperty("toolCommand", button.id);
+        action->setObjectName(QStringLiteral("tool%1").arg(button.id));
+        const int id = button.id;
+        connect(action, &QAction::triggered, this, [this, id] {
+            UpdateCommandStates();
+            if (QAction *a = Action(id); a && !a->isEnabled())
+                return;
+            RunCommand(id);
+        });
+        m_toolBar->addAction(action);
+        ++i;
+    }
+}
+
+void CMainFrame::SwitchToCars()
+{
+    if (GetMarketMode() == Korvant::MarketCars)
+        return;
+    SetMarketMode(Korvant::MarketCars);
+    ShowHome();
+    if (m_changer)
+        m_changer->Press(Korvant::MarketCars);
+}
+
+void CMainFrame::SwitchToParts()
+{
+    if (GetMarketMode() == Korvant::MarketParts)
+        return;
+    SetMarketMode(Korvant::MarketParts);
+    ShowHome();
+    if (m_changer)
+        m_changer->Press(Korvant::MarketParts);
+}
+
+void CMainFrame::OnCtxButton(int mode)
+{
+    // A click on the current market's button returns to Home.
+    if (mode == GetMarketMode())
+        ShowHome();
+    else if (mode == Korvant::MarketCars)
+        SwitchToCars();
+    else
+        SwitchToParts();
+}
+
+void CMainFrame::ApplyProfileMarketMode()
+{
+    // The switch always runs in full: start from the other market.
+    if (theSettings().GetInt(Setting::DefaultMarket) != 0) {
+        m_marketMode.store(Korvant::MarketParts);
+        SwitchToCars();
+    } else {
+        m_marketMode.store(Korvant::MarketCars);
+        SwitchToParts();
+    }
+}
+
+void CMainFrame::ShowHome()
+{
+    const int mode = GetMarketMode();
+    if (mode < 0 || !m_currentTree)
+        return;
+    m_history.clear();
+    const int home = FrameTables::HomeNode(mode);
+    if (m_currentTree->CurrentNode() == home || m_currentTree->currentItem() == m_currentTree->FindItemById(home))
+        OnNavigatorSelect(home);
+    else
+        m_currentTree->SelectItemById(home);
+    if (CClientApp *app = theClientAppIfAny())
+        app->UpdateWindowTitle();
+}
+
+// --- navigator -------------------------------------------------------------------------------
+
+void CMainFrame::SetSubscribeRequest(const QString &marketId, int kind, bool asBuyer)
+{
+    m_subscribe = {marketId, kind, asBuyer};
+}
+
+QString CMainFrame::ServerPageUrl(const QString &page, const QString &parameter) const
+{
+    const QString server = theSettings().GetString(Setting::ServerURL);
+    return QStringLiteral("%1/%2/%3/%4").arg(server, page, theApp().GetSession().SessionId(), parameter);
+}
+
+void CMainFrame::ShowListOnNode(int pane, int node)
+{
+    using K = IPaneFactory::ListKind;
+    static const std::map<int, K> kinds = {{PanePartQueries, K::PartQueries}, {PaneCarQueries, K::CarQueries},
+                                           {PanePartInventory, K::PartInventory}, {PaneCarInventory, K::CarInventory},
+                                           {PaneMessages, K::Messages}, {PaneHotDeals, K::HotDeals},
+                                           {PaneOrders, K::Orders}};
+    auto it = kinds.find(pane);
+    if (it == kinds.end())
+        return;
+    if (IRecordList *list = List(it->second)) {
+        list->SetFolder(node);
+        list->Reload();
+    }
+    ShowPane(pane);
+}
+
+void CMainFrame::OnNavigatorSelect(int nodeId)
+{
+    if (m_reselecting)
+        return;
+    using FrameTables::PageKind;
+    FrameTables::PageRow page = FrameTables::Page(nodeId);
+    const int previous = m_currentTree ? m_currentTree->CurrentNode() : -1;
+
+    if (page.loginFirst && !theApp().EnsureLoggedIn()) {
+        // The page needs a session the member did not open: back to where he was.
+        m_reselecting = true;
+        if (m_currentTree && previous >= 0)
+            m_currentTree->SelectItemById(previous);
+        m_reselecting = false;
+        return;
+    }
+    if (nodeId == NodePartsCatalog && Globals::As<TasksDispatcher>(GlobalSlot::TasksDispatcher) &&
+        theTasksDispatcher().IsTaskRunning(Korvant::TaskImport)) {
+        page.kind = PageKind::Local;
+        page.content = "catalog_stub.html";
+    }
+
+    const int mode = GetMarketMode();
+    switch (page.kind) {
+    case PageKind::Dashboard:
+        ShowPane(PaneDashboard);
+        m_dashboard->ShowDashboard(mode);
+        break;
+    case PageKind::Local:
+        ShowPane(PaneDocument);
+        m_docBrowser->Navigate(
+            QUrl::fromLocalFile(theApp().GetDocFolder() + QString::fromUtf8(page.content)).toString());
+        break;
+    case PageKind::ServerAddress:
+        ShowPane(PaneDocument);
+        m_docBrowser->Navigate(QString::fromUtf8(page.content)
+                                   .arg(theSettings().GetString(Setting::ServerURL),
+                                        theApp().GetSession().SessionId()));
+        break;
+    case PageKind::ServerPage: {
+        QString parameter = QString::fromUtf8(page.fixedParam);
+        if (page.param == FrameTables::Param::Marketplace) {
+            if (m_subscribe.kind == 1)
+                parameter = QStringLiteral("subsc_market?market_id=%1").arg(m_subscribe.marketId);
+            else if (m_subscribe.kind == 2)
+                parameter = QStringLiteral("subsc_market?Function=payTrialMarketPlace&market_id=%1")
+                                .arg(m_subscribe.marketId) +
+                            (m_subscribe.asBuyer ? QStringLiteral("&role_buyer=1") : QString());
+        }
+        if (page.clearsNewMarkets && Globals::As<XMarketPlaces>(GlobalSlot::MarketPlaces))
+            theMarketPlaces().ResetNewFlag(mode);
+        ShowPane(PaneDocument);
+        m_docBrowser->Navigate(ServerPageUrl(QString::fromUtf8(page.content), parameter));
+        break;
+    }
+    case PageKind::List:
+        ShowListOnNode(page.pane, nodeId);
+        if (page.filterBar && m_searchBar && m_view)
+            m_view->ShowFilterBar(page.pane == PaneCarQueries ? CChildView::CarsFilter : CChildView::PartsFilter, true);
+        break;
+    case PageKind::Speciality:
+        ShowPane(PaneSpeciality);
+        m_speciality->ShowSpeciality(mode);
+        break;
+    case PageKind::Nothing:
+        break;
+    }
+    if (page.section >= 0)
+        m_pageSection.store(page.section);
+    if (page.title) {
+        QMutexLocker lock(&m_mutex);
+        m_pageTitle = QString::fromUtf8(page.title);
+    }
+    if (page.newRecordButton)
+        m_newButtonText = QStringLiteral("New Record");
+    else
+        m_newButtonText = mode == Korvant::MarketCars ? QStringLiteral("Buy a Car") : QStringLiteral("Buy a Part");
+    if (QAction *newButton = m_toolBar ? m_toolBar->findChild<QAction *>(QStringLiteral("tool32820")) : nullptr)
+        newButton->setText(page.newRecordButton ? m_newButtonText
+                                                : QString::fromUtf8(FrameTables::ToolBar(mode, {})[1].text));
+
+    if (m_currentTree)
+        m_currentTree->SetCurrentNode(nodeId);
+    if (m_historyFlag)
+        m_history.append(nodeId);
+    m_view->ShowInfoPanel(true);
+    m_view->InfoPanel()->update();
+    if (CClientApp *app = theClientAppIfAny())
+        app->UpdateWindowTitle();
+    UpdateCommandStates();
+}
+
+void CMainFrame::ReloadNavigator()
+{
+    const ProfileData profile = Globals::As<XProfile>(GlobalSlot::Profile) ? theProfile().Get() : ProfileData{};
+    CNavigatorTree *other = m_currentTree == m_partsTree ? m_carsTree : m_partsTree;
+    if (m_currentTree)
+        m_currentTree->ForceRebuild(m_currentTree == m_carsTree ? profile.carRole : profile.role);
+    if (other)
+        other->ResetBuilt();
+}
+
+void CMainFrame::ApplyRoleToNavigator()
+{
+    OnMain([this] {
+        if (!theApp().GetSession().IsLoggedIn() || !m_currentTree)
+            return;
+        const ProfileData profile = Globals::As<XProfile>(GlobalSlot::Profile) ? theProfile().Get() : ProfileData{};
+        const QString role = GetMarketMode() == Korvant::MarketCars ? profile.carRole : profile.role;
+        if (role == QLatin1String("Seller"))
+            m_currentTree->RemoveGroup(GetMarketMode() == Korvant::MarketCars ? NodeCarsBuy : NodeBuy);
+        else if (role == QLatin1String("Buyer"))
+            m_partsTree->RemoveGroup(NodeSell);
+    });
+}
+
+void CMainFrame::UpdateRoleMenus()
+{
+    OnMain([this] {
+        if (!m_sellMenu || !m_buyMenu)
+            return;
+        const QString role = Globals::As<XProfile>(GlobalSlot::Profile) ? theProfile().Get().role : QString();
+        QMenuBar *bar = menuBar();
+        const auto present = [bar](QMenu *menu) { return bar->actions().contains(menu->menuAction()); };
+        // "&Sell" goes where "&Buy" is (or before "&Tools"); "&Buy" right after "&Sell".
+        const auto insertSell = [&] {
+            if (present(m_sellMenu))
+                return;
+            QAction *before = present(m_buyMenu) ? m_buyMenu->menuAction() : TopMenu(QStringLiteral("Tools"))->menuAction();
+            bar->insertAction(before, m_sellMenu->menuAction());
+        };
+        const auto insertBuy = [&] {
+            if (present(m_buyMenu))
+                return;
+            const QList<QAction *> actions = bar->actions();
+            const int sell = actions.indexOf(m_sellMenu->menuAction());
+            QAction *before = sell >= 0 ? actions.value(sell + 1) : TopMenu(QStringLiteral("Tools"))->menuAction();
+            bar->insertAction(before, m_buyMenu->menuAction());
+        };
+        if (role == QLatin1String("Seller")) {
+            insertSell();
+            bar->removeAction(m_buyMenu->menuAction());
+        } else if (role == QLatin1String("Buyer")) {
+            insertBuy();
+            bar->removeAction(m_sellMenu->menuAction());
+        } else {
+            insertSell();
+            insertBuy();
+        }
+    });
+}
+
+void CMainFrame::SelectNavigatorItem(int nodeId)
+{
+    OnMain([this, nodeId] {
+        if (m_currentTree)
+            m_currentTree->SelectItemById(nodeId);
+    });
+}
+
+void CMainFrame::SetItemCounter(int nodeId, int total, int second, bool bold)
+{
+    OnMain([this, nodeId, total, second, bold] {
+        if (m_currentTree)
+            m_currentTree->SetItemCounter(nodeId, total, second, bold);
+        // The dashboard hears of every counter, in the tree or not.
+        if (m_dashboard)
+            m_dashboard->SetCounter(nodeId, total, second, bold);
+        if (m_view)
+            m_view->InfoPanel()->update();
+    });
+}
+
+void CMainFrame::SetItemBold(int nodeId, bool bold)
+{
+    OnMain([this, nodeId, bold] {
+        if (m_currentTree)
+            m_currentTree->SetItemBold(nodeId, bold);
+    });
+}
+
+void CMainFrame::UpdatePartsCounters()
+{
+    Later("UpdatePartsCounters");
+}
+
+void CMainFrame::UpdateCarsCounters()
+{
+    Later("UpdateCarsCounters");
+}
+
+// --- commands --------------------------------------------------------------------------------
+
+QAction *CMainFrame::Action(int id) const
+{
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+QMenu *CMainFrame::TopMenu(const QString &title) const
+{
+    return menuBar()->findChild<QMenu *>(title, Qt::FindDirectChildrenOnly);
+}
+
+CommandState CMainFrame::CurrentCommandState() const
+{
+    CommandState s;
+    s.hasList = m_currentList != nullptr;
+    s.listType = GetActiveListType();
+    if (m_currentList) {
+        for (int code : CommandRules::ActionCodes) {
+            if (m_currentList->CanDo(code))
+                s.actions.insert(code);
+        }
+        s.selectedStatus = m_currentList->GetSelectedStatus();
+        s.rows = m_currentList->RowCount();
+    }
+    s.node = m_currentTree ? m_currentTree->CurrentNode() : -1;
+    s.historyLength = int(m_history.size());
+    s.mode = GetMarketMode();
+    s.loggedIn = theAppIfAny() && theApp().GetSession().IsLoggedIn();
+    s.importRunning = Globals::As<TasksDispatcher>(GlobalSlot::TasksDispatcher) && theTasksDispatcher().IsTaskRunning(Korvant::TaskImport);
+    s.navigatorVisible = m_navigatorBar && m_navigatorBar->isVisible();
+    s.detailsVisible = m_detailsBar && m_detailsBar->isVisible();
+    s.searchBar = m_searchBar;
+    return s;
+}
+
+void CMainFrame::UpdateCommandStates()
+{
+    const CommandState state = CurrentCommandState();
+    for (auto &[id, action] : m_actions) {
+        action->setEnabled(CommandRules::IsEnabled(id, state));
+        if (action->isCheckable())
+            action->setChecked(CommandRules::IsChecked(id, state));
+    }
+    if (m_toolBar) {
+        for (QAction *action : m_toolBar->actions()) {
+            const int id = action->property("toolCommand").toInt();
+            if (id > 0)
+                action->setEnabled(CommandRules::IsEnabled(id, state));
+        }
+    }
+}
+
+void CMainFrame::RunCommand(int id)
+{
+    using namespace FrameTables;
+    CClientApp *app = theClientAppIfAny();
+    const int mode = GetMarketMode();
+    switch (id) {
+    case CmdActivate: ActivateMainWindow(); return;
+    case CmdHome: SelectNavigatorItem(HomeNode(mode)); return;
+    case CmdBack:
+        if (m_history.size() >= 2) {
+            m_history.removeLast();
+            m_historyFlag = false;
+            m_currentTree->SelectItemById(m_history.last());
+            m_historyFlag = true;
+        }
+        return;
+    case CmdNewCarCatalogRecord:
+        m_currentTree->SelectItemById(NodeCarsCatalog);
+        m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"));
+        return;
+    case CmdCheckNewVersion:
+        if (!app)
+            return;
+        if (!app->CheckNewVersion(true)) {
+            app->ShowMessageBox(QStringLiteral("New version of Korvant is not available."), QStringLiteral("Korvant"),
+                                MsgBox::IconInformation);
+        } else if (!app->UpdateLater()) {
+            app->RunUpdaterAndExit();
+        }
+        if (Globals::As<XMarketPlaces>(GlobalSlot::MarketPlaces))
+            theMarketPlaces().CheckVersion(mode);
+        if (Globals::As<XMetaData>(GlobalSlot::Meta))
+            theMeta().CheckVersion();
+        return;
+    case CmdWriteComment: m_dialogs->AddCommentsDlg(); return;
+    case CmdSearch: m_dialogs->SearchDlg(); return;
+    case CmdOptions: m_dialogs->OptionsPropSheet(0); return;
+    case CmdNavigator: m_navigatorBar->setVisible(!m_navigatorBar->isVisible()); UpdateCommandStates(); return;
+    case CmdDetailsBar: m_detailsBar->setVisible(!m_detailsBar->isVisible()); UpdateCommandStates(); return;
+    case CmdSearchBar: ToggleSearchBar(); return;
+    case CmdDetails: OpenDetails(); return;
+    case CmdDelete: OnDelete(); return;
+    case CmdNew:
+        if (GetPageSection() == 5)
+            m_dialogs->HotDealEditorDlg();
+        else
+            NewRecord();
+        return;
+    case CmdArchive:
+    case CmdRestore: {
+        const bool archive = id == CmdArchive;
+        if (!theApp().AskYesNo(archive ? QStringLiteral("The record(s) will be archived. Are you sure?")
+                                       : QStringLiteral("The record(s) will be restored. Proceed?"),
+                               QStringLiteral("Korvant")))
+            return;
+        if (XBaseListCtrl *list = XBaseListCtrl::FromPane(m_currentList)) {
+            list->Refill();
+            RefreshCounters(GetActiveListType(), CurrentNode());
+        }
+        return;
+    }
+    case CmdStatusNew:
+    case CmdStatusRead:
+    case CmdStatusReplied:
+    case CmdStatusAutoReplied:
+    case CmdStatusCompleted:
+    case CmdStatusCancelled: SetStatus(id); return;
+    case CmdContactUs: ContactUs(); return;
+    case CmdSendMessage: Later("ComposeMessageForSelection"); return;
+    case CmdSynchronizeMeta:
+        if (Globals::As<XMarketPlaces>(GlobalSlot::MarketPlaces))
+            theMarketPlaces().CheckVersion(mode);
+        if (Globals::As<XMetaData>(GlobalSlot::Meta))
+            theMeta().CheckVersion();
+        return;
+    case CmdRelogin:
+        if (app)
+            app->DoLogin();
+        return;
+    case CmdMemberLookup: m_dialogs->SearchUserDlg(); return;
+    case CmdNewHotDeal: m_dialogs->HotDealEditorDlg(); return;
+    case CmdExportInventory: ExportInventory(); return;
+    case CmdImportInventory: m_dialogs->NewInventoryImpDlg(); return;
+    case CmdCompactDatabase:
+        if (app)
+            app->CompactDatabase(false);
+        return;
+    case CmdHowItWorks:
+    case NodeSellersGuide:
+    case NodeBuyersGuide: {
+        const QString file = id == CmdHowItWorks ? QStringLiteral("how.html")
+                             : id == NodeSellersGuide ? QStringLiteral("s-guide.html")
+                                                      : QStringLiteral("b-guide.html");
+        QDesktopServices::openUrl(QUrl::fromLocalFile(theApp().GetDocFolder() + file));
+        return;
+    }
+    case CmdPrint:
+        if (GetActiveListType() == ListOrders)
+            m_dialogs->PrintOrderDlg();
+        else if (GetActiveListType() == ListPartQueries || GetActiveListType() == ListCarQueries)
+            m_dialogs->PrintDetailPage();
+        return;
+    case CmdExit: OnAppExit(); return;
+    case CmdSelectAllKey:
+    case CmdSelectAll:
+        if (m_currentList)
+            m_currentList->SelectAll();
+        return;
+    case CmdBackupData:
+        if (app)
+            app->BackupData();
+        return;
+    case CmdRestoreData:
+        if (app)
+            app->RestoreData();
+        return;
+    case CmdLogin:
+        if (app)
+            app->OnLogin();
+        UpdateCommandStates();
+        return;
+    case CmdLogout:
+        if (app)
+            app->OnLogout();
+        UpdateCommandStates();
+        return;
+    case CmdMyProfile:
+        if (app)
+            app->OnMyProfile();
+        return;
+    case CmdSynchronize:
+        if (app)
+            app->OnSynchronize();
+        return;
+    case CmdAbout: {
+        CAboutDlg about(this);
+        about.exec();
+        return;
+    }
+    default: break;
+    }
+    // Commands that are pages.
+    switch (id) {
+    case 20002: case 20003: case 20004: case 20101: case 20102: case 20104: case 20105: case 20106:
+        m_currentTree->SelectItemById(mode == Korvant::MarketCars ? CarsTwin(id) : id);
+        return;
+    case 195: case 198: case 196: case 199:
+        m_currentTree->SelectItemById(mode == Korvant::MarketCars ? CarsTwin(id) : id);
+        return;
+    case 207: case 104: case 105: case 32836: case 32837:
+        if (mode == Korvant::MarketParts)
+            m_partsTree->SelectItemById(id);
+        return;
+    default: break;
+    }
+}
+
+void CMainFrame::ToggleSearchBar()
+{
+    m_searchBar = !m_searchBar;
+    const int type = GetActiveListType();
+    if (m_view && (type == ListPartQueries || type == ListCarQueries)) {
+        const auto slot = type == ListCarQueries ? CChildView::CarsFilter : CChildView::PartsFilter;
+        m_view->ShowFilterBar(slot, m_searchBar);
+    }
+    UpdateCommandStates();
+}
+
+void CMainFrame::NewRecord()
+{
+    OnMain([this] {
+        const int node = CurrentNode();
+        const QString title = GetMarketModeName() + QStringLiteral(" - New Query");
+        if (node == NodeCarsCatalog)
+            m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"));
+        else if (node == NodePartsCatalog)
+            m_dialogs->NewInventoryDlg(false);
+        else if (GetMarketMode() == Korvant::MarketCars) {
+            m_currentTree->SelectItemById(NodeCarsOpenRequests);
+            m_dialogs->NewQueryCarsPropSheet(title);
+        } else {
+            m_dialogs->NewQueryDlg(title);
+        }
+    });
+}
+
+void CMainFrame::OnDelete()
+{
+    if (!m_currentList)
+        return;
+    if (CurrentNode() == NodeMyHotDeals) {
+        if (!theApp().AskYesNo(QStringLiteral("Your Hot Deal(s) will be deleted and it will be shown as expired for "
+                                              "other users. Are you sure?"),
+                               QStringLiteral("Korvant")))
+            return;
+    } else if (theSettings().IsOn(Setting::DeleteConfirm)) {
+        int confirm = theSettings().GetInt(Setting::DeleteConfirm);
+        const int answer = theApp().ShowMessageDlg(QStringLiteral("The record(s) will be permanently deleted. Are you sure?"),
+                                                   QString(), &confirm, 1, MsgBox::IconResQuestion);
+        if (confirm != theSettings().GetInt(Setting::DeleteConfirm)) {
+            theSettings().SetInt(Setting::DeleteConfirm, confirm);
+            theSettings().Save();
+        }
+        if (answer != 1)
+            return;
+    }
+    XBaseListCtrl *list = XBaseListCtrl::FromPane(m_currentList);
+    if (!list)
+        return;
+    list->DeleteSelected();
+    const int type = GetActiveListType();
+    if (type == ListPartInventory || type == ListCarInventory)
+        return;
+    if (list->GetSelectedStatus() < 0 && m_detBrowser)
+        m_detBrowser->Clear();
+}
+
+void CMainFrame::SetStatus(int id)
+{
+    if (!m_currentList)
+        return;
+    WaitCursor wait;
+    XBaseListCtrl *list = XBaseListCtrl::FromPane(m_currentList);
+    if (list) {
+        if (id == FrameTables::CmdStatusNew)
+            list->MarkNew();
+        else if (id == FrameTables::CmdStatusRead)
+            list->MarkRead();
+        else
+            list->Refill();
+    }
+    UpdateCommandStates();
+}
+
+void CMainFrame::ExportInventory()
+{
+    const QString path = theApp().AskSaveFileName(QStringLiteral("Export Data..."),
+                                                  QStringLiteral(" CSV Files (*.csv) |*.csv||"), QStringLiteral("csv"),
+                                                  QString());
+    if (path.isEmpty())
+        return;
+    KVInvImport exporter(CBaseImport::ExportOperation);
+    const int n = exporter.ExportInventory(path);
+    if (n == -1)
+        theApp().ShowMessageBox(QStringLiteral("Error of database exporting"), QStringLiteral("Error"),
+                                MsgBox::IconError);
+    else if (n >= 0)
+        theApp().ShowMessageBox(QStringLiteral("You have sucessully exported %1 records from your parts inventory<%2>.")
+                                    .arg(n)
+                                    .arg(path),
+                                QStringLiteral("Korvant"), MsgBox::IconInformation);
+}
+
+int CMainFrame::GetQuoteListId(const QString &quoteId)
+{
+    SqlConnection &c = theDatabase().Connection();
+    SqlStatement &st = c.Prepare(QStringLiteral("SELECT IS_INCOMING, IS_ARCHIVE, STATUS_CODE FROM Quotes WHERE ID = ?"));
+    st.Bind(1, quoteId);
+    if (!st.Step())
+        return -1;
+    const bool incoming = int(st.Int64(0)) != 0;
+    const bool archived = int(st.Int64(1)) != 0;
+    const int status = int(st.Int64(2));
+    st.Reset();
+    if (archived)
+        return incoming ? NodeBuyArchive : NodeSellArchive;
+    if (status == 5)
+        return incoming ? NodeQueriesCompletedIn : NodeQueriesCompletedOut;
+    return incoming ? NodePendingQuotes : NodeRepliedQuotes;
+}
+
+int CMainFrame::GetCarQuoteListId(const QString &quoteId)
+{
+    SqlConnection &c = theDatabase().Connection();
+    SqlStatement &st = c.Prepare(QStringLiteral("SELECT IS_INCOMING, IS_ARCHIVE FROM Quotes_Cars WHERE ID = ?"));
+    st.Bind(1, quoteId);
+    if (!st.Step())
+        return -1;
+    const bool incoming = int(st.Int64(0)) != 0;
+    const bool archived = int(st.Int64(1)) != 0;
+    st.Reset();
+    if (incoming)
+        return archived ? NodeCarsBuyArchive : NodeCarsPendingQuotes;
+    return archived ? NodeCarsSellArchive : NodeCarsRepliedQuotes;
+}
+
+// --- IListHost -------------------------------------------------------------------------------
+
+int CMainFrame::CurrentNode() const
+{
+    return m_currentTree ? m_currentTree->CurrentNode() : -1;
+}
+
+void CMainFrame::ShowActionMenu(const QPoint &globalPos)
+{
+    if (m_actionMenu)
+        m_actionMenu->popup(globalPos);
+}
+
+QIcon CMainFrame::RowIcon(int listType) const
+{
+    switch (listType) {
+    case ListMessages: return style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    case ListHotDeals: return style()->standardIcon(QStyle::SP_DialogApplyButton);
+    default: return QIcon();
+    }
+}
+
+void CMainFrame::RefreshCounters(int, int)
+{
+    m_countersDirty.store(true);
+}
+
+void CMainFrame::OpenDetails()
+{
+    const int type = GetActiveListType();
+    if (type == ListPartInventory)
+        m_dialogs->NewInventoryDlg(true);
+    else if (type == ListCarInventory)
+        m_dialogs->NewInventoryCarsPropSheet(QStringLiteral("Catalog Record"));
+}
+
+void CMainFrame::ShowHotDealPreview()
+{
+    m_dialogs->HotDealEditorDlg();
+}
+
+void CMainFrame::UpdateSelectedOrder()
+{
+    if (GetActiveListType() == ListOrders)
+        m_dialogs->OrderUpdateDlg();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "CommandRules.h"
 #include "app/Interfaces.h"
 #include "app/XLayoutSettings.h"
 #include "dialogs/PaneInterfaces.h"
+#include "views/IListHost.h"
 
 #include <QMainWindow>
 #include <QMutex>
@@ -15,17 +17,22 @@
 class CChildView;
 class CInfoPanelCtrl;
 class CLogo;
+class CNavigatorTree;
 class CProgStatusBar;
 class CSizingControlBarCF;
+class IFrameDialogs;
+class QAction;
+class QMenu;
 class QStackedWidget;
 class QToolBar;
+class VMContextChanger;
 
 // The one main window: status bar, tool bar, the client view with the info
 // panel, the filter bars and the pane shown, the Details and Navigator bars,
 // the record lists and browser panes, the logos and the market mode. It
 // implements the window services the core asks for; calls from worker
 // threads are applied queued on the main thread and never wait.
-class CMainFrame : public QMainWindow, public IMainFrame
+class CMainFrame : public QMainWindow, public IMainFrame, public IListHost
 {
     Q_OBJECT
 public:
@@ -48,7 +55,8 @@ public:
     static constexpr int NodeMyCatalog = 20105;
     static constexpr char SponsorWebSite[] = "https://www.korvant.example/partners";
 
-    explicit CMainFrame(IPaneFactory &panes, QWidget *parent = nullptr);
+    // `dialogs` outlives the frame; null: the placeholders.
+    explicit CMainFrame(IPaneFactory &panes, IFrameDialogs *dialogs = nullptr, QWidget *parent = nullptr);
     ~CMainFrame() override;
 
     // The ten creation steps. False when a structural step failed; the
@@ -72,7 +80,36 @@ public:
     void ShowHome();
     void SetMarketMode(int mode);
     void ApplyProfileMarketMode();
+    void SwitchToCars();
+    void SwitchToParts();
     QString GetNewButtonText() const { return m_newButtonText; }
+
+    // --- navigator ------------------------------------------------------------------
+    CNavigatorTree *PartsTree() const { return m_partsTree; }
+    CNavigatorTree *CarsTree() const { return m_carsTree; }
+    CNavigatorTree *CurrentTree() const { return m_currentTree; }
+    VMContextChanger *MarketControl() const { return m_changer; }
+    void OnNavigatorSelect(int nodeId);
+    QList<int> History() const { return m_history; }
+    // Forces a rebuild of the current tree; the other is rebuilt when next chosen.
+    void ReloadNavigator();
+    // The address a server page of the page table opens.
+    QString ServerPageUrl(const QString &page, const QString &parameter) const;
+    void SetSubscribeRequest(const QString &marketId, int kind, bool asBuyer);
+
+    // --- commands -------------------------------------------------------------------
+    void RunCommand(int id);
+    QAction *Action(int id) const;
+    QMenu *TopMenu(const QString &title) const;
+    CommandState CurrentCommandState() const;
+    void UpdateCommandStates();
+    void OnDelete();
+    void SetStatus(int id);
+    void ExportInventory();
+    // The page that holds a quote (-1 when the quote is unknown).
+    static int GetQuoteListId(const QString &quoteId);
+    static int GetCarQuoteListId(const QString &quoteId);
+    IFrameDialogs &Dialogs() const { return *m_dialogs; }
 
     // --- parts of the window (main thread) -----------------------------------------
     CProgStatusBar *ProgStatusBar() const { return m_statusBar; }
@@ -98,7 +135,7 @@ public:
     QString GetMarketModeName() const override;
     int GetPageSection() const override { return m_pageSection.load(); }
     QString GetPageTitle() const override;
-    bool HasNavigatorTree() const override { return false; }
+    bool HasNavigatorTree() const override { return m_hasTrees.load(); }
     void SetWindowTitle(const QString &title) override;
     void UpdateTrayIcon() override;
     void SetStatusText(const QString &text) override;
@@ -126,6 +163,15 @@ public:
     void SetItemBold(int nodeId, bool bold) override;
     void ShowTrayMessage(const QString &text, int clickAction) override;
 
+    // --- IListHost ------------------------------------------------------------------
+    int CurrentNode() const override;
+    void ShowActionMenu(const QPoint &globalPos) override;
+    QIcon RowIcon(int listType) const override;
+    void RefreshCounters(int listType, int nodeId) override;
+    void OpenDetails() override;
+    void ShowHotDealPreview() override;
+    void UpdateSelectedOrder() override;
+
 signals:
     // The pane shown changed (kind).
     void paneShown(int kind);
@@ -147,13 +193,20 @@ private:
     void CreateLists();
     void CreateNavigator();
     void CreateLogos();
+    void CreateMenus();
+    void SetupToolBar();
     void ConnectSignals();
+    void ShowListOnNode(int pane, int node);
+    void OnCtxButton(int mode);
+    void ToggleSearchBar();
     void RepositionLogos();
     void OnLogoClick(int id);
     void ContactUs();
     void ShowNewInfo();
 
     IPaneFactory &m_factory;
+    std::unique_ptr<IFrameDialogs> m_ownDialogs;
+    IFrameDialogs *m_dialogs;
     XLayoutSettings m_layout{QStringLiteral("MainFrm")};
 
     CProgStatusBar *m_statusBar = nullptr;
@@ -162,6 +215,25 @@ private:
     CSizingControlBarCF *m_detailsBar = nullptr;
     CSizingControlBarCF *m_navigatorBar = nullptr;
     QStackedWidget *m_trees = nullptr;
+    CNavigatorTree *m_partsTree = nullptr;
+    CNavigatorTree *m_carsTree = nullptr;
+    CNavigatorTree *m_currentTree = nullptr;
+    VMContextChanger *m_changer = nullptr;
+    std::map<int, QAction *> m_actions;
+    QMenu *m_actionMenu = nullptr;
+    QMenu *m_sellMenu = nullptr;
+    QMenu *m_buyMenu = nullptr;
+    QList<int> m_history;
+    bool m_historyFlag = true;
+    bool m_reselecting = false;
+    bool m_searchBar = false;
+    struct SubscribeRequest
+    {
+        QString marketId;
+        int kind = 0;
+        bool asBuyer = false;
+    } m_subscribe;
+    std::atomic<bool> m_hasTrees{false};
     CLogo *m_makerLogo = nullptr;
     CLogo *m_sponsorLogo = nullptr;
 

@@ -5,8 +5,8 @@
 #include "app/AppCore.h"
 #include "dialogs/SplashWnd.h"
 
-GuiFrameFactory::GuiFrameFactory(IPaneFactory *panes, bool splash)
-    : m_panes(panes ? panes : &m_placeholders), m_splashOn(splash)
+GuiFrameFactory::GuiFrameFactory(IPaneFactory *panes, bool splash, IFrameDialogs *dialogs)
+    : m_panes(panes ? panes : &m_placeholders), m_dialogs(dialogs), m_splashOn(splash)
 {
 }
 
@@ -31,7 +31,9 @@ void GuiFrameFactory::DestroySplash()
 
 IMainFrame *GuiFrameFactory::CreateMainFrame()
 {
-    m_frame = std::make_unique<CMainFrame>(*m_panes);
+    m_frame = std::make_unique<CMainFrame>(*m_panes, m_dialogs);
+    if (m_created)
+        m_created(*m_frame);
     return m_frame.get();
 }
 

@@ -3,9 +3,11 @@
 #include "application/IFrameFactory.h"
 #include "dialogs/PaneInterfaces.h"
 
+#include <functional>
 #include <memory>
 
 class CMainFrame;
+class IFrameDialogs;
 class CSplashWnd;
 
 // What start-up asks of the main window's subsystem: the splash, the main
@@ -13,8 +15,10 @@ class CSplashWnd;
 class GuiFrameFactory : public IFrameFactory
 {
 public:
-    // `panes` outlives the factory; null: the placeholder panes.
-    explicit GuiFrameFactory(IPaneFactory *panes = nullptr, bool splash = true);
+    // `panes` and `dialogs` outlive the factory; null: the placeholders.
+    explicit GuiFrameFactory(IPaneFactory *panes = nullptr, bool splash = true, IFrameDialogs *dialogs = nullptr);
+    // Runs once the frame exists, before its window is built (the lists' host).
+    void SetFrameCreatedHook(std::function<void(CMainFrame &)> hook) { m_created = std::move(hook); }
     ~GuiFrameFactory() override;
 
     void ShowSplash() override;
@@ -33,6 +37,8 @@ public:
 private:
     PlaceholderPaneFactory m_placeholders;
     IPaneFactory *m_panes;
+    IFrameDialogs *m_dialogs;
+    std::function<void(CMainFrame &)> m_created;
     bool m_splashOn;
     std::unique_ptr<CSplashWnd> m_splash;
     std::unique_ptr<CMainFrame> m_frame;

@@ -308,7 +308,9 @@ void TestMainFrame::defaultMarket()
     QCOMPARE(frame.GetMarketModeName(), name);
     QCOMPARE(frame.GetNewButtonText(), newButton);
     QCOMPARE(frame.GetPaneKind(), int(CMainFrame::PaneDashboard));
-    QCOMPARE(panes.log, QStringList{QStringLiteral("ShowDashboard|%1").arg(mode)});
+    // The new tree selects its Home and the switch shows Home again: only this market's dashboard.
+    QVERIFY(!panes.log.isEmpty());
+    QCOMPARE(panes.log.filter(QStringLiteral("ShowDashboard|%1").arg(mode)).size(), panes.log.size());
     QCOMPARE(frame.GetPageSection(), 0);
 }
 

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+// The dialogs that the main window's commands and record actions open, one
+// call each, named after the dialog. Each answers like the dialog: 1 (OK)
+// when the member confirmed, 2 (Cancel) otherwise. main() installs the
+// implementation; dialogs not built yet are answered by PlaceholderFrameDialogs.
+class IFrameDialogs
+{
+public:
+    virtual ~IFrameDialogs() = default;
+    virtual int NewQueryDlg(const QString &title) = 0;
+    virtual int NewMessageDlg(const QString &contextType, const QString &recipientId, const QString &recipientName) = 0;
+    virtual int AddCommentsDlg() = 0;
+    virtual int NewInfoDlg() = 0;
+    virtual int NewQueryCarsPropSheet(const QString &title) = 0;
+    virtual int FilterCarsDlg() = 0;
+    virtual int NewQuoteDlg() = 0;
+    virtual int NewInventoryDlg(bool editSelection) = 0;
+    virtual int NewInventoryCarsPropSheet(const QString &title) = 0;
+    virtual int HotDealEditorDlg() = 0;
+    virtual int NewOrderDlg(const QString &queryId, const QString &quoteId) = 0;
+    virtual int OrderUpdateDlg() = 0;
+    virtual int PrintOrderDlg() = 0;
+    virtual int CarQuoteDetail(const QString &caption) = 0;
+    virtual int OptionsPropSheet(int page) = 0;
+    virtual int CWizardScopeDlg() = 0;
+    virtual int SearchDlg() = 0;
+    virtual int SearchUserDlg() = 0;
+    virtual int NewInventoryImpDlg() = 0;
+    virtual int PrintDetailPage() = 0;
+};
+
+// Every dialog not part of this version: one information box saying so, and
+// the cancel answer.
+class PlaceholderFrameDialogs : public IFrameDialogs
+{
+public:
+    static int NotYetAvailable(const QString &dialogTitle);
+
+    int NewQueryDlg(const QString &) override { return NotYetAvailable(QStringLiteral("New Query")); }
+    int NewMessageDlg(const QString &, const QString &, const QString &) override
+    {
+        return NotYetAvailable(QStringLiteral("New Message"));
+    }
+    int AddCommentsDlg() override { return NotYetAvailable(QStringLiteral("Comments")); }
+    int NewInfoDlg() override { return NotYetAvailable(QStringLiteral("New Information")); }
+    int NewQueryCarsPropSheet(const QString &) override { return NotYetAvailable(QStringLiteral("New Car Query")); }
+    int FilterCarsDlg() override { return NotYetAvailable(QStringLiteral("Car Filter")); }
+    int NewQuoteDlg() override { return NotYetAvailable(QStringLiteral("New Quote")); }
+    int NewInventoryDlg(bool) override { return NotYetAvailable(QStringLiteral("Inventory Record")); }
+    int NewInventoryCarsPropSheet(const QString &) override { return NotYetAvailable(QStringLiteral("Catalog Record")); }
+    int HotDealEditorDlg() override { return NotYetAvailable(QStringLiteral("Hot Deal")); }
+    int NewOrderDlg(const QString &, const QString &) override { return NotYetAvailable(QStringLiteral("New Order")); }
+    int OrderUpdateDlg() override { return NotYetAvailable(QStringLiteral("Order Update")); }
+    int PrintOrderDlg() override { return NotYetAvailable(QStringLiteral("Print Order")); }
+    int CarQuoteDetail(const QString &) override { return NotYetAvailable(QStringLiteral("Quote Detail")); }
+    int OptionsPropSheet(int) override { return NotYetAvailable(QStringLiteral("Options")); }
+    int CWizardScopeDlg() override { return NotYetAvailable(QStringLiteral("Specialty Wizard")); }
+    int SearchDlg() override { return NotYetAvailable(QStringLiteral("Search")); }
+    int SearchUserDlg() override { return NotYetAvailable(QStringLiteral("Member Lookup")); }
+    int NewInventoryImpDlg() override { return NotYetAvailable(QStringLiteral("Inventory Import")); }
+    int PrintDetailPage() override { return NotYetAvailable(QStringLiteral("Printing")); }
+};
