@@ -25,6 +25,12 @@ QByteArray NewBoundary()
     return "----=_NextPart_Korvant_" + QByteArray::number(QRandomGenerator::global()->generate64(), 16);
 }
 
+// The file's address without "file:///": unique per file and free of blanks and brackets.
+QByteArray ContentId(const QString &path)
+{
+    return MhtCreator::FileUrl(path).toLatin1().mid(8);
+}
+
 } // namespace
 
 QString MhtCreator::FileUrl(const QString &path)
@@ -34,6 +40,11 @@ QString MhtCreator::FileUrl(const QString &path)
     while (p.startsWith(u'/'))
         p.remove(0, 1);
     return QStringLiteral("file:///") + QString::fromLatin1(QUrl::toPercentEncoding(p, "/:"));
+}
+
+QString MhtCreator::PageUrl(const QString &path)
+{
+    return QStringLiteral("cid:") + QString::fromLatin1(ContentId(path));
 }
 
 bool MhtCreator::BuildMessage(const QString &html, const QStringList &files, QByteArray *message,
@@ -70,7 +81,8 @@ bool MhtCreator::BuildMessage(const QString &html, const QStringList &files, QBy
         out += "\r\n--" + boundary + "\r\n";
         out += "Content-Type: " + types.mimeTypeForFileNameAndData(path, data).name().toLatin1() + "\r\n";
         out += "Content-Transfer-Encoding: base64\r\n";
-        out += "Content-Location: " + FileUrl(path).toLatin1() + "\r\n\r\n";
+        out += "Content-Location: " + FileUrl(path).toLatin1() + "\r\n";
+        out += "Content-ID: <" + ContentId(path) + ">\r\n\r\n";
         AppendBase64(out, data);
     }
     out += "\r\n--" + boundary + "--\r\n";

@@ -114,7 +114,7 @@ private slots:
             "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==");
         f.write(png);
         f.close();
-        const QString html = QStringLiteral("<p>Caf\u00e9 \u20ac 100 \u4e2d</p><img src=\"%1\">").arg(MhtCreator::FileUrl(picture));
+        const QString html = QStringLiteral("<p>Caf\u00e9 \u20ac 100 \u4e2d</p><img src=\"%1\">").arg(MhtCreator::PageUrl(picture));
         const QString target = folder + "/hotdealtmp.mht";
         QVERIFY(MhtCreator().SaveToFile(html, {picture}, target));
         QFile out(target);
@@ -127,6 +127,7 @@ private slots:
         QCOMPARE(QString::fromUtf8(parts[0].body), html);
         QCOMPARE(parts[1].headers.value("content-location"), MhtCreator::FileUrl(picture).toLatin1());
         QCOMPARE(parts[1].headers.value("content-type"), QByteArray("image/png"));
+        QCOMPARE("cid:" + parts[1].headers.value("content-id").mid(1).chopped(1), MhtCreator::PageUrl(picture).toLatin1());
         QCOMPARE(parts[1].body, png);
     }
 
