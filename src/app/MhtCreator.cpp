@@ -25,10 +25,13 @@ QByteArray NewBoundary()
     return "----=_NextPart_Korvant_" + QByteArray::number(QRandomGenerator::global()->generate64(), 16);
 }
 
-// The file's address without "file:///": unique per file and free of blanks and brackets.
+// The path, '\' as '/', percent-encoded but for letters, digits and "-_.!~*'()":
+// what the hot deal page's sheet writes with str:encode-uri.
 QByteArray ContentId(const QString &path)
 {
-    return MhtCreator::FileUrl(path).toLatin1().mid(8);
+    QString p = path;
+    p.replace(u'\\', u'/');
+    return QUrl::toPercentEncoding(p, "!*'()");
 }
 
 } // namespace

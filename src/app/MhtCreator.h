@@ -21,8 +21,9 @@ public:
     // blanks and other characters a URL cannot hold percent-encoded.
     static QString FileUrl(const QString &path);
     // The address the page itself uses for an attached file: "cid:" and the
-    // part's Content-ID, which the web engine resolves inside the message
-    // (it will not show file: addresses from a saved page).
+    // part's Content-ID (the path percent-encoded whole, as the hot deal sheet
+    // writes it), which the web engine resolves inside the message (it will not
+    // show file: addresses from a saved page).
     static QString PageUrl(const QString &path);
 
     // The whole message; false and the reason when a file cannot be read.

@@ -220,7 +220,10 @@ QString WebHost::LocalFileFor(const QUrl &url)
     if (host == u"doc")
         return FileBelow(app->GetDocFolder(), relative);
     if (host == u"data" && IsPicture(relative)) {
-        const QString file = FileBelow(app->GetDataFolder(), relative);
+        // The detail pages name pictures by their whole path; it must lie in the data folder.
+        const QString data = QFileInfo(app->GetDataFolder()).canonicalFilePath();
+        const QString asked = u'/' + relative;
+        const QString file = FileBelow(data, asked.startsWith(data + u'/') ? asked.mid(data.size() + 1) : relative);
         return IsPicture(file) ? file : QString();
     }
     return QString();

@@ -3,6 +3,7 @@
 #include "TestEnv.h"
 
 #include "app/MhtCreator.h"
+#include "app/Utils.h"
 #include "browser/CWebBrowser2.h"
 #include "browser/WebHost.h"
 
@@ -170,6 +171,46 @@ private slots:
         Eval(browser, "document.getElementById('x').click(); alert('hello');");
         QTRY_COMPARE_WITH_TIMEOUT(m_frame.log.Calls(), QStringList{"Select|118"}, kLoadTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(t.dialogs.log.Calls(), QStringList{"MessageBox|hello|Korvant|64"}, kLoadTimeout);
+    }
+
+    // The scheme serves the style sheets and pictures of the data folder, nothing else.
+    void schemeServesOnlyItsFolders()
+    {
+        TestApp t;
+        const QString data = QFileInfo(t.DataFolder()).canonicalFilePath();
+        QDir().mkpath(data + "/part_images");
+        QFile(data + "/part_images/a.jpg").open(QIODevice::WriteOnly);
+        QFile(data + "/kvc.mdb").open(QIODevice::WriteOnly);
+        QDir().mkpath(t.App().GetXslFolder());
+        QFile(t.App().GetXslFolder() + "/common.xsl").open(QIODevice::WriteOnly);
+        QCOMPARE(WebHost::LocalFileFor(QUrl("korvant://data/part_images/a.jpg")), data + "/part_images/a.jpg");
+        QCOMPARE(WebHost::LocalFileFor(QUrl("korvant://data" + data + "/part_images/a.jpg")), data + "/part_images/a.jpg");
+        QVERIFY(!WebHost::LocalFileFor(QUrl("korvant://xsl/common.xsl")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://data/kvc.mdb")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://data/part_images/../kvc.mdb")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://data/part_images/%2E%2E/%2E%2E/etc/x.jpg")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://xsl/../data/part_images/a.jpg")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://other/a.jpg")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://data/etc/passwd.jpg")).isEmpty());
+    }
+
+    // A detail page of hostile data shows without running anything of it.
+    void hostilePageRaisesNoAlert()
+    {
+        TestApp t;
+        t.App().SetModuleFolder(qEnvironmentVariable("KORVANT_SOURCE_DIR") + "/res/");
+        const QByteArray evil = "&lt;img src=x onerror=alert(1)&gt;&lt;script&gt;alert(2)&lt;/script&gt;&quot;'&amp;%";
+        const QByteArray xml = "<details id=\"" + evil + "\" sendmessage=\"1\"><status>" + evil + "</status>"
+                               "<section name=\"p\" caption=\"" + evil + "\"><part-fields><name>" + evil + "</name>"
+                               "<website>javascript:alert(3)</website></part-fields></section></details>";
+        const QString html = Utils::TransformXml(xml, "query-detail.xsl");
+        QVERIFY(!html.isEmpty());
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] { browser.ShowHtml(html); }));
+        Eval(browser, "document.querySelectorAll('a').forEach(function (a) { if (!/^app:/.test(a.getAttribute('href'))) a.click(); })");
+        QTest::qWait(300);
+        QVERIFY2(t.dialogs.log.Calls().isEmpty(), qPrintable(t.dialogs.log.Calls().join('\n')));
+        QVERIFY(Eval(browser, "document.body.textContent.indexOf('alert(2)') >= 0").toBool());
     }
 
     // Browsers are real; every other pane comes from the factory behind.
