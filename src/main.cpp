@@ -1,9 +1,11 @@
 #include "app/AppCore.h"
 #include "app/Globals.h"
 #include "app/TasksDispatcher.h"
+#include "app/XSLTransformer.h"
 #include "app/XSettings.h"
 #include "app/XVersionInfo.h"
 #include "application/CClientApp.h"
+#include "browser/WebHost.h"
 #include "db/KVDatabase.h"
 #include "dialogs/SplashWnd.h"
 #include "dialogs/WidgetDialogs.h"
@@ -79,7 +81,11 @@ public:
         m_splash->ShowSplash(-1);
     }
     void DestroySplash() override { m_splash.reset(); }
-    bool EnableControlContainer() override { return true; }
+    bool EnableControlContainer() override
+    {
+        m_webHost = std::make_unique<WebHost>();
+        return true;
+    }
     IMainFrame *CreateMainFrame() override { return nullptr; }
     QString WhyNoFrame() const override { return QStringLiteral("the main window is not part of this build yet"); }
     bool LoadFrame() override { return false; }
@@ -88,6 +94,7 @@ public:
 
 private:
     std::unique_ptr<CSplashWnd> m_splash;
+    std::unique_ptr<WebHost> m_webHost;
 };
 
 } // namespace
@@ -96,6 +103,7 @@ int main(int argc, char *argv[])
 {
     // Every file the program and SQLite create is the user's alone.
     ::umask(077);
+    WebHost::PrepareProcess();
     KorvantApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvant"));
     QApplication::setOrganizationName(QStringLiteral("Korvant"));
@@ -119,6 +127,7 @@ int main(int argc, char *argv[])
         Globals::Install(GlobalSlot::MarketPlaces, std::make_unique<XMarketPlaces>());
         Globals::Install(GlobalSlot::Database, std::make_unique<KVDatabase>());
         Globals::Install(GlobalSlot::Poller, std::make_unique<XPoller>());
+        Globals::Install(GlobalSlot::XslTransformer, std::make_unique<XSLTransformer>());
         Globals::Install(GlobalSlot::TasksDispatcher, std::make_unique<TasksDispatcher>());
 
         if (app.InitInstance()) {
