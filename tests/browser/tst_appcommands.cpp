@@ -4,6 +4,7 @@
 
 #include "app/XSettings.h"
 #include "browser/AppCommands.h"
+#include "browser/BrowserDlg.h"
 
 namespace {
 
@@ -308,6 +309,28 @@ private slots:
         QVERIFY(host.log.Calls().isEmpty());
         // Ordinary addresses are never commands, wherever they start.
         QVERIFY(!Dispatch(frame, host, "http://srv.test:8080/x?app:print", {}, page, mainFrame));
+    }
+
+    // One form for every caller of the extended profile; the owner id is encoded.
+    void extendedProfile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("named") << "Ann" << "P100" << "Extended Profile of Ann" << "http://s.test/topic_alien/?owner_id=P100";
+        QTest::newRow("no name") << "" << "P100" << "Extended Profile" << "http://s.test/topic_alien/?owner_id=P100";
+        QTest::newRow("hostile id") << "x" << "a&b=c#d e" << "Extended Profile of x"
+                                    << "http://s.test/topic_alien/?owner_id=a%26b%3Dc%23d%20e";
+    }
+    void extendedProfile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, id);
+        QFETCH(QString, title);
+        QFETCH(QString, url);
+        QCOMPARE(BrowserDlg::ExtendedProfileTitle(name), title);
+        QCOMPARE(BrowserDlg::ExtendedProfileUrl("http://s.test", id), url);
     }
 
     void serverOriginDefaultPort()

@@ -4,10 +4,12 @@
 
 #include "app/MhtCreator.h"
 #include "app/Utils.h"
+#include "browser/BrowserDlg.h"
 #include "browser/CWebBrowser2.h"
 #include "browser/WebHost.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QWebEngineScript>
@@ -211,6 +213,43 @@ private slots:
         QTest::qWait(300);
         QVERIFY2(t.dialogs.log.Calls().isEmpty(), qPrintable(t.dialogs.log.Calls().join('\n')));
         QVERIFY(Eval(browser, "document.body.textContent.indexOf('alert(2)') >= 0").toBool());
+    }
+
+    // The browser dialog: the address wins over the text; Close cancels; a page's
+    // "deal-pay-done" confirms the dialog that owns it.
+    void browserDialog()
+    {
+        PageServer server("<html><head><title>Served</title></head><body>server</body></html>");
+        TestApp t;
+        {
+            BrowserDlg both;
+            both.SetTitle("Both");
+            both.SetURL(server.Url("/page"));
+            both.SetHTML("<html><body>text</body></html>");
+            QVERIFY(WaitLoaded(both.Browser(), [&] { both.open(); }));
+            QCOMPARE(both.windowTitle(), QStringLiteral("Both"));
+            QCOMPARE(both.Browser().Page()->title(), QStringLiteral("Served"));
+            QTest::mouseClick(both.findChild<QPushButton *>("close"), Qt::LeftButton);
+            QVERIFY(both.Cancelled());
+            QCOMPARE(both.result(), int(QDialog::Rejected));
+        }
+        {
+            BrowserDlg neither;
+            neither.SetTitle("Empty");
+            neither.open();
+            QTest::qWait(200);
+            QCOMPARE(neither.windowTitle(), QStringLiteral("Empty"));
+            QVERIFY(neither.Browser().Page()->url().isEmpty() || neither.Browser().Page()->url().toString() == "about:blank");
+            neither.reject();
+        }
+        BrowserDlg pay;
+        pay.SetHTML("<html><body><a id='done' href='app:deal-pay-done'>done</a></body></html>");
+        QVERIFY(WaitLoaded(pay.Browser(), [&] { pay.open(); }));
+        QVERIFY(pay.isVisible());
+        Eval(pay.Browser(), "document.getElementById('done').click()");
+        QTRY_VERIFY_WITH_TIMEOUT(!pay.isVisible(), kLoadTimeout);
+        QVERIFY(!pay.Cancelled());
+        QCOMPARE(pay.result(), int(QDialog::Accepted));
     }
 
     // Browsers are real; every other pane comes from the factory behind.
