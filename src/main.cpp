@@ -1,9 +1,12 @@
 #include "app/AppCore.h"
 #include "app/Globals.h"
 #include "app/TasksDispatcher.h"
+#include "app/XSLTransformer.h"
 #include "app/XSettings.h"
 #include "application/CClientApp.h"
 #include "application/TerminationSignals.h"
+#include "browser/CWebBrowser2.h"
+#include "browser/WebHost.h"
 #include "db/KVDatabase.h"
 #include "dialogs/WidgetDialogs.h"
 #include "frame/CMainFrame.h"
@@ -87,6 +90,7 @@ int main(int argc, char *argv[])
 {
     // Every file the program and SQLite create is the user's alone.
     ::umask(077);
+    WebHost::PrepareProcess();
     KorvantApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvant"));
     QApplication::setOrganizationName(QStringLiteral("Korvant"));
@@ -101,7 +105,8 @@ int main(int argc, char *argv[])
         WidgetDialogs dialogs;
         // Panes: the record lists, then the browsers, then placeholders for the rest.
         PlaceholderPaneFactory placeholders;
-        ViewsPaneFactory views(placeholders);
+        BrowserPaneFactory browsers(placeholders);
+        ViewsPaneFactory views(browsers);
         PlaceholderFrameDialogs frameDialogs;
         GuiFrameFactory factory(&views, true, &frameDialogs);
         factory.SetFrameCreatedHook([&views](CMainFrame &frame) { views.SetListHost(&frame); });
@@ -115,6 +120,7 @@ int main(int argc, char *argv[])
         Globals::Install(GlobalSlot::MarketPlaces, std::make_unique<XMarketPlaces>());
         Globals::Install(GlobalSlot::Database, std::make_unique<KVDatabase>());
         Globals::Install(GlobalSlot::Poller, std::make_unique<XPoller>());
+        Globals::Install(GlobalSlot::XslTransformer, std::make_unique<XSLTransformer>());
         Globals::Install(GlobalSlot::TasksDispatcher, std::make_unique<TasksDispatcher>());
         Globals::Install(GlobalSlot::ImportArray, std::make_unique<CImportArray>());
         Globals::Install(GlobalSlot::ListStates, std::make_unique<ListStateMap>());

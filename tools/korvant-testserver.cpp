@@ -82,6 +82,22 @@ int main(int argc, char *argv[])
         server.Enqueue(QStringLiteral("poll"), Body(poll));
     server.Script(QStringLiteral("poll"), Body(FakeServer::Response(0)));
 
+    // Every page of the web site (GET, no operation): a small page with
+    // in-page commands, a form posted to one and an alert.
+    FakeServer::Answer page;
+    page.contentType = "text/html; charset=utf-8";
+    page.body = "<html><head><title>Korvant marketplace</title></head><body>"
+                "<h2>Korvant marketplace (test server)</h2>"
+                "<p><a href=\"app:messages\">Messages</a> | <a href=\"app:my_profile\">My extended profile</a> | "
+                "<a href=\"app:marketplaces\">Marketplaces</a> | <a href=\"app:part_query\">Open queries</a> | "
+                "<a href=\"app:relogin\">Log in again</a></p>"
+                "<form method=\"post\" action=\"app:tradewick-quote-change\">"
+                "Price <input name=\"price\" value=\"10.00\"> Notes <input name=\"notes\" value=\"a+b &amp; c\">"
+                " <input type=\"submit\" value=\"Keep quote values\"></form>"
+                "<p><button onclick=\"alert('Hello from the marketplace')\">Say hello</button></p>"
+                "</body></html>";
+    server.Script(QString(), page);
+
     if (server.Start() <= 0) {
         std::fprintf(stderr, "korvant-testserver: cannot listen on 127.0.0.1\n");
         return 1;

@@ -13,6 +13,7 @@
 #include <QStringDecoder>
 #include <QStringDecoder>
 
+#include <libexslt/exslt.h>
 #include <libxml/parser.h>
 #include <libxslt/security.h>
 #include <libxslt/imports.h>
@@ -283,6 +284,8 @@ struct XslGlobals
     {
         xmlInitParser();
         xsltInit();
+        // The EXSLT functions (str:encode-uri and the rest) for every sheet.
+        exsltRegisterAll();
         xsltSetGenericErrorFunc(nullptr, &CollectError);
         security = xsltNewSecurityPrefs();
         xsltSetSecurityPrefs(security, XSLT_SECPREF_WRITE_FILE, xsltSecurityForbid);
@@ -310,14 +313,15 @@ XslGlobals &Xsl()
     return globals;
 }
 
-// The compiled sheet of the file, compiled again when the file has changed.
-std::shared_ptr<xsltStylesheet> LoadSheet(const QString &path, QString &error)
+// The compiled sheet of the file, compiled again when the file has changed
+// or when the caller asks for a fresh read.
+std::shared_ptr<xsltStylesheet> LoadSheet(const QString &path, QString &error, bool fresh)
 {
     XslGlobals &g = Xsl();
     const QFileInfo info(path);
     QMutexLocker lock(&g.mutex);
     const auto found = g.sheets.constFind(path);
-    if (found != g.sheets.constEnd() && info.exists() && found->modified == info.lastModified()
+    if (!fresh && found != g.sheets.constEnd() && info.exists() && found->modified == info.lastModified()
         && found->size == info.size())
         return found->style;
 
@@ -403,60 +407,78 @@ QString Utils::TransformXml(const QByteArray &xmlText, const QString &sheetName)
 
 QString Utils::TransformXml(xmlDocPtr document, const QString &sheetName)
 {
-    XslGlobals &g = Xsl();
     if (!document)
         return Fail(QStringLiteral("No document to transform."));
     AppCore *app = theAppIfAny();
-    const QString folder = app ? app->GetXslFolder() : QString();
-    const QString path = folder + u'/' + sheetName;
-
+    const QString path = (app ? app->GetXslFolder() : QString()) + u'/' + sheetName;
     QString error;
-    const std::shared_ptr<xsltStylesheet> style = LoadSheet(path, error);
+    const XslSheet style = LoadXslSheet(path, &error);
     if (!style)
         return Fail(error);
-
-    ErrorScope scope;
-    // xsl:strip-space edits the source in place: work on a copy then.
-    xmlDocPtr input = document;
-    if (style->stripSpaces)
-        input = xmlCopyDoc(document, 1);
-    if (!input)
-        return Fail(QStringLiteral("Out of memory."));
-
-    QString text;
-    xsltTransformContextPtr ctxt = xsltNewTransformContext(style.get(), input);
-    if (ctxt) {
-        xsltSetCtxtSecurityPrefs(g.security, ctxt);
-        xsltSetTransformErrorFunc(ctxt, nullptr, &CollectError);
-        xsltSetCtxtParseOptions(ctxt, XSLT_PARSE_OPTIONS | XML_PARSE_NONET);
-        const QByteArray folderUtf8 = folder.toUtf8();
-        bool ok = xsltQuoteOneUserParam(ctxt, BAD_CAST "xsl-path", BAD_CAST folderUtf8.constData()) == 0;
-        xmlDocPtr result = ok ? xsltApplyStylesheetUser(style.get(), input, nullptr, nullptr, nullptr, ctxt) : nullptr;
-        ok = result && ctxt->state == XSLT_STATE_OK;
-        if (ok) {
-            xmlChar *bytes = nullptr;
-            int size = 0;
-            if (xsltSaveResultToString(&bytes, &size, result, style.get()) == 0) {
-                if (bytes)
-                    text = DecodeOutput(bytes, size, style.get());
-            } else {
-                ok = false;
-            }
-            xmlFree(bytes);
-        }
-        if (result)
-            xmlFreeDoc(result);
-        xsltFreeTransformContext(ctxt);
-        if (!ok)
-            error = scope.Text().isEmpty() ? QStringLiteral("The transformation failed.") : scope.Text();
-    } else {
-        error = QStringLiteral("Out of memory.");
-    }
-    if (input != document)
-        xmlFreeDoc(input);
+    const QString text = ApplyXslSheet(style, document, &error);
     if (!error.isEmpty())
         return Fail(error);
     return text;
+}
+
+Utils::XslSheet Utils::LoadXslSheet(const QString &path, QString *error, bool fresh)
+{
+    QString reason;
+    XslSheet style = LoadSheet(path, reason, fresh);
+    if (error)
+        *error = reason;
+    return style;
+}
+
+QString Utils::ApplyXslSheet(const XslSheet &style, xmlDocPtr document, QString *error)
+{
+    XslGlobals &g = Xsl();
+    QString failure;
+    QString text;
+    if (!style || !document) {
+        failure = QStringLiteral("No document to transform.");
+    } else {
+        ErrorScope scope;
+        AppCore *app = theAppIfAny();
+        const QString folder = app ? app->GetXslFolder() : QString();
+        // xsl:strip-space edits the source in place: work on a copy then.
+        xmlDocPtr input = document;
+        if (style->stripSpaces)
+            input = xmlCopyDoc(document, 1);
+        xsltTransformContextPtr ctxt = input ? xsltNewTransformContext(style.get(), input) : nullptr;
+        if (ctxt) {
+            xsltSetCtxtSecurityPrefs(g.security, ctxt);
+            xsltSetTransformErrorFunc(ctxt, nullptr, &CollectError);
+            xsltSetCtxtParseOptions(ctxt, XSLT_PARSE_OPTIONS | XML_PARSE_NONET);
+            const QByteArray folderUtf8 = folder.toUtf8();
+            bool ok = xsltQuoteOneUserParam(ctxt, BAD_CAST "xsl-path", BAD_CAST folderUtf8.constData()) == 0;
+            xmlDocPtr result = ok ? xsltApplyStylesheetUser(style.get(), input, nullptr, nullptr, nullptr, ctxt) : nullptr;
+            ok = result && ctxt->state == XSLT_STATE_OK;
+            if (ok) {
+                xmlChar *bytes = nullptr;
+                int size = 0;
+                if (xsltSaveResultToString(&bytes, &size, result, style.get()) == 0) {
+                    if (bytes)
+                        text = DecodeOutput(bytes, size, style.get());
+                } else {
+                    ok = false;
+                }
+                xmlFree(bytes);
+            }
+            if (result)
+                xmlFreeDoc(result);
+            xsltFreeTransformContext(ctxt);
+            if (!ok)
+                failure = scope.Text().isEmpty() ? QStringLiteral("The transformation failed.") : scope.Text();
+        } else {
+            failure = QStringLiteral("Out of memory.");
+        }
+        if (input && input != document)
+            xmlFreeDoc(input);
+    }
+    if (error)
+        *error = failure;
+    return failure.isEmpty() ? text : QString();
 }
 
 void Utils::ClearXslCache()

@@ -5,6 +5,10 @@
 
 #include <libxml/tree.h>
 
+#include <memory>
+
+struct _xsltStylesheet;
+
 // Helpers shared by every layer; no state. The number and text helpers may be
 // called from any thread and never depend on the C locale: numbers are read
 // and written with '.' as the decimal point whatever LC_NUMERIC says.
@@ -64,4 +68,12 @@ public:
     static QString TransformXml(xmlDocPtr document, const QString &sheetName);
     // Drops the compiled sheets (tests; a changed file is recompiled anyway).
     static void ClearXslCache();
+    // The loader and the runner under TransformXml, for callers that keep their
+    // own sheets. LoadXslSheet gives null and the reason when the file is missing
+    // or not a sheet; fresh compiles the file again even when it is unchanged.
+    // ApplyXslSheet gives the output, or an empty text and the reason. Neither
+    // shows a box.
+    using XslSheet = std::shared_ptr<_xsltStylesheet>;
+    static XslSheet LoadXslSheet(const QString &path, QString *error, bool fresh = false);
+    static QString ApplyXslSheet(const XslSheet &sheet, xmlDocPtr document, QString *error);
 };

@@ -10,8 +10,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
+class QPrinter;
 class QWidget;
 
 // The code of the list the main window shows; commands read it to know what
@@ -48,6 +50,10 @@ public:
     virtual void SetHtml(const QString &html) = 0;
     // An empty page.
     virtual void Clear() = 0;
+    // Prints the page shown.
+    virtual void Print(QPrinter *printer) { (void)printer; }
+    // Told the page's title after each load (the info panel).
+    virtual void SetTitleHandler(std::function<void(const QString &title)> handler) { (void)handler; }
 };
 
 // One record list of the main window over a table of the local database.

@@ -1,8 +1,10 @@
 #include "GuiFrameFactory.h"
 
 #include "CMainFrame.h"
+#include "FrameCommands.h"
 
 #include "app/AppCore.h"
+#include "browser/WebHost.h"
 #include "dialogs/SplashWnd.h"
 
 GuiFrameFactory::GuiFrameFactory(IPaneFactory *panes, bool splash, IFrameDialogs *dialogs)
@@ -29,9 +31,19 @@ void GuiFrameFactory::DestroySplash()
     m_splash.reset();
 }
 
+bool GuiFrameFactory::EnableControlContainer()
+{
+    if (!WebHost::Instance())
+        m_webHost = std::make_unique<WebHost>();
+    return true;
+}
+
 IMainFrame *GuiFrameFactory::CreateMainFrame()
 {
     m_frame = std::make_unique<CMainFrame>(*m_panes, m_dialogs);
+    m_commands = std::make_unique<FrameCommands>(*m_frame);
+    if (WebHost *host = WebHost::Instance())
+        host->SetFrameCommands(m_commands.get());
     if (m_created)
         m_created(*m_frame);
     return m_frame.get();
@@ -67,5 +79,8 @@ void GuiFrameFactory::DestroyFrame()
         app->SetMainWindowFlag(false);
         app->SetMainFrame(nullptr);
     }
+    if (WebHost *host = WebHost::Instance())
+        host->SetFrameCommands(nullptr);
     m_frame.reset();
+    m_commands.reset();
 }

@@ -7,7 +7,9 @@
 #include <memory>
 
 class CMainFrame;
+class FrameCommands;
 class IFrameDialogs;
+class WebHost;
 class CSplashWnd;
 
 // What start-up asks of the main window's subsystem: the splash, the main
@@ -23,7 +25,8 @@ public:
 
     void ShowSplash() override;
     void DestroySplash() override;
-    bool EnableControlContainer() override { return true; }
+    // The host of every web pane (its URL scheme, profile and in-page commands).
+    bool EnableControlContainer() override;
     IMainFrame *CreateMainFrame() override;
     QString WhyNoFrame() const override { return m_why; }
     bool LoadFrame() override;
@@ -41,6 +44,8 @@ private:
     std::function<void(CMainFrame &)> m_created;
     bool m_splashOn;
     std::unique_ptr<CSplashWnd> m_splash;
+    std::unique_ptr<WebHost> m_webHost;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<FrameCommands> m_commands;
     QString m_why;
 };

@@ -1,0 +1,188 @@
+<?xml version="1.0" encoding="UTF-8"?>
+<!-- Shared parts of the program's pages. Data is written only as text or as
+     attribute values; links taken from data are kept only for http and https;
+     command parameters are percent-encoded. -->
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform"
+                xmlns:str="http://exslt.org/strings" exclude-result-prefixes="str">
+
+  <xsl:param name="xsl-path"/>
+
+  <xsl:template name="head">
+    <xsl:param name="title"/>
+    <head>
+      <meta charset="utf-8"/>
+      <title><xsl:value-of select="$title"/></title>
+      <style>
+        body { font: 12px Tahoma, Arial, sans-serif; margin: 8px; color: #222; }
+        h2 { font-size: 15px; margin: 4px 0 8px; }
+        h3 { font-size: 13px; background: #dfe7f1; padding: 3px 6px; margin: 10px 0 4px; }
+        table.fields td { padding: 2px 8px 2px 0; vertical-align: top; }
+        table.fields td.label { color: #555; white-space: nowrap; }
+        .commands a { margin-right: 12px; }
+        .counter { font-weight: bold; }
+        img.picture { border: 1px solid #999; margin: 4px; }
+      </style>
+    </head>
+  </xsl:template>
+
+  <!-- A field's label from its element name: "max_price" reads "max price". -->
+  <xsl:template name="label">
+    <xsl:value-of select="translate(local-name(), '_-', '  ')"/>
+  </xsl:template>
+
+  <!-- Every section of a detail document: its caption and its fields. -->
+  <xsl:template name="sections">
+    <xsl:for-each select="section">
+      <h3 class="section"><xsl:value-of select="@caption"/></h3>
+      <table class="fields">
+        <xsl:for-each select="*/*[not(*)]">
+          <tr>
+            <td class="label"><xsl:call-template name="label"/></td>
+            <td class="value"><xsl:call-template name="value"/></td>
+          </tr>
+        </xsl:for-each>
+      </table>
+      <xsl:apply-templates select="*/pictures"/>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- A field's text; web addresses become links only for http and https. -->
+  <xsl:template name="value">
+    <xsl:param name="text" select="string(.)"/>
+    <xsl:choose>
+      <xsl:when test="(local-name() = 'website' or local-name() = 'buy_url' or local-name() = 'picture_url')
+                      and (starts-with(translate($text, 'HTPS', 'htps'), 'http://')
+                           or starts-with(translate($text, 'HTPS', 'htps'), 'https://'))">
+        <a href="{$text}"><xsl:value-of select="$text"/></a>
+      </xsl:when>
+      <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- One command link; params are already encoded ("&name=value" pairs). -->
+  <xsl:template name="command">
+    <xsl:param name="name"/>
+    <xsl:param name="text"/>
+    <xsl:param name="params" select="''"/>
+    <a class="command" href="app:{$name}{$params}"><xsl:value-of select="$text"/></a>
+  </xsl:template>
+
+  <!-- "?name=value" with the value percent-encoded. -->
+  <xsl:template name="param">
+    <xsl:param name="name"/>
+    <xsl:param name="value"/>
+    <xsl:param name="first" select="false()"/>
+    <xsl:choose>
+      <xsl:when test="$first">?</xsl:when>
+      <xsl:otherwise>&amp;</xsl:otherwise>
+    </xsl:choose>
+    <xsl:value-of select="concat($name, '=', str:encode-uri(string($value), true()))"/>
+  </xsl:template>
+
+  <!-- A local picture of the data folder through the program's own scheme. -->
+  <xsl:template name="local-picture">
+    <xsl:param name="path"/>
+    <xsl:value-of select="concat('korvant://data', str:encode-uri(translate($path, '\', '/'), false()))"/>
+  </xsl:template>
+
+  <xsl:template match="pictures">
+    <div class="pictures">
+      <xsl:for-each select="picture[@small]">
+        <xsl:variable name="params">
+          <xsl:call-template name="param">
+            <xsl:with-param name="name" select="'url'"/>
+            <xsl:with-param name="value" select="@big"/>
+            <xsl:with-param name="first" select="true()"/>
+          </xsl:call-template>
+          <xsl:call-template name="param">
+            <xsl:with-param name="name" select="'quote_id'"/>
+            <xsl:with-param name="value" select="/*/@id"/>
+          </xsl:call-template>
+          <xsl:call-template name="param">
+            <xsl:with-param name="name" select="'pic_id'"/>
+            <xsl:with-param name="value" select="@id"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <a class="picture-link" href="app:{$picture-command}{$params}">
+          <img class="picture">
+            <xsl:attribute name="src">
+              <xsl:call-template name="local-picture"><xsl:with-param name="path" select="@small"/></xsl:call-template>
+            </xsl:attribute>
+            <xsl:attribute name="alt"><xsl:value-of select="@title"/></xsl:attribute>
+          </img>
+        </a>
+        <div class="picture-title"><xsl:value-of select="@title"/></div>
+      </xsl:for-each>
+    </div>
+  </xsl:template>
+
+  <!-- Which command a picture opens: the part or the car picture viewer. -->
+  <xsl:variable name="picture-command">
+    <xsl:choose>
+      <xsl:when test="contains(local-name(/*), 'car')">show-picture</xsl:when>
+      <xsl:otherwise>show-partpicture</xsl:otherwise>
+    </xsl:choose>
+  </xsl:variable>
+
+  <!-- The links the record's flags allow. -->
+  <xsl:template name="record-commands">
+    <div class="commands">
+      <xsl:if test="/*/@sendmessage = '1'">
+        <xsl:call-template name="command"><xsl:with-param name="name" select="'send-message'"/><xsl:with-param name="text" select="'Send a message'"/></xsl:call-template>
+      </xsl:if>
+      <xsl:if test="/*/@messages = '1'">
+        <xsl:call-template name="command"><xsl:with-param name="name" select="'show-messages'"/><xsl:with-param name="text" select="'Messages'"/></xsl:call-template>
+      </xsl:if>
+      <xsl:if test="/*/@profile = '1'">
+        <xsl:call-template name="command"><xsl:with-param name="name" select="'extended-profile'"/><xsl:with-param name="text" select="'Extended profile'"/></xsl:call-template>
+      </xsl:if>
+      <xsl:if test="/*/@getcontact = '1'">
+        <xsl:call-template name="command"><xsl:with-param name="name" select="'get-contact'"/><xsl:with-param name="text" select="'Get contact information'"/></xsl:call-template>
+      </xsl:if>
+      <xsl:if test="/*/@orders = '1'">
+        <xsl:call-template name="command"><xsl:with-param name="name" select="'show-orders'"/><xsl:with-param name="text" select="'Purchase order'"/></xsl:call-template>
+      </xsl:if>
+      <xsl:call-template name="command"><xsl:with-param name="name" select="'print'"/><xsl:with-param name="text" select="'Print'"/></xsl:call-template>
+    </div>
+  </xsl:template>
+
+  <!-- The record's head: status, dates, marketplace, comments. -->
+  <xsl:template name="record-head">
+    <table class="fields head">
+      <xsl:for-each select="/*/*[not(*) and not(self::item)]">
+        <tr>
+          <td class="label"><xsl:call-template name="label"/></td>
+          <td class="value"><xsl:value-of select="."/></td>
+        </tr>
+      </xsl:for-each>
+    </table>
+  </xsl:template>
+
+  <!-- Blocks of leaf fields (and message lists) under the root, outside the sections. -->
+  <xsl:template name="blocks">
+    <xsl:for-each select="/*/*[* and not(self::section) and not(self::part-types) and not(self::pictures)]">
+      <h3 class="block"><xsl:call-template name="label"/></h3>
+      <table class="fields">
+        <xsl:for-each select="*[not(*)]">
+          <tr>
+            <td class="label"><xsl:call-template name="label"/></td>
+            <td class="value"><xsl:call-template name="value"/></td>
+          </tr>
+        </xsl:for-each>
+      </table>
+      <xsl:apply-templates select="message"/>
+    </xsl:for-each>
+  </xsl:template>
+
+  <xsl:template match="message">
+    <div class="message">
+      <div class="message-head">
+        <b><xsl:value-of select="sender-name"/></b>
+        <xsl:text> </xsl:text>
+        <xsl:value-of select="post-date"/>
+      </div>
+      <pre class="message-body"><xsl:value-of select="message-body"/></pre>
+    </div>
+  </xsl:template>
+
+</xsl:stylesheet>

@@ -1,0 +1,326 @@
+#include "CWebBrowser2.h"
+
+#include "WebHost.h"
+
+#include "app/AppCore.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QWebChannel>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+
+namespace {
+
+constexpr char kCaption[] = "Korvant";
+
+bool IsInertKey(const QKeyEvent *key)
+{
+    const auto mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (key->key() == Qt::Key_F5)
+        return true;
+    return mods == Qt::ControlModifier && (key->key() == Qt::Key_N || key->key() == Qt::Key_P);
+}
+
+bool OverrideFlag()
+{
+    const AppCore *app = theAppIfAny();
+    return app && app->OverrideFlag();
+}
+
+int ShowBox(const QString &text, unsigned flags)
+{
+    AppCore *app = theAppIfAny();
+    return app ? app->ShowMessageBox(text, QString::fromLatin1(kCaption), flags) : int(MsgBox::IdCancel);
+}
+
+} // namespace
+
+QString JsString(const QString &text)
+{
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
+
+// --- BrowserPage ------------------------------------------------------------------
+
+BrowserPage::BrowserPage(QWebEngineProfile *profile, CWebBrowser2 *owner) : QWebEnginePage(profile, owner), m_owner(owner)
+{
+}
+
+bool BrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    // A redirect into "app:" is never the page's own command.
+    if (m_owner->HandleAppNavigation(url, QByteArray(), isMainFrame && type != NavigationTypeRedirect))
+        return false;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"http" || scheme == u"https" || scheme == QLatin1String(AppCommands::kOwnScheme)
+        || url.toString() == u"about:blank")
+        return true;
+    // Local files only when the program itself opens them (a saved page).
+    return scheme == u"file" && type == NavigationTypeTyped && isMainFrame;
+}
+
+void BrowserPage::javaScriptAlert(const QUrl &, const QString &msg)
+{
+    ShowBox(msg, MsgBox::IconInformation);
+    m_owner->Redraw();
+}
+
+bool BrowserPage::javaScriptConfirm(const QUrl &, const QString &msg)
+{
+    const int answer = ShowBox(msg, MsgBox::IconQuestion | MsgBox::OkCancel);
+    m_owner->Redraw();
+    return answer == MsgBox::IdOk;
+}
+
+QWebEnginePage *BrowserPage::createWindow(WebWindowType)
+{
+    // No pop-up windows: a new window's page is never shown.
+    return nullptr;
+}
+
+// --- BrowserBridge ------------------------------------------------------------------
+
+BrowserBridge::BrowserBridge(CWebBrowser2 *owner) : QObject(owner), m_owner(owner) {}
+
+void BrowserBridge::post(const QString &action, const QString &body)
+{
+    // The script runs in main frames only.
+    m_owner->HandleAppNavigation(QUrl(action.trimmed()), body.toUtf8(), true);
+}
+
+// --- BrowserView ------------------------------------------------------------------
+
+BrowserView::BrowserView(QWidget *parent) : QWebEngineView(parent)
+{
+    setAcceptDrops(false);
+}
+
+void BrowserView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const QWebEngineContextMenuRequest *request = lastContextMenuRequest();
+    if ((request && request->isContentEditable()) || OverrideFlag()) {
+        QMenu *menu = createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(event->globalPos());
+    }
+    event->accept();
+}
+
+bool BrowserView::event(QEvent *event)
+{
+    // The render widget arrives as a child; its keys pass the filter below.
+    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished) {
+        if (QObject *child = static_cast<QChildEvent *>(event)->child(); child && child->isWidgetType())
+            child->installEventFilter(this);
+    }
+    if (event->type() == QEvent::ShortcutOverride && IsInertKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWebEngineView::event(event);
+}
+
+bool BrowserView::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        if (IsInertKey(static_cast<QKeyEvent *>(event))) {
+            event->accept();
+            return true;
+        }
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        event->ignore();
+        return true;
+    default:
+        break;
+    }
+    return QWebEngineView::eventFilter(watched, event);
+}
+
+// --- CWebBrowser2 ------------------------------------------------------------------
+
+CWebBrowser2::CWebBrowser2(QWidget *parent, const QString &name)
+{
+    WebHost *host = WebHost::Instance();
+    m_view = new BrowserView(parent);
+    if (!name.isEmpty())
+        m_view->setObjectName(name);
+    m_page = new BrowserPage(host ? host->Profile() : QWebEngineProfile::defaultProfile(), this);
+    m_page->setParent(m_view);
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    m_page->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+
+    auto *channel = new QWebChannel(m_page);
+    channel->registerObject(QStringLiteral("korvant"), new BrowserBridge(this));
+    m_page->setWebChannel(channel, QWebEngineScript::ApplicationWorld);
+    if (host && !host->PostScript().isEmpty()) {
+        QWebEngineScript script;
+        script.setName(QStringLiteral("korvant-posts"));
+        script.setSourceCode(host->PostScript());
+        script.setWorldId(QWebEngineScript::ApplicationWorld);
+        script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        script.setRunsOnSubFrames(false);
+        m_page->scripts().insert(script);
+    }
+    m_view->setPage(m_page);
+    QObject::connect(m_page, &QWebEnginePage::loadFinished, this, &CWebBrowser2::OnLoadFinished);
+}
+
+CWebBrowser2::~CWebBrowser2()
+{
+    if (WebHost *host = WebHost::Instance())
+        host->RemovePage(m_shownPage);
+    delete m_view.data();
+}
+
+QWidget *CWebBrowser2::Widget()
+{
+    return m_view;
+}
+
+QWebEnginePage *CWebBrowser2::Page() const
+{
+    return m_page;
+}
+
+void CWebBrowser2::Navigate(const QString &url)
+{
+    if (m_view)
+        m_view->load(QUrl::fromUserInput(url));
+}
+
+void CWebBrowser2::Clear()
+{
+    ShowHtml(QString());
+}
+
+void CWebBrowser2::Print(QPrinter *printer)
+{
+    if (m_view && printer)
+        m_view->print(printer);
+}
+
+void CWebBrowser2::ShowHtml(const QString &html)
+{
+    if (!m_view)
+        return;
+    m_focusBack = QApplication::focusWidget();
+    m_html = html;
+    WebHost *host = WebHost::Instance();
+    if (!host) {
+        m_view->setHtml(html);
+        return;
+    }
+    const QUrl previous = m_shownPage;
+    m_shownPage = host->AddPage(html.toUtf8());
+    m_view->load(m_shownPage);
+    host->RemovePage(previous);
+}
+
+void CWebBrowser2::OnLoadFinished(bool)
+{
+    if (m_focusBack && m_view && m_view->window() && m_view->window()->isActiveWindow()
+        && QApplication::focusWidget() != m_focusBack)
+        m_focusBack->setFocus();
+    m_focusBack = nullptr;
+    const QString title = m_page->title();
+    emit titleReady(title);
+    if (m_titleHandler)
+        m_titleHandler(title);
+}
+
+void CWebBrowser2::FocusElement(const QString &id)
+{
+    if (!m_view)
+        return;
+    m_view->setFocus();
+    RunScript(QStringLiteral("(function(){var e=document.getElementById(%1);if(e&&e.focus)e.focus();})()").arg(JsString(id)));
+}
+
+void CWebBrowser2::RunScript(const QString &script, const std::function<void(const QVariant &)> &callback)
+{
+    if (callback)
+        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, callback);
+    else
+        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+}
+
+void CWebBrowser2::Redraw()
+{
+    if (m_view)
+        m_view->update();
+}
+
+void CWebBrowser2::StopAndNavigate(const QString &url)
+{
+    m_page->triggerAction(QWebEnginePage::Stop);
+    Navigate(url);
+}
+
+void CWebBrowser2::FillQuoteInputs(const QString &price, const QString &shipping, const QString &notes,
+                                   int conditionIndex)
+{
+    RunScript(QStringLiteral("(function(v){"
+                             "['price','shipping','notes'].forEach(function(id){"
+                             "var e=document.getElementById(id);if(e)e.value=v[id];});"
+                             "var c=document.getElementById('cond');if(c)c.selectedIndex=v.cond;"
+                             "})({price:%1,shipping:%2,notes:%3,cond:%4})")
+                  .arg(JsString(price), JsString(shipping), JsString(notes))
+                  .arg(conditionIndex));
+}
+
+void CWebBrowser2::AcceptOwnerDialog()
+{
+    if (auto *dialog = m_view ? qobject_cast<QDialog *>(m_view->window()) : nullptr)
+        dialog->accept();
+}
+
+void CWebBrowser2::RejectOwnerDialog()
+{
+    if (auto *dialog = m_view ? qobject_cast<QDialog *>(m_view->window()) : nullptr)
+        dialog->reject();
+}
+
+IOrderPage *CWebBrowser2::OwnerOrderPage()
+{
+    return m_view ? dynamic_cast<IOrderPage *>(m_view->window()) : nullptr;
+}
+
+bool CWebBrowser2::HandleAppNavigation(const QUrl &url, const QByteArray &body, bool mainFrame)
+{
+    const AppCommands::Navigation navigation{url.toString(QUrl::FullyEncoded), body, m_page->url(), mainFrame};
+    return AppCommands::Handle(navigation, *this,
+                               [this](const QString &command, const AppParams &params) {
+                                   return RunAppCommand(command, params);
+                               });
+}
+
+bool CWebBrowser2::RunAppCommand(const QString &command, const AppParams &params)
+{
+    WebHost *host = WebHost::Instance();
+    IFrameCommands *frame = host ? host->FrameCommands() : nullptr;
+    return frame && AppCommands::Run(command, params, *frame, *this);
+}
+
+// --- BrowserPaneFactory ------------------------------------------------------------------
+
+std::unique_ptr<IBrowserPane> BrowserPaneFactory::CreateBrowser(BrowserKind kind, QWidget *parent)
+{
+    return std::make_unique<CWebBrowser2>(
+        parent, kind == BrowserKind::Document ? QStringLiteral("DocBrowser") : QStringLiteral("DetBrowser"));
+}

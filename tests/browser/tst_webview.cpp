@@ -1,0 +1,301 @@
+#include "RecordingCommands.h"
+#include "TestApp.h"
+#include "TestEnv.h"
+
+#include "app/MhtCreator.h"
+#include "app/Utils.h"
+#include "browser/BrowserDlg.h"
+#include "browser/CWebBrowser2.h"
+#include "browser/WebHost.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QDeadlineTimer>
+#include <QSignalSpy>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include <httplib.h>
+
+#include <thread>
+
+namespace {
+
+// Loads in the web engine can take a while on a loaded machine.
+constexpr int kLoadTimeout = 30000;
+
+bool WaitLoaded(CWebBrowser2 &browser, const std::function<void()> &start)
+{
+    QSignalSpy spy(browser.Page(), &QWebEnginePage::loadFinished);
+    start();
+    return spy.wait(kLoadTimeout) && spy.last().value(0).toBool();
+}
+
+QVariant Eval(CWebBrowser2 &browser, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    browser.Page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    QDeadlineTimer deadline(kLoadTimeout);
+    while (!done && !deadline.hasExpired())
+        QTest::qWait(10);
+    return result;
+}
+
+// A page of a local web server, the marketplace server's stand-in.
+class PageServer
+{
+public:
+    explicit PageServer(const std::string &html)
+    {
+        m_server.Get("/page", [html](const httplib::Request &, httplib::Response &res) {
+            res.set_content(html, "text/html");
+        });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    }
+    ~PageServer()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
+    QString Url(const QString &path = QString()) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path); }
+
+private:
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port = 0;
+};
+
+} // namespace
+
+class TestWebView : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<WebHost> m_host;
+    RecordingCommands m_frame;
+
+private slots:
+    void initTestCase()
+    {
+        m_host = std::make_unique<WebHost>();
+        m_host->SetFrameCommands(&m_frame);
+    }
+    void cleanupTestCase() { m_host.reset(); }
+    void init() { m_frame.log.Clear(); }
+
+    // Far above what an HTML string could carry through the old 2 MB limit.
+    void largePageShows()
+    {
+        TestApp t;
+        CWebBrowser2 browser(nullptr);
+        QString html = QStringLiteral("<html><body>");
+        const QString row = QStringLiteral("<p>%1</p>").arg(QString(90, u'x'));
+        while (html.size() < 3 * 1024 * 1024)
+            html += row;
+        html += QStringLiteral("<p id=\"end\">end \u00e9</p></body></html>");
+        QVERIFY(WaitLoaded(browser, [&] { browser.ShowHtml(html); }));
+        QCOMPARE(Eval(browser, "document.getElementById('end').textContent").toString(), QStringLiteral("end \u00e9"));
+        QVERIFY(browser.Page()->url().scheme() == QLatin1String("korvant"));
+    }
+
+    void alertAndConfirmUseOurBox()
+    {
+        TestApp t;
+        t.dialogs.QueueAnswer(MsgBox::IdOk);      // alert
+        t.dialogs.QueueAnswer(MsgBox::IdCancel);  // first confirm
+        t.dialogs.QueueAnswer(MsgBox::IdOk);      // second confirm
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] { browser.ShowHtml("<html><body>page</body></html>"); }));
+        Eval(browser, "alert('Saved <b>'); document.title = confirm('Sure?') + ',' + confirm('Really?');");
+        QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->title(), QStringLiteral("false,true"), kLoadTimeout);
+        QCOMPARE(t.dialogs.log.Calls(), (QStringList{"MessageBox|Saved <b>|Korvant|64", "MessageBox|Sure?|Korvant|33",
+                                                     "MessageBox|Really?|Korvant|33"}));
+    }
+
+    // A link and a posted form of our own page run their commands, nothing else loads.
+    void linkAndPostRunCommands()
+    {
+        TestApp t;
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] {
+            browser.ShowHtml("<html><body><a id='l' href='app:show-picture?url=a%20b.jpg&quote_id=Q1&pic_id=2'>x</a>"
+                             "<form id='f' method='post' action='app:tradewick-quote-change?price=7'>"
+                             "<input name='price' value='99'><input name='notes' value='a+b %2B &amp; c'>"
+                             "<input name='shipping' value='x=y'></form></body></html>");
+        }));
+        const QUrl page = browser.Page()->url();
+        Eval(browser, "document.getElementById('l').click()");
+        QTRY_COMPARE_WITH_TIMEOUT(m_frame.log.Calls(), QStringList{"ShowQuotePicture|a b.jpg|Q1|2"}, kLoadTimeout);
+        Eval(browser, "document.getElementById('f').requestSubmit()");
+        QTRY_COMPARE_WITH_TIMEOUT(m_frame.pending.notes, QStringLiteral("a+b %2B & c"), kLoadTimeout);
+        QCOMPARE(m_frame.pending.price, QStringLiteral("7"));
+        QCOMPARE(m_frame.pending.shipping, QStringLiteral("x=y"));
+        QCOMPARE(browser.Page()->url(), page);
+    }
+
+    // Links in a sub-frame or on a page of another origin run nothing.
+    void untrustedLinksRunNothing()
+    {
+        TestApp t;
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] {
+            browser.ShowHtml("<html><body><iframe id='i' srcdoc=\"<a id='x' href='app:print'>x</a>\"></iframe>"
+                             "</body></html>");
+        }));
+        QTRY_VERIFY_WITH_TIMEOUT(Eval(browser, "!!document.getElementById('i').contentDocument.getElementById('x')").toBool(),
+                                 kLoadTimeout);
+        Eval(browser, "document.getElementById('i').contentDocument.getElementById('x').click()");
+
+        const QString file = TestEnv::NewFolder() + "/foreign.html";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<html><body><a id='x' href='app:print'>x</a>"
+                "<form id='f' method='post' action='app:print'><input name='a' value='1'></form></body></html>");
+        f.close();
+        QVERIFY(WaitLoaded(browser, [&] { browser.Navigate(QUrl::fromLocalFile(file).toString()); }));
+        Eval(browser, "document.getElementById('x').click(); document.getElementById('f').requestSubmit();");
+        QTest::qWait(500);
+        QVERIFY2(m_frame.log.Calls().isEmpty(), qPrintable(m_frame.log.Calls().join(';')));
+    }
+
+    // The server's own pages run commands; alert shows our box there too.
+    void serverPageRunsCommands()
+    {
+        PageServer server("<html><body><a id='x' href='app:messages'>m</a></body></html>");
+        TestApp t(TestApp::Options{QStringLiteral("-url ") + server.Url(), {}, true, true});
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] { browser.Navigate(server.Url("/page")); }));
+        Eval(browser, "document.getElementById('x').click(); alert('hello');");
+        QTRY_COMPARE_WITH_TIMEOUT(m_frame.log.Calls(), QStringList{"Select|118"}, kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(t.dialogs.log.Calls(), QStringList{"MessageBox|hello|Korvant|64"}, kLoadTimeout);
+    }
+
+    // The scheme serves the style sheets and pictures of the data folder, nothing else.
+    void schemeServesOnlyItsFolders()
+    {
+        TestApp t;
+        const QString data = QFileInfo(t.DataFolder()).canonicalFilePath();
+        QDir().mkpath(data + "/part_images");
+        QFile(data + "/part_images/a.jpg").open(QIODevice::WriteOnly);
+        QFile(data + "/kvc.mdb").open(QIODevice::WriteOnly);
+        QDir().mkpath(t.App().GetXslFolder());
+        QFile(t.App().GetXslFolder() + "/common.xsl").open(QIODevice::WriteOnly);
+        QCOMPARE(WebHost::LocalFileFor(QUrl("korvant://data/part_images/a.jpg")), data + "/part_images/a.jpg");
+        QCOMPARE(WebHost::LocalFileFor(QUrl("korvant://data" + data + "/part_images/a.jpg")), data + "/part_images/a.jpg");
+        QVERIFY(!WebHost::LocalFileFor(QUrl("korvant://xsl/common.xsl")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://data/kvc.mdb")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://data/part_images/../kvc.mdb")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://data/part_images/%2E%2E/%2E%2E/etc/x.jpg")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://xsl/../data/part_images/a.jpg")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://other/a.jpg")).isEmpty());
+        QVERIFY(WebHost::LocalFileFor(QUrl("korvant://data/etc/passwd.jpg")).isEmpty());
+    }
+
+    // A detail page of hostile data shows without running anything of it.
+    void hostilePageRaisesNoAlert()
+    {
+        TestApp t;
+        t.App().SetModuleFolder(qEnvironmentVariable("KORVANT_SOURCE_DIR") + "/res/");
+        const QByteArray evil = "&lt;img src=x onerror=alert(1)&gt;&lt;script&gt;alert(2)&lt;/script&gt;&quot;'&amp;%";
+        const QByteArray xml = "<details id=\"" + evil + "\" sendmessage=\"1\"><status>" + evil + "</status>"
+                               "<section name=\"p\" caption=\"" + evil + "\"><part-fields><name>" + evil + "</name>"
+                               "<website>javascript:alert(3)</website></part-fields></section></details>";
+        const QString html = Utils::TransformXml(xml, "query-detail.xsl");
+        QVERIFY(!html.isEmpty());
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] { browser.ShowHtml(html); }));
+        Eval(browser, "document.querySelectorAll('a').forEach(function (a) { if (!/^app:/.test(a.getAttribute('href'))) a.click(); })");
+        QTest::qWait(300);
+        QVERIFY2(t.dialogs.log.Calls().isEmpty(), qPrintable(t.dialogs.log.Calls().join('\n')));
+        QVERIFY(Eval(browser, "document.body.textContent.indexOf('alert(2)') >= 0").toBool());
+    }
+
+    // The browser dialog: the address wins over the text; Close cancels; a page's
+    // "deal-pay-done" confirms the dialog that owns it.
+    void browserDialog()
+    {
+        PageServer server("<html><head><title>Served</title></head><body>server</body></html>");
+        TestApp t;
+        {
+            BrowserDlg both;
+            both.SetTitle("Both");
+            both.SetURL(server.Url("/page"));
+            both.SetHTML("<html><body>text</body></html>");
+            QVERIFY(WaitLoaded(both.Browser(), [&] { both.open(); }));
+            QCOMPARE(both.windowTitle(), QStringLiteral("Both"));
+            QCOMPARE(both.Browser().Page()->title(), QStringLiteral("Served"));
+            QTest::mouseClick(both.findChild<QPushButton *>("close"), Qt::LeftButton);
+            QVERIFY(both.Cancelled());
+            QCOMPARE(both.result(), int(QDialog::Rejected));
+        }
+        {
+            BrowserDlg neither;
+            neither.SetTitle("Empty");
+            neither.open();
+            QTest::qWait(200);
+            QCOMPARE(neither.windowTitle(), QStringLiteral("Empty"));
+            QVERIFY(neither.Browser().Page()->url().isEmpty() || neither.Browser().Page()->url().toString() == "about:blank");
+            neither.reject();
+        }
+        BrowserDlg pay;
+        pay.SetHTML("<html><body><a id='done' href='app:deal-pay-done'>done</a></body></html>");
+        QVERIFY(WaitLoaded(pay.Browser(), [&] { pay.open(); }));
+        QVERIFY(pay.isVisible());
+        Eval(pay.Browser(), "document.getElementById('done').click()");
+        QTRY_VERIFY_WITH_TIMEOUT(!pay.isVisible(), kLoadTimeout);
+        QVERIFY(!pay.Cancelled());
+        QCOMPARE(pay.result(), int(QDialog::Accepted));
+    }
+
+    // Browsers are real; every other pane comes from the factory behind.
+    void paneFactory()
+    {
+        TestApp t;
+        PlaceholderPaneFactory placeholders;
+        BrowserPaneFactory factory(placeholders);
+        QWidget parent;
+        auto details = factory.CreateBrowser(IPaneFactory::BrowserKind::Details, &parent);
+        QVERIFY(dynamic_cast<CWebBrowser2 *>(details.get()));
+        QCOMPARE(details->Widget()->parent(), &parent);
+        QCOMPARE(details->Widget()->objectName(), QStringLiteral("DetBrowser"));
+        auto list = factory.CreateRecordList(IPaneFactory::ListKind::Orders, &parent);
+        QVERIFY(!dynamic_cast<CWebBrowser2 *>(list.get()));
+        QVERIFY(factory.CreateDashboard(&parent) && factory.CreateSpeciality(&parent));
+        details.reset();
+        QVERIFY(parent.findChildren<QWebEngineView *>().isEmpty());
+    }
+
+    void mhtPreviewShowsPicture()
+    {
+        TestApp t;
+        const QString folder = TestEnv::NewFolder();
+        const QString picture = folder + "/deal 1.png";
+        QImage image(8, 6, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(picture));
+        const QString mht = folder + "/hotdealtmp.mht";
+        QVERIFY(MhtCreator().SaveToFile(
+            QStringLiteral("<html><body><img id='p' src='%1'></body></html>").arg(MhtCreator::PageUrl(picture)), {picture},
+            mht));
+        QFile::remove(picture);  // only the message holds it now
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] { browser.Navigate(QUrl::fromLocalFile(mht).toString()); }));
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, "document.getElementById('p').naturalWidth").toInt(), 8, kLoadTimeout);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    WebHost::PrepareProcess();
+    TestEnv::PrepareProcess();
+    QApplication app(argc, argv);
+    TestWebView test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_webview.moc"
