@@ -6,8 +6,12 @@
 #include "SampleAnswers.h"
 #include "TestEnv.h"
 
+#include "browser/CWebBrowser2.h"
+#include "browser/WebHost.h"
 #include "frame/CMainFrame.h"
+#include "frame/CSizingControlBar.h"
 #include "frame/GuiFrameFactory.h"
+#include "views/ViewsPaneFactory.h"
 
 #include <QDir>
 #include <QSet>
@@ -20,6 +24,22 @@ private slots:
     void mainWindowAfterPoll();
 };
 
+namespace {
+
+void Save(QWidget *window, const QString &name)
+{
+    const QImage image = window->grab().toImage();
+    QDir().mkpath(QStringLiteral(KORVANT_SCREENSHOT_DIR));
+    QVERIFY(image.save(QStringLiteral(KORVANT_SCREENSHOT_DIR "/") + name));
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4)
+            colours.insert(image.pixel(x, y));
+    QVERIFY2(colours.size() > 20, qPrintable(QStringLiteral("%1: %2 colours").arg(name).arg(colours.size())));
+}
+
+} // namespace
+
 void ShotMainWindow::mainWindowAfterPoll()
 {
     FakeServer server;
@@ -31,7 +51,11 @@ void ShotMainWindow::mainWindowAfterPoll()
 
     ClientEnv env({.commandLine = "-level 5 -url " + server.Url()});
     thePoller().SetPollBody({});
-    GuiFrameFactory gui(nullptr, false);
+    PlaceholderPaneFactory placeholders;
+    BrowserPaneFactory browsers(placeholders);
+    ViewsPaneFactory views(browsers);
+    GuiFrameFactory gui(&views, false);
+    gui.SetFrameCreatedHook([&views](CMainFrame &frame) { views.SetListHost(&frame); });
     env.app().SetFrameFactory(&gui);
     env.StoreSettings([](XSettings &s) {
         s.SetInt(Setting::AutoPool, 0);
@@ -49,19 +73,27 @@ void ShotMainWindow::mainWindowAfterPoll()
     QTRY_VERIFY_WITH_TIMEOUT(env.LogText().contains("Poll Queries:"), 30000);
     QTest::qWait(300);
 
-    const QImage image = frame->grab().toImage();
-    QDir().mkpath(QStringLiteral(KORVANT_SCREENSHOT_DIR));
-    const QString path = QStringLiteral(KORVANT_SCREENSHOT_DIR "/main-window.png");
-    QVERIFY(image.save(path));
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 4)
-        for (int x = 0; x < image.width(); x += 4)
-            colours.insert(image.pixel(x, y));
-    QVERIFY2(colours.size() > 20, qPrintable(QStringLiteral("%1 colours").arg(colours.size())));
+    frame->NavigatorBar()->show();
+    QTest::qWait(300);
+    Save(frame, QStringLiteral("main-window.png"));
+
+    frame->SwitchToParts();
+    QTest::qWait(300);
+    Save(frame, QStringLiteral("navigator-parts.png"));
+    frame->SwitchToCars();
+    QTest::qWait(300);
+    Save(frame, QStringLiteral("navigator-cars.png"));
 
     env.app().ExitInstance();
     gui.DestroyFrame();
 }
 
-KORVANT_TEST_MAIN(ShotMainWindow)
+int main(int argc, char *argv[])
+{
+    WebHost::PrepareProcess();
+    TestEnv::PrepareProcess();
+    QApplication app(argc, argv);
+    ShotMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "shot_mainwindow.moc"
