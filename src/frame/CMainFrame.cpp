@@ -11,6 +11,7 @@
 #include "VMContextChanger.h"
 
 #include "app/AppCore.h"
+#include "browser/AppCommands.h"
 #include "app/Constants.h"
 #include "app/TasksDispatcher.h"
 #include "app/WaitCursor.h"
@@ -31,6 +32,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QKeySequence>
@@ -67,6 +69,12 @@ QPixmap LogoPicture(const QSize &size, const QString &text, const QColor &from, 
     p.setPen(Qt::white);
     p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, text);
     return pixmap;
+}
+
+// Help pages are served by the web panes' own scheme, so their links work as ours.
+QString LocalPageUrl(const QString &file)
+{
+    return QStringLiteral("%1://doc/%2").arg(QLatin1String(AppCommands::kOwnScheme), file);
 }
 
 template <class T>
@@ -603,7 +611,7 @@ void CMainFrame::ShowHowItWorks()
     OnMain([this] {
         ShowPane(PaneDocument);
         if (m_docBrowser)
-            m_docBrowser->Navigate(QUrl::fromLocalFile(theApp().GetDocFolder() + QStringLiteral("how.html")).toString());
+            m_docBrowser->Navigate(LocalPageUrl(QStringLiteral("how.html")));
     });
 }
 
@@ -858,7 +866,7 @@ void CMainFrame::OnNavigatorSelect(int nodeId)
     case PageKind::Local:
         ShowPane(PaneDocument);
         m_docBrowser->Navigate(
-            QUrl::fromLocalFile(theApp().GetDocFolder() + QString::fromUtf8(page.content)).toString());
+            LocalPageUrl(QString::fromUtf8(page.content)));
         break;
     case PageKind::ServerAddress:
         ShowPane(PaneDocument);
@@ -1165,7 +1173,7 @@ void CMainFrame::RunCommand(int id)
         const QString file = id == CmdHowItWorks ? QStringLiteral("how.html")
                              : id == NodeSellersGuide ? QStringLiteral("s-guide.html")
                                                       : QStringLiteral("b-guide.html");
-        QDesktopServices::openUrl(QUrl::fromLocalFile(theApp().GetDocFolder() + file));
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QDir(theApp().GetDocFolder()).filePath(file)));
         return;
     }
     case CmdPrint:
@@ -1403,4 +1411,12 @@ void CMainFrame::UpdateSelectedOrder()
 {
     if (GetActiveListType() == ListOrders)
         m_dialogs->OrderUpdateDlg();
+}
+
+void CMainFrame::NotifyCatalogChanged()
+{
+    OnMain([this] {
+        if (!m_exiting && m_currentTree && m_currentTree->CurrentNode() == NodePartsCatalog)
+            OnNavigatorSelect(NodePartsCatalog);
+    });
 }

@@ -162,6 +162,7 @@ public:
     void SetItemCounter(int nodeId, int total, int second, bool bold) override;
     void SetItemBold(int nodeId, bool bold) override;
     void ShowTrayMessage(const QString &text, int clickAction) override;
+    void NotifyCatalogChanged() override;
 
     // --- IListHost ------------------------------------------------------------------
     int CurrentNode() const override;
