@@ -10,6 +10,8 @@ namespace {
 
 using StopFlag = std::shared_ptr<std::atomic<bool>>;
 
+constexpr size_t HugeBodyBytes = size_t(600) * 1024 * 1024;
+
 // Sleeps up to `ms`; false once the server stops.
 bool Rest(const StopFlag &stopping, int ms)
 {
@@ -228,8 +230,7 @@ void FakeServer::Misbehave(const Answer &a, httplib::Response &res)
         });
         return;
     case Fault::HugeBody: {
-        const size_t total = size_t(600) * 1024 * 1024;
-        res.set_content_provider(total, type, [stopping, total](size_t offset, size_t, httplib::DataSink &sink) {
+        res.set_content_provider(HugeBodyBytes, type, [stopping](size_t offset, size_t, httplib::DataSink &sink) {
             static const std::string filler = Filler(64 * 1024);
             static const std::string head = "<kv_response result_code=\"0\"><query_list>";
             static const std::string tail = "</query_list></kv_response>";
@@ -237,9 +238,9 @@ void FakeServer::Misbehave(const Answer &a, httplib::Response &res)
                 return false;
             if (offset == 0)
                 return sink.write(head.data(), head.size());
-            if (offset + tail.size() >= total)
-                return sink.write(tail.data() + (tail.size() - (total - offset)), total - offset);
-            return sink.write(filler.data(), std::min(filler.size(), total - offset - tail.size()));
+            if (offset + tail.size() >= HugeBodyBytes)
+                return sink.write(tail.data() + (tail.size() - (HugeBodyBytes - offset)), HugeBodyBytes - offset);
+            return sink.write(filler.data(), std::min(filler.size(), HugeBodyBytes - offset - tail.size()));
         });
         return;
     }
