@@ -13,6 +13,7 @@ packages=(
   libminizip-dev zlib1g-dev libcpp-httplib-dev libcanberra-dev
   xdg-utils xvfb xauth locales
   fonts-dejavu-core
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test; then builds the core
 # libraries and their tests again with AddressSanitizer and UBSan and runs
-# those. Exits non-zero on any failure.
+# those; then runs every fuzz target briefly (FUZZ_SECONDS each, 5 by
+# default; scripts/fuzz.sh runs them longer). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,5 +30,8 @@ echo "== tests (sanitizers) =="
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:halt_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=$?
+
+echo "== fuzz targets (clang, AddressSanitizer + UBSan) =="
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-5}" || status=$?
 
 exit $status

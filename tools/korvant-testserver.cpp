@@ -1,7 +1,12 @@
 // The test marketplace server: the tests' fake server as a program of its
 // own, answering on loopback with sample data, for trying the client by hand.
 //
-//   korvant-testserver [--samples DIR] [--fixtures DIR]
+//   korvant-testserver [--samples DIR] [--fixtures DIR] [--fault OPERATION=MODE ...]
+//
+// --fault makes every answer to one operation misbehave: silent (headers,
+// then nothing), trickle (1 byte/s), endless (a body that never ends),
+// huge-body (600 MB), huge-header (a 4 MB header line), html, cut-short,
+// http500, code4 (result code 4), redirect-loop, redirect-file (to file://).
 //
 // Listens on a free loopback port, prints "URL <address>" once it does,
 // then serves until interrupted.
@@ -61,8 +66,13 @@ int main(int argc, char *argv[])
                                QStringLiteral("dir"), QStringLiteral(KORVANT_TOOLS_SAMPLES));
     QCommandLineOption fixtures(QStringLiteral("fixtures"), QStringLiteral("Folder of the operation samples."),
                                 QStringLiteral("dir"), QStringLiteral(KORVANT_NET_FIXTURES));
+    QCommandLineOption fault(QStringLiteral("fault"),
+                             QStringLiteral("Answers OPERATION with a fault: ") +
+                                 FakeServer::FaultNames().mid(1).join(QStringLiteral(", ")) + u'.',
+                             QStringLiteral("operation=mode"));
     parser.addOption(samples);
     parser.addOption(fixtures);
+    parser.addOption(fault);
     parser.process(app);
 
     const QDir fixtureDir(parser.value(fixtures));
@@ -81,6 +91,15 @@ int main(int argc, char *argv[])
     if (!poll.isEmpty())
         server.Enqueue(QStringLiteral("poll"), Body(poll));
     server.Script(QStringLiteral("poll"), Body(FakeServer::Response(0)));
+    for (const QString &f : parser.values(fault)) {
+        const QString operation = f.section(u'=', 0, 0);
+        const std::optional<FakeServer::Fault> mode = FakeServer::FaultByName(f.section(u'=', 1));
+        if (operation.isEmpty() || !mode) {
+            std::fprintf(stderr, "korvant-testserver: unknown fault \"%s\" (operation=mode)\n", qPrintable(f));
+            return 2;
+        }
+        server.Script(operation, FakeServer::FaultAnswer(*mode));
+    }
 
     // Every page of the web site (GET, no operation): a small page with
     // in-page commands, a form posted to one and an alert.

@@ -25,6 +25,7 @@
 #include <cfloat>
 #include <charconv>
 #include <climits>
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -135,8 +136,12 @@ QString Utils::FormatNumber(double value, int decimals)
     }
     bool negative = false;
     if (!integer.isEmpty() && !integer[0].isDigit()) {
-        negative = true;
         integer.remove(0, 1);
+        // An amount that rounds to zero prints as zero, never "-0".
+        const auto nonZero = [](const QString &digits) {
+            return std::any_of(digits.cbegin(), digits.cend(), [](QChar c) { return c != u'0'; });
+        };
+        negative = nonZero(integer) || nonZero(fraction);
     }
     if (integer.size() >= 4) {
         for (qsizetype pos = integer.size() - 3; pos > 0; pos -= 3)

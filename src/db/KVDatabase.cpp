@@ -31,6 +31,8 @@ void MakePrivate(const QString &path)
 }
 
 const char *const kSideSuffixes[] = {"-wal", "-shm", "-journal"};
+// Where a swap keeps the old file until its successor is in place.
+constexpr char kAsideSuffix[] = ".old~";
 
 } // namespace
 
@@ -250,24 +252,36 @@ bool KVDatabase::ReadUserInfo()
 bool KVDatabase::init()
 {
     const QString path = DatabasePath();
+    RecoverFromInterruptedSwap(path);
     if (!FileExists(path)) {
-        if (!CreateDatabase(path))
+        // Built under another name and renamed in whole: a kill while it is
+        // built must not leave a file that passes for a database.
+        const QString fresh = path + QStringLiteral(".new~");
+        RemoveWithSideFiles(fresh);
+        if (!CreateDatabase(fresh))
             return false;
         try {
-            SqlConnection &c = Connection();
-            // All or nothing: a half-built file would pass for a database.
-            SqlTransaction tr(c);
-            if (!CreateTables(c))
-                return false;
             {
-                QMutexLocker lock(&m_mutex);
-                m_dbVersion = QLatin1String(SchemaVersion);
+                SqlConnection c(fresh);
+                SqlTransaction tr(c);
+                if (!CreateTables(c))
+                    return false;
+                {
+                    QMutexLocker lock(&m_mutex);
+                    m_dbVersion = QLatin1String(SchemaVersion);
+                }
+                if (!WriteUserInfo(c, QString(), QLatin1String(SchemaVersion)))
+                    return false;
+                CreateIndexes(c);
+                tr.Commit();
             }
-            if (!WriteUserInfo(c, QString(), QLatin1String(SchemaVersion)))
+            if (!SwapFiles(fresh, path)) {
+                ShowError(QStringLiteral("Can not create database"), path, QStringLiteral("the file cannot be written"));
                 return false;
-            CreateIndexes(c);
-            tr.Commit();
+            }
+            Connection();
         } catch (const DbException &e) {
+            RemoveWithSideFiles(fresh);
             ShowError(QStringLiteral("Can not create database"), e);
             return false;
         }
@@ -378,9 +392,26 @@ static bool RenameWithSideFiles(const QString &from, const QString &to)
     return true;
 }
 
+// A swap killed after the old file went aside and before the new one came in
+// leaves no database: the old one is put back rather than a new empty one
+// created. A swap killed later leaves only files nobody needs.
+void KVDatabase::RecoverFromInterruptedSwap(const QString &path)
+{
+    const QString aside = path + QLatin1String(kAsideSuffix);
+    if (QFileInfo::exists(aside)) {
+        if (QFileInfo::exists(path))
+            RemoveWithSideFiles(aside);
+        else if (RenameWithSideFiles(aside, path))
+            Log(QStringLiteral("Init database: the database of an interrupted swap was put back"), QString(), 3);
+    }
+    RemoveWithSideFiles(path + QStringLiteral(".~tmp"));
+    RemoveWithSideFiles(path + QStringLiteral(".new~"));
+    RemoveWithSideFiles(GetDataFilePath(QLatin1String(Korvant::TempDatabaseFileName)));
+}
+
 bool KVDatabase::SwapFiles(const QString &replacement, const QString &target)
 {
-    const QString aside = target + QStringLiteral(".old~");
+    const QString aside = target + QLatin1String(kAsideSuffix);
     RemoveWithSideFiles(aside);
     const bool hadTarget = QFileInfo::exists(target);
     // The good file is only moved aside, never deleted, until its successor is in place.

@@ -79,6 +79,7 @@ private:
     bool ConvertInto(const QString &oldPath, const QString &newPath);
     // Replaces `target` (and its WAL side files) by the complete file `replacement`.
     static bool SwapFiles(const QString &replacement, const QString &target);
+    void RecoverFromInterruptedSwap(const QString &path);
     static void RemoveWithSideFiles(const QString &path);
     static bool VerifyDatabaseFile(const QString &path, QString *why);
     static void Log(const QString &message, const QString &context, int level);

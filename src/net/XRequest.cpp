@@ -24,8 +24,36 @@ std::atomic<int> g_defaultTotalMs{300000};
 std::atomic<int> g_lowSpeedSeconds{60};
 std::atomic<bool> g_cancelAll{false};
 
-// An answer larger than this is not a server answer.
-constexpr qsizetype MaxAnswerBytes = qsizetype(512) * 1024 * 1024;
+// What the log keeps of a long server text.
+constexpr int MaxLoggedChars = 64 * 1024;
+
+// A text as a status bar or box shows it: at most MaxShownChars characters.
+QString Shown(const QString &text, int maxChars = XRequest::MaxShownChars)
+{
+    const QString cut = CutToChars(text, maxChars);
+    return cut.size() < text.size() ? cut + QStringLiteral("...") : cut;
+}
+
+// What a member reads for a failed transfer; empty where curl's own text is clear enough.
+QString TransferFaultText(CURLcode rc)
+{
+    switch (rc) {
+    case CURLE_ABORTED_BY_CALLBACK:
+        return QStringLiteral("The request was cancelled.");
+    case CURLE_OPERATION_TIMEDOUT:
+        return QStringLiteral("The server did not answer in time.");
+    case CURLE_PARTIAL_FILE:
+        return QStringLiteral("The connection was closed before the whole answer arrived.");
+    case CURLE_GOT_NOTHING:
+        return QStringLiteral("The server closed the connection without an answer.");
+    case CURLE_TOO_MANY_REDIRECTS:
+        return QStringLiteral("The server sent the request on to other addresses too many times.");
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return QStringLiteral("The server sent the request on to an address that is not a web address.");
+    default:
+        return {};
+    }
+}
 
 AppCore *App()
 {
@@ -78,13 +106,21 @@ thread_local int t_reloginDepth = 0;
 
 struct XRequestCurl
 {
+    struct Answer
+    {
+        QByteArray &data;
+        bool tooLarge = false;
+    };
+
     static size_t Write(char *data, size_t size, size_t count, void *user)
     {
-        auto *out = static_cast<QByteArray *>(user);
+        auto *answer = static_cast<Answer *>(user);
         const size_t n = size * count;
-        if (out->size() + qsizetype(n) > MaxAnswerBytes)
+        if (answer->data.size() + qsizetype(n) > XRequest::MaxAnswerBytes) {
+            answer->tooLarge = true;
             return 0;
-        out->append(data, qsizetype(n));
+        }
+        answer->data.append(data, qsizetype(n));
         return n;
     }
 
@@ -196,9 +232,16 @@ bool XRequest::Send()
 void XRequest::Fail(const QString &statusText)
 {
     m_resultCode = -1;
-    m_statusText = statusText;
-    Log(m_statusText, QStringLiteral("Request"), 4);
+    SetStatusShown(statusText);
     StatusBar(QStringLiteral("Request error"));
+}
+
+// A server's text can be of any size: callers show the status text in the
+// status bar and in boxes, so it is cut there and kept longer in the log.
+void XRequest::SetStatusShown(const QString &text)
+{
+    m_statusText = Shown(text);
+    Log(CutToChars(text, MaxLoggedChars), QStringLiteral("Request"), 4);
 }
 
 // The request as written to the trace: every password replaced.
@@ -244,8 +287,7 @@ bool XRequest::SendRequest()
         return false;
 
     if (m_httpStatus != 200) {
-        m_statusText = QStringLiteral("HTTP Error: %1 %2").arg(m_httpStatus).arg(m_httpReason);
-        Log(m_statusText, QStringLiteral("Request"), 4);
+        SetStatusShown(QStringLiteral("HTTP Error: %1 %2").arg(m_httpStatus).arg(m_httpReason));
         StatusBar(QStringLiteral("Request error"));
         return false;
     }
@@ -260,7 +302,7 @@ bool XRequest::SendRequest()
     if (m_response.IsNull()) {
         // A broken answer is no answer: never read as a success.
         m_warningCode = 0;
-        Fail(QStringLiteral("The server's answer is not valid XML (%1).").arg(parseError));
+        Fail(QStringLiteral("The server's answer is not valid XML (%1).").arg(Shown(parseError, 200)));
         return false;
     }
 
@@ -273,8 +315,9 @@ bool XRequest::SendRequest()
         StatusBar(QStringLiteral("Request complete"));
         return true;
     }
-    m_errorMessage = root.ChildText(QStringLiteral("error_message"));
-    m_statusText = QStringLiteral("%1 [Code: %2]").arg(m_errorMessage).arg(m_resultCode);
+    const QString message = root.ChildText(QStringLiteral("error_message"));
+    m_errorMessage = Shown(message);
+    SetStatusShown(QStringLiteral("%1 [Code: %2]").arg(message).arg(m_resultCode));
     return false;
 }
 
@@ -322,7 +365,10 @@ bool XRequest::Transfer(const QByteArray &body, QByteArray &answer)
     // Proxies: libcurl reads http_proxy, https_proxy and no_proxy from the
     // environment as long as CURLOPT_PROXY is left unset.
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &XRequestCurl::Write);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
+    XRequestCurl::Answer sink{answer};
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    // A declared length over the cap fails before any byte is read.
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(MaxAnswerBytes));
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &XRequestCurl::Header);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -337,10 +383,16 @@ bool XRequest::Transfer(const QByteArray &body, QByteArray &answer)
     curl_slist_free_all(headers);
 
     if (rc != CURLE_OK) {
-        QString description = QString::fromUtf8(errorBuffer).trimmed();
-        if (rc == CURLE_ABORTED_BY_CALLBACK)
-            description = QStringLiteral("The request was cancelled.");
-        else if (description.isEmpty())
+        // curl refuses an oversized header line as if memory had run out.
+        if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED || rc == CURLE_OUT_OF_MEMORY) {
+            Log(QString::fromUtf8(errorBuffer).trimmed(), QStringLiteral("Request"), 4);
+            Fail(AnswerTooLargeText());
+            return false;
+        }
+        QString description = TransferFaultText(rc);
+        if (description.isEmpty())
+            description = QString::fromUtf8(errorBuffer).trimmed();
+        if (description.isEmpty())
             description = QString::fromUtf8(curl_easy_strerror(rc));
         if (!description.endsWith(u'.'))
             description += u'.';

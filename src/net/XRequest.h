@@ -60,11 +60,19 @@ public:
 
     // The status texts the request sets.
     static QString NetworkErrorText(const QString &description);
+    static QString AnswerTooLargeText() { return QStringLiteral("The server's answer was too large."); }
+
+    // The largest answer accepted: many times the largest real poll, small
+    // enough that reading and parsing it stay within memory and seconds.
+    static constexpr qsizetype MaxAnswerBytes = qsizetype(64) * 1024 * 1024;
+    // Status and error texts are cut to this many characters; the log keeps more.
+    static constexpr int MaxShownChars = 500;
 
 private:
     bool SendRequest();
     bool Transfer(const QByteArray &body, QByteArray &answer);
     void Fail(const QString &statusText);
+    void SetStatusShown(const QString &text);
     QByteArray TraceXml() const;
 
     QString m_operation;

@@ -204,8 +204,11 @@ void XPoller::ReadHotDeals(const XRequest &request)
     ReadList(request, "deal_list", "deal", "Polling HotDeals DB Error", [&](const XmlNode &node) {
         set.AddNew();
         set.ReadDealXml(&request, node);
+        const QString id = set.GetText("ID");
         set.Update();
         AddCount(NewCounts::HotDeals);
+        // Messages are read first: threads about this deal may already be here.
+        XMessageSet::RefreshContextCounters(id, QStringLiteral("deal"));
     });
 }
 
@@ -215,8 +218,10 @@ void XPoller::ReadOrders(const XRequest &request)
     ReadList(request, "order_list", "order", "Polling Orders DB Error", [&](const XmlNode &node) {
         set.AddNew();
         set.ReadOrderXml(&request, node);
+        const QString id = set.GetText("ID");
         set.Update();
         AddCount(NewCounts::Orders);
+        XMessageSet::RefreshContextCounters(id, QStringLiteral("order"));
     });
 }
 

@@ -64,6 +64,10 @@ private slots:
         QTest::newRow("NaN") << std::nan("") << 2 << "0.00" << "$0.00";
         QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << 0 << "0" << "$0";
         QTest::newRow("denormal") << -1e-310 << 2 << "0.00" << "$0.00";
+        // A negative amount that rounds to zero is zero, without a sign.
+        QTest::newRow("rounds to zero") << -0.005 << 0 << "0" << "$0";
+        QTest::newRow("rounds to zero cents") << -0.004 << 2 << "0.00" << "$0.00";
+        QTest::newRow("negative zero") << -0.0 << 1 << "0.0" << "$0.0";
         QTest::newRow("huge") << 1e20 << 0 << "100,000,000,000,000,000,000" << "$100,000,000,000,000,000,000";
     }
     void formatNumber()

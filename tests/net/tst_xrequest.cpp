@@ -207,6 +207,39 @@ private slots:
             QCOMPARE(r.GetResponseText("x"), answers.size() > 1 ? QString("done") : QString("1"));
     }
 
+    void longServerTextsAreCutForShowing_data()
+    {
+        QTest::addColumn<QString>("message");
+        // Cut points land in the middle of two-unit characters.
+        QTest::newRow("ascii") << QString(200000, 'e');
+        QTest::newRow("pairs") << QString("\U0001F600").repeated(3000);
+        QTest::newRow("odd pairs") << "x" + QString("\U0001F600").repeated(3000);
+    }
+    void longServerTextsAreCutForShowing()
+    {
+        QFETCH(QString, message);
+        ServerFixture f;
+        theApp().SetLogLevel(4);
+        FakeServer::Answer a = Body(FakeServer::Response(9, {}, message.toUtf8()));
+        f.server.Enqueue("getQuery", a);
+        XRequest r("getQuery");
+        QVERIFY(!r.Send());
+        for (const QString &shown : {r.GetStatusText(), r.GetErrorMessage()}) {
+            QVERIFY2(shown.size() <= XRequest::MaxShownChars * 2 + 3, qPrintable(QString::number(shown.size())));
+            QVERIFY(QStringView(shown).toUcs4().size() <= XRequest::MaxShownChars + 3);
+            for (qsizetype i = 0; i < shown.size(); ++i) {
+                if (shown[i].isHighSurrogate())
+                    QVERIFY(i + 1 < shown.size() && shown[i + 1].isLowSurrogate());
+                else
+                    QVERIFY(!shown[i].isLowSurrogate() || (i > 0 && shown[i - 1].isHighSurrogate()));
+            }
+        }
+        QVERIFY(r.GetStatusText().endsWith("..."));
+        QCOMPARE(QStringView(r.GetStatusText()).toUcs4().size(), XRequest::MaxShownChars + 3);
+        // The log keeps more of it.
+        QVERIFY(f.t.LogText().contains(message.left(2000)));
+    }
+
     void warningCodeIsRead()
     {
         ServerFixture f;

@@ -5,12 +5,16 @@
 #include <QMap>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace httplib {
 class Server;
+struct Response;
 }
 
 // The fake marketplace server: a real HTTP server on 127.0.0.1 with an
@@ -20,6 +24,21 @@ class Server;
 class FakeServer
 {
 public:
+    // Ways a server or what stands in front of it misbehaves.
+    enum class Fault {
+        None,
+        SilentAfterHeaders,  // headers, then nothing
+        Trickle,             // one byte a second
+        EndlessBody,         // a chunked body that never ends
+        HugeBody,            // a declared and sent body of 600 MB
+        HugeHeader,          // a 4 MB header line
+        Html,                // an HTML page in place of XML
+        CutShort,            // promises the whole body, sends half, closes
+        Http500,
+        Code4,               // result code 4 on every request
+        RedirectLoop,
+        RedirectToFile,      // a redirect to file://
+    };
     struct Answer
     {
         QByteArray body;
@@ -28,6 +47,7 @@ public:
         bool drop = false;       // close the connection without an answer
         bool truncate = false;   // promise the whole body, send half, close
         QByteArray contentType = "text/xml";
+        Fault fault = Fault::None;
     };
     struct Request
     {
@@ -59,8 +79,15 @@ public:
 
     static QString OperationOf(const QByteArray &body);
 
+    // The answer that shows a fault; its names as the command line gives them.
+    static Answer FaultAnswer(Fault fault);
+    static QStringList FaultNames();
+    static std::optional<Fault> FaultByName(const QString &name);
+    static QString FaultName(Fault fault);
+
 private:
     Answer AnswerFor(const QString &operation);
+    void Misbehave(const Answer &a, httplib::Response &res);
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
@@ -69,4 +96,6 @@ private:
     QMap<QString, Answer> m_scripted;
     QMap<QString, QList<Answer>> m_queued;
     QList<Request> m_requests;
+    // Set by Stop(), so that endless answers end and the server can join its threads.
+    std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);
 };

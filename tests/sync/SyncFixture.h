@@ -9,11 +9,14 @@
 
 #include "app/XSettings.h"
 #include "db/KVDatabase.h"
+#include "db/Schema.h"
+#include "db/SqlDb.h"
 #include "net/NetInit.h"
 #include "net/XMarketPlaces.h"
 #include "net/XRequest.h"
 #include "sync/XPoller.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QTest>
 
@@ -58,6 +61,24 @@ inline void WriteMarketPlaces()
               "<name>Car Lot</name><type>cars</type></market_place>"
               "</market_place_list>");
     theMarketPlaces().init();
+}
+
+// A digest of every row of every table: equal digests, nothing stored changed.
+inline QByteArray DatabaseDigest()
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    SqlConnection &c = theDatabase().Connection();
+    for (const TableDef &table : Schema::Tables()) {
+        SqlStatement &st = c.Prepare(QByteArray("SELECT * FROM [") + table.name + "] ORDER BY rowid");
+        st.Reset();
+        while (st.Step()) {
+            for (int i = 0; i < st.ColumnCount(); ++i)
+                hash.addData(st.Value(i).toString().toUtf8() + '\x1f');
+            hash.addData("\x1e");
+        }
+        st.Reset();
+    }
+    return hash.result();
 }
 
 // A server answer carrying `inner` below the root.

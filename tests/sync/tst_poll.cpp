@@ -16,6 +16,7 @@ private slots:
     void listsStoredAndCounted();
     void quoteKeptWhenMarkingFails();
     void messagesOldestFirst();
+    void dealAndOrderCountThreadsOfTheSameAnswer();
     void onlyOrderUpdatesNoRefresh();
     void failedRequestKeepsFrameCounts();
     void exitWhileWaitingForLockSendsNothing();
@@ -164,6 +165,18 @@ void TestPoll::messagesOldestFirst()
                       "LATEST_POST_DATE = '2024-03-06 10:00:00'"),
              2);
     QCOMPARE(f->Count("SELECT COUNT(*) FROM Messages WHERE ID = 'M2' AND IS_PARENT = 0"), 1);
+}
+
+void TestPoll::dealAndOrderCountThreadsOfTheSameAnswer()
+{
+    // Messages are stored before the deals and orders they are about.
+    f->server.Script("poll", Ok("<message_list>" + Message("M1", "deal", "D1") + Message("M2", "order", "PO1") +
+                                "</message_list><deal_list><deal><deal_id>D1</deal_id></deal></deal_list>"
+                                "<order_list><order><order_id>PO1</order_id></order></order_list>"));
+    thePoller().Poll();
+    QCOMPARE(f->Count("SELECT MESS_TOTAL_COUNT FROM HotDeals WHERE ID = 'D1'"), 1);
+    QCOMPARE(f->Count("SELECT MESS_NEW_COUNT FROM HotDeals WHERE ID = 'D1'"), 1);
+    QCOMPARE(f->Count("SELECT MESS_TOTAL_COUNT FROM Orders WHERE ID = 'PO1'"), 1);
 }
 
 void TestPoll::onlyOrderUpdatesNoRefresh()
