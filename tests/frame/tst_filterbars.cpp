@@ -299,6 +299,7 @@ void TestFilterBars::installedBarsReachThePlaceholderList()
     PlaceholderPaneFactory factory;
     auto parts = factory.CreateRecordList(IPaneFactory::ListKind::PartQueries, &view);
     auto cars = factory.CreateRecordList(IPaneFactory::ListKind::CarQueries, &view);
+    view.AddPane(cars->Widget());
     view.ShowPaneWidget(parts->Widget());
     const InstalledFilterBars bars = InstallFilterBars(view, parts.get(), cars.get());
     QCOMPARE(view.FilterBar(CChildView::PartsFilter), bars.parts);
