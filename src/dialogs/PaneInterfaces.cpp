@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <QStringList>
 
 namespace {
 
@@ -24,20 +25,34 @@ protected:
     PlaceholderBase(const QString &name, QWidget *parent) : m_label(MakeLabel(name, parent)) {}
     ~PlaceholderBase() { delete m_label; }
     QWidget *LabelWidget() { return m_label; }
+    QLabel *Label() { return m_label; }
 
 private:
     QPointer<QLabel> m_label;
 };
 
+// Shows the filter it was last reloaded with, so a filter bar can be tried
+// before the list exists.
 class PlaceholderList : public IRecordList, PlaceholderBase
 {
 public:
-    PlaceholderList(const QString &name, QWidget *parent) : PlaceholderBase(name, parent) {}
+    PlaceholderList(const QString &name, QWidget *parent) : PlaceholderBase(name, parent), m_name(name) {}
     QWidget *Widget() override { return LabelWidget(); }
     void SetFolder(int nodeId) override { m_folder = nodeId; }
     int GetFolder() const override { return m_folder; }
-    void SetFilter(const SqlExpr &) override {}
-    void Reload() override {}
+    void SetFilter(const SqlExpr &filter) override { m_filter = filter; }
+    void Reload() override
+    {
+        if (!Label())
+            return;
+        Label()->setWordWrap(true);
+        QStringList values;
+        for (const QVariant &v : m_filter.args)
+            values << (v.isNull() ? QStringLiteral("NULL") : QLatin1Char('"') + v.toString() + QLatin1Char('"'));
+        Label()->setText(PlaceholderPaneFactory::PlaceholderText(m_name) + QStringLiteral("\n\nFilter: ") +
+                         m_filter.text + QStringLiteral("\nValues: ") +
+                         (values.isEmpty() ? QStringLiteral("none") : values.join(QStringLiteral(", "))));
+    }
     int RowCount() const override { return 0; }
     bool CanDo(int) const override { return false; }
     int GetSelectedStatus() const override { return -1; }
@@ -45,6 +60,8 @@ public:
     void SetDetailsBrowser(IBrowserPane *) override {}
 
 private:
+    QString m_name;
+    SqlExpr m_filter;
     int m_folder = 0;
 };
 
