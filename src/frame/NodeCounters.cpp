@@ -90,13 +90,13 @@ std::pair<int, int> NodeCounters::CountQuotes(XBaseSet &querySet, int node)
     const bool cars = node == 159 || node == 162;
     // One statement for the page: the quotes whose query is in the page's
     // folder. The folder's values stay bound; no id becomes SQL text.
-    QString sql = QStringLiteral("SELECT COUNT(*), COALESCE(SUM(STATUS_CODE = 0), 0) FROM %1 "
-                                 "WHERE QUERY_ID IN (SELECT ID FROM %2")
-                      .arg(cars ? QStringLiteral("[Quotes_Cars]") : QStringLiteral("[Quotes]"),
-                           querySet.GetDefaultSQL());
+    // The page's queries drive, each looked up in the quotes' QUERY_ID index.
+    QString sql = QStringLiteral("SELECT COUNT(*), COALESCE(SUM(t.STATUS_CODE = 0), 0) FROM (SELECT DISTINCT ID FROM %1")
+                      .arg(querySet.GetDefaultSQL());
     if (!filter.isEmpty())
         sql += QStringLiteral(" WHERE (") + filter.text + QStringLiteral(")");
-    sql += QLatin1Char(')');
+    sql += QStringLiteral(") AS q JOIN %1 AS t ON t.QUERY_ID = q.ID")
+               .arg(cars ? QStringLiteral("[Quotes_Cars]") : QStringLiteral("[Quotes]"));
     SqlStatement &st = querySet.Database()->Connection().Prepare(sql);
     st.BindAll(filter.args);
     if (!st.Step())
