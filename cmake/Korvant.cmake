@@ -36,3 +36,22 @@ function(korvant_tests folder)
       TIMEOUT 300)
   endforeach()
 endfunction()
+
+# Every tests/<folder>/shot_*.cpp: a screenshot test under a real X server
+# (xvfb-run), saving into build/screenshots/.
+function(korvant_shots folder)
+  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  file(GLOB _shots CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/shot_*.cpp)
+  foreach(_src ${_shots})
+    get_filename_component(_name ${_src} NAME_WE)
+    set(_target ${folder}_${_name})
+    add_executable(${_target} ${_src})
+    set_target_properties(${_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_link_libraries(${_target} PRIVATE testsupport ${ARG_LINK} Qt6::Test)
+    target_compile_definitions(${_target} PRIVATE KORVANT_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+    add_test(NAME ${_target} COMMAND xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:${_target}>)
+    set_tests_properties(${_target} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=xcb;QTWEBENGINE_DISABLE_SANDBOX=1;KORVANT_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+      TIMEOUT 300)
+  endforeach()
+endfunction()

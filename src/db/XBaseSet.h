@@ -53,6 +53,7 @@ public:
     // --- the class library's record set ---------------------------------------------
     virtual QString GetDefaultSQL() const;  // "[Table]"
     const TableDef &Table() const { return *m_table; }
+    KVDatabase *Database() const { return m_pDatabase; }
     virtual bool Open();
     virtual void Close();
     bool IsOpen() const { return m_open; }

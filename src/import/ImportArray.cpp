@@ -35,9 +35,21 @@ void CImportArray::StopAll()
 {
     // Every run is asked first, so they end together rather than one after another.
     for (auto &i : m_importers)
-        i->RequestStop();
+        if (i)
+            i->RequestStop();
     for (auto &i : m_importers)
-        i->StopMonitoring();
+        if (i)
+            i->StopMonitoring();
+}
+
+bool CImportArray::DeleteAt(int index)
+{
+    if (index < 0 || index >= GetSize() || !m_importers[size_t(index)])
+        return false;
+    std::unique_ptr<CBaseImport> gone = std::move(m_importers[size_t(index)]);
+    gone->RequestStop();
+    gone.reset();
+    return true;
 }
 
 void CImportArray::RemoveAll()

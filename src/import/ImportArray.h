@@ -21,6 +21,9 @@ public:
     // nullptr for an index outside the array.
     CBaseImport *GetAt(int index) const;
     void Add(std::unique_ptr<CBaseImport> importer);
+    // Stops the run of one importer and deletes it; its entry stays, empty.
+    // False for an entry that is empty already.
+    bool DeleteAt(int index);
     // Stops every run and deletes the importers.
     void RemoveAll();
     // Asks every run to stop and waits until each has ended.
