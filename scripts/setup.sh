@@ -11,7 +11,7 @@ packages=(
   libgl-dev libvulkan-dev
   libsqlite3-dev sqlite3 libxml2-dev libxslt1-dev libcurl4-openssl-dev
   libminizip-dev zlib1g-dev libcpp-httplib-dev libcanberra-dev
-  xdg-utils xvfb xauth locales
+  xdg-utils xvfb xauth locales dpkg-dev file
   fonts-dejavu-core
   clang libclang-rt-14-dev
 )
