@@ -6,6 +6,13 @@
 #include "CNavigatorTree.h"
 #include "CProgStatusBar.h"
 #include "CSizingControlBar.h"
+#include "CTrayIcon.h"
+#include "CTrayPopupWnd.h"
+#include "FrameShutdown.h"
+#include "FrameTimers.h"
+#include "NewInfoModel.h"
+#include "NodeCounters.h"
+#include "RefreshPlanner.h"
 #include "FrameTables.h"
 #include "IFrameDialogs.h"
 #include "VMContextChanger.h"
@@ -166,15 +173,38 @@ bool CMainFrame::OnCreate()
         addDockWidget(Qt::BottomDockWidgetArea, m_detailsBar);
 
         Step(8, "filter bars");
-        // The child view made the parts and cars bar slots; both start hidden
-        // until a query list is shown.
-        m_view->ShowFilterBar(CChildView::PartsFilter, false);
-        m_view->ShowFilterBar(CChildView::CarsFilter, false);
+        m_bars = InstallFilterBars(*m_view, List(IPaneFactory::ListKind::PartQueries),
+                                   List(IPaneFactory::ListKind::CarQueries));
 
         Step(9, "logos");
         CreateLogos();
 
         Step(10, "tray icon; navigator hidden");
+        m_tray = std::make_unique<CTrayIcon>();
+        HideToTray(false);
+        connect(m_tray.get(), &CTrayIcon::activateRequested, this, [this] {
+            m_trayFlag = false;
+            ActivateMainWindow();
+        });
+        if (QAction *sync = m_tray->Action(CTrayIcon::Synchronize))
+            connect(sync, &QAction::triggered, this, [this] { RunCommand(FrameTables::CmdSynchronize); });
+        if (QAction *exit = m_tray->Action(CTrayIcon::Exit))
+            connect(exit, &QAction::triggered, this, &CMainFrame::OnAppExit);
+        if (auto *database = Globals::As<KVDatabase>(GlobalSlot::Database))
+            m_counters = std::make_unique<NodeCounters>(database);
+        m_newInfo = std::make_unique<NewInfoModel>([this](int node, int mode) {
+            CNavigatorTree *tree = mode == Korvant::MarketCars ? m_carsTree
+                                   : mode == Korvant::MarketParts ? m_partsTree
+                                                                  : m_currentTree;
+            NewInfoModel::NodeInfo info;
+            if (tree && tree->Model().HasEntry(node)) {
+                const NavigatorModel::NodeInfo n = tree->Model().GetNodeInfo(node);
+                info.caption = n.caption;
+                info.newCount = n.fresh;
+            }
+            return info;
+        });
+        m_timers = std::make_unique<FrameTimers>(FrameTimers::Callbacks::FromApplication(), this);
         m_navigatorBar->hide();
         ConnectSignals();
     } catch (const std::exception &e) {
@@ -368,7 +398,7 @@ void CMainFrame::RepositionLogos()
 void CMainFrame::ConnectSignals()
 {
     AppSignals &sig = theApp().Signals();
-    connect(&sig, &AppSignals::PoolNotify, this, [this] { Later("OnPollNotify"); });
+    connect(&sig, &AppSignals::PoolNotify, this, &CMainFrame::OnPollNotify);
     connect(&sig, &AppSignals::PoolNotifyOpt, this, [this] { m_dialogs->OptionsPropSheet(4); });
     connect(&sig, &AppSignals::ImportNotify, this, [this] {
         ActivateMainWindow();
@@ -506,27 +536,57 @@ void CMainFrame::OnAppExit()
     if (m_exiting)
         return;
     m_exiting = true;
-    AppCore *app = theAppIfAny();
-    const auto log = [app](const char *text) {
-        if (app)
-            app->WriteLog(QLatin1String(text), QStringLiteral("CMainFrame"), 5);
+    if (m_timers)
+        m_timers->Stop();
+    FrameShutdown::Steps steps = FrameShutdown::Steps::FromApplication();
+    steps.storePlacement = [this] {
+        LayoutAdapters::StorePlacement(m_layout, this);
+        m_layout.Save();
     };
-    log("OnAppExit: store placement");
-    LayoutAdapters::StorePlacement(m_layout, this);
-    m_layout.Save();
-    if (app)
-        app->SetMainWindowFlag(false);
-    log("OnAppExit: thePoller.Exit");
-    if (XPoller *poller = thePollerIfAny())
-        poller->Exit();
-    log("OnAppExit: [OK]");
-    QCoreApplication::quit();
+    steps.closeFrame = [this] {
+        CTrayPopupWnd::CloseAll();
+        if (m_tray)
+            m_tray->Remove();
+        QCoreApplication::quit();
+    };
+    m_exit = std::make_unique<FrameShutdown>(std::move(steps));
+    m_exit->Run();
+}
+
+void CMainFrame::HideToTray(bool flag)
+{
+    const bool added = m_tray && m_tray->Add(windowTitle());
+    if (added || flag)
+        hide();
+    if (flag)
+        m_trayFlag = true;
+}
+
+void CMainFrame::OnClose()
+{
+    CloseRules::Ops ops;
+    ops.notice = [](int *flag) {
+        return theApp().ShowMessageDlg(QString(), QLatin1String(CloseRules::NoticeText), flag, 0,
+                                       MsgBox::IconResInformation);
+    };
+    ops.storePlacement = [this] {
+        LayoutAdapters::StorePlacement(m_layout, this);
+        m_layout.Save();
+    };
+    ops.hideToTray = [this] { HideToTray(true); };
+    ops.minimise = [this] { showMinimized(); };
+    CloseRules::Run(theSettings(), m_tray && m_tray->IsShown(), ops);
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    OnAppExit();
-    event->accept();
+    if (m_exiting) {
+        event->accept();
+        return;
+    }
+    // Closing keeps the program running; File > Exit ends it.
+    event->ignore();
+    OnClose();
 }
 
 void CMainFrame::resizeEvent(QResizeEvent *event)
@@ -578,32 +638,12 @@ void CMainFrame::SetWindowTitle(const QString &title)
     OnMain([this, title] { setWindowTitle(title); });
 }
 
-void CMainFrame::UpdateTrayIcon()
-{
-    Later("UpdateTrayIcon");
-}
-
 void CMainFrame::SetStatusText(const QString &text)
 {
     OnMain([this, text] {
         if (m_statusBar)
             m_statusBar->showMessage(text);
     });
-}
-
-void CMainFrame::StartVerSheduler(int)
-{
-    Later("StartVerSheduler");
-}
-
-void CMainFrame::StartDataSyncSheduler(int)
-{
-    Later("StartDataSyncSheduler");
-}
-
-void CMainFrame::StartCompactDBSheduler(int)
-{
-    Later("StartCompactDBSheduler");
 }
 
 void CMainFrame::ShowHowItWorks()
@@ -630,21 +670,6 @@ NewCounts CMainFrame::GetNewCounts() const
 {
     QMutexLocker lock(&m_mutex);
     return m_counts;
-}
-
-void CMainFrame::RefreshListAfterRequest()
-{
-    Later("RefreshListAfterRequest");
-}
-
-void CMainFrame::RefreshSellerQueries()
-{
-    Later("RefreshSellerQueries");
-}
-
-void CMainFrame::RefreshSellerCarQueries()
-{
-    Later("RefreshSellerCarQueries");
 }
 
 void CMainFrame::ProgressStart(const QString &text, int range)
@@ -685,10 +710,6 @@ void CMainFrame::ProgressEnd()
     OnMain([this] { m_statusBar->EndProgress(); });
 }
 
-void CMainFrame::ShowTrayMessage(const QString &, int)
-{
-    Later("ShowTrayMessage");
-}
 
 // --- market mode ------------------------------------------------------------------------------
 
@@ -892,8 +913,13 @@ void CMainFrame::OnNavigatorSelect(int nodeId)
     }
     case PageKind::List:
         ShowListOnNode(page.pane, nodeId);
-        if (page.filterBar && m_searchBar && m_view)
-            m_view->ShowFilterBar(page.pane == PaneCarQueries ? CChildView::CarsFilter : CChildView::PartsFilter, true);
+        if (page.filterBar && m_searchBar && m_view) {
+            const bool cars = page.pane == PaneCarQueries;
+            RefillFilterBar(cars ? Korvant::MarketCars : Korvant::MarketParts);
+            if (CRestrictionBar *bar = cars ? static_cast<CRestrictionBar *>(m_bars.cars) : m_bars.parts)
+                bar->ApplyFilter(true);
+            m_view->ShowFilterBar(cars ? CChildView::CarsFilter : CChildView::PartsFilter, true);
+        }
         break;
     case PageKind::Speciality:
         ShowPane(PaneSpeciality);
@@ -1014,16 +1040,6 @@ void CMainFrame::SetItemBold(int nodeId, bool bold)
         if (m_currentTree)
             m_currentTree->SetItemBold(nodeId, bold);
     });
-}
-
-void CMainFrame::UpdatePartsCounters()
-{
-    Later("UpdatePartsCounters");
-}
-
-void CMainFrame::UpdateCarsCounters()
-{
-    Later("UpdateCarsCounters");
 }
 
 // --- commands --------------------------------------------------------------------------------
@@ -1242,8 +1258,13 @@ void CMainFrame::ToggleSearchBar()
     m_searchBar = !m_searchBar;
     const int type = GetActiveListType();
     if (m_view && (type == ListPartQueries || type == ListCarQueries)) {
-        const auto slot = type == ListCarQueries ? CChildView::CarsFilter : CChildView::PartsFilter;
-        m_view->ShowFilterBar(slot, m_searchBar);
+        const bool cars = type == ListCarQueries;
+        if (m_searchBar) {
+            RefillFilterBar(cars ? Korvant::MarketCars : Korvant::MarketParts);
+            if (CRestrictionBar *bar = cars ? static_cast<CRestrictionBar *>(m_bars.cars) : m_bars.parts)
+                bar->ApplyFilter(true);
+        }
+        m_view->ShowFilterBar(cars ? CChildView::CarsFilter : CChildView::PartsFilter, m_searchBar);
     }
     UpdateCommandStates();
 }
@@ -1277,8 +1298,9 @@ void CMainFrame::OnDelete()
             return;
     } else if (theSettings().IsOn(Setting::DeleteConfirm)) {
         int confirm = theSettings().GetInt(Setting::DeleteConfirm);
-        const int answer = theApp().ShowMessageDlg(QStringLiteral("The record(s) will be permanently deleted. Are you sure?"),
-                                                   QString(), &confirm, 1, MsgBox::IconResQuestion);
+        const int answer = theApp().ShowMessageDlg(
+            QString(), QStringLiteral("The record(s) will be permanently deleted. Are you sure?"), &confirm, 1,
+            MsgBox::IconResQuestion);
         if (confirm != theSettings().GetInt(Setting::DeleteConfirm)) {
             theSettings().SetInt(Setting::DeleteConfirm, confirm);
             theSettings().Save();
@@ -1291,6 +1313,8 @@ void CMainFrame::OnDelete()
         return;
     list->DeleteSelected();
     const int type = GetActiveListType();
+    if (type == ListPartQueries || type == ListCarQueries)
+        RefillFilterBar(type == ListCarQueries ? Korvant::MarketCars : Korvant::MarketParts);
     if (type == ListPartInventory || type == ListCarInventory)
         return;
     if (list->GetSelectedStatus() < 0 && m_detBrowser)
@@ -1418,5 +1442,164 @@ void CMainFrame::NotifyCatalogChanged()
     OnMain([this] {
         if (!m_exiting && m_currentTree && m_currentTree->CurrentNode() == NodePartsCatalog)
             OnNavigatorSelect(NodePartsCatalog);
+    });
+}
+
+// --- refresh after news, timers, tray -----------------------------------------------------------
+
+void CMainFrame::UpdateTrayIcon()
+{
+    OnMain([this] {
+        if (m_tray)
+            m_tray->UpdateTip(theClientAppIfAny() ? theClientApp().GetWindowTitle() : windowTitle());
+    });
+}
+
+void CMainFrame::StartVerSheduler(int ms)
+{
+    OnMain([this, ms] {
+        if (m_timers)
+            m_timers->Start(FrameTimers::VersionCheck, ms);
+    });
+}
+
+void CMainFrame::StartDataSyncSheduler(int ms)
+{
+    OnMain([this, ms] {
+        if (m_timers)
+            m_timers->Start(FrameTimers::DataSync, ms);
+    });
+}
+
+void CMainFrame::StartCompactDBSheduler(int ms)
+{
+    OnMain([this, ms] {
+        if (m_timers)
+            m_timers->Start(FrameTimers::CompactDb, ms);
+    });
+}
+
+void CMainFrame::RefreshListAfterRequest()
+{
+    // The poll thread goes on at once; the plan runs on the main thread.
+    const NewCounts counts = GetNewCounts();
+    OnMain([this, counts] {
+        RunPlan(RefreshPlanner::AfterPoll(counts, {CurrentNode(), GetActiveListType()}, AlertSettings::FromSettings()));
+    });
+}
+
+void CMainFrame::RefreshSellerQueries()
+{
+    OnMain([this] { RunPlan(RefreshPlanner::AfterSellerReply(CurrentNode())); });
+}
+
+void CMainFrame::RefreshSellerCarQueries()
+{
+    OnMain([this] { RunPlan(RefreshPlanner::AfterSellerCarReply(CurrentNode())); });
+}
+
+void CMainFrame::UpdatePartsCounters()
+{
+    OnMain([this] {
+        if (m_exiting || !m_counters)
+            return;
+        for (const NodeCounter &c : m_counters->UpdatePartsCounters())
+            ApplyCounter(c);
+    });
+}
+
+void CMainFrame::UpdateCarsCounters()
+{
+    OnMain([this] {
+        if (m_exiting || !m_counters)
+            return;
+        for (const NodeCounter &c : m_counters->UpdateCarsCounters())
+            ApplyCounter(c);
+    });
+}
+
+void CMainFrame::ApplyCounter(const NodeCounter &c)
+{
+    CNavigatorTree *tree = c.tree == NodeCounter::CurrentTree ? m_currentTree
+                           : c.tree == NodeCounter::CarsTree  ? m_carsTree
+                                                              : m_partsTree;
+    if (tree)
+        tree->SetItemCounter(c.node, c.total, c.fresh, c.bold);
+    if (m_dashboard)
+        m_dashboard->SetCounter(c.node, c.total, c.fresh, c.bold);
+    UpdateNewInfoNotice();
+    if (m_view)
+        m_view->InfoPanel()->update();
+}
+
+void CMainFrame::UpdateNewInfoNotice()
+{
+    if (!m_newInfo || !m_view || !theSettingsIfAny())
+        return;
+    const NewInfoModel::Notice notice = m_newInfo->UpdateNewInfoNotice(theSettings());
+    m_view->InfoPanel()->ShowNotice(notice.shown);
+    m_view->InfoPanel()->SetNoticeBlink(notice.blink);
+}
+
+void CMainFrame::RefillFilterBar(int mode)
+{
+    CRestrictionBar *bar = mode == Korvant::MarketCars ? static_cast<CRestrictionBar *>(m_bars.cars) : m_bars.parts;
+    if (bar)
+        bar->FillLists();
+}
+
+void CMainFrame::RunPlan(const RefreshPlan &plan)
+{
+    if (m_exiting || !m_counters)
+        return;
+    for (const RefreshAction &a : plan.actions) {
+        switch (a.kind) {
+        case RefreshAction::Reload:
+            if (m_currentList && m_currentList->GetFolder() == a.node)
+                m_currentList->Reload();
+            ApplyCounter(m_counters->Count(a.node));
+            break;
+        case RefreshAction::Count: ApplyCounter(m_counters->Count(a.node)); break;
+        case RefreshAction::FilterBar: RefillFilterBar(a.node); break;
+        case RefreshAction::ReloadPartQueries:
+            if (IRecordList *list = List(IPaneFactory::ListKind::PartQueries))
+                list->Reload();
+            break;
+        case RefreshAction::Select: SelectNavigatorItem(a.node); break;
+        }
+    }
+    if (plan.alert && m_newInfo && m_view) {
+        const NewInfoModel::Notice notice = m_newInfo->RaiseAlert(theSettings());
+        m_view->InfoPanel()->ShowNotice(notice.shown);
+        m_view->InfoPanel()->SetNoticeBlink(notice.blink);
+    }
+}
+
+void CMainFrame::OnPollNotify()
+{
+    if (m_exiting)
+        return;
+    m_trayFlag = false;
+    ActivateMainWindow();
+    const RefreshPlanner::PollNotifyPlan p = RefreshPlanner::AfterPollNotify(
+        GetNewCounts(), GetMarketMode(), CurrentNode(), AlertSettings::FromSettings());
+    if (p.switchToMode == Korvant::MarketCars)
+        SwitchToCars();
+    else if (p.switchToMode == Korvant::MarketParts)
+        SwitchToParts();
+    if (p.node < 0)
+        return;
+    if (p.reloadOnly && m_currentList)
+        m_currentList->Reload();
+    else if (m_currentTree)
+        m_currentTree->SelectItemById(p.node);
+}
+
+void CMainFrame::ShowTrayMessage(const QString &text, int clickAction)
+{
+    // The alert thread goes on at once; the pop-up lives on the main thread.
+    OnMain([this, text, clickAction] {
+        if (!m_exiting)
+            CTrayPopupWnd::Show(text, clickAction);
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CRestrictionBar.h"
 #include "CommandRules.h"
 #include "app/Interfaces.h"
 #include "app/XLayoutSettings.h"
@@ -15,6 +16,13 @@
 #include <memory>
 
 class CChildView;
+class CTrayIcon;
+class FrameShutdown;
+class FrameTimers;
+class NewInfoModel;
+class NodeCounters;
+struct NodeCounter;
+struct RefreshPlan;
 class CInfoPanelCtrl;
 class CLogo;
 class CNavigatorTree;
@@ -127,6 +135,17 @@ public:
     // cleared, the poller stopped, the loop left.
     void OnAppExit();
     bool IsExiting() const { return m_exiting; }
+    // The member closed the window: to the tray, or minimised without one.
+    void OnClose();
+    CTrayIcon *TrayIcon() const { return m_tray.get(); }
+    FrameTimers *Timers() const { return m_timers.get(); }
+    InstalledFilterBars FilterBars() const { return m_bars; }
+    NewInfoModel *NewInfo() const { return m_newInfo.get(); }
+    // Runs a refresh plan on the main thread (nothing once Exit has begun).
+    void RunPlan(const RefreshPlan &plan);
+    void ApplyCounter(const NodeCounter &counter);
+    void UpdateNewInfoNotice();
+    void OnPollNotify();
     // Runs a command whose window is not part of this version (one box).
     void NotYetAvailable(const QString &what);
 
@@ -198,6 +217,8 @@ private:
     void SetupToolBar();
     void ConnectSignals();
     void ShowListOnNode(int pane, int node);
+    void RefillFilterBar(int mode);
+    void HideToTray(bool flag);
     void OnCtxButton(int mode);
     void ToggleSearchBar();
     void RepositionLogos();
@@ -235,6 +256,13 @@ private:
         bool asBuyer = false;
     } m_subscribe;
     std::atomic<bool> m_hasTrees{false};
+    InstalledFilterBars m_bars;
+    std::unique_ptr<NodeCounters> m_counters;
+    std::unique_ptr<NewInfoModel> m_newInfo;
+    std::unique_ptr<CTrayIcon> m_tray;
+    std::unique_ptr<FrameTimers> m_timers;
+    std::unique_ptr<FrameShutdown> m_exit;
+    bool m_trayFlag = false;
     CLogo *m_makerLogo = nullptr;
     CLogo *m_sponsorLogo = nullptr;
 

@@ -14,6 +14,10 @@
 #include "frame/CProgStatusBar.h"
 #include "frame/CSizingControlBar.h"
 #include "frame/GuiFrameFactory.h"
+#include "frame/CNavigatorTree.h"
+#include "frame/CTrayIcon.h"
+#include "frame/CTrayPopupWnd.h"
+#include "dialogs/NodeIds.h"
 #include "dialogs/CMyHyperLink.h"
 #include "application/SingleInstance.h"
 
@@ -65,6 +69,9 @@ private slots:
     void progressFromWorkerCrossesOncePerPercent();
     void failingPaneFactoryEndsStartup();
     void databaseErrorAtStep6ShowsBoxAndFrame();
+    void closeWithoutTrayMinimises();
+    void pollNewsRaisesNoticeAndCounters();
+    void exitDropsQueuedRefresh();
     void secondStartBringsFrameForward_data();
     void secondStartBringsFrameForward();
 
@@ -380,6 +387,71 @@ void TestMainFrame::databaseErrorAtStep6ShowsBoxAndFrame()
     QVERIFY(calls.filter("Cannot read the counters").first().contains("|Error|"));
     env.app().ExitInstance();
     gui.DestroyFrame();
+}
+
+void TestMainFrame::closeWithoutTrayMinimises()
+{
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QVERIFY(!frame.TrayIcon()->IsShown());  // no tray offscreen
+    theSettings().SetInt(Setting::CloseConfirm, 1);
+    frame.close();
+    QVERIFY(!frame.IsExiting());
+    QTRY_VERIFY(frame.isMinimized());
+    // Without a tray there is no notice pointing at one.
+    QCOMPARE(env.dialogs.log.Count("MessageDlg|"), 0);
+}
+
+void TestMainFrame::pollNewsRaisesNoticeAndCounters()
+{
+    TestApp env({.extra = {{GlobalSlot::Database, [] { return std::make_unique<KVDatabase>(); }}}});
+    QVERIFY(theDatabase().init());
+    theDatabase().Connection().Exec("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, STATUS) "
+                                    "VALUES ('Q1', 1, 0, 0, 'New'), ('Q2', 1, 0, 1, 'Read')");
+    theSettings().SetInt(Setting::DefaultMarket, 0);
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.show();
+    NewCounts counts;
+    counts.value[NewCounts::Queries] = 1;
+    // From the poll thread: the calls return at once, the window applies them later.
+    std::thread([&] {
+        frame.SetNewCounts(counts);
+        frame.RefreshListAfterRequest();
+    }).join();
+    QVERIFY(!frame.InfoPanel()->IsNoticeShown());
+    QCoreApplication::processEvents();
+    QCOMPARE(frame.PartsTree()->GetItemCaption(NodeIncomingLeads), QStringLiteral("Incoming Leads  (1/2)"));
+    QVERIFY(frame.InfoPanel()->IsNoticeShown());
+    QVERIFY(frame.InfoPanel()->Notice()->IsBlinking());
+    QCOMPARE(theSettings().GetInt(Setting::BlinkNewInfo), 1);
+}
+
+void TestMainFrame::exitDropsQueuedRefresh()
+{
+    TestApp env({.extra = {{GlobalSlot::Database, [] { return std::make_unique<KVDatabase>(); }}}});
+    QVERIFY(theDatabase().init());
+    theSettings().SetInt(Setting::DefaultMarket, 0);
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    NewCounts counts;
+    counts.value[NewCounts::Messages] = 3;
+    frame.SetNewCounts(counts);
+    std::thread([&] {
+        frame.RefreshListAfterRequest();
+        frame.ShowTrayMessage("You have new messages : 3.", 0);
+    }).join();
+    frame.OnAppExit();
+    QCoreApplication::processEvents();
+    QCOMPARE(frame.PartsTree()->GetItemCaption(NodeMessages), QStringLiteral("Messages"));
+    QCOMPARE(CTrayPopupWnd::OpenCount(), 0);
+    QVERIFY(env.LogText().contains("OnAppExit"));
 }
 
 void TestMainFrame::secondStartBringsFrameForward_data()

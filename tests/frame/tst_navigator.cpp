@@ -498,7 +498,7 @@ void TestNavigator::deleteConfirmation()
     QCOMPARE(env.app.dialogs.log.Count("MessageDlg|"), 0);
     theSettings().SetInt(Setting::DeleteConfirm, 1);
     env.frame->OnDelete();
-    QCOMPARE(env.app.dialogs.log.Count("MessageDlg|The record(s) will be permanently deleted. Are you sure?"), 1);
+    QCOMPARE(env.app.dialogs.log.Count("MessageDlg||The record(s) will be permanently deleted. Are you sure?"), 1);
 }
 
 void TestNavigator::exportTexts()
