@@ -451,7 +451,7 @@ void TestMainFrame::exitDropsQueuedRefresh()
     QCoreApplication::processEvents();
     QCOMPARE(frame.PartsTree()->GetItemCaption(NodeMessages), QStringLiteral("Messages"));
     QCOMPARE(CTrayPopupWnd::OpenCount(), 0);
-    QVERIFY(env.LogText().contains("OnAppExit"));
+    QVERIFY(frame.IsExiting());
 }
 
 void TestMainFrame::secondStartBringsFrameForward_data()
