@@ -212,7 +212,7 @@ QIcon XQueryListCtrl::CellImage(int row, int column) const
     const int queryRow = QueryRowOf(row);
     if (column == m_rules.ratingColumn) {
         const QString rating =
-            item.topLevel ? QueryText(queryRow, "QFY_LEVEL") : item.texts.value(m_rules.ratingColumn);
+            item.topLevel ? QueryText(queryRow, "QFY_LEVEL") : QuoteRowTexts(row).value(m_rules.ratingColumn);
         return ListImages::Rating(Utils::StrToRating(rating));
     }
     if (column == m_rules.marketColumn) {
@@ -229,8 +229,8 @@ QIcon XQueryListCtrl::CellImage(int row, int column) const
             messages = QueryText(queryRow, "MESS_TOTAL_COUNT").toLongLong() > 0;
             comments = !QueryText(queryRow, "COMMENTS").isEmpty();
         } else {
-            messages = !item.texts.value(m_rules.messageColumn).isEmpty();
-            comments = !item.texts.value(int(m_rules.columns.size())).isEmpty();
+            messages = !QuoteRowTexts(row).value(m_rules.messageColumn).isEmpty();
+            comments = !QuoteRowTexts(row).value(int(m_rules.columns.size())).isEmpty();
         }
         if (!messages && !comments)
             return {};
@@ -252,7 +252,7 @@ QString XQueryListCtrl::ToolTipAt(int row, int column) const
     }
     if (column == m_rules.messageColumn) {
         const bool messages = item.topLevel ? QueryText(queryRow, "MESS_TOTAL_COUNT").toLongLong() > 0
-                                            : !item.texts.value(m_rules.messageColumn).isEmpty();
+                                            : !QuoteRowTexts(row).value(m_rules.messageColumn).isEmpty();
         return messages ? QStringLiteral("External Message") : QString();
     }
     return {};

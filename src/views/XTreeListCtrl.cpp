@@ -98,8 +98,17 @@ XTreeListCtrl::ItemInfo XTreeListCtrl::MakeQuoteRow(const SqlStatement &st, int 
         item.values.push_back(st.Value(i));
     item.id = st.Text(0);
     item.flags = (int(st.Int64(2)) & StatusMask) | (st.Int64(3) != 0 ? FlagIncoming : 0);
-    item.texts = QuoteTexts(item);
     return item;
+}
+
+const QStringList &XTreeListCtrl::QuoteRowTexts(int row) const
+{
+    const ItemInfo &item = Item(row);
+    if (!item.textsMade) {
+        item.texts = QuoteTexts(item);
+        item.textsMade = true;
+    }
+    return item.texts;
 }
 
 QVariant XTreeListCtrl::QuoteValue(const ItemInfo &quote, const char *column) const
@@ -474,7 +483,7 @@ QString XTreeListCtrl::CellText(int row, int column) const
 {
     const ItemInfo &item = Item(row);
     if (!item.topLevel)
-        return item.texts.value(column);
+        return QuoteRowTexts(row).value(column);
     try {
         return QueryCellText(item.position - 1, column);
     } catch (const std::exception &e) {

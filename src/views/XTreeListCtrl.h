@@ -29,10 +29,12 @@ public:
         int childCount = -1;  // quotes of a query; -1 until counted
         int flags = -1;       // -1 until computed; bits 0-7 status, 9 incoming, 10 bold
         bool collapsed = true;
-        // Quote rows: the record's id, its values (QuoteColumns order) and its cell texts.
+        // Quote rows: the record's id, its values as read when the rows were
+        // made (QuoteColumns order) and its cell texts, made from them when first drawn.
         QString id;
         std::vector<QVariant> values;
-        QStringList texts;
+        mutable QStringList texts;
+        mutable bool textsMade = false;
     };
 
     // Read the columns a query row's cells and commands need; the quote table and columns likewise.
@@ -49,6 +51,8 @@ public:
     bool ExpandAll() const { return m_expandAll; }
     bool IsTreeMode() const { return m_treeMode; }
     const ItemInfo &Item(int row) const { return m_rows[size_t(row)]; }
+    // A quote row's cached cell texts.
+    const QStringList &QuoteRowTexts(int row) const;
     // The nearest query row at or above the row.
     int GetParentItem(int row) const;
     bool IsTopLevelRow(int row) const { return row >= 0 && row < RowCount() && Item(row).topLevel; }
