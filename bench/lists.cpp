@@ -5,9 +5,9 @@
 
 #include "TestApp.h"
 #include "TestEnv.h"
+#include "list_bench.h"
 
 #include "db/KVDatabase.h"
-#include "views/IListHost.h"
 #include "views/ListState.h"
 #include "views/XInventoryListCtrl.h"
 
@@ -21,53 +21,14 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-class BenchHost : public IListHost
-{
-public:
-    int CurrentNode() const override { return 20105; }
-    void ShowActionMenu(const QPoint &) override {}
-    QIcon RowIcon(int) const override { return {}; }
-    void RefreshCounters(int, int) override {}
-    void OpenDetails() override {}
-    void ShowHotDealPreview() override {}
-    void UpdateSelectedOrder() override {}
-};
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// The texts of every visible row, as the view asks for them when it paints.
-int ReadScreen(XInventoryListCtrl &list)
-{
-    list.viewport()->repaint();
-    const int first = list.rowAt(0);
-    const int last = list.rowAt(list.viewport()->height() - 1);
-    int cells = 0;
-    for (int r = first; r >= 0 && r <= (last < 0 ? list.model()->rowCount() - 1 : last); ++r)
-        for (int c = 0; c < list.model()->columnCount(); ++c)
-            cells += list.model()->index(r, c).data().toString().isEmpty() ? 0 : 1;
-    return cells;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
-    TestEnv::PrepareProcess();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareBenchProcess();
     QApplication qapp(argc, argv);
     const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 1000000;
 
-    TestApp::Options options;
-    options.extra = {{GlobalSlot::Database, [] { return std::make_unique<KVDatabase>(); }},
-                     {GlobalSlot::ListStates, [] { return std::make_unique<ListStateMap>(); }}};
-    TestApp t(options);
+    TestApp t(BenchOptions());
     if (!theDatabase().init())
         return 1;
     QElapsedTimer clock;
@@ -80,25 +41,12 @@ int main(int argc, char **argv)
                           {n, n});
     std::printf("rows: %d (filled in %lld ms)\n", n, static_cast<long long>(clock.elapsed()));
 
-    BenchHost host;
+    BenchHost host(20105);
     XInventoryListCtrl list(&host, nullptr);
     list.resize(1000, 700);
     list.show();
     list.SetFolder(20105);
-    list.Refill();  // warm
-    ReadScreen(list);
-
-    std::vector<double> refill;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        list.Refill();
-        const int cells = ReadScreen(list);
-        refill.push_back(timer.nsecsElapsed() / 1e6);
-        if (cells == 0)
-            std::printf("warning: the first screen showed no text\n");
-    }
-    const double refillMs = Median(refill);
+    const double refillMs = MedianRefillMs(list);
 
     const qint64 before = list.Cursor().RowsRead();
     QElapsedTimer timer;

@@ -180,14 +180,29 @@ XmlNode XQueryCarsSet::BuildCarQueryXml(XmlNode q) const
     return q;
 }
 
+QString XQueryCarsSet::PriceRangeText(const QString &min, const QString &max)
+{
+    return Range(min, max, true);
+}
+
+QString XQueryCarsSet::MileageRangeText(const QString &min, const QString &max)
+{
+    return Range(min, max, false);
+}
+
+QString XQueryCarsSet::ColorText(const QString &exteriorColor)
+{
+    return CutToChars(exteriorColor, 5);
+}
+
 QString XQueryCarsSet::GetPriceRangeText() const
 {
-    return Range(GetText("MIN_PRICE"), GetText("MAX_PRICE"), true);
+    return PriceRangeText(GetText("MIN_PRICE"), GetText("MAX_PRICE"));
 }
 
 QString XQueryCarsSet::GetMileageRangeText() const
 {
-    return Range(GetText("MIN_MILEAGE"), GetText("MAX_MILEAGE"), false);
+    return MileageRangeText(GetText("MIN_MILEAGE"), GetText("MAX_MILEAGE"));
 }
 
 QString XQueryCarsSet::GetPriceSpanText() const
@@ -199,7 +214,7 @@ QString XQueryCarsSet::GetPriceSpanText() const
 
 QString XQueryCarsSet::GetColorText() const
 {
-    return CutToChars(GetText("EXT_COLOR"), 5);
+    return ColorText(GetText("EXT_COLOR"));
 }
 
 void XQueryCarsSet::BuildDetailXml(XmlNode root, bool search) const

@@ -26,6 +26,11 @@ public:
     XmlNode BuildCarQueryXml(XmlNode carQuery) const;
     void BuildDetailXml(XmlNode root, bool search) const;
 
+    // The list's short range texts from the column values.
+    static QString PriceRangeText(const QString &min, const QString &max);
+    static QString MileageRangeText(const QString &min, const QString &max);
+    static QString ColorText(const QString &exteriorColor);
+
     QString GetPriceRangeText() const;
     QString GetMileageRangeText() const;
     QString GetPriceSpanText() const;

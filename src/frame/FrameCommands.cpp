@@ -7,14 +7,24 @@
 #include "app/AppCore.h"
 #include "app/Constants.h"
 #include "net/XMarketPlaces.h"
+#include "views/ListRegistry.h"
 #include "views/XBaseListCtrl.h"
+#include "views/XMessageListCtrl.h"
 #include "views/XOrderListCtrl.h"
+#include "views/XQueryListCtrl.h"
 
 void FrameCommands::Later(const char *what) const
 {
     if (AppCore *app = theAppIfAny())
         app->WriteLog(QStringLiteral("%1: not part of this version yet").arg(QLatin1String(what)),
                       QStringLiteral("CMainFrame"), 5);
+}
+
+// The query list of the market shown, when it is the list shown.
+static XQueryListCtrl *ShownQueries(int marketMode)
+{
+    return qobject_cast<XQueryListCtrl *>(ListRegistry::Instance().Shown(
+        marketMode == Korvant::MarketCars ? IRecordViews::ListKind::CarQueries : IRecordViews::ListKind::Queries));
 }
 
 int FrameCommands::GetMarketMode() const
@@ -37,19 +47,29 @@ void FrameCommands::ComposeMessageForSelection()
     m_frame.RunCommand(FrameTables::CmdSendMessage);
 }
 
-void FrameCommands::OpenMessageContext(MessageContext)
+void FrameCommands::OpenMessageContext(MessageContext context)
 {
-    Later("OpenMessageContext");
+    auto *list = qobject_cast<XMessageListCtrl *>(ListRegistry::Instance().Shown(IRecordViews::ListKind::Messages));
+    if (!list)
+        return;
+    switch (context) {
+    case MessageContext::Query: list->OpenQuery(); break;
+    case MessageContext::Quote: list->OpenQuote(); break;
+    case MessageContext::HotDeal: list->OpenHotDeal(); break;
+    case MessageContext::Order: list->OpenOrder(); break;
+    }
 }
 
 void FrameCommands::ShowOwnerProfile()
 {
-    Later("ShowOwnerProfile");
+    if (XQueryListCtrl *list = ShownQueries(GetMarketMode()))
+        list->ShowOwnerProfile();
 }
 
 void FrameCommands::ShowRecordMessages()
 {
-    Later("ShowRecordMessages");
+    if (XQueryListCtrl *list = ShownQueries(GetMarketMode()))
+        list->ShowMessages();
 }
 
 void FrameCommands::WriteComment()
@@ -83,7 +103,8 @@ void FrameCommands::MarkReadIncoming()
 
 void FrameCommands::RequestQueryContact()
 {
-    Later("RequestQueryContact");
+    if (XQueryListCtrl *list = ShownQueries(GetMarketMode()))
+        list->RequestContactInfo(true);
 }
 
 void FrameCommands::CheckMarketPlaces()
@@ -167,7 +188,8 @@ void FrameCommands::GoToOrderQuote()
 
 void FrameCommands::ShowQuoteOrder()
 {
-    Later("ShowQuoteOrder");
+    if (XQueryListCtrl *list = ShownQueries(GetMarketMode()))
+        list->ShowOrder();
 }
 
 void FrameCommands::UpdateSelectedOrder()

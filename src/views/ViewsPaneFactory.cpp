@@ -2,7 +2,9 @@
 
 #include "XHotDealListCtrl.h"
 #include "XInventoryListCtrl.h"
+#include "XMessageListCtrl.h"
 #include "XOrderListCtrl.h"
+#include "XQueryListCtrl.h"
 
 #include <QPointer>
 
@@ -40,6 +42,9 @@ std::unique_ptr<IRecordList> ViewsPaneFactory::CreateRecordList(ListKind kind, Q
     case ListKind::CarInventory: return std::make_unique<ListPane<XInventoryCarsListCtrl>>(m_host, parent);
     case ListKind::HotDeals: return std::make_unique<ListPane<XHotDealListCtrl>>(m_host, parent);
     case ListKind::Orders: return std::make_unique<ListPane<XOrderListCtrl>>(m_host, parent);
+    case ListKind::PartQueries: return std::make_unique<ListPane<XQueryListCtrl>>(m_host, parent);
+    case ListKind::CarQueries: return std::make_unique<ListPane<XQueryCarsListCtrl>>(m_host, parent);
+    case ListKind::Messages: return std::make_unique<ListPane<XMessageListCtrl>>(m_host, parent);
     default: return m_fallback.CreateRecordList(kind, parent);
     }
 }

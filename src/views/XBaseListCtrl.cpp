@@ -30,7 +30,7 @@ public:
 
     int rowCount(const QModelIndex &parent = {}) const override
     {
-        return parent.isValid() ? 0 : m_list->m_cursor->Count();
+        return parent.isValid() ? 0 : m_list->RowCount();
     }
     int columnCount(const QModelIndex &parent = {}) const override
     {
@@ -43,7 +43,7 @@ public:
         const int row = index.row();
         const int col = index.column();
         try {
-            if (m_list->m_cursor->Read(row).deleted)
+            if (m_list->IsRowGone(row))
                 return {};
             switch (role) {
             case Qt::DisplayRole:
@@ -56,10 +56,16 @@ public:
                 }
                 return {};
             case Qt::DecorationRole:
-                if (col == 0 && m_list->m_host)
-                    if (QIcon icon = m_list->m_host->RowIcon(m_list->ListType()); !icon.isNull())
+                if (col == 0)
+                    if (QIcon icon = m_list->RowIcon(row); !icon.isNull())
                         return icon;
                 return {};
+            case XBaseListCtrl::IndentRole:
+                return col == 0 ? m_list->RowIndent(row) : 0;
+            case XBaseListCtrl::SignRole:
+                return col == 0 ? m_list->RowSign(row) : 0;
+            case XBaseListCtrl::TintRole:
+                return m_list->IsRowTinted(row);
             case XBaseListCtrl::CellImageRole:
                 if (QIcon icon = m_list->CellImage(row, col); !icon.isNull())
                     return icon;
@@ -87,6 +93,16 @@ public:
         endResetModel();
     }
     void HeaderChanged(int column) { emit headerDataChanged(Qt::Horizontal, column, column); }
+    void BeginInsert(int first, int last) { beginInsertRows({}, first, last); }
+    void EndInsert() { endInsertRows(); }
+    void BeginRemove(int first, int last) { beginRemoveRows({}, first, last); }
+    void EndRemove() { endRemoveRows(); }
+    void RowChanged(int row) { emit dataChanged(index(row, 0), index(row, columnCount() - 1)); }
+    void LayoutChanged()
+    {
+        emit layoutAboutToBeChanged();
+        emit layoutChanged();
+    }
 
 private:
     XBaseListCtrl *m_list;
@@ -104,6 +120,24 @@ class RecordListDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
+    // A boxed plus or minus, centred in its rectangle.
+    static void DrawSign(QPainter *painter, const QRect &area, bool plus, const QColor &colour)
+    {
+        const int size = 9;
+        const QRect box(area.left() + (area.width() - size) / 2, area.top() + (area.height() - size) / 2, size - 1,
+                        size - 1);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(colour);
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(box);
+        const QPoint c = box.center();
+        painter->drawLine(box.left() + 2, c.y(), box.right() - 2, c.y());
+        if (plus)
+            painter->drawLine(c.x(), box.top() + 2, c.x(), box.bottom() - 2);
+        painter->restore();
+    }
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QStyleOptionViewItem opt = option;
@@ -113,7 +147,12 @@ public:
         const bool highlighted = opt.state & QStyle::State_Selected;
         painter->save();
         const QPalette &pal = opt.palette;
-        painter->fillRect(opt.rect, highlighted ? pal.brush(QPalette::Highlight) : pal.brush(QPalette::Base));
+        if (highlighted)
+            painter->fillRect(opt.rect, pal.brush(QPalette::Highlight));
+        else if (index.data(XBaseListCtrl::TintRole).toBool())
+            painter->fillRect(opt.rect, QColor(TintColour));
+        else
+            painter->fillRect(opt.rect, pal.brush(QPalette::Base));
         painter->setPen(highlighted ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
         if (QVariant f = index.data(Qt::FontRole); f.isValid())
             painter->setFont(f.value<QFont>());
@@ -122,6 +161,17 @@ public:
         QRect rect = opt.rect;
         const bool first = index.column() == 0;
         if (first) {
+            // The sign column of a two-level list, then one indent per level.
+            const int sign = index.data(XBaseListCtrl::SignRole).toInt();
+            const int indent = index.data(XBaseListCtrl::IndentRole).toInt();
+            const auto *list = qobject_cast<const XBaseListCtrl *>(view);
+            if (list && list->ShowsSigns()) {
+                if (sign > 0)
+                    DrawSign(painter, QRect(rect.left(), rect.top(), XBaseListCtrl::SignWidth, rect.height()), sign == 1,
+                             highlighted ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+                rect.setLeft(rect.left() + XBaseListCtrl::SignWidth);
+            }
+            rect.setLeft(rect.left() + indent * XBaseListCtrl::IndentWidth);
             const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
             if (!icon.isNull()) {
                 const QRect iconRect(rect.left() + 2, rect.top() + (rect.height() - 16) / 2, 16, 16);
@@ -297,12 +347,48 @@ void XBaseListCtrl::Refill()
                 SetSort(GetDefaultSortColumn(), false);
         }
         ScrollToLeft();
-        m_cursor->Refill();
+        ReadRows();
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Can not read the list"), e);
         return;
     }
     ResetModelAndRestore();
+}
+
+QIcon XBaseListCtrl::RowIcon(int) const
+{
+    return m_host ? m_host->RowIcon(ListType()) : QIcon();
+}
+
+void XBaseListCtrl::BeginInsertRows(int first, int last)
+{
+    m_model->BeginInsert(first, last);
+}
+
+void XBaseListCtrl::EndInsertRows()
+{
+    m_model->EndInsert();
+}
+
+void XBaseListCtrl::BeginRemoveRows(int first, int last)
+{
+    m_model->BeginRemove(first, last);
+}
+
+void XBaseListCtrl::EndRemoveRows()
+{
+    m_model->EndRemove();
+}
+
+void XBaseListCtrl::RowChanged(int row)
+{
+    m_model->RowChanged(row);
+}
+
+void XBaseListCtrl::RowsChanged()
+{
+    m_model->LayoutChanged();
+    viewport()->update();
 }
 
 void XBaseListCtrl::ResetModelAndRestore()
@@ -322,16 +408,17 @@ int XBaseListCtrl::Search(const QString &text)
     m_filter = m_set->GetFilter();
     m_cursor->SetFilter(m_filter);
     try {
-        m_cursor->Refill();
+        ReadRows();
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Search"), e);
         m_set->ResetFilter();
         m_filter = m_set->GetFilter();
         m_cursor->SetFilter(m_filter);
         try {
-            m_cursor->Refill();
+            ReadRows();
         } catch (const std::exception &) {
             m_cursor->Clear();
+            ClearRows();
         }
     }
     ResetModelAndRestore();
@@ -472,7 +559,7 @@ bool XBaseListCtrl::LocateByKey(const QString &key, bool clearOthers, bool selec
         return false;
     int row = -1;
     try {
-        row = m_cursor->FindKey(key);
+        row = FindKeyRow(key);
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Can not read the list"), e);
     }
@@ -497,7 +584,7 @@ void XBaseListCtrl::RestoreSelection()
         QItemSelection again;
         try {
             for (const QString &key : std::as_const(m_memory)) {
-                const int row = m_cursor->FindKey(key);
+                const int row = FindKeyRow(key);
                 if (row >= 0)
                     again.select(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1));
             }

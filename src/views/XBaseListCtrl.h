@@ -36,6 +36,13 @@ public:
     };
     // A cell drawn as an image in place of its text.
     static constexpr int CellImageRole = Qt::UserRole + 1;
+    // Two-level lists: the row's indent in levels, its plus (1) or minus (2)
+    // sign, and the tint of an expanded parent row.
+    static constexpr int IndentRole = Qt::UserRole + 2;
+    static constexpr int SignRole = Qt::UserRole + 3;
+    static constexpr int TintRole = Qt::UserRole + 4;
+    static constexpr int SignWidth = 14;
+    static constexpr int IndentWidth = 16;
 
     struct ColumnDef
     {
@@ -70,6 +77,11 @@ public:
     // Set Status New / Read on the selection; the list refills itself.
     virtual void MarkNew() {}
     virtual void MarkRead() {}
+    // Archive and Restore on the selection (the query lists); the list refills itself.
+    virtual void Archive() {}
+    virtual void Restore() {}
+    // Selects the row of a record key; else row 0 when asked. False when not found.
+    bool LocateByKey(const QString &key, bool clearOthers, bool selectFirstIfMissing);
     // Send-a-message and the other record-set questions (IRecordViews).
     virtual bool IsOperationEnabled(int operation) const { return CanDo(operation); }
 
@@ -103,6 +115,8 @@ public:
     // The keys remembered as selected (equal to the member's selection).
     QSet<QString> SelectionMemory() const { return m_memory; }
     RecordCursor &Cursor() const { return *m_cursor; }
+    // Column 0 keeps room for the plus and minus signs (two-level lists in tree mode).
+    bool ShowsSigns() const { return m_showSigns; }
     virtual ActiveListType ListType() const = 0;
 
     // The text cut at its end so that it and the margin fit the width, "..." appended.
@@ -129,6 +143,20 @@ protected:
     virtual bool IsRowBold(int) const { return false; }
     virtual QIcon CellImage(int, int) const { return {}; }
     virtual QString GetRowKey(int row) const { return m_cursor->Key(row); }
+    // The row of a key as GetRowKey gives it, -1 when it is not shown.
+    virtual int FindKeyRow(const QString &key) const { return m_cursor->FindKey(key); }
+    // The rows as the list shows them: a row deleted since the refill draws empty.
+    virtual bool IsRowGone(int row) const { return m_cursor->Read(row).deleted; }
+    // The icon in front of the row (the window's icon of the list by default).
+    virtual QIcon RowIcon(int row) const;
+    virtual int RowIndent(int) const { return 0; }
+    virtual int RowSign(int) const { return 0; }
+    virtual bool IsRowTinted(int) const { return false; }
+    // A refill's reading: the cursor's snapshot (a two-level list builds its rows too).
+    virtual void ReadRows() { m_cursor->Refill(); }
+    // After a read failed: the list shows no rows.
+    virtual void ClearRows() {}
+    void SetShowsSigns(bool on) { m_showSigns = on; }
     virtual int GetDefaultSortColumn() const { return 0; }
     virtual IRecordViews::ListKind RegistryKind() const = 0;
     virtual void ShowDetails(int) {}
@@ -147,10 +175,17 @@ protected:
     // Refill's steps after the cursor was read: count, selection, details.
     void ResetModelAndRestore();
     void ReportDbError(const QString &operation, const std::exception &e) const;
-    bool LocateByKey(const QString &key, bool clearOthers, bool selectFirstIfMissing);
     void SaveSelection();
     void RestoreSelection();
     void ForgetSelection();
+    // Rows inserted or removed outside a refill (expand, collapse): the
+    // selection moves with its rows.
+    void BeginInsertRows(int first, int last);
+    void EndInsertRows();
+    void BeginRemoveRows(int first, int last);
+    void EndRemoveRows();
+    void RowChanged(int row);
+    void RowsChanged();
     void ShowDetailsSoon();
     // Selected records' keys, then the list refilled after the action.
     void AfterRecordsChanged();
@@ -188,4 +223,5 @@ private:
     bool m_selectingAll = false;
     bool m_restoring = false;
     bool m_detailsPending = false;
+    bool m_showSigns = false;
 };

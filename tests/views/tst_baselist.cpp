@@ -330,7 +330,11 @@ private slots:
         QCOMPARE(XBaseListCtrl::FromPane(orders.get())->ListType(), ListOrders);
         QCOMPARE(XBaseListCtrl::FromPane(parts.get())->ListType(), ListPartInventory);
         QCOMPARE(XBaseListCtrl::FromPane(cars.get())->ListType(), ListCarInventory);
-        QVERIFY(!XBaseListCtrl::FromPane(messages.get()));
+        QCOMPARE(XBaseListCtrl::FromPane(messages.get())->ListType(), ListMessages);
+        auto partQueries = factory.CreateRecordList(IPaneFactory::ListKind::PartQueries, parent.get());
+        auto carQueries = factory.CreateRecordList(IPaneFactory::ListKind::CarQueries, parent.get());
+        QCOMPARE(XBaseListCtrl::FromPane(partQueries.get())->ListType(), ListPartQueries);
+        QCOMPARE(XBaseListCtrl::FromPane(carQueries.get())->ListType(), ListCarQueries);
         QCOMPARE(deals->Widget()->parentWidget(), parent.get());
         AddSixDeals();
         deals->SetFolder(130);
