@@ -35,6 +35,8 @@
 #include "net/XProfile.h"
 #include "sync/XPoller.h"
 #include "views/XBaseListCtrl.h"
+#include "views/XOrderListCtrl.h"
+#include "views/XQueryListCtrl.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -1152,8 +1154,15 @@ void CMainFrame::RunCommand(int id)
                                QStringLiteral("Korvant")))
             return;
         if (XBaseListCtrl *list = XBaseListCtrl::FromPane(m_currentList)) {
-            list->Refill();
-            RefreshCounters(GetActiveListType(), CurrentNode());
+            if (archive)
+                list->Archive();
+            else
+                list->Restore();
+            const bool cars = GetActiveListType() == ListCarQueries;
+            if (archive)
+                ApplyCounterOf(GetPageSection() == 1 ? (cars ? NodeCarsBuyArchive : NodeBuyArchive)
+                                                     : (cars ? NodeCarsSellArchive : NodeSellArchive));
+            UpdateMessagesAfterMarks();
         }
         return;
     }
@@ -1328,12 +1337,21 @@ void CMainFrame::SetStatus(int id)
     WaitCursor wait;
     XBaseListCtrl *list = XBaseListCtrl::FromPane(m_currentList);
     if (list) {
+        auto *queries = GetActiveListType() == ListPartQueries ? qobject_cast<XQueryListCtrl *>(list) : nullptr;
+        auto *orders = GetActiveListType() == ListOrders ? qobject_cast<XOrderListCtrl *>(list) : nullptr;
         if (id == FrameTables::CmdStatusNew)
             list->MarkNew();
         else if (id == FrameTables::CmdStatusRead)
             list->MarkRead();
-        else
+        else if (id == FrameTables::CmdStatusCompleted && orders)
+            orders->MarkCompleted();
+        else if (id == FrameTables::CmdStatusReplied && queries)
+            queries->MarkReplied();
+        else if (id == FrameTables::CmdStatusCancelled && queries)
+            queries->MarkCancelled();
+        else if (id != FrameTables::CmdStatusAutoReplied)
             list->Refill();
+        UpdateMessagesAfterMarks();
     }
     UpdateCommandStates();
 }
@@ -1406,6 +1424,8 @@ void CMainFrame::ShowActionMenu(const QPoint &globalPos)
 QIcon CMainFrame::RowIcon(int listType) const
 {
     switch (listType) {
+    case ListPartQueries:
+    case ListCarQueries: return style()->standardIcon(QStyle::SP_FileDialogListView);
     case ListMessages: return style()->standardIcon(QStyle::SP_MessageBoxInformation);
     case ListHotDeals: return style()->standardIcon(QStyle::SP_DialogApplyButton);
     default: return QIcon();
@@ -1602,4 +1622,64 @@ void CMainFrame::ShowTrayMessage(const QString &text, int clickAction)
         if (!m_exiting)
             CTrayPopupWnd::Show(text, clickAction);
     });
+}
+
+void CMainFrame::ApplyCounterOf(int nodeId)
+{
+    if (m_counters && !m_exiting)
+        ApplyCounter(m_counters->Count(nodeId));
+}
+
+void CMainFrame::UpdateMessagesAfterMarks()
+{
+    // A mark changes the shown page's counter and the new-information notice.
+    ApplyCounterOf(CurrentNode());
+}
+
+void CMainFrame::SelectNode(int nodeId)
+{
+    if (m_currentTree && !m_currentTree->SelectItemById(nodeId))
+        OnNavigatorSelect(nodeId);
+}
+
+void CMainFrame::NewQuoteForSelection()
+{
+    m_dialogs->NewQuoteDlg();
+}
+
+void CMainFrame::SendCarQuote()
+{
+    m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Send Quote"));
+}
+
+void CMainFrame::NewOrderForQuote(const QString &queryId, const QString &quoteId)
+{
+    m_dialogs->NewOrderDlg(queryId, quoteId);
+}
+
+void CMainFrame::ShowCarQuoteDetail(const QString &caption)
+{
+    m_dialogs->CarQuoteDetail(caption);
+}
+
+void CMainFrame::WriteComment()
+{
+    m_dialogs->AddCommentsDlg();
+}
+
+void CMainFrame::ComposeMessageForSelection()
+{
+    RunCommand(FrameTables::CmdSendMessage);
+}
+
+void CMainFrame::ShowMarketSubscription(const QString &marketId, int kind)
+{
+    SetSubscribeRequest(marketId, kind, false);
+    SelectNode(GetMarketMode() == Korvant::MarketCars ? NodeCarsMarketplaces : NodeMarketplaces);
+    SetSubscribeRequest(QString(), 0, false);
+}
+
+void CMainFrame::UpdateMessagesCounter()
+{
+    ApplyCounterOf(NodeMessages);
 }

@@ -191,6 +191,15 @@ public:
     void OpenDetails() override;
     void ShowHotDealPreview() override;
     void UpdateSelectedOrder() override;
+    void SelectNode(int nodeId) override;
+    void NewQuoteForSelection() override;
+    void SendCarQuote() override;
+    void NewOrderForQuote(const QString &queryId, const QString &quoteId) override;
+    void ShowCarQuoteDetail(const QString &caption) override;
+    void WriteComment() override;
+    void ComposeMessageForSelection() override;
+    void ShowMarketSubscription(const QString &marketId, int kind) override;
+    void UpdateMessagesCounter() override;
 
 signals:
     // The pane shown changed (kind).
@@ -218,6 +227,8 @@ private:
     void ConnectSignals();
     void ShowListOnNode(int pane, int node);
     void RefillFilterBar(int mode);
+    void ApplyCounterOf(int nodeId);
+    void UpdateMessagesAfterMarks();
     void HideToTray(bool flag);
     void OnCtxButton(int mode);
     void ToggleSearchBar();
