@@ -6,7 +6,9 @@
 #include <QMutex>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace httplib {
@@ -50,6 +52,10 @@ public:
     void Script(const QString &operation, const Answer &answer);
     // A one-shot answer, used before the scripted one (in order).
     void Enqueue(const QString &operation, const Answer &answer);
+    // Decides an operation's answer from the request (before the queued and
+    // scripted ones); nullopt leaves it to them. Runs on the server's thread.
+    using Responder = std::function<std::optional<Answer>(const Request &)>;
+    void SetResponder(const QString &operation, Responder responder);
     // Body of a plain answer with the given result code and inner XML.
     static QByteArray Response(int resultCode, const QByteArray &inner = {}, const QByteArray &message = {});
 
@@ -60,7 +66,7 @@ public:
     static QString OperationOf(const QByteArray &body);
 
 private:
-    Answer AnswerFor(const QString &operation);
+    Answer AnswerFor(const Request &request);
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
@@ -68,5 +74,6 @@ private:
     mutable QMutex m_mutex;
     QMap<QString, Answer> m_scripted;
     QMap<QString, QList<Answer>> m_queued;
+    QMap<QString, Responder> m_responders;
     QList<Request> m_requests;
 };
