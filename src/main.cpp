@@ -9,7 +9,12 @@
 #include "browser/WebHost.h"
 #include "db/KVDatabase.h"
 #include "dialogs/WidgetDialogs.h"
+#include "forms/AddCommentsDlg.h"
+#include "forms/NewInfoDlg.h"
+#include "forms/NewMessageDlg.h"
+#include "forms/NewQueryDlg.h"
 #include "frame/CMainFrame.h"
+#include "frame/FrameFormHost.h"
 #include "frame/GuiFrameFactory.h"
 #include "frame/IFrameDialogs.h"
 #include "views/ListRegistry.h"
@@ -84,6 +89,40 @@ private:
     bool m_done = false;
 };
 
+// The trading forms of this version; the other dialogs stay placeholders.
+class FormsFrameDialogs : public PlaceholderFrameDialogs
+{
+public:
+    explicit FormsFrameDialogs(IFormHost &host) : m_host(host) {}
+
+    int NewQueryDlg(const QString &title) override
+    {
+        ::NewQueryDlg dlg(&m_host, title, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int NewMessageDlg(const QString &contextType, const QString &recipientId, const QString &recipientName) override
+    {
+        ::NewMessageDlg dlg(&m_host, m_host.DialogParent());
+        dlg.SetContextType(contextType);
+        dlg.SetRecipientId(recipientId);
+        dlg.SetRecipientName(recipientName);
+        return dlg.DoModal();
+    }
+    int AddCommentsDlg() override
+    {
+        ::AddCommentsDlg dlg(&m_host, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int NewInfoDlg() override
+    {
+        ::NewInfoDlg dlg(&m_host, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+
+private:
+    IFormHost &m_host;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -107,9 +146,13 @@ int main(int argc, char *argv[])
         PlaceholderPaneFactory placeholders;
         BrowserPaneFactory browsers(placeholders);
         ViewsPaneFactory views(browsers);
-        PlaceholderFrameDialogs frameDialogs;
+        FrameFormHost formHost;
+        FormsFrameDialogs frameDialogs(formHost);
         GuiFrameFactory factory(&views, true, &frameDialogs);
-        factory.SetFrameCreatedHook([&views](CMainFrame &frame) { views.SetListHost(&frame); });
+        factory.SetFrameCreatedHook([&views, &formHost](CMainFrame &frame) {
+            views.SetListHost(&frame);
+            formHost.Attach(&frame);
+        });
         app.SetDialogs(&dialogs);
         app.SetFrameFactory(&factory);
         app.ParseCommandLine(QCoreApplication::arguments());
@@ -156,6 +199,7 @@ int main(int argc, char *argv[])
         restart = app.TakePendingRestart();
         app.Dispatcher().Shutdown();
         factory.DestroyFrame();
+        formHost.Attach(nullptr);
         app.SetFrameFactory(nullptr);
         app.SetImport(nullptr);
         app.SetRecordViews(nullptr);

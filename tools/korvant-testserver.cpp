@@ -80,12 +80,31 @@ int main(int argc, char *argv[])
 
     FakeServer server;
     // One answer file per operation: getMainInfo, getMetaInfo (with its
-    // rating script), getCarMetaInfo, getMarketPlaces, getProfile, login, ...
+    // rating script), getCarMetaInfo, getMarketPlaces, getProfile, login,
+    // newQuery, newMessage, ...
     for (const QString &file : fixtureDir.entryList({QStringLiteral("*.xml")}, QDir::Files)) {
         const QByteArray body = ReadFile(fixtureDir.filePath(file));
         if (!body.isEmpty())
             server.Script(QFileInfo(file).completeBaseName(), Body(body));
     }
+    // A sample of the same operation stands in for the fixture (the
+    // marketplaces add one whose server refuses queries).
+    for (const QString &file : sampleDir.entryList({QStringLiteral("*.xml")}, QDir::Files)) {
+        const QString operation = QFileInfo(file).completeBaseName();
+        if (operation == QLatin1String("poll"))
+            continue;
+        const QByteArray body = ReadFile(sampleDir.filePath(file));
+        if (!body.isEmpty())
+            server.Script(operation, Body(body));
+    }
+    // "Members' Yard" (MP-102) refuses queries: the member's subscription there
+    // does not cover them.
+    server.SetResponder(QStringLiteral("newQuery"), [](const FakeServer::Request &request) {
+        std::optional<FakeServer::Answer> answer;
+        if (request.body.contains("<market_id>MP-102</market_id>"))
+            answer = Body(FakeServer::Response(110, {}, "The marketplace does not accept your queries"));
+        return answer;
+    });
     // The first poll brings the sample records; later polls bring nothing new.
     const QByteArray poll = ReadFile(sampleDir.filePath(QStringLiteral("poll.xml")));
     if (!poll.isEmpty())

@@ -48,11 +48,15 @@ void SetSingleComboItem(QComboBox *combo, const QString &text)
     combo->setCurrentIndex(0);
 }
 
+QString SubmissionErrorText(const QString &fields)
+{
+    return QStringLiteral("Sorry, the following fields are invalid and/or missing:\n\n") + fields +
+           QStringLiteral("\nPlease revise the above field(s) and try again.");
+}
+
 void ShowSubmissionError(const QString &fields)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Submission Error"),
-                    QStringLiteral("Sorry, the following fields are invalid and/or missing:\n\n") + fields +
-                        QStringLiteral("\nPlease revise the above field(s) and try again."),
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Submission Error"), SubmissionErrorText(fields),
                     QMessageBox::Ok);
     box.setObjectName(QStringLiteral("submissionErrorBox"));
     box.setTextFormat(Qt::PlainText);

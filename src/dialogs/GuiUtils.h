@@ -22,6 +22,8 @@ void FillComboBox(const QStringList &list, QComboBox *combo, const QString &sele
 void SetSingleComboItem(QComboBox *combo, const QString &text);
 // Error box captioned "Submission Error" listing the fields ("- Make\n" ...).
 void ShowSubmissionError(const QString &fields);
+// The text of that box.
+QString SubmissionErrorText(const QString &fields);
 
 // Only web and mail addresses are handed to the desktop: anything else from a
 // page or the server (file:, javascript:, custom handlers) is refused.

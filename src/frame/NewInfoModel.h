@@ -5,20 +5,12 @@
 #include <QList>
 #include <QString>
 
+#include "forms/IFormHost.h"
+
 #include <functional>
 
 class XSettings;
 
-// One page with new records, as the new-information list shows it.
-struct NewInfoItem
-{
-    QString caption;
-    int node = 0;
-    int mode = -1;  // 0 parts, 1 cars, -1 the current market
-    int newCount = 0;
-
-    bool operator==(const NewInfoItem &) const = default;
-};
 
 // The pages that hold new records and the "You have new information..."
 // notice they drive. Main thread only; the window applies Notice to the info

@@ -63,8 +63,8 @@ void TestNewInfo::listOrderAndModes()
     QCOMPARE(model.RebuildNewInfoList(all), 8);
     QList<int> nodes, modes;
     for (const NewInfoItem &i : model.Items()) {
-        nodes << i.node;
-        modes << i.mode;
+        nodes << i.nodeId;
+        modes << i.marketMode;
     }
     QCOMPARE(nodes, (QList<int>{118, 20003, 159, 195, 199, 130, 20102, 161}));
     QCOMPARE(modes, (QList<int>{-1, 0, 1, 0, 0, -1, 0, 1}));

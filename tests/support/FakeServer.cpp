@@ -65,7 +65,7 @@ int FakeServer::Start()
             QMutexLocker l(&m_mutex);
             m_requests.append(r);
         }
-        const Answer a = AnswerFor(r.operation);
+        const Answer a = AnswerFor(r);
         if (a.delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(a.delayMs));
         if (a.fault != Fault::None) {
@@ -129,8 +129,24 @@ void FakeServer::Enqueue(const QString &operation, const Answer &answer)
     m_queued[operation].append(answer);
 }
 
-FakeServer::Answer FakeServer::AnswerFor(const QString &operation)
+void FakeServer::SetResponder(const QString &operation, Responder responder)
 {
+    QMutexLocker l(&m_mutex);
+    m_responders.insert(operation, std::move(responder));
+}
+
+FakeServer::Answer FakeServer::AnswerFor(const Request &request)
+{
+    const QString &operation = request.operation;
+    Responder responder;
+    {
+        QMutexLocker l(&m_mutex);
+        responder = m_responders.value(operation);
+    }
+    if (responder) {
+        if (std::optional<Answer> decided = responder(request))
+            return *decided;
+    }
     QMutexLocker l(&m_mutex);
     auto q = m_queued.find(operation);
     if (q != m_queued.end() && !q->isEmpty())

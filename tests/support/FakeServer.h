@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -70,6 +71,10 @@ public:
     void Script(const QString &operation, const Answer &answer);
     // A one-shot answer, used before the scripted one (in order).
     void Enqueue(const QString &operation, const Answer &answer);
+    // Decides an operation's answer from the request (before the queued and
+    // scripted ones); nullopt leaves it to them. Runs on the server's thread.
+    using Responder = std::function<std::optional<Answer>(const Request &)>;
+    void SetResponder(const QString &operation, Responder responder);
     // Body of a plain answer with the given result code and inner XML.
     static QByteArray Response(int resultCode, const QByteArray &inner = {}, const QByteArray &message = {});
 
@@ -86,7 +91,7 @@ public:
     static QString FaultName(Fault fault);
 
 private:
-    Answer AnswerFor(const QString &operation);
+    Answer AnswerFor(const Request &request);
     void Misbehave(const Answer &a, httplib::Response &res);
 
     std::unique_ptr<httplib::Server> m_server;
@@ -95,6 +100,7 @@ private:
     mutable QMutex m_mutex;
     QMap<QString, Answer> m_scripted;
     QMap<QString, QList<Answer>> m_queued;
+    QMap<QString, Responder> m_responders;
     QList<Request> m_requests;
     // Set by Stop(), so that endless answers end and the server can join its threads.
     std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);

@@ -1,0 +1,67 @@
+#pragma once
+
+// What the trading forms need of the main window and its lists. The frame
+// implements it; main() installs it; tests use a recording fake. Every call
+// comes on the main thread.
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+// The page a refused submit asks the main window to open: the marketplace
+// (market_id), the page kind (1 subscription, 2 passes) and whether the
+// passes are for a buyer (1 from the query forms).
+struct SubscribeRequest
+{
+    SubscribeRequest() = default;
+    SubscribeRequest(const QString &marketText, int pageKind, int buyerFlag)
+        : market(marketText), kind(pageKind), flag(buyerFlag)
+    {
+    }
+    QString market;
+    int kind = 0;
+    int flag = 0;
+    bool operator==(const SubscribeRequest &) const = default;
+};
+
+// One line of the new-information list: a navigator page with new items.
+struct NewInfoItem
+{
+    QString caption;
+    int nodeId = 0;
+    int marketMode = -1;  // 0 parts, 1 cars, -1 none
+    int count = 0;
+    bool operator==(const NewInfoItem &) const = default;
+};
+
+class IFormHost
+{
+public:
+    virtual ~IFormHost() = default;
+
+    // The window the forms' dialogs belong to (may be null).
+    virtual QWidget *DialogParent() const = 0;
+    // After a query was sent: a shown Open Queries list reloads; otherwise
+    // it opens (select) or only its counter is refreshed.
+    virtual void RefreshOpenQueries(bool select) = 0;
+    virtual void ShowMarketSubscription(const SubscribeRequest &request) = 0;
+
+    // The list shown and its selected record (comments).
+    virtual int GetActiveListType() const = 0;
+    virtual bool ShowsIncomingQueries() const = 0;
+    virtual void MarkReadIncoming() = 0;
+    virtual void MarkReadPendingQuotes() = 0;
+    virtual void MarkReadHotDeals() = 0;
+    virtual void MarkReadPendingSales() = 0;
+    virtual QString GetSelectedComments() const = 0;
+    // Stores the text in the selected record's COMMENTS and redraws the list.
+    virtual void SetSelectedComments(const QString &text) = 0;
+
+    // New information and the market switch.
+    virtual QList<NewInfoItem> NewInfoItems() const = 0;
+    virtual void SwitchToParts() = 0;
+    virtual void SwitchToCars() = 0;
+    virtual void SelectNavigatorItem(int nodeId) = 0;
+    virtual int OptionsPropSheet(int page) = 0;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+// The trading forms' view of the main window, over the frame's public
+// operations and its lists.
+
+#include "forms/IFormHost.h"
+
+class CMainFrame;
+
+class FrameFormHost : public IFormHost
+{
+public:
+    void Attach(CMainFrame *frame) { m_frame = frame; }
+
+    QWidget *DialogParent() const override;
+    void RefreshOpenQueries(bool select) override;
+    void ShowMarketSubscription(const SubscribeRequest &request) override;
+    int GetActiveListType() const override;
+    bool ShowsIncomingQueries() const override;
+    void MarkReadIncoming() override { MarkSelectionRead(); }
+    void MarkReadPendingQuotes() override { MarkSelectionRead(); }
+    void MarkReadHotDeals() override { MarkSelectionRead(); }
+    void MarkReadPendingSales() override { MarkSelectionRead(); }
+    QString GetSelectedComments() const override;
+    void SetSelectedComments(const QString &text) override;
+    // The frame keeps no new-information list yet.
+    QList<NewInfoItem> NewInfoItems() const override;
+    void SwitchToParts() override;
+    void SwitchToCars() override;
+    void SelectNavigatorItem(int nodeId) override;
+    int OptionsPropSheet(int page) override;
+
+private:
+    void MarkSelectionRead();
+    QString SelectedId() const;
+
+    CMainFrame *m_frame = nullptr;
+};

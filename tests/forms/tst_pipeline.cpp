@@ -1,0 +1,183 @@
+// The submit road against the fake server and a temporary database: the
+// routing by result code, the re-login, the refusal notice, the error box,
+// the silent login failure and the store in one transaction.
+
+#include "FormsFixture.h"
+
+#include "forms/PartQueryForm.h"
+#include "forms/ServerRefusal.h"
+
+class TestPipeline : public QObject
+{
+    Q_OBJECT
+
+    // A complete query to the default marketplace.
+    static void Fill(PartQueryForm &form)
+    {
+        XQuerySet &q = form.Query();
+        q.SetText("MARKET_NAME", "National Parts Exchange");
+        q.SetText("V_MAKE", "Ford");
+        q.SetText("V_MODEL", "Focus");
+        q.SetText("P_TYPE", "Used");
+        q.SetText("P_CATEGORY", "Engine");
+        q.SetText("P_NAME", "Starter");
+    }
+
+private slots:
+    void sentQueryIsStoredWithServerIdAndDate()
+    {
+        FormsFixture f;
+        PartQueryForm form(&f.host);
+        Fill(form);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::Sent);
+        QCOMPARE(f.Posts("newQuery"), 1);
+        QVERIFY(f.LastBody("newQuery").contains("Starter"));
+        QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 1);
+        QCOMPARE(f.Text("SELECT ID FROM Queries"), QString("Q-77"));
+        QCOMPARE(f.Text("SELECT POST_DATE FROM Queries"), QString("2009-03-04 05:06:07"));
+        QCOMPARE(f.Text("SELECT MARKET_ID FROM Queries"), QString("MP-100"));
+        QCOMPARE(f.Count("SELECT IS_INCOMING + STATUS_CODE FROM Queries"), 0);
+        QCOMPARE(f.Count("SELECT LIVE_TIME FROM Queries"), 14);
+        QCOMPARE(f.Text("SELECT C_NAME FROM Queries"), QString("Dana Buyer"));
+        const QStringList boxes = f.t.dialogs.log.Calls();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].startsWith("MessageDlg||" + QString::fromLatin1(PartQueryForm::SuccessText)));
+        QCOMPARE(f.host.log.Calls(), QStringList{"RefreshOpenQueries|1"});
+    }
+
+    void noticeOffShowsNothing()
+    {
+        FormsFixture f;
+        theSettings().SetInt(Setting::SendQueryConfirm, 0);
+        PartQueryForm form(&f.host);
+        Fill(form);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::Sent);
+        QVERIFY(f.t.dialogs.log.Calls().isEmpty());
+    }
+
+    void expiredSessionLogsInAgainAndStoresOnce()
+    {
+        FormsFixture f;
+        f.server.Enqueue("newQuery", Answer(4, {}, "Session expired"));
+        PartQueryForm form(&f.host);
+        Fill(form);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::Sent);
+        QCOMPARE(f.Posts("newQuery"), 2);
+        QCOMPARE(f.Posts("login"), 1);
+        QCOMPARE(theApp().GetSession().SessionId(), QString("S-2"));
+        QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 1);
+    }
+
+    void refusal_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("hostCall");
+        QTest::addColumn<int>("outcome");
+        const QString market = "ShowMarketSubscription|MP-100|";
+        for (int code : {110, 112}) {
+            const QByteArray c = QByteArray::number(code);
+            QTest::newRow(c + " subscribe") << code << 0 << market + "1|0" << int(FormOutcome::RefusedClosed);
+            QTest::newRow(c + " passes") << code << 1 << market + "2|1" << int(FormOutcome::RefusedClosed);
+            QTest::newRow(c + " visitor") << code << 2 << QString() << int(FormOutcome::Refused);
+        }
+    }
+    void refusal()
+    {
+        QFETCH(int, code);
+        QFETCH(int, choice);
+        QFETCH(QString, hostCall);
+        QFETCH(int, outcome);
+        FormsFixture f;
+        f.server.Script("newQuery", Answer(code, {}, "Not subscribed"));
+        f.t.dialogs.QueueAnswer(choice);
+        PartQueryForm form(&f.host);
+        Fill(form);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(int(form.Submit(pipeline)), outcome);
+        const QStringList boxes = f.t.dialogs.log.Calls();
+        QCOMPARE(boxes.size(), 1);
+        const QString notice =
+            ServerRefusal::NoticeText(RefusalSender::Query).replace("%s", "National Parts Exchange");
+        QCOMPARE(boxes[0], QString("SubscribeMsgDlg|%1|%2").arg(notice).arg(code == 112));
+        QCOMPARE(f.host.log.Calls(), hostCall.isEmpty() ? QStringList() : QStringList{hostCall});
+        QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 0);
+    }
+
+    void unknownMarketplaceGivesEmptyNameAndId()
+    {
+        FormsFixture f;
+        f.server.Script("newQuery", Answer(110));
+        f.t.dialogs.QueueAnswer(0);
+        PartQueryForm form(&f.host);
+        Fill(form);
+        form.Query().SetText("MARKET_NAME", "Gone Market");
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::RefusedClosed);
+        QVERIFY(f.t.dialogs.log.Calls()[0].contains("marketplace \"\" did not"));
+        QCOMPARE(f.host.log.Calls(), QStringList{"ShowMarketSubscription||1|0"});
+    }
+
+    void otherCodeShowsServerMessage()
+    {
+        FormsFixture f;
+        f.server.Script("newQuery", Answer(7, {}, "Query limit reached"));
+        PartQueryForm form(&f.host);
+        Fill(form);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::Failed);
+        QCOMPARE(f.t.dialogs.log.Calls(),
+                 QStringList{QString("MessageBox|Query limit reached|Cannot send the query|%1").arg(MsgBox::IconError)});
+        QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 0);
+        QVERIFY(f.host.log.Calls().isEmpty());
+    }
+
+    void failedLoginSendsAndShowsNothing()
+    {
+        FormsFixture f;
+        theApp().GetSession().SetLoggedIn(false);
+        f.t.login.onLogin = [] { return false; };
+        PartQueryForm form(&f.host);
+        Fill(form);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::LoginFailed);
+        QCOMPARE(f.Posts("newQuery"), 0);
+        QVERIFY(f.t.dialogs.log.Calls().isEmpty());
+        QVERIFY(f.host.log.Calls().isEmpty());
+    }
+
+    void missingFieldsAreListedAndNothingSent()
+    {
+        FormsFixture f;
+        PartQueryForm form(&f.host);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::Invalid);
+        QCOMPARE(f.Posts("newQuery"), 0);
+        const QStringList boxes = f.t.dialogs.log.Calls();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].contains("- Make\n- Model\n- Part category\n- Part type\n- Part name\n"));
+        QVERIFY(boxes[0].contains("|Submission Error|"));
+    }
+
+    void storeFailingAfterSendIsToldAndNeverResent()
+    {
+        FormsFixture f;
+        theDatabase().Execute("CREATE TRIGGER refuse BEFORE INSERT ON Queries BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        PartQueryForm form(&f.host);
+        Fill(form);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::SentNotStored);
+        QCOMPARE(f.Posts("newQuery"), 1);
+        QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 0);
+        const QStringList boxes = f.t.dialogs.log.Calls();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].startsWith("MessageBox|Your query was sent, but it could not be stored"));
+        QVERIFY(f.host.log.Calls().isEmpty());
+    }
+};
+
+KORVANT_TEST_MAIN(TestPipeline)
+#include "tst_pipeline.moc"

@@ -1,0 +1,49 @@
+#pragma once
+
+// A recording main window for the trading forms (header only: the forms
+// library is above the support library).
+
+#include "Fakes.h"
+
+#include "forms/IFormHost.h"
+
+class FakeFormHost : public IFormHost
+{
+public:
+    QWidget *DialogParent() const override { return nullptr; }
+    void RefreshOpenQueries(bool select) override { log.Add(QStringLiteral("RefreshOpenQueries|%1").arg(select)); }
+    void ShowMarketSubscription(const SubscribeRequest &r) override
+    {
+        log.Add(QStringLiteral("ShowMarketSubscription|%1|%2|%3").arg(r.market).arg(r.kind).arg(r.flag));
+    }
+    int GetActiveListType() const override { return activeList; }
+    bool ShowsIncomingQueries() const override { return incoming; }
+    void MarkReadIncoming() override { log.Add("MarkReadIncoming"); }
+    void MarkReadPendingQuotes() override { log.Add("MarkReadPendingQuotes"); }
+    void MarkReadHotDeals() override { log.Add("MarkReadHotDeals"); }
+    void MarkReadPendingSales() override { log.Add("MarkReadPendingSales"); }
+    QString GetSelectedComments() const override { return comments; }
+    void SetSelectedComments(const QString &text) override
+    {
+        comments = text;
+        log.Add("SetSelectedComments|" + text);
+    }
+    QList<NewInfoItem> NewInfoItems() const override { return items; }
+    void SwitchToParts() override { log.Add("SwitchToParts"); }
+    void SwitchToCars() override { log.Add("SwitchToCars"); }
+    void SelectNavigatorItem(int nodeId) override { log.Add(QStringLiteral("SelectNavigatorItem|%1").arg(nodeId)); }
+    int OptionsPropSheet(int page) override
+    {
+        log.Add(QStringLiteral("OptionsPropSheet|%1").arg(page));
+        if (onOptions)
+            onOptions();
+        return 1;
+    }
+
+    int activeList = 0;
+    bool incoming = false;
+    QString comments;
+    QList<NewInfoItem> items;
+    std::function<void()> onOptions;
+    CallLog log;
+};
