@@ -1,5 +1,7 @@
 #include "CBaseImport.h"
 
+#include "app/ThreadWait.h"
+
 #include "ImportText.h"
 
 #include "app/AppCore.h"
@@ -207,18 +209,7 @@ void CBaseImport::RequestStop()
 
 bool CBaseImport::WaitForRun(int timeoutMs)
 {
-    QThread *t = m_thread.get();
-    if (!t)
-        return true;
-    QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-    const bool onMain = OnMainThread();
-    while (!t->wait(onMain ? QDeadlineTimer(20) : deadline)) {
-        if (deadline.hasExpired())
-            return false;
-        if (onMain)
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    return true;
+    return WaitForThreadEnd(m_thread.get(), timeoutMs);
 }
 
 void CBaseImport::StopMonitoring()

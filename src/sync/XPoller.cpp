@@ -1,5 +1,7 @@
 #include "XPoller.h"
 
+#include "app/ThreadWait.h"
+
 #include "CRateSystem.h"
 
 #include "app/AppCore.h"
@@ -119,17 +121,7 @@ bool XPoller::WaitForThread(Slot slot, int timeoutMs)
 
 bool XPoller::WaitFor(QThread *t, int timeoutMs)
 {
-    if (!t)
-        return true;
-    QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-    const bool onMain = QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
-    while (!t->wait(onMain ? QDeadlineTimer(20) : deadline)) {
-        if (deadline.hasExpired())
-            return false;
-        if (onMain)
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    return true;
+    return WaitForThreadEnd(t, timeoutMs);
 }
 
 void XPoller::PollLoop()
