@@ -100,6 +100,7 @@ constexpr char kPostScript[] = R"JS(
     }, true);
     new QWebChannel(qt.webChannelTransport, function (channel) {
         bridge = channel.objects.korvant;
+        window.__korvantObjects = channel.objects;
         queue.forEach(function (p) { bridge.post(p[0], p[1]); });
         queue = [];
     });
