@@ -169,6 +169,11 @@ WebHost::~WebHost()
 {
     if (g_host == this)
         g_host = nullptr;
+    // The profile answers loads still under way while it goes; the pages
+    // they ask for must still be here then.
+    m_profile->removeAllUrlSchemeHandlers();
+    delete m_profile;
+    m_profile = nullptr;
 }
 
 WebHost *WebHost::Instance()
