@@ -8,6 +8,8 @@
 
   <xsl:template match="/dashboard-parts | /dashboard-cars">
     <xsl:variable name="cars" select="boolean(self::dashboard-cars)"/>
+    <!-- Bound here: inside the loops over tokens "/" is the tokens' own tree. -->
+    <xsl:variable name="specialities" select="filter"/>
     <html>
       <xsl:call-template name="head"><xsl:with-param name="title" select="'Home'"/></xsl:call-template>
       <body>
@@ -108,12 +110,12 @@
           <xsl:choose>
             <xsl:when test="$cars">
               <xsl:for-each select="str:tokenize('vi_category vi_make vi_model years price location', ' ')">
-                <xsl:call-template name="speciality"><xsl:with-param name="id" select="string(.)"/><xsl:with-param name="filter" select="/*/filter"/></xsl:call-template>
+                <xsl:call-template name="speciality"><xsl:with-param name="id" select="string(.)"/><xsl:with-param name="filter" select="$specialities"/></xsl:call-template>
               </xsl:for-each>
             </xsl:when>
             <xsl:otherwise>
               <xsl:for-each select="str:tokenize('originate_state vi_make vi_model pi_type pi_category years', ' ')">
-                <xsl:call-template name="speciality"><xsl:with-param name="id" select="string(.)"/><xsl:with-param name="filter" select="/*/filter"/></xsl:call-template>
+                <xsl:call-template name="speciality"><xsl:with-param name="id" select="string(.)"/><xsl:with-param name="filter" select="$specialities"/></xsl:call-template>
               </xsl:for-each>
             </xsl:otherwise>
           </xsl:choose>
@@ -160,7 +162,8 @@
   <xsl:template name="speciality">
     <xsl:param name="id"/>
     <xsl:param name="filter"/>
-    <xsl:variable name="items" select="$filter/*[local-name() = $id]"/>
+    <!-- The parts form's year list is also called "years": only leaf elements are lines. -->
+    <xsl:variable name="items" select="$filter/*[local-name() = $id][not(*)]"/>
     <tr>
       <td class="label"><xsl:value-of select="translate($id, '_', ' ')"/></td>
       <td class="value" id="{$id}">

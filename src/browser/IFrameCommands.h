@@ -45,6 +45,18 @@ public:
     virtual void CheckMarketPlaces() = 0;
     virtual void ShowDealDetail() = 0;
     virtual void EditSpecialty(bool cars) = 0;
+    // The specialty dialog of a side, staying on the page shown; true on OK.
+    virtual bool RunSpecialtyDialog(bool cars) = 0;
+    // The mode's name as the window shows it.
+    virtual QString GetMarketModeName() const = 0;
+    // The query form of the mode shown, titled; filled from a page's fields when given.
+    virtual void NewQuery(const QString &title, const AppParams &fields) = 0;
+    // A new inventory record of a side, on that side's inventory page.
+    virtual void NewCatalogRecord(bool cars) = 0;
+    virtual void EditMyProfile() = 0;
+    virtual void ShowInventoryImport() = 0;
+    virtual void ExportInventory() = 0;
+    virtual void MemberLookup() = 0;
     virtual void NewHotDeal() = 0;
     virtual void ShowQuotePicture(const QString &url, const QString &quoteId, const QString &pictureId) = 0;
     virtual void ShowQuotePartPicture(const QString &url, const QString &quoteId, const QString &pictureId) = 0;

@@ -100,6 +100,7 @@ constexpr char kPostScript[] = R"JS(
     }, true);
     new QWebChannel(qt.webChannelTransport, function (channel) {
         bridge = channel.objects.korvant;
+        window.__korvantObjects = channel.objects;
         queue.forEach(function (p) { bridge.post(p[0], p[1]); });
         queue = [];
     });
@@ -168,6 +169,11 @@ WebHost::~WebHost()
 {
     if (g_host == this)
         g_host = nullptr;
+    // The profile answers loads still under way while it goes; the pages
+    // they ask for must still be here then.
+    m_profile->removeAllUrlSchemeHandlers();
+    delete m_profile;
+    m_profile = nullptr;
 }
 
 WebHost *WebHost::Instance()

@@ -120,9 +120,59 @@ void FrameCommands::ShowDealDetail()
 
 void FrameCommands::EditSpecialty(bool cars)
 {
-    const int answer = cars ? m_frame.Dialogs().FilterCarsDlg() : m_frame.Dialogs().CWizardScopeDlg();
-    if (answer == MsgBox::IdOk)
+    if (RunSpecialtyDialog(cars))
         m_frame.SelectNavigatorItem(cars ? NodeCarsSpecialty : NodeSpecialty);
+}
+
+bool FrameCommands::RunSpecialtyDialog(bool cars)
+{
+    const int answer = cars ? m_frame.Dialogs().FilterCarsDlg() : m_frame.Dialogs().CWizardScopeDlg();
+    return answer == MsgBox::IdOk;
+}
+
+QString FrameCommands::GetMarketModeName() const
+{
+    return m_frame.GetMarketModeName();
+}
+
+void FrameCommands::NewQuery(const QString &title, const AppParams &fields)
+{
+    if (!fields.isEmpty())
+        Later("NewQuery from the page's fields");
+    if (m_frame.GetMarketMode() == Korvant::MarketCars)
+        m_frame.Dialogs().NewQueryCarsPropSheet(title);
+    else
+        m_frame.Dialogs().NewQueryDlg(title);
+}
+
+void FrameCommands::NewCatalogRecord(bool cars)
+{
+    if (cars) {
+        m_frame.RunCommand(FrameTables::CmdNewCarCatalogRecord);
+        return;
+    }
+    m_frame.SelectNavigatorItem(NodePartsCatalog);
+    m_frame.Dialogs().NewInventoryDlg(false);
+}
+
+void FrameCommands::EditMyProfile()
+{
+    m_frame.RunCommand(FrameTables::CmdMyProfile);
+}
+
+void FrameCommands::ShowInventoryImport()
+{
+    m_frame.RunCommand(FrameTables::CmdImportInventory);
+}
+
+void FrameCommands::ExportInventory()
+{
+    m_frame.ExportInventory();
+}
+
+void FrameCommands::MemberLookup()
+{
+    m_frame.RunCommand(FrameTables::CmdMemberLookup);
 }
 
 void FrameCommands::NewHotDeal()

@@ -27,6 +27,14 @@ public:
     void CheckMarketPlaces() override;
     void ShowDealDetail() override;
     void EditSpecialty(bool cars) override;
+    bool RunSpecialtyDialog(bool cars) override;
+    QString GetMarketModeName() const override;
+    void NewQuery(const QString &title, const AppParams &fields) override;
+    void NewCatalogRecord(bool cars) override;
+    void EditMyProfile() override;
+    void ShowInventoryImport() override;
+    void ExportInventory() override;
+    void MemberLookup() override;
     void NewHotDeal() override;
     void ShowQuotePicture(const QString &url, const QString &quoteId, const QString &pictureId) override;
     void ShowQuotePartPicture(const QString &url, const QString &quoteId, const QString &pictureId) override;

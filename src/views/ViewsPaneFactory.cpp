@@ -1,11 +1,15 @@
 #include "ViewsPaneFactory.h"
 
+#include "DashboardBrowser.h"
+#include "ListRegistry.h"
+#include "SpecialityBrowser.h"
 #include "XHotDealListCtrl.h"
 #include "XInventoryListCtrl.h"
 #include "XMessageListCtrl.h"
 #include "XOrderListCtrl.h"
 #include "XQueryListCtrl.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace {
@@ -47,4 +51,39 @@ std::unique_ptr<IRecordList> ViewsPaneFactory::CreateRecordList(ListKind kind, Q
     case ListKind::Messages: return std::make_unique<ListPane<XMessageListCtrl>>(m_host, parent);
     default: return m_fallback.CreateRecordList(kind, parent);
     }
+}
+
+std::unique_ptr<IDashboardPane> ViewsPaneFactory::CreateDashboard(QWidget *parent)
+{
+    auto pane = std::make_unique<DashboardBrowser>(parent);
+    m_dashboard = pane.get();
+    HookSpecialities();
+    return pane;
+}
+
+std::unique_ptr<ISpecialityPane> ViewsPaneFactory::CreateSpeciality(QWidget *parent)
+{
+    auto pane = std::make_unique<SpecialityBrowser>(parent);
+    m_speciality = pane.get();
+    HookSpecialities();
+    return pane;
+}
+
+void ViewsPaneFactory::HookSpecialities()
+{
+    ListRegistry::Instance().SetSpecialityFilterHook([dashboard = m_dashboard, speciality = m_speciality] {
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        // The profile is read on worker threads; the pages change on the main one.
+        QMetaObject::invokeMethod(
+            app,
+            [dashboard, speciality] {
+                if (speciality)
+                    speciality->Refresh();
+                if (dashboard)
+                    dashboard->UpdateSpecialities();
+            },
+            Qt::QueuedConnection);
+    });
 }

@@ -1,9 +1,15 @@
 #pragma once
 
-// Makes the record lists built here and hands every other kind of pane to
-// the factory below it (the browser panes, then the placeholders).
+// Makes the record lists, the dashboard and the speciality page built here
+// and hands every other kind of pane to the factory below it (the browser
+// panes, then the placeholders).
 
 #include "dialogs/PaneInterfaces.h"
+
+#include <QPointer>
+
+class DashboardBrowser;
+class SpecialityBrowser;
 
 class IListHost;
 
@@ -19,16 +25,16 @@ public:
     {
         return m_fallback.CreateBrowser(kind, parent);
     }
-    std::unique_ptr<IDashboardPane> CreateDashboard(QWidget *parent) override
-    {
-        return m_fallback.CreateDashboard(parent);
-    }
-    std::unique_ptr<ISpecialityPane> CreateSpeciality(QWidget *parent) override
-    {
-        return m_fallback.CreateSpeciality(parent);
-    }
+    // The last dashboard and speciality page made also follow the profile's
+    // filters (IRecordViews::BuildSpecialityFilterXml, from any thread).
+    std::unique_ptr<IDashboardPane> CreateDashboard(QWidget *parent) override;
+    std::unique_ptr<ISpecialityPane> CreateSpeciality(QWidget *parent) override;
 
 private:
+    void HookSpecialities();
+
     IPaneFactory &m_fallback;
     IListHost *m_host;
+    QPointer<DashboardBrowser> m_dashboard;
+    QPointer<SpecialityBrowser> m_speciality;
 };

@@ -9,6 +9,7 @@
 
 #include "app/Globals.h"
 #include "app/TasksDispatcher.h"
+#include "app/XSLTransformer.h"
 #include "app/XSettings.h"
 #include "application/CClientApp.h"
 #include "db/KVDatabase.h"
@@ -72,6 +73,7 @@ struct ClientEnvConfig
     QString instanceName{};
     bool crashHandler = false;
     QString folder{};        // reuse a folder (a second start)
+    bool xslTransformer = false;  // the pages' renderer, as the program installs it
 };
 
 class ClientEnv
@@ -111,6 +113,8 @@ public:
         auto poller = std::make_unique<XPoller>();
         poller->SetPollBody([this](XPoller &) { ++polls; });
         Globals::Install(GlobalSlot::Poller, std::move(poller));
+        if (config.xslTransformer)
+            Globals::Install(GlobalSlot::XslTransformer, std::make_unique<XSLTransformer>());
         Globals::Install(GlobalSlot::TasksDispatcher, std::make_unique<TasksDispatcher>());
         XRequest::CancelAll(false);
     }

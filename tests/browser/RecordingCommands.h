@@ -13,6 +13,7 @@ public:
     int shownNode = 0;
     PendingQuote pending;
     QString chosenPicture;
+    bool specialtyAnswer = false;
 
     int GetMarketMode() const override { return marketMode; }
     int GetShownNode() const override { return shownNode; }
@@ -33,6 +34,24 @@ public:
     void CheckMarketPlaces() override { log.Add("CheckMarketPlaces"); }
     void ShowDealDetail() override { log.Add("ShowDealDetail"); }
     void EditSpecialty(bool cars) override { log.Add(QStringLiteral("EditSpecialty|%1").arg(cars)); }
+    bool RunSpecialtyDialog(bool cars) override
+    {
+        log.Add(QStringLiteral("RunSpecialtyDialog|%1").arg(cars));
+        return specialtyAnswer;
+    }
+    QString GetMarketModeName() const override { return marketMode == 1 ? QStringLiteral("Cars") : QStringLiteral("Parts"); }
+    void NewQuery(const QString &title, const AppParams &fields) override
+    {
+        QStringList pairs;
+        for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+            pairs << it.key() + '=' + it.value();
+        log.Add("NewQuery|" + title + '|' + pairs.join(','));
+    }
+    void NewCatalogRecord(bool cars) override { log.Add(QStringLiteral("NewCatalogRecord|%1").arg(cars)); }
+    void EditMyProfile() override { log.Add("EditMyProfile"); }
+    void ShowInventoryImport() override { log.Add("ShowInventoryImport"); }
+    void ExportInventory() override { log.Add("ExportInventory"); }
+    void MemberLookup() override { log.Add("MemberLookup"); }
     void NewHotDeal() override { log.Add("NewHotDeal"); }
     void ShowQuotePicture(const QString &url, const QString &quoteId, const QString &pictureId) override
     {

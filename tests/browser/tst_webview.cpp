@@ -1,4 +1,5 @@
 #include "RecordingCommands.h"
+#include "WebTestUtil.h"
 #include "TestApp.h"
 #include "TestEnv.h"
 
@@ -21,29 +22,9 @@
 
 namespace {
 
-// Loads in the web engine can take a while on a loaded machine.
-constexpr int kLoadTimeout = 30000;
-
-bool WaitLoaded(CWebBrowser2 &browser, const std::function<void()> &start)
-{
-    QSignalSpy spy(browser.Page(), &QWebEnginePage::loadFinished);
-    start();
-    return spy.wait(kLoadTimeout) && spy.last().value(0).toBool();
-}
-
-QVariant Eval(CWebBrowser2 &browser, const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    browser.Page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &v) {
-        result = v;
-        done = true;
-    });
-    QDeadlineTimer deadline(kLoadTimeout);
-    while (!done && !deadline.hasExpired())
-        QTest::qWait(10);
-    return result;
-}
+using WebTest::Eval;
+using WebTest::kLoadTimeout;
+using WebTest::WaitLoaded;
 
 // A page of a local web server, the marketplace server's stand-in.
 class PageServer

@@ -13,9 +13,11 @@
 #include "frame/GuiFrameFactory.h"
 #include "views/ViewsPaneFactory.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QSet>
 #include <QTest>
+#include <QWebEngineView>
 
 class ShotMainWindow : public QObject
 {
@@ -38,6 +40,35 @@ void Save(QWidget *window, const QString &name)
     QVERIFY2(colours.size() > 20, qPrintable(QStringLiteral("%1: %2 colours").arg(name).arg(colours.size())));
 }
 
+QVariant PageValue(QWebEngineView *view, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    QDeadlineTimer deadline(30000);
+    while (!done && !deadline.hasExpired())
+        QTest::qWait(10);
+    return result;
+}
+
+// The Home page of the market shown, once its search form (and a counter the
+// navigator shows) is up.
+void SaveDashboard(QWidget *window, const QString &name, const QString &counter = QString())
+{
+    auto *view = window->findChild<QWebEngineView *>(QStringLiteral("DashboardBrowser"));
+    QVERIFY(view && view->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(PageValue(view, "!!document.getElementById('make')").toBool(), 30000);
+    if (!counter.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !PageValue(view, "document.getElementById('" + counter + "').textContent").toString().isEmpty(), 30000);
+    }
+    QTest::qWait(300);
+    Save(window, name);
+}
+
 } // namespace
 
 void ShotMainWindow::mainWindowAfterPoll()
@@ -49,7 +80,12 @@ void ShotMainWindow::mainWindowAfterPoll()
     QVERIFY(poll.open(QIODevice::ReadOnly));
     server.Script("poll", {poll.readAll()});
 
-    ClientEnv env({.commandLine = "-level 5 -url " + server.Url()});
+    ClientEnv env({.commandLine = "-level 5 -url " + server.Url(), .xslTransformer = true});
+    // The style sheets as they ship, beside the program.
+    const QDir sheets(qEnvironmentVariable("KORVANT_SOURCE_DIR") + "/res/Xsl");
+    QVERIFY(QDir().mkpath(env.folder + "/program/Xsl"));
+    for (const QString &sheet : sheets.entryList({"*.xsl"}))
+        QVERIFY(QFile::copy(sheets.filePath(sheet), env.folder + "/program/Xsl/" + sheet));
     thePoller().SetPollBody({});
     PlaceholderPaneFactory placeholders;
     BrowserPaneFactory browsers(placeholders);
@@ -80,9 +116,11 @@ void ShotMainWindow::mainWindowAfterPoll()
     frame->SwitchToParts();
     QTest::qWait(300);
     Save(frame, QStringLiteral("navigator-parts.png"));
+    SaveDashboard(frame, QStringLiteral("dashboard-parts.png"));
     frame->SwitchToCars();
     QTest::qWait(300);
     Save(frame, QStringLiteral("navigator-cars.png"));
+    SaveDashboard(frame, QStringLiteral("dashboard-cars.png"), QStringLiteral("counter24"));
 
     env.app().ExitInstance();
     gui.DestroyFrame();
