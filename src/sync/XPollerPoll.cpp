@@ -17,6 +17,8 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -181,14 +183,18 @@ void XPoller::ReadMessages(const XRequest &request)
     // A thread's first stored message becomes its parent and the later ones
     // are counted on it, so messages go in oldest first (ties in document order).
     const XmlNode listNode = request.GetResponseNode(QStringLiteral("message_list"));
-    QList<XmlNode> ordered = listNode.SelectAll(QStringLiteral("message"));
-    std::stable_sort(ordered.begin(), ordered.end(), [](const XmlNode &a, const XmlNode &b) {
-        return GetChildDate(a, QStringLiteral("create_time")) < GetChildDate(b, QStringLiteral("create_time"));
-    });
-    qsizetype next = 0;
+    const QList<XmlNode> messages = listNode.SelectAll(QStringLiteral("message"));
+    // Each date read once, not once per comparison.
+    std::vector<std::pair<XmlTime, qsizetype>> order;
+    order.reserve(size_t(messages.size()));
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        order.emplace_back(GetChildDate(messages[i], QStringLiteral("create_time")), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    size_t next = 0;
     XMessageSet set;
     ReadList(request, "message_list", "message", "Polling Messages DB Error", [&](const XmlNode &) {
-        const XmlNode &node = ordered[next++];
+        const XmlNode &node = messages[order[next++].second];
         set.AddNew();
         set.ReadMessageXml(&request, node);
         // Read before storing: a stored new row leaves the set's fields empty.
