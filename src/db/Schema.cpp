@@ -296,7 +296,8 @@ const std::vector<TableDef> &Tables()
              {"STATUS", ColumnType::Text, 50, false, ColumnDefault::NoDefault},
              {"STATUS_CODE", ColumnType::Integer, 0, false, ColumnDefault::NoDefault},
          },
-         {}},
+         // A stored message finds its thread and its record's threads by context.
+         {"CONTEXT_ID"}},
         {"HotDeals",
          {
              {"ID", ColumnType::Text, 16, true, ColumnDefault::NoDefault},

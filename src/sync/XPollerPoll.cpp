@@ -41,16 +41,11 @@ QString ErrorText(const DbException &e)
 }
 
 // Marks the query a stored quote answers. Bound: the id comes from the server.
-template<class QuerySet>
-void MarkQueryReplied(const QString &queryId)
+void MarkQueryReplied(const char *table, const QString &queryId)
 {
-    QuerySet query;
-    if (!query.Select(SqlExpr(QStringLiteral("ID = ?"), {queryId})) || query.IsEOF() || query.IsBOF())
-        return;
-    query.Edit();
-    query.SetText("STATUS", QStringLiteral("Replied"));
-    query.SetInt("STATUS_CODE", 2);
-    query.Update();
+    theDatabase().Connection().Exec(
+        QStringLiteral("UPDATE [%1] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ?").arg(QLatin1String(table)),
+        {queryId});
 }
 
 } // namespace
@@ -149,7 +144,7 @@ void XPoller::ReadQuotes(const XRequest &request)
         AddCount(NewCounts::Quotes);
         SqlTransaction mark(theDatabase().Connection());
         try {
-            MarkQueryReplied<XQuerySet>(queryId);
+            MarkQueryReplied("Queries", queryId);
             mark.Commit();
         } catch (const DbException &e) {
             mark.Rollback();
@@ -169,7 +164,7 @@ void XPoller::ReadCarQuotes(const XRequest &request)
         AddCount(NewCounts::CarQuotes);
         SqlTransaction mark(theDatabase().Connection());
         try {
-            MarkQueryReplied<XQueryCarsSet>(queryId);
+            MarkQueryReplied("Queries_Cars", queryId);
             mark.Commit();
         } catch (const DbException &e) {
             mark.Rollback();

@@ -20,7 +20,7 @@ private slots:
         QCOMPARE(db.GetPassportId(), QString());
         SqlConnection &c = db.Connection();
         QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'").toInt(), 12);
-        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL").toInt(), 84);
+        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL").toInt(), 85);
         QCOMPARE(c.Scalar("SELECT COUNT(*) || '|' || PASSPORT_ID || '|' || DB_VER FROM UserInfo").toString(),
                  QString("1||98"));
         QCOMPARE(c.Scalar("PRAGMA journal_mode").toString(), QString("wal"));
@@ -120,7 +120,7 @@ private slots:
         QVERIFY(IsPrivate(db.DatabasePath()));
         QVERIFY(t.LogText().contains("Convert database: [OK]"));
         SqlConnection &c = db.Connection();
-        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL").toInt(), 84);
+        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL").toInt(), 85);
         for (const QString &check : checks) {
             const QString sql = check.section(" => ", 0, 0);
             const QString expected = check.section(" => ", 1);
