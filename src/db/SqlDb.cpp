@@ -366,6 +366,34 @@ int SqlConnection::Changes() const
     return m_db ? sqlite3_changes(m_db) : 0;
 }
 
+// --- SqlBulkWriteScope ----------------------------------------------------------------------
+
+SqlBulkWriteScope::SqlBulkWriteScope(SqlConnection &connection) : m_connection(connection)
+{
+    m_old = connection.Scalar(QStringLiteral("PRAGMA cache_size")).toByteArray();
+    connection.ExecScript("PRAGMA cache_size = -8192");
+    m_oldCheckpoint = connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toByteArray();
+    connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = 8192"));
+    // A savepoint per stored item copies every page it changes to a statement
+    // journal; in memory that is a copy, in a file it is a write per page.
+    m_oldTempStore = connection.Scalar(QStringLiteral("PRAGMA temp_store")).toByteArray();
+    connection.ExecScript("PRAGMA temp_store = MEMORY");
+}
+
+SqlBulkWriteScope::~SqlBulkWriteScope()
+{
+    try {
+        if (m_connection.IsOpen() && !m_old.isEmpty())
+            m_connection.ExecScript("PRAGMA cache_size = " + QByteArray::number(m_old.toLongLong()));
+        if (m_connection.IsOpen() && !m_oldCheckpoint.isEmpty())
+            m_connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = ") +
+                                QString::number(m_oldCheckpoint.toLongLong()));
+        if (m_connection.IsOpen() && !m_oldTempStore.isEmpty())
+            m_connection.ExecScript("PRAGMA temp_store = " + QByteArray::number(m_oldTempStore.toLongLong()));
+    } catch (...) {
+    }
+}
+
 // --- SqlTransaction ------------------------------------------------------------------------
 
 SqlTransaction::SqlTransaction(SqlConnection &connection) : m_connection(connection)
@@ -373,13 +401,21 @@ SqlTransaction::SqlTransaction(SqlConnection &connection) : m_connection(connect
     Begin();
 }
 
+// Transaction statements run once per stored item: kept prepared, not parsed each time.
+void SqlTransaction::Run(const QByteArray &sql)
+{
+    if (!m_connection.IsOpen())
+        m_connection.Throw(SQLITE_MISUSE, QStringLiteral("Database is closed"));
+    m_connection.Prepare(sql).Exec();
+}
+
 void SqlTransaction::Begin()
 {
     m_level = m_connection.m_depth + 1;
     if (m_level == 1)
-        m_connection.ExecScript("BEGIN IMMEDIATE");
+        Run("BEGIN IMMEDIATE");
     else
-        m_connection.ExecScript("SAVEPOINT sp" + QByteArray::number(m_level));
+        Run("SAVEPOINT sp" + QByteArray::number(m_level));
     m_connection.m_depth = m_level;
     m_active = true;
 }
@@ -404,9 +440,9 @@ void SqlTransaction::Commit()
         m_connection.Throw(SQLITE_MISUSE, QStringLiteral("Database is closed"));
     }
     if (m_level == 1)
-        m_connection.ExecScript("COMMIT");
+        Run("COMMIT");
     else
-        m_connection.ExecScript("RELEASE sp" + QByteArray::number(m_level));
+        Run("RELEASE sp" + QByteArray::number(m_level));
     m_active = false;
     m_connection.m_depth = m_level - 1;
 }
@@ -424,7 +460,8 @@ void SqlTransaction::Rollback()
             m_connection.ExecScript("ROLLBACK");
     } else {
         const QByteArray name = "sp" + QByteArray::number(m_level);
-        m_connection.ExecScript("ROLLBACK TO " + name + "; RELEASE " + name);
+        Run("ROLLBACK TO " + name);
+        Run("RELEASE " + name);
     }
 }
 

@@ -151,9 +151,29 @@ public:
 
 private:
     void Begin();
+    void Run(const QByteArray &sql);
     SqlConnection &m_connection;
     int m_level = 0;
     bool m_active = false;
+};
+
+// A larger page cache and fewer WAL checkpoints while many rows are written:
+// indexes take rows in no order, and pages evicted (or copied back) between
+// rows would be written and read again. The connection's own settings return
+// at the end.
+class SqlBulkWriteScope
+{
+public:
+    explicit SqlBulkWriteScope(SqlConnection &connection);
+    ~SqlBulkWriteScope();
+    SqlBulkWriteScope(const SqlBulkWriteScope &) = delete;
+    SqlBulkWriteScope &operator=(const SqlBulkWriteScope &) = delete;
+
+private:
+    SqlConnection &m_connection;
+    QByteArray m_old;
+    QByteArray m_oldCheckpoint;
+    QByteArray m_oldTempStore;
 };
 
 namespace SqlValue {

@@ -55,9 +55,8 @@ void UpdateContextRecord(const QString &contextId, const QString &contextType, K
     const QString table = XMessageSet::ContextTable(contextType);
     if (table.isEmpty())
         return;
-    KVDatabase &db = Db(database);
-    SqlConnection &c = db.Connection();
-    SqlTransaction scope(c);
+    // One statement writes, so it needs no scope of its own.
+    SqlConnection &c = Db(database).Connection();
     const SqlExpr threads = ThreadsOf(contextId, contextType);
     SqlStatement &counts = c.Prepare(
         QStringLiteral("SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END) FROM [Messages] WHERE ") +
@@ -79,7 +78,6 @@ void UpdateContextRecord(const QString &contextId, const QString &contextType, K
     else
         c.Exec(QStringLiteral("UPDATE [%1] SET MESS_NEW_COUNT = ?, MESS_TOTAL_COUNT = ? WHERE ID = ?").arg(table),
                {fresh, total, contextId});
-    scope.Commit();
 }
 
 int MarketMode()

@@ -17,6 +17,8 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -40,7 +42,8 @@ QString ErrorText(const DbException &e)
     return e.Description().isEmpty() ? e.Message() : e.Description();
 }
 
-// Marks the query a stored quote answers. Bound: the id comes from the server.
+// Marks the query a stored quote answers: one statement, so a failure undoes
+// only itself. Bound: the id comes from the server.
 void MarkQueryReplied(const char *table, const QString &queryId)
 {
     theDatabase().Connection().Exec(
@@ -89,12 +92,12 @@ void XPoller::ReadList(const XRequest &request, const char *list, const char *it
     sinceCommit.start();
     try {
         for (const XmlNode &node : items) {
-            SqlTransaction savepoint(connection);
+            // No savepoint per item: each store is one statement or its own
+            // scope, so a failure undoes only itself, and a savepoint would
+            // copy every page the item touches (a row and each of its indexes).
             try {
                 store(node);
-                savepoint.Commit();
             } catch (const DbException &e) {
-                savepoint.Rollback();
                 Log(ErrorText(e), logSource);
             }
             if (sinceCommit.elapsed() >= CommitIntervalMs) {
@@ -142,12 +145,9 @@ void XPoller::ReadQuotes(const XRequest &request)
         const QString queryId = set.GetText("QUERY_ID");
         set.Update();
         AddCount(NewCounts::Quotes);
-        SqlTransaction mark(theDatabase().Connection());
         try {
             MarkQueryReplied("Queries", queryId);
-            mark.Commit();
         } catch (const DbException &e) {
-            mark.Rollback();
             Log(ErrorText(e), "Polling Quotes DB Error");
         }
     });
@@ -162,12 +162,9 @@ void XPoller::ReadCarQuotes(const XRequest &request)
         const QString queryId = set.GetText("QUERY_ID");
         set.Update();
         AddCount(NewCounts::CarQuotes);
-        SqlTransaction mark(theDatabase().Connection());
         try {
             MarkQueryReplied("Queries_Cars", queryId);
-            mark.Commit();
         } catch (const DbException &e) {
-            mark.Rollback();
             Log(ErrorText(e), "Polling Car Quotes DB Error");
         }
     });
@@ -248,6 +245,16 @@ void XPoller::RunPoll()
     if (!request.IsSuccess()) {
         Status(QStringLiteral("Polling request error: %1").arg(request.GetStatusText()));
         return;
+    }
+
+    // Room in the page cache for the lists' index pages while they are stored;
+    // the connection is held so the scope never outlives it.
+    const std::shared_ptr<SqlConnection> connection = theDatabase().ConnectionPtr();
+    std::optional<SqlBulkWriteScope> bulk;
+    try {
+        bulk.emplace(*connection);
+    } catch (const DbException &e) {
+        Log(ErrorText(e), "Poll");
     }
 
     // Each list under its own guard: a failure ends that list only.
