@@ -8,6 +8,8 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdio>
+#include <ctime>
 
 DbException::DbException(int code, const QString &message, const QString &source, const QString &description)
     : std::runtime_error((message + QStringLiteral(": ") + description).toStdString()),
@@ -29,6 +31,18 @@ QString FormatDateTime(const QDateTime &value)
     if (!value.isValid())
         return {};
     return value.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString FormatSeconds(qint64 seconds)
+{
+    const time_t t = time_t(seconds);
+    tm local{};
+    if (!localtime_r(&t, &local))
+        return FormatDateTime(QDateTime::fromSecsSinceEpoch(seconds));
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return QString::fromLatin1(text);
 }
 
 QDateTime ParseDateTime(const QString &text)

@@ -179,6 +179,8 @@ private:
 namespace SqlValue {
 // "YYYY-MM-DD HH:MM:SS" of a local date and time (empty when invalid).
 QString FormatDateTime(const QDateTime &value);
+// The same of seconds since the epoch, without a QDateTime.
+QString FormatSeconds(qint64 seconds);
 QDateTime ParseDateTime(const QString &text);
 // Money as the original currency type held it: four decimals.
 double RoundCurrency(double value);

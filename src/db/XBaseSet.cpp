@@ -55,6 +55,19 @@ bool IsAllDigits(const QString &text)
     return true;
 }
 
+// FNV-1a over the name with ASCII letters folded to upper case.
+uint32_t FoldedHash(const char *name)
+{
+    uint32_t h = 2166136261u;
+    for (const char *p = name; *p; ++p) {
+        char ch = *p;
+        if (ch >= 'a' && ch <= 'z')
+            ch = char(ch - 'a' + 'A');
+        h = (h ^ uint8_t(ch)) * 16777619u;
+    }
+    return h;
+}
+
 SqlExpr Group(const SqlExpr &conditions)
 {
     // A table with nothing to search in matches nothing (never "()").
@@ -79,6 +92,8 @@ XBaseSet::XBaseSet(KVDatabase *database, const char *table, const QStringList &c
             m_cols.push_back(c);
         }
     }
+    for (const ColumnDef *c : m_cols)
+        m_nameHash.push_back(FoldedHash(c->name));
     m_values.resize(m_cols.size());
     m_original.resize(m_cols.size());
     m_dirty.assign(m_cols.size(), 0);
@@ -467,11 +482,20 @@ QString XBaseSet::GetFieldName(int index) const
 
 int XBaseSet::FindField(const char *name) const
 {
-    for (size_t i = 0; i < m_cols.size(); ++i) {
-        if (qstricmp(m_cols[i]->name, name) == 0)
-            return int(i);
-    }
-    return -1;
+    const uint32_t h = FoldedHash(name);
+    const size_t n = m_cols.size();
+    const size_t start = m_lastFound < n ? m_lastFound : 0;
+    auto scan = [&](size_t from, size_t to) -> int {
+        for (size_t i = from; i < to; ++i) {
+            if (m_nameHash[i] == h && qstricmp(m_cols[i]->name, name) == 0) {
+                m_lastFound = i + 1;
+                return int(i);
+            }
+        }
+        return -1;
+    };
+    const int found = scan(start, n);
+    return found >= 0 ? found : scan(0, start);
 }
 
 int XBaseSet::FieldIndex(const char *name) const
@@ -519,6 +543,12 @@ QDateTime XBaseSet::GetDate(int index) const
 void XBaseSet::SetDate(int index, const QDateTime &value)
 {
     SetFieldValue(index, value.isValid() ? QVariant(SqlValue::FormatDateTime(value)) : QVariant());
+}
+
+void XBaseSet::SetNow(const char *name)
+{
+    // Without QDateTime's local time, which checks the zone file on every call.
+    SetText(name, SqlValue::FormatSeconds(QDateTime::currentSecsSinceEpoch()));
 }
 
 void XBaseSet::SetFieldValue(int index, const QVariant &value)
