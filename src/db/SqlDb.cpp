@@ -174,6 +174,12 @@ SqlStatement &SqlStatement::BindUtf8(int index, const QByteArray &utf8)
     return *this;
 }
 
+SqlStatement &SqlStatement::BindUtf8Kept(int index, const QByteArray &utf8)
+{
+    Check(sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_STATIC), "Can not bind a value");
+    return *this;
+}
+
 SqlStatement &SqlStatement::Bind(int index, const QVariant &value)
 {
     if (value.isNull() || !value.isValid())
@@ -326,11 +332,10 @@ void SqlConnection::Throw(int rc, const QString &message) const
 
 SqlStatement &SqlConnection::Prepare(const QByteArray &sql)
 {
-    std::string key(sql.constData(), size_t(sql.size()));
-    auto it = m_cache.find(key);
+    auto it = m_cache.find(std::string_view(sql.constData(), size_t(sql.size())));
     if (it == m_cache.end()) {
         auto stmt = std::make_unique<SqlStatement>(*this, sql);
-        it = m_cache.emplace(std::move(key), std::move(stmt)).first;
+        it = m_cache.emplace(std::string(sql.constData(), size_t(sql.size())), std::move(stmt)).first;
     } else {
         it->second->Reset();
     }

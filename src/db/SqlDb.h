@@ -11,9 +11,11 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 struct sqlite3;
@@ -56,6 +58,8 @@ public:
     SqlStatement &Bind(int index, double value);
     SqlStatement &Bind(int index, const QString &value);
     SqlStatement &BindUtf8(int index, const QByteArray &utf8);
+    // Without a copy: the bytes must stay unchanged until the statement has run.
+    SqlStatement &BindUtf8Kept(int index, const QByteArray &utf8);
     // QVariant: null → NULL, bool/integers → INTEGER, double → REAL,
     // QDateTime → local "YYYY-MM-DD HH:MM:SS", anything else → TEXT.
     SqlStatement &Bind(int index, const QVariant &value);
@@ -127,7 +131,13 @@ private:
     friend class SqlTransaction;
     QString m_path;
     sqlite3 *m_db = nullptr;
-    std::unordered_map<std::string, std::unique_ptr<SqlStatement>> m_cache;
+    // Looked up by a view of the text: a statement used per row is not copied to be found.
+    struct TextHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, std::unique_ptr<SqlStatement>, TextHash, std::equal_to<>> m_cache;
     int m_depth = 0;
 };
 

@@ -198,8 +198,10 @@ bool XBaseSet::IsEOF() const
 
 void XBaseSet::ClearValues()
 {
-    for (QVariant &v : m_values)
-        v = QVariant();
+    for (QVariant &v : m_values) {
+        if (v.isValid())
+            v = QVariant();
+    }
     std::fill(m_dirty.begin(), m_dirty.end(), 0);
 }
 
@@ -377,7 +379,10 @@ const QByteArray &XBaseSet::InsertSql(const std::vector<int> &changed)
     return m_insertSql.insert(mask, sql).value();
 }
 
-static void BindField(SqlStatement &st, int index, const ColumnDef *col, const QVariant &value)
+// Text is bound without a copy of its own: `texts` keeps the bytes until the
+// statement has run.
+static void BindField(SqlStatement &st, int index, const ColumnDef *col, const QVariant &value,
+                      std::vector<QByteArray> &texts)
 {
     if (value.isNull()) {
         st.BindNull(index);
@@ -394,7 +399,8 @@ static void BindField(SqlStatement &st, int index, const ColumnDef *col, const Q
         st.Bind(index, value.toDouble());
         break;
     default:
-        st.BindUtf8(index, value.toString().toUtf8());
+        texts.push_back(value.toString().toUtf8());
+        st.BindUtf8Kept(index, texts.back());
         break;
     }
 }
@@ -409,6 +415,8 @@ bool XBaseSet::Update()
     SqlConnection &c = Conn();
     std::vector<int> changed;
     changed.reserve(m_cols.size());
+    std::vector<QByteArray> texts;
+    texts.reserve(m_cols.size());
     if (m_mode == Mode::Adding) {
         for (size_t i = 0; i < m_cols.size(); ++i) {
             if (m_dirty[i])
@@ -416,7 +424,7 @@ bool XBaseSet::Update()
         }
         SqlStatement &st = c.Prepare(InsertSql(changed));
         for (size_t k = 0; k < changed.size(); ++k)
-            BindField(st, int(k) + 1, m_cols[size_t(changed[k])], m_values[size_t(changed[k])]);
+            BindField(st, int(k) + 1, m_cols[size_t(changed[k])], m_values[size_t(changed[k])], texts);
         st.Exec();
         m_lastInsertId = c.LastInsertId();
         m_mode = Mode::None;
@@ -451,7 +459,7 @@ bool XBaseSet::Update()
     SqlStatement &st = c.Prepare(sql);
     int index = 1;
     for (int i : changed)
-        BindField(st, index++, m_cols[size_t(i)], m_values[size_t(i)]);
+        BindField(st, index++, m_cols[size_t(i)], m_values[size_t(i)], texts);
     st.Bind(index, m_keys[size_t(m_pos)]);
     st.Exec();
     const bool written = c.Changes() > 0;
