@@ -86,7 +86,7 @@ int main(int argc, char **argv)
     theSettings().SetInt(Setting::AutoReply, 1);
     theSettings().SetInt(Setting::MaxRepliesOnQuery, 2);
 
-    std::printf("%10s %10s %10s %12s\n", "inventory", "queries", "quotes", "queries/s");
+    std::printf("%10s %10s %10s %12s %10s\n", "inventory", "queries", "quotes", "queries/s", "seconds");
     int round = 0;
     for (int n : sizes) {
         FillInventory(n);
@@ -101,7 +101,8 @@ int main(int argc, char **argv)
         thePoller().StartAutoReply();
         thePoller().WaitForAutoReply(-1);
         const double seconds = timer.nsecsElapsed() / 1e9;
-        std::printf("%10d %10d %10d %12.1f\n", n, 100, thePoller().GetAutoReplied(), 100 / seconds);
+        std::printf("%10d %10d %10d %12.1f %10.3f\n", n, 100, thePoller().GetAutoReplied(), 100 / seconds, seconds);
     }
+    std::printf("goal: the 100 queries over 100,000 parts in under 1 s\n");
     return 0;
 }

@@ -286,6 +286,9 @@ bool KVDatabase::init()
             return false;
         }
     } else {
+        // A file copied in, or made under a looser umask, is the member's alone
+        // before it is opened (SQLite gives its side files the same mode).
+        MakePrivate(path);
         ReadUserInfo();
         if (GetDbVersion() == QLatin1String(SchemaVersion))
             AddMissingIndexes();

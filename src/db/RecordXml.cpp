@@ -118,7 +118,10 @@ void ReadField(XBaseSet &set, const XmlNode &node, const Field &f)
         break;
     case Date:
     case ShortDate:
-        set.SetDate(col, FromXmlTime(ParseServerDate(text)));
+        if (const XmlTime t = ParseServerDate(text))
+            set.SetText(col, SqlValue::FormatSeconds(t));
+        else
+            set.SetFieldNull(col);
         break;
     case Flag:
     case YesNo:

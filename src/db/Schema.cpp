@@ -85,17 +85,19 @@ QByteArray TableDef::CreateTableSql() const
     return s + ")";
 }
 
-QByteArray TableDef::IndexName(const char *table, const char *column)
+QByteArray TableDef::IndexName(const char *table, const char *columns)
 {
-    return "index_" + QByteArray(table) + "_" + QByteArray(column);
+    return "index_" + QByteArray(table) + "_" + QByteArray(columns).replace(",", "_");
 }
 
 std::vector<QByteArray> TableDef::CreateIndexSql(bool ifMissing) const
 {
     std::vector<QByteArray> out;
     const QByteArray create = ifMissing ? "CREATE INDEX IF NOT EXISTS [" : "CREATE INDEX [";
-    for (const char *col : indexes)
-        out.push_back(create + IndexName(name, col) + "] ON [" + QByteArray(name) + "] ([" + col + "])");
+    for (const char *cols : indexes) {
+        const QByteArray list = "[" + QByteArray(cols).replace(",", "], [") + "]";
+        out.push_back(create + IndexName(name, cols) + "] ON [" + QByteArray(name) + "] (" + list + ")");
+    }
     return out;
 }
 
@@ -274,7 +276,9 @@ const std::vector<TableDef> &Tables()
              {"LAST_UPDATED", ColumnType::DateTime, 0, false, ColumnDefault::DefaultNow},
          },
          // P_STOCK_NUMBER: the catalog list's default order; SOURCE: the imports' keys.
-         {"P_NAME", "V_MAKE", "V_MODEL", "SOURCE", "P_STOCK_NUMBER"}},
+         // P_NAME with V_MAKE: the rating scripts' usual pair of restrictions (SQLite
+         // would otherwise walk every part of the make); it serves P_NAME alone too.
+         {"P_NAME,V_MAKE", "V_MAKE", "V_MODEL", "SOURCE", "P_STOCK_NUMBER"}},
         {"Messages",
          {
              {"ID", ColumnType::Text, 16, true, ColumnDefault::NoDefault},
@@ -296,7 +300,8 @@ const std::vector<TableDef> &Tables()
              {"STATUS", ColumnType::Text, 50, false, ColumnDefault::NoDefault},
              {"STATUS_CODE", ColumnType::Integer, 0, false, ColumnDefault::NoDefault},
          },
-         {}},
+         // A stored message finds its thread and its record's threads by context.
+         {"CONTEXT_ID"}},
         {"HotDeals",
          {
              {"ID", ColumnType::Text, 16, true, ColumnDefault::NoDefault},

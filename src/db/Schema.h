@@ -45,17 +45,17 @@ struct TableDef
 {
     const char *name;
     std::vector<ColumnDef> columns;
-    std::vector<const char *> indexes;  // indexed columns in creation order
+    std::vector<const char *> indexes;  // indexed columns in creation order ("A,B": one index on both)
 
     // Column position, -1 when the table has no such column (exact name, any case).
     int ColumnIndex(const QString &column) const;
     const ColumnDef *Column(const QString &column) const;
     QStringList ColumnNames() const;
     QByteArray CreateTableSql() const;
-    // "CREATE INDEX [index_<Table>_<COLUMN>] ON [<Table>] ([<COLUMN>])", one per index;
-    // with "IF NOT EXISTS" to add the ones a file lacks.
+    // "CREATE INDEX [index_<Table>_<COLUMN>[_<COLUMN>]] ON [<Table>] ([<COLUMN>][, ...])", one
+    // per index; with "IF NOT EXISTS" to add the ones a file lacks.
     std::vector<QByteArray> CreateIndexSql(bool ifMissing = false) const;
-    static QByteArray IndexName(const char *table, const char *column);
+    static QByteArray IndexName(const char *table, const char *columns);
 };
 
 namespace Schema {

@@ -8,6 +8,8 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdio>
+#include <ctime>
 
 DbException::DbException(int code, const QString &message, const QString &source, const QString &description)
     : std::runtime_error((message + QStringLiteral(": ") + description).toStdString()),
@@ -29,6 +31,18 @@ QString FormatDateTime(const QDateTime &value)
     if (!value.isValid())
         return {};
     return value.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString FormatSeconds(qint64 seconds)
+{
+    const time_t t = time_t(seconds);
+    tm local{};
+    if (!localtime_r(&t, &local))
+        return FormatDateTime(QDateTime::fromSecsSinceEpoch(seconds));
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return QString::fromLatin1(text);
 }
 
 QDateTime ParseDateTime(const QString &text)
@@ -157,6 +171,12 @@ SqlStatement &SqlStatement::BindUtf8(int index, const QByteArray &utf8)
 {
     Check(sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT),
           "Can not bind a value");
+    return *this;
+}
+
+SqlStatement &SqlStatement::BindUtf8Kept(int index, const QByteArray &utf8)
+{
+    Check(sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_STATIC), "Can not bind a value");
     return *this;
 }
 
@@ -312,11 +332,10 @@ void SqlConnection::Throw(int rc, const QString &message) const
 
 SqlStatement &SqlConnection::Prepare(const QByteArray &sql)
 {
-    std::string key(sql.constData(), size_t(sql.size()));
-    auto it = m_cache.find(key);
+    auto it = m_cache.find(std::string_view(sql.constData(), size_t(sql.size())));
     if (it == m_cache.end()) {
         auto stmt = std::make_unique<SqlStatement>(*this, sql);
-        it = m_cache.emplace(std::move(key), std::move(stmt)).first;
+        it = m_cache.emplace(std::string(sql.constData(), size_t(sql.size())), std::move(stmt)).first;
     } else {
         it->second->Reset();
     }
@@ -366,6 +385,34 @@ int SqlConnection::Changes() const
     return m_db ? sqlite3_changes(m_db) : 0;
 }
 
+// --- SqlBulkWriteScope ----------------------------------------------------------------------
+
+SqlBulkWriteScope::SqlBulkWriteScope(SqlConnection &connection) : m_connection(connection)
+{
+    m_old = connection.Scalar(QStringLiteral("PRAGMA cache_size")).toByteArray();
+    connection.ExecScript("PRAGMA cache_size = -8192");
+    m_oldCheckpoint = connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toByteArray();
+    connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = 8192"));
+    // A savepoint per stored item copies every page it changes to a statement
+    // journal; in memory that is a copy, in a file it is a write per page.
+    m_oldTempStore = connection.Scalar(QStringLiteral("PRAGMA temp_store")).toByteArray();
+    connection.ExecScript("PRAGMA temp_store = MEMORY");
+}
+
+SqlBulkWriteScope::~SqlBulkWriteScope()
+{
+    try {
+        if (m_connection.IsOpen() && !m_old.isEmpty())
+            m_connection.ExecScript("PRAGMA cache_size = " + QByteArray::number(m_old.toLongLong()));
+        if (m_connection.IsOpen() && !m_oldCheckpoint.isEmpty())
+            m_connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = ") +
+                                QString::number(m_oldCheckpoint.toLongLong()));
+        if (m_connection.IsOpen() && !m_oldTempStore.isEmpty())
+            m_connection.ExecScript("PRAGMA temp_store = " + QByteArray::number(m_oldTempStore.toLongLong()));
+    } catch (...) {
+    }
+}
+
 // --- SqlTransaction ------------------------------------------------------------------------
 
 SqlTransaction::SqlTransaction(SqlConnection &connection) : m_connection(connection)
@@ -373,13 +420,21 @@ SqlTransaction::SqlTransaction(SqlConnection &connection) : m_connection(connect
     Begin();
 }
 
+// Transaction statements run once per stored item: kept prepared, not parsed each time.
+void SqlTransaction::Run(const QByteArray &sql)
+{
+    if (!m_connection.IsOpen())
+        m_connection.Throw(SQLITE_MISUSE, QStringLiteral("Database is closed"));
+    m_connection.Prepare(sql).Exec();
+}
+
 void SqlTransaction::Begin()
 {
     m_level = m_connection.m_depth + 1;
     if (m_level == 1)
-        m_connection.ExecScript("BEGIN IMMEDIATE");
+        Run("BEGIN IMMEDIATE");
     else
-        m_connection.ExecScript("SAVEPOINT sp" + QByteArray::number(m_level));
+        Run("SAVEPOINT sp" + QByteArray::number(m_level));
     m_connection.m_depth = m_level;
     m_active = true;
 }
@@ -404,9 +459,9 @@ void SqlTransaction::Commit()
         m_connection.Throw(SQLITE_MISUSE, QStringLiteral("Database is closed"));
     }
     if (m_level == 1)
-        m_connection.ExecScript("COMMIT");
+        Run("COMMIT");
     else
-        m_connection.ExecScript("RELEASE sp" + QByteArray::number(m_level));
+        Run("RELEASE sp" + QByteArray::number(m_level));
     m_active = false;
     m_connection.m_depth = m_level - 1;
 }
@@ -424,7 +479,8 @@ void SqlTransaction::Rollback()
             m_connection.ExecScript("ROLLBACK");
     } else {
         const QByteArray name = "sp" + QByteArray::number(m_level);
-        m_connection.ExecScript("ROLLBACK TO " + name + "; RELEASE " + name);
+        Run("ROLLBACK TO " + name);
+        Run("RELEASE " + name);
     }
 }
 

@@ -11,9 +11,11 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 struct sqlite3;
@@ -56,6 +58,8 @@ public:
     SqlStatement &Bind(int index, double value);
     SqlStatement &Bind(int index, const QString &value);
     SqlStatement &BindUtf8(int index, const QByteArray &utf8);
+    // Without a copy: the bytes must stay unchanged until the statement has run.
+    SqlStatement &BindUtf8Kept(int index, const QByteArray &utf8);
     // QVariant: null → NULL, bool/integers → INTEGER, double → REAL,
     // QDateTime → local "YYYY-MM-DD HH:MM:SS", anything else → TEXT.
     SqlStatement &Bind(int index, const QVariant &value);
@@ -127,7 +131,13 @@ private:
     friend class SqlTransaction;
     QString m_path;
     sqlite3 *m_db = nullptr;
-    std::unordered_map<std::string, std::unique_ptr<SqlStatement>> m_cache;
+    // Looked up by a view of the text: a statement used per row is not copied to be found.
+    struct TextHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, std::unique_ptr<SqlStatement>, TextHash, std::equal_to<>> m_cache;
     int m_depth = 0;
 };
 
@@ -151,14 +161,36 @@ public:
 
 private:
     void Begin();
+    void Run(const QByteArray &sql);
     SqlConnection &m_connection;
     int m_level = 0;
     bool m_active = false;
 };
 
+// A larger page cache and fewer WAL checkpoints while many rows are written:
+// indexes take rows in no order, and pages evicted (or copied back) between
+// rows would be written and read again. The connection's own settings return
+// at the end.
+class SqlBulkWriteScope
+{
+public:
+    explicit SqlBulkWriteScope(SqlConnection &connection);
+    ~SqlBulkWriteScope();
+    SqlBulkWriteScope(const SqlBulkWriteScope &) = delete;
+    SqlBulkWriteScope &operator=(const SqlBulkWriteScope &) = delete;
+
+private:
+    SqlConnection &m_connection;
+    QByteArray m_old;
+    QByteArray m_oldCheckpoint;
+    QByteArray m_oldTempStore;
+};
+
 namespace SqlValue {
 // "YYYY-MM-DD HH:MM:SS" of a local date and time (empty when invalid).
 QString FormatDateTime(const QDateTime &value);
+// The same of seconds since the epoch, without a QDateTime.
+QString FormatSeconds(qint64 seconds);
 QDateTime ParseDateTime(const QString &text);
 // Money as the original currency type held it: four decimals.
 double RoundCurrency(double value);

@@ -55,6 +55,19 @@ bool IsAllDigits(const QString &text)
     return true;
 }
 
+// FNV-1a over the name with ASCII letters folded to upper case.
+uint32_t FoldedHash(const char *name)
+{
+    uint32_t h = 2166136261u;
+    for (const char *p = name; *p; ++p) {
+        char ch = *p;
+        if (ch >= 'a' && ch <= 'z')
+            ch = char(ch - 'a' + 'A');
+        h = (h ^ uint8_t(ch)) * 16777619u;
+    }
+    return h;
+}
+
 SqlExpr Group(const SqlExpr &conditions)
 {
     // A table with nothing to search in matches nothing (never "()").
@@ -79,6 +92,8 @@ XBaseSet::XBaseSet(KVDatabase *database, const char *table, const QStringList &c
             m_cols.push_back(c);
         }
     }
+    for (const ColumnDef *c : m_cols)
+        m_nameHash.push_back(FoldedHash(c->name));
     m_values.resize(m_cols.size());
     m_original.resize(m_cols.size());
     m_dirty.assign(m_cols.size(), 0);
@@ -183,8 +198,10 @@ bool XBaseSet::IsEOF() const
 
 void XBaseSet::ClearValues()
 {
-    for (QVariant &v : m_values)
-        v = QVariant();
+    for (QVariant &v : m_values) {
+        if (v.isValid())
+            v = QVariant();
+    }
     std::fill(m_dirty.begin(), m_dirty.end(), 0);
 }
 
@@ -362,7 +379,10 @@ const QByteArray &XBaseSet::InsertSql(const std::vector<int> &changed)
     return m_insertSql.insert(mask, sql).value();
 }
 
-static void BindField(SqlStatement &st, int index, const ColumnDef *col, const QVariant &value)
+// Text is bound without a copy of its own: `texts` keeps the bytes until the
+// statement has run.
+static void BindField(SqlStatement &st, int index, const ColumnDef *col, const QVariant &value,
+                      std::vector<QByteArray> &texts)
 {
     if (value.isNull()) {
         st.BindNull(index);
@@ -379,7 +399,8 @@ static void BindField(SqlStatement &st, int index, const ColumnDef *col, const Q
         st.Bind(index, value.toDouble());
         break;
     default:
-        st.BindUtf8(index, value.toString().toUtf8());
+        texts.push_back(value.toString().toUtf8());
+        st.BindUtf8Kept(index, texts.back());
         break;
     }
 }
@@ -394,6 +415,8 @@ bool XBaseSet::Update()
     SqlConnection &c = Conn();
     std::vector<int> changed;
     changed.reserve(m_cols.size());
+    std::vector<QByteArray> texts;
+    texts.reserve(m_cols.size());
     if (m_mode == Mode::Adding) {
         for (size_t i = 0; i < m_cols.size(); ++i) {
             if (m_dirty[i])
@@ -401,7 +424,7 @@ bool XBaseSet::Update()
         }
         SqlStatement &st = c.Prepare(InsertSql(changed));
         for (size_t k = 0; k < changed.size(); ++k)
-            BindField(st, int(k) + 1, m_cols[size_t(changed[k])], m_values[size_t(changed[k])]);
+            BindField(st, int(k) + 1, m_cols[size_t(changed[k])], m_values[size_t(changed[k])], texts);
         st.Exec();
         m_lastInsertId = c.LastInsertId();
         m_mode = Mode::None;
@@ -436,7 +459,7 @@ bool XBaseSet::Update()
     SqlStatement &st = c.Prepare(sql);
     int index = 1;
     for (int i : changed)
-        BindField(st, index++, m_cols[size_t(i)], m_values[size_t(i)]);
+        BindField(st, index++, m_cols[size_t(i)], m_values[size_t(i)], texts);
     st.Bind(index, m_keys[size_t(m_pos)]);
     st.Exec();
     const bool written = c.Changes() > 0;
@@ -467,11 +490,20 @@ QString XBaseSet::GetFieldName(int index) const
 
 int XBaseSet::FindField(const char *name) const
 {
-    for (size_t i = 0; i < m_cols.size(); ++i) {
-        if (qstricmp(m_cols[i]->name, name) == 0)
-            return int(i);
-    }
-    return -1;
+    const uint32_t h = FoldedHash(name);
+    const size_t n = m_cols.size();
+    const size_t start = m_lastFound < n ? m_lastFound : 0;
+    auto scan = [&](size_t from, size_t to) -> int {
+        for (size_t i = from; i < to; ++i) {
+            if (m_nameHash[i] == h && qstricmp(m_cols[i]->name, name) == 0) {
+                m_lastFound = i + 1;
+                return int(i);
+            }
+        }
+        return -1;
+    };
+    const int found = scan(start, n);
+    return found >= 0 ? found : scan(0, start);
 }
 
 int XBaseSet::FieldIndex(const char *name) const
@@ -519,6 +551,12 @@ QDateTime XBaseSet::GetDate(int index) const
 void XBaseSet::SetDate(int index, const QDateTime &value)
 {
     SetFieldValue(index, value.isValid() ? QVariant(SqlValue::FormatDateTime(value)) : QVariant());
+}
+
+void XBaseSet::SetNow(const char *name)
+{
+    // Without QDateTime's local time, which checks the zone file on every call.
+    SetText(name, SqlValue::FormatSeconds(QDateTime::currentSecsSinceEpoch()));
 }
 
 void XBaseSet::SetFieldValue(int index, const QVariant &value)

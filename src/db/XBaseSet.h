@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -140,6 +141,8 @@ public:
     void SetBool(const char *name, bool value) { SetBool(FieldIndex(name), value); }
     void SetDate(int index, const QDateTime &value);
     void SetDate(const char *name, const QDateTime &value) { SetDate(FieldIndex(name), value); }
+    // The current local time, as SetDate of QDateTime::currentDateTime() writes it.
+    void SetNow(const char *name);
 
     // --- what every table shares --------------------------------------------------------
     // The filter of a navigator folder; the base returns empty and changes nothing.
@@ -194,6 +197,8 @@ private:
 
     const TableDef *m_table;
     std::vector<const ColumnDef *> m_cols;
+    std::vector<uint32_t> m_nameHash;  // case-folded, beside m_cols: readers look fields up by name per value
+    mutable size_t m_lastFound = 0;    // readers mostly name fields in column order
     QByteArray m_fetchSql;
     QHash<QByteArray, QByteArray> m_insertSql;  // by the mask of the columns written
     std::shared_ptr<SqlConnection> m_conn;

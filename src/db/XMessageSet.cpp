@@ -55,15 +55,20 @@ void UpdateContextRecord(const QString &contextId, const QString &contextType, K
     const QString table = XMessageSet::ContextTable(contextType);
     if (table.isEmpty())
         return;
-    KVDatabase &db = Db(database);
-    SqlConnection &c = db.Connection();
-    SqlTransaction scope(c);
+    // One statement writes, so it needs no scope of its own.
+    SqlConnection &c = Db(database).Connection();
     const SqlExpr threads = ThreadsOf(contextId, contextType);
-    const int total = db.ExecuteScalar(QStringLiteral("SELECT COUNT(*) FROM [Messages] WHERE ") + threads.text,
-                                       threads.args);
-    const int fresh = db.ExecuteScalar(
-        QStringLiteral("SELECT COUNT(*) FROM [Messages] WHERE ") + threads.text + QStringLiteral(" AND STATUS_CODE = 0"),
-        threads.args);
+    SqlStatement &counts = c.Prepare(
+        QStringLiteral("SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END) FROM [Messages] WHERE ") +
+        threads.text);
+    counts.BindAll(threads.args);
+    int total = 0;
+    int fresh = 0;
+    if (counts.Step()) {
+        total = counts.Int(0);
+        fresh = counts.Int(1);
+    }
+    counts.Reset();
     // An order's state belongs to the order and its update, never to its messages.
     if (markReplied && contextType != kOrder)
         c.Exec(QStringLiteral("UPDATE [%1] SET STATUS = 'Replied', STATUS_CODE = 2, MESS_NEW_COUNT = ?, "
@@ -73,7 +78,6 @@ void UpdateContextRecord(const QString &contextId, const QString &contextType, K
     else
         c.Exec(QStringLiteral("UPDATE [%1] SET MESS_NEW_COUNT = ?, MESS_TOTAL_COUNT = ? WHERE ID = ?").arg(table),
                {fresh, total, contextId});
-    scope.Commit();
 }
 
 int MarketMode()
@@ -141,6 +145,12 @@ QString XMessageSet::ContextTable(const QString &contextType)
     return tables.value(contextType);
 }
 
+bool XMessageSet::HasThread(const SqlExpr &parentFilter)
+{
+    return m_pDatabase->ExecuteScalar(QStringLiteral("SELECT COUNT(*) FROM [Messages] WHERE ") + parentFilter.text,
+                                      parentFilter.args) > 0;
+}
+
 void XMessageSet::SetMarketFromContext()
 {
     const QString type = GetText("CONTEXT_TYPE");
@@ -148,14 +158,18 @@ void XMessageSet::SetMarketFromContext()
     if (type != QLatin1String("query") && type != QLatin1String("quote") && type != QLatin1String("query_cars") &&
         type != QLatin1String("quote_cars"))
         return;
-    XBaseSet context(m_pDatabase, ContextTable(type).toLatin1().constData(), {"MARKET_ID", "MARKET_NAME", "C_NAME"});
-    context.Select(SqlExpr(QStringLiteral("ID = ?"), {GetText("CONTEXT_ID")}));
-    if (context.IsEOF())
+    SqlStatement &st = m_pDatabase->Connection().Prepare(
+        QStringLiteral("SELECT MARKET_ID, MARKET_NAME, C_NAME FROM [%1] WHERE ID = ?").arg(ContextTable(type)));
+    st.Bind(1, GetText("CONTEXT_ID"));
+    if (!st.Step()) {
+        st.Reset();
         return;
-    const QString market = context.GetText("MARKET_ID");
+    }
+    const QString market = st.Text(0);
+    const QString name = market == QLatin1String("PERSONAL") ? st.Text(2) : st.Text(1);
+    st.Reset();
     SetText("MARKET_ID", market);
-    SetText("MARKET_NAME", market == QLatin1String("PERSONAL") ? context.GetText("C_NAME")
-                                                               : context.GetText("MARKET_NAME"));
+    SetText("MARKET_NAME", name);
 }
 
 void XMessageSet::MarkContextReplied(const QString &contextId, const QString &contextType, KVDatabase *database)
@@ -181,8 +195,7 @@ void XMessageSet::ReadMessageXml(const XRequest *, const XmlNode &messageNode)
     const QString contextType = RecordXml::ChildText(messageNode, "context_type");
     const QString contextId = RecordXml::ChildText(messageNode, "context_id");
     const QString ownerId = RecordXml::ChildText(messageNode, "owner_id");
-    XMessageSet parents(m_pDatabase);
-    const bool threadExists = parents.CountRecords(FormatParentFilter(contextId, contextType, ownerId)) > 0;
+    const bool threadExists = HasThread(FormatParentFilter(contextId, contextType, ownerId));
 
     RecordXml::Read(*this, messageNode, kMessageRead);
     SetText("CONTEXT_ID", contextId);
@@ -212,8 +225,7 @@ bool XMessageSet::Update()
 
     SqlTransaction scope(m_pDatabase->Connection());
     const SqlExpr parent = FormatParentFilter(thread.contextId, thread.contextType, thread.ownerId);
-    XMessageSet parents(m_pDatabase);
-    if (parents.CountRecords(parent) > 0) {
+    if (HasThread(parent)) {
         // A further message of the thread: the parent counts it and is new again.
         SetBool("IS_PARENT", false);
         SetFieldNull(FieldIndex("INCOMING_COUNT"));

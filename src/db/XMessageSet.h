@@ -63,6 +63,9 @@ public:
     void AddWelcomeMessages();
 
 private:
+    // A thread's parent row matches the filter.
+    bool HasThread(const SqlExpr &parentFilter);
+
     struct PendingThread
     {
         bool active = false;

@@ -190,7 +190,7 @@ void XQuerySet::ReadQueryXml(const XmlNode &query)
     SetInt("STATUS_CODE", 0);
     SetBool("IS_CONTACT_FULL", false);
     RecordXml::Read(*this, query, kQueryHead);
-    SetDate("RECIVE_DATE", QDateTime::currentDateTime());
+    SetNow("RECIVE_DATE");
     const XmlNode contact = RecordXml::Child(query, "contact_info");
     TradeXml::ReadContact(*this, contact, false);
     RecordXml::ReadField(*this, contact, {"business_type", "BUSINESS_TYPE"});

@@ -133,7 +133,7 @@ void XQuoteSet::ReadQuoteXml(const XmlNode &quote)
     SetText("STATUS", QStringLiteral("New"));
     SetInt("STATUS_CODE", 0);
     RecordXml::Read(*this, quote, kHead);
-    SetDate("RECIVE_DATE", QDateTime::currentDateTime());
+    SetNow("RECIVE_DATE");
     TradeXml::ReadContact(*this, RecordXml::Child(quote, "contact_info"), true);
     RecordXml::Read(*this, RecordXml::Child(quote, "vehicle_info"), TradeXml::VehicleRead());
     const XmlNode part = RecordXml::Child(quote, "part_info");

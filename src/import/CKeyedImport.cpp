@@ -85,13 +85,13 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
         return result;
     }
     std::unique_ptr<InventoryWriter> writer;
-    std::unique_ptr<InventoryWriter::CacheScope> cache;
+    std::unique_ptr<SqlBulkWriteScope> cache;
     int64_t lineNumber = 0;
     try {
         SqlConnection &connection = theDatabase().Connection();
         InventoryWriter::EnsureSourceIndex(connection);
         writer = std::make_unique<InventoryWriter>(connection);
-        cache = std::make_unique<InventoryWriter::CacheScope>(connection);
+        cache = std::make_unique<SqlBulkWriteScope>(connection);
         SetProgress(QStringLiteral("Preparing for import:"), -1);
         writer->LoadKeys(KeyPrefix());
         const int64_t lines = CountLines(path);

@@ -95,27 +95,6 @@ void InvRow::SetInt(int column, int64_t value)
 
 // --- InventoryWriter ----------------------------------------------------------------------------
 
-InventoryWriter::CacheScope::CacheScope(SqlConnection &connection) : m_connection(connection)
-{
-    m_old = connection.Scalar(QStringLiteral("PRAGMA cache_size")).toByteArray();
-    connection.ExecScript("PRAGMA cache_size = -8192");
-    // Fewer checkpoints: an index page changed by many batches is copied back once.
-    m_oldCheckpoint = connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toByteArray();
-    connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = 8192"));
-}
-
-InventoryWriter::CacheScope::~CacheScope()
-{
-    try {
-        if (m_connection.IsOpen() && !m_old.isEmpty())
-            m_connection.ExecScript("PRAGMA cache_size = " + QByteArray::number(m_old.toLongLong()));
-        if (m_connection.IsOpen() && !m_oldCheckpoint.isEmpty())
-            m_connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = ") +
-                                QString::number(m_oldCheckpoint.toLongLong()));
-    } catch (...) {
-    }
-}
-
 InventoryWriter::InventoryWriter(SqlConnection &connection) : m_connection(connection)
 {
     static const bool checked = Inv::CheckAgainstSchema();

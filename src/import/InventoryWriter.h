@@ -78,22 +78,6 @@ public:
         int deleted = 0;
     };
 
-    // A larger page cache while a file is read: the table's indexes take rows
-    // in no order, and pages evicted between batches would be read again.
-    class CacheScope
-    {
-    public:
-        explicit CacheScope(SqlConnection &connection);
-        ~CacheScope();
-        CacheScope(const CacheScope &) = delete;
-        CacheScope &operator=(const CacheScope &) = delete;
-
-    private:
-        SqlConnection &m_connection;
-        QByteArray m_old;
-        QByteArray m_oldCheckpoint;
-    };
-
     explicit InventoryWriter(SqlConnection &connection);
     ~InventoryWriter();
     InventoryWriter(const InventoryWriter &) = delete;

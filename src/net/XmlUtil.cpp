@@ -16,6 +16,9 @@
 #include <libxml/xpath.h>
 
 #include <climits>
+#include <ctime>
+#include <optional>
+#include <cstring>
 
 namespace {
 
@@ -47,18 +50,64 @@ std::shared_ptr<_xmlDoc> Own(xmlDocPtr doc)
     });
 }
 
+// A path of plain element names ("a", "a/b/c"): the readers' common case,
+// walked directly instead of through an XPath context per call.
+bool IsChildPath(const QByteArray &path)
+{
+    bool segmentStart = true;
+    for (const char ch : path) {
+        const bool letter = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch == '_';
+        const bool more = (ch >= '0' && ch <= '9') || ch == '-' || ch == '.';
+        if (ch == '/') {
+            if (segmentStart)
+                return false;
+            segmentStart = true;
+        } else if (letter || (more && !segmentStart)) {
+            segmentStart = false;
+        } else {
+            return false;
+        }
+    }
+    return !segmentStart;
+}
+
+// Elements without a namespace named by the path's segments, in document
+// order, as XPath's child steps select them; stops at the first when asked.
+bool WalkChildPath(xmlNodePtr node, const char *path, QList<xmlNodePtr> &out, bool first)
+{
+    const char *slash = std::strchr(path, '/');
+    const size_t len = slash ? size_t(slash - path) : std::strlen(path);
+    for (xmlNodePtr c = node->children; c; c = c->next) {
+        if (c->type != XML_ELEMENT_NODE || c->ns || !c->name ||
+            std::strncmp(reinterpret_cast<const char *>(c->name), path, len) != 0 || c->name[len] != 0)
+            continue;
+        if (!slash) {
+            out.append(c);
+            if (first)
+                return true;
+        } else if (WalkChildPath(c, slash + 1, out, first) && first) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Nodes the XPath selects below `node`, in document order; any error selects nothing.
-QList<xmlNodePtr> Evaluate(xmlNodePtr node, const QString &xpath)
+QList<xmlNodePtr> Evaluate(xmlNodePtr node, const QString &xpath, bool first = false)
 {
     QList<xmlNodePtr> out;
     if (!node || !node->doc || xpath.isEmpty())
         return out;
+    const QByteArray path = xpath.toUtf8();
+    if (IsChildPath(path)) {
+        WalkChildPath(node, path.constData(), out, first);
+        return out;
+    }
     xmlXPathContextPtr ctx = xmlXPathNewContext(node->doc);
     if (!ctx)
         return out;
     ctx->node = node;
     ctx->error = SilentError;
-    const QByteArray path = xpath.toUtf8();
     xmlXPathObjectPtr result = xmlXPathEvalExpression(X(path), ctx);
     if (result && result->type == XPATH_NODESET && result->nodesetval) {
         for (int i = 0; i < result->nodesetval->nodeNr; ++i)
@@ -72,7 +121,7 @@ QList<xmlNodePtr> Evaluate(xmlNodePtr node, const QString &xpath)
 
 xmlNodePtr FirstAny(xmlNodePtr node, const QString &xpath)
 {
-    const QList<xmlNodePtr> all = Evaluate(node, xpath);
+    const QList<xmlNodePtr> all = Evaluate(node, xpath, true);
     return all.isEmpty() ? nullptr : all.first();
 }
 
@@ -150,7 +199,7 @@ QString XmlNode::Name() const
 
 XmlNode XmlNode::Select(const QString &xpath) const
 {
-    for (xmlNodePtr n : Evaluate(m_node, xpath)) {
+    for (xmlNodePtr n : Evaluate(m_node, xpath, true)) {
         if (n->type == XML_ELEMENT_NODE)
             return XmlNode(m_doc, n);
         break;
@@ -441,6 +490,34 @@ QString CutToChars(const QString &text, int maxChars)
     return text.left(i);
 }
 
+namespace {
+
+// Local wall time to seconds; 0 when the date or time is not valid. mktime,
+// under Qt's local time, re-reads the zone file's status on every call, and a
+// poll converts a date per item: the last offset is tried first and proved by
+// localtime_r, which does not.
+XmlTime LocalSeconds(const QDate &date, const QTime &time)
+{
+    const qint64 wall = (date.toJulianDay() - 2440588) * 86400 + time.msecsSinceStartOfDay() / 1000;
+    thread_local std::optional<qint64> lastOffset;
+    if (lastOffset) {
+        const time_t guess = time_t(wall - *lastOffset);
+        tm local{};
+        if (localtime_r(&guess, &local) && local.tm_gmtoff == *lastOffset && local.tm_sec == time.second() &&
+            local.tm_min == time.minute() && local.tm_hour == time.hour() && local.tm_mday == date.day() &&
+            local.tm_mon + 1 == date.month() && local.tm_year + 1900 == date.year())
+            return guess;
+    }
+    const QDateTime dt(date, time, Qt::LocalTime);
+    if (!dt.isValid())
+        return 0;
+    const qint64 seconds = dt.toSecsSinceEpoch();
+    lastOffset = wall - seconds;
+    return seconds;
+}
+
+} // namespace
+
 XmlTime ParseServerDate(const QString &input)
 {
     const QString text = input.trimmed();
@@ -483,8 +560,7 @@ XmlTime ParseServerDate(const QString &input)
     const QTime time(h, mi, s);
     if (!date.isValid() || !time.isValid())
         return 0;
-    const QDateTime dt(date, time, Qt::LocalTime);
-    return dt.isValid() ? dt.toSecsSinceEpoch() : 0;
+    return LocalSeconds(date, time);
 }
 
 // --- the operations ----------------------------------------------------------------------------
@@ -527,7 +603,13 @@ XmlNode AddChildElementFloat(XmlNode parent, const QString &name, double value)
 QString GetChildText(const XmlNode &node, const QString &xpath)
 {
     xmlNodePtr n = FirstAny(node.Raw(), xpath);
-    return n ? TakeX(xmlNodeGetContent(n)) : QString();
+    if (!n)
+        return {};
+    // A plain element holds one text node: read it without copying the subtree.
+    if (n->type == XML_ELEMENT_NODE && n->children && !n->children->next &&
+        (n->children->type == XML_TEXT_NODE || n->children->type == XML_CDATA_SECTION_NODE))
+        return FromX(n->children->content);
+    return TakeX(xmlNodeGetContent(n));
 }
 
 QString GetChildTextN(const XmlNode &node, const QString &xpath, int maxChars)

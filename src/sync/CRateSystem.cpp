@@ -148,7 +148,11 @@ QString CParamCmd::InventoryField(const char *table, const QString &id, const QS
     const std::optional<qint64> key = InventoryId(id);
     if (!key || !theDatabaseIfAny())
         return {};
+    // A script reads several fields of one record in a row: it is read once per run.
+    if (m_inventoryFieldsOf == std::make_pair(table, *key))
+        return m_inventoryFields.value(name);
     try {
+        m_inventoryFieldsOf = {};
         XBaseSet set(&theDatabase(), table, cars ? CarInventoryFields() : PartsInventoryFields());
         set.SetReadOnly(true);
         if (!set.Select(SqlExpr(QStringLiteral("ID = ?"), {*key})) || set.IsEOF())
@@ -159,6 +163,7 @@ QString CParamCmd::InventoryField(const char *table, const QString &id, const QS
             LoadCarInventoryFields(set, m_inventoryFields);
         else
             LoadInventoryFields(set, m_inventoryFields);
+        m_inventoryFieldsOf = {table, *key};
         return m_inventoryFields.value(name);
     } catch (const std::exception &e) {
         ScriptError(QString::fromUtf8(e.what()));
@@ -318,6 +323,7 @@ std::optional<SqlExpr> CParamCmd::BuildRestrictionSql(const TableDef &table) con
 void CParamCmd::ClearRun()
 {
     m_restrictions.clear();
+    m_inventoryFieldsOf = {};
     m_ratings.clear();
     m_ratingIndex.clear();
     m_queryFields.clear();

@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <utility>
 #include <optional>
 #include <vector>
 
@@ -78,6 +79,7 @@ private:
     QList<Rating> m_ratings;
     QHash<QString, int> m_ratingIndex;
     QHash<QString, QString> m_inventoryFields;
+    std::pair<const char *, qint64> m_inventoryFieldsOf{nullptr, 0};  // the record m_inventoryFields holds
     QHash<QString, QString> m_queryFields;
     QList<QPair<QString, CValuesList>> m_restrictions;  // in the order first named
     QVariant m_contextArray;

@@ -151,8 +151,9 @@ public:
 
 private:
     void RunPoll();
-    // One answer list: the item elements in `order` (document order when
-    // empty), each under its own savepoint; a database error skips the item.
+    // One answer list, item by item in document order; a database error skips
+    // the item. Each store must undo itself on failure (one statement, or its
+    // own transaction scope): the list adds no savepoint per item.
     void ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
                   const std::function<void(const XmlNode &)> &store);
     void AutoReplyThread();

@@ -17,6 +17,10 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -38,17 +42,13 @@ QString ErrorText(const DbException &e)
     return e.Description().isEmpty() ? e.Message() : e.Description();
 }
 
-// Marks the query a stored quote answers. Bound: the id comes from the server.
-template<class QuerySet>
-void MarkQueryReplied(const QString &queryId)
+// Marks the query a stored quote answers: one statement, so a failure undoes
+// only itself. Bound: the id comes from the server.
+void MarkQueryReplied(const char *table, const QString &queryId)
 {
-    QuerySet query;
-    if (!query.Select(SqlExpr(QStringLiteral("ID = ?"), {queryId})) || query.IsEOF() || query.IsBOF())
-        return;
-    query.Edit();
-    query.SetText("STATUS", QStringLiteral("Replied"));
-    query.SetInt("STATUS_CODE", 2);
-    query.Update();
+    theDatabase().Connection().Exec(
+        QStringLiteral("UPDATE [%1] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ?").arg(QLatin1String(table)),
+        {queryId});
 }
 
 } // namespace
@@ -92,12 +92,12 @@ void XPoller::ReadList(const XRequest &request, const char *list, const char *it
     sinceCommit.start();
     try {
         for (const XmlNode &node : items) {
-            SqlTransaction savepoint(connection);
+            // No savepoint per item: each store is one statement or its own
+            // scope, so a failure undoes only itself, and a savepoint would
+            // copy every page the item touches (a row and each of its indexes).
             try {
                 store(node);
-                savepoint.Commit();
             } catch (const DbException &e) {
-                savepoint.Rollback();
                 Log(ErrorText(e), logSource);
             }
             if (sinceCommit.elapsed() >= CommitIntervalMs) {
@@ -145,12 +145,9 @@ void XPoller::ReadQuotes(const XRequest &request)
         const QString queryId = set.GetText("QUERY_ID");
         set.Update();
         AddCount(NewCounts::Quotes);
-        SqlTransaction mark(theDatabase().Connection());
         try {
-            MarkQueryReplied<XQuerySet>(queryId);
-            mark.Commit();
+            MarkQueryReplied("Queries", queryId);
         } catch (const DbException &e) {
-            mark.Rollback();
             Log(ErrorText(e), "Polling Quotes DB Error");
         }
     });
@@ -165,12 +162,9 @@ void XPoller::ReadCarQuotes(const XRequest &request)
         const QString queryId = set.GetText("QUERY_ID");
         set.Update();
         AddCount(NewCounts::CarQuotes);
-        SqlTransaction mark(theDatabase().Connection());
         try {
-            MarkQueryReplied<XQueryCarsSet>(queryId);
-            mark.Commit();
+            MarkQueryReplied("Queries_Cars", queryId);
         } catch (const DbException &e) {
-            mark.Rollback();
             Log(ErrorText(e), "Polling Car Quotes DB Error");
         }
     });
@@ -181,14 +175,18 @@ void XPoller::ReadMessages(const XRequest &request)
     // A thread's first stored message becomes its parent and the later ones
     // are counted on it, so messages go in oldest first (ties in document order).
     const XmlNode listNode = request.GetResponseNode(QStringLiteral("message_list"));
-    QList<XmlNode> ordered = listNode.SelectAll(QStringLiteral("message"));
-    std::stable_sort(ordered.begin(), ordered.end(), [](const XmlNode &a, const XmlNode &b) {
-        return GetChildDate(a, QStringLiteral("create_time")) < GetChildDate(b, QStringLiteral("create_time"));
-    });
-    qsizetype next = 0;
+    const QList<XmlNode> messages = listNode.SelectAll(QStringLiteral("message"));
+    // Each date read once, not once per comparison.
+    std::vector<std::pair<XmlTime, qsizetype>> order;
+    order.reserve(size_t(messages.size()));
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        order.emplace_back(GetChildDate(messages[i], QStringLiteral("create_time")), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    size_t next = 0;
     XMessageSet set;
     ReadList(request, "message_list", "message", "Polling Messages DB Error", [&](const XmlNode &) {
-        const XmlNode &node = ordered[next++];
+        const XmlNode &node = messages[order[next++].second];
         set.AddNew();
         set.ReadMessageXml(&request, node);
         // Read before storing: a stored new row leaves the set's fields empty.
@@ -252,6 +250,16 @@ void XPoller::RunPoll()
     if (!request.IsSuccess()) {
         Status(QStringLiteral("Polling request error: %1").arg(request.GetStatusText()));
         return;
+    }
+
+    // Room in the page cache for the lists' index pages while they are stored;
+    // the connection is held so the scope never outlives it.
+    const std::shared_ptr<SqlConnection> connection = theDatabase().ConnectionPtr();
+    std::optional<SqlBulkWriteScope> bulk;
+    try {
+        bulk.emplace(*connection);
+    } catch (const DbException &e) {
+        Log(ErrorText(e), "Poll");
     }
 
     // Each list under its own guard: a failure ends that list only.

@@ -6,6 +6,8 @@
 #include "app/XLayoutSettings.h"
 #include "app/XSettings.h"
 
+#include <sys/stat.h>
+
 class TestSettings : public QObject
 {
     Q_OBJECT
@@ -123,10 +125,16 @@ void TestSettings::urlOptionNeverWritten()
     QCOMPARE(raw.value("Settings/ServerURL").toString(), QString("http://stored/kvp"));
 }
 
+// Even a file that was there with 0644, under a umask that lets 0644 through.
 void TestSettings::fileIsPrivate()
 {
     TestApp t;
     theSettings().Save();
+    QVERIFY(QFile::setPermissions(t.SettingsFile(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                        QFile::ReadOther));
+    const mode_t oldMask = ::umask(022);
+    theSettings().Save();
+    ::umask(oldMask);
     QCOMPARE(QFileInfo(t.SettingsFile()).permissions() &
                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
              0);

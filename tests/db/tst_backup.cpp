@@ -88,6 +88,18 @@ private slots:
         QByteArray truncated = ReadAll(noUser);
         truncated.truncate(100);
         QTest::newRow("truncated database") << truncated << false;
+        // Its user row reads well; only the integrity check sees the broken pages.
+        const QString damaged = TestEnv::NewFolder() + "/kvc.mdb";
+        WriteDatabase(damaged, "PRAGMA page_size=4096; PRAGMA journal_mode=DELETE;"
+                               "CREATE TABLE UserInfo (PASSPORT_ID TEXT, DB_VER TEXT);"
+                               "INSERT INTO UserInfo VALUES ('P1', '98');"
+                               "CREATE TABLE Big (X TEXT);"
+                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                               "INSERT INTO Big SELECT printf('%.500c', 'x') FROM n;");
+        QByteArray broken = ReadAll(damaged);
+        QVERIFY(broken.size() > 8 * 4096);
+        broken.replace(5 * 4096, 64, QByteArray(64, '\xff'));
+        QTest::newRow("damaged pages, readable user row") << broken << true;
     }
 
     void restoreRefusesWhatIsNoSoundDatabase()

@@ -4,6 +4,8 @@
 #include "app/XSettings.h"
 #include "db/Schema.h"
 
+#include <sys/stat.h>
+
 // The database manager: creation, conversion, purge, compaction, scalar queries.
 class TestDatabase : public QObject
 {
@@ -20,7 +22,7 @@ private slots:
         QCOMPARE(db.GetPassportId(), QString());
         SqlConnection &c = db.Connection();
         QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'").toInt(), 12);
-        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL").toInt(), 84);
+        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL").toInt(), 85);
         QCOMPARE(c.Scalar("SELECT COUNT(*) || '|' || PASSPORT_ID || '|' || DB_VER FROM UserInfo").toString(),
                  QString("1||98"));
         QCOMPARE(c.Scalar("PRAGMA journal_mode").toString(), QString("wal"));
@@ -31,6 +33,34 @@ private slots:
         QVERIFY(other.init());
         QCOMPARE(other.GetPassportId(), QString("P123"));
         QCOMPARE(other.GetDbVersion(), QString("98"));
+    }
+
+    // A database or backup that was there with 0644 (an older copy, a umask
+    // that lets it through) is the member's alone once the program writes it.
+    void existingFilesMadePrivate()
+    {
+        TestApp t(WithDatabase());
+        KVDatabase &db = theDatabase();
+        QVERIFY(db.init());
+        db.CloseAll();
+        const QString archive = TestEnv::NewFolder() + "/backup.kvz";
+        {
+            QFile f(archive);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        const QFile::Permissions open644 = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(db.DatabasePath(), open644));
+        QVERIFY(QFile::setPermissions(archive, open644));
+        const mode_t oldMask = ::umask(022);
+        const bool opened = db.init();
+        db.SetPassportId("P1");
+        const bool backedUp = db.BackupDatabase(archive);
+        ::umask(oldMask);
+        QVERIFY(opened);
+        QVERIFY(backedUp);
+        QVERIFY(IsPrivate(db.DatabasePath()));
+        QVERIFY(IsPrivate(db.DatabasePath() + "-wal"));
+        QVERIFY(IsPrivate(archive));
     }
 
     void fileWithoutUserInfoHasNoVersion()
@@ -96,6 +126,13 @@ private slots:
         QTest::newRow("empty passport id")
             << QByteArray("CREATE TABLE UserInfo (PASSPORT_ID TEXT, DB_VER TEXT); INSERT INTO UserInfo VALUES ('', '97');")
             << QString("S55") << QStringList{"SELECT COUNT(*) || PASSPORT_ID || DB_VER FROM UserInfo => 1S5598"};
+        // Values are bound, never pasted into the SQL.
+        QTest::newRow("quotes in passport id and context")
+            << QByteArray("CREATE TABLE Messages (ID TEXT, QUERY_ID TEXT, QUOTE_ID TEXT, BROADCAST_ID TEXT, MESSAGE_SUBJ TEXT);"
+                          "INSERT INTO Messages VALUES ('m1', 'Q''1', '', '', 's');")
+            << QString("O'Brien")
+            << QStringList{"SELECT PASSPORT_ID FROM UserInfo => O'Brien",
+                           "SELECT CONTEXT_TYPE || CONTEXT_ID FROM Messages => queryQ'1"};
         QTest::newRow("no user info")
             << QByteArray("CREATE TABLE HotDeals (ID TEXT, TITLE TEXT); INSERT INTO HotDeals VALUES ('h', 'x''y');")
             << QString("S56") << QStringList{"SELECT PASSPORT_ID FROM UserInfo => S56", "SELECT TITLE FROM HotDeals => x'y"};
@@ -120,7 +157,7 @@ private slots:
         QVERIFY(IsPrivate(db.DatabasePath()));
         QVERIFY(t.LogText().contains("Convert database: [OK]"));
         SqlConnection &c = db.Connection();
-        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL").toInt(), 84);
+        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL").toInt(), 85);
         for (const QString &check : checks) {
             const QString sql = check.section(" => ", 0, 0);
             const QString expected = check.section(" => ", 1);

@@ -192,6 +192,35 @@ private slots:
         QCOMPARE(GetChildText(b.Root(), "v[@id='2']"), QString("B"));
     }
 
+    // Plain name paths are walked without XPath; they must select what XPath does.
+    void namePathsSelectAsXPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("one step") << "a";
+        QTest::newRow("two steps") << "a/b";
+        QTest::newRow("three steps") << "a/b/c";
+        QTest::newRow("no match") << "a/z";
+        QTest::newRow("dashed name") << "d-e.f";
+    }
+    void namePathsSelectAsXPath()
+    {
+        QFETCH(QString, path);
+        const XmlDoc doc = XmlDoc::Parse(
+            "<r><a/><a><b>1<c>x</c></b><b>2</b></a><n:a xmlns:n='urn:n'><b>ns</b></n:a><a><b><c>y</c></b><b>3</b></a>"
+            "<d-e.f>de</d-e.f><a>tail</a></r>");
+        const XmlNode root = doc.Root();
+        const QString xpath = "./" + path;
+        auto texts = [](const QList<XmlNode> &nodes) {
+            QStringList out;
+            for (const XmlNode &n : nodes)
+                out << n.Text();
+            return out;
+        };
+        QCOMPARE(texts(root.SelectAll(path)), texts(root.SelectAll(xpath)));
+        QCOMPARE(root.Select(path).Raw(), root.Select(xpath).Raw());
+        QCOMPARE(root.ChildText(path), root.ChildText(xpath));
+    }
+
     void nodesKeepTheirDocumentAlive()
     {
         XmlNode node;

@@ -15,6 +15,7 @@ private slots:
     void emptyAnswer();
     void listsStoredAndCounted();
     void quoteKeptWhenMarkingFails();
+    void messageUndoneWhenItsRecordRefuses();
     void messagesOldestFirst();
     void dealAndOrderCountThreadsOfTheSameAnswer();
     void onlyOrderUpdatesNoRefresh();
@@ -151,6 +152,21 @@ void TestPoll::quoteKeptWhenMarkingFails()
     QCOMPARE(f->Count("SELECT COUNT(*) FROM Quotes WHERE ID = 'QT1'"), 1);
     QCOMPARE(f->Count("SELECT STATUS_CODE FROM Queries WHERE ID = 'MINE'"), 0);
     QCOMPARE(f->t.LogText().count("Polling Quotes DB Error"), 1);
+}
+
+// A list has no savepoint per item: a message's own scope must take back its
+// row when its record cannot be counted, and the next message still goes in.
+void TestPoll::messageUndoneWhenItsRecordRefuses()
+{
+    StoreOwnQuery("MINE");
+    theDatabase().Execute("CREATE TRIGGER no_count BEFORE UPDATE ON Queries BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    f->server.Script("poll", Ok("<message_list>" + Message("M1", "query", "MINE") + Message("M2", "deal", "D1") +
+                                "</message_list>"));
+    thePoller().Poll();
+    QCOMPARE(f->Count("SELECT COUNT(*) FROM Messages WHERE ID = 'M1'"), 0);
+    QCOMPARE(f->Count("SELECT COUNT(*) FROM Messages WHERE ID = 'M2'"), 1);
+    QCOMPARE(thePoller().GetNewMessages(), 1);
+    QCOMPARE(f->t.LogText().count("Polling Messages DB Error"), 1);
 }
 
 void TestPoll::messagesOldestFirst()
