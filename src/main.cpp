@@ -9,10 +9,13 @@
 #include "browser/WebHost.h"
 #include "db/KVDatabase.h"
 #include "dialogs/WidgetDialogs.h"
+#include "browser/AddressBookDlg.h"
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewMessageDlg.h"
 #include "forms/NewQueryDlg.h"
+#include "forms/SearchUserDlg.h"
+#include "views/SearchDlg.h"
 #include "frame/CMainFrame.h"
 #include "frame/FrameFormHost.h"
 #include "frame/GuiFrameFactory.h"
@@ -118,9 +121,26 @@ public:
         ::NewInfoDlg dlg(&m_host, m_host.DialogParent());
         return dlg.DoModal();
     }
+    int SearchUserDlg() override
+    {
+        ::SearchUserDlg dlg(&m_host, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int AddressBookDlg() override
+    {
+        ::AddressBookDlg dlg(m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int SearchDlg() override
+    {
+        ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    void SetListHost(IListHost *host) { m_listHost = host; }
 
 private:
     IFormHost &m_host;
+    IListHost *m_listHost = nullptr;
 };
 
 } // namespace
@@ -149,8 +169,9 @@ int main(int argc, char *argv[])
         FrameFormHost formHost;
         FormsFrameDialogs frameDialogs(formHost);
         GuiFrameFactory factory(&views, true, &frameDialogs);
-        factory.SetFrameCreatedHook([&views, &formHost](CMainFrame &frame) {
+        factory.SetFrameCreatedHook([&views, &formHost, &frameDialogs](CMainFrame &frame) {
             views.SetListHost(&frame);
+            frameDialogs.SetListHost(&frame);
             formHost.Attach(&frame);
         });
         app.SetDialogs(&dialogs);

@@ -1185,6 +1185,7 @@ void CMainFrame::RunCommand(int id)
             app->DoLogin();
         return;
     case CmdMemberLookup: m_dialogs->SearchUserDlg(); return;
+    case CmdAddressBook: m_dialogs->AddressBookDlg(); return;
     case CmdNewHotDeal: m_dialogs->HotDealEditorDlg(); return;
     case CmdExportInventory: ExportInventory(); return;
     case CmdImportInventory: m_dialogs->NewInventoryImpDlg(); return;

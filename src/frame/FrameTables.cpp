@@ -217,6 +217,7 @@ const QList<MenuItem> &MainMenu()
           {CmdRestore, "&Restore"},
           {CmdWriteComment, "Write Comment ...\tCtrl+W"},
           {CmdMemberLookup, "&Member Lookup"},
+          {CmdAddressBook, "Address &Book..."},
           {CmdSelectAll, "Select All\tCtrl+A"}}},
         {-1, "&Sell",
          {{20102, "&Pending Queries"},

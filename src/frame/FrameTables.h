@@ -100,6 +100,7 @@ enum Command : int {
     CmdSynchronizeMeta = 32852,
     CmdRelogin = 32853,
     CmdMemberLookup = 32854,
+    CmdAddressBook = 32890,    // our own: no page of the window opened the address book
     CmdNewHotDeal = 32855,
     CmdExportInventory = 32857,
     CmdImportInventory = 32861,

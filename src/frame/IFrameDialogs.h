@@ -30,6 +30,8 @@ public:
     virtual int SearchUserDlg() = 0;
     virtual int NewInventoryImpDlg() = 0;
     virtual int PrintDetailPage() = 0;
+    // The address book; an implementation without it says so.
+    virtual int AddressBookDlg() { return 2; }
 };
 
 // Every dialog not part of this version: one information box saying so, and
@@ -62,4 +64,5 @@ public:
     int SearchUserDlg() override { return NotYetAvailable(QStringLiteral("Member Lookup")); }
     int NewInventoryImpDlg() override { return NotYetAvailable(QStringLiteral("Inventory Import")); }
     int PrintDetailPage() override { return NotYetAvailable(QStringLiteral("Printing")); }
+    int AddressBookDlg() override { return NotYetAvailable(QStringLiteral("Address Book")); }
 };

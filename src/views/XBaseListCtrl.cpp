@@ -404,7 +404,10 @@ int XBaseListCtrl::Search(const QString &text)
     if (!m_set)
         return RowCount();
     QString words = text;
+    m_set->SplitWords(words.trimmed());
+    const qsizetype given = m_set->SearchWords().size();
     m_set->SetSearchText(words);
+    m_searchDroppedWords = m_set->SearchWords().size() < given;
     m_filter = m_set->GetFilter();
     m_cursor->SetFilter(m_filter);
     try {

@@ -102,6 +102,8 @@ public:
     virtual void Refill();
     // Word search over the folder's records; the number of rows.
     int Search(const QString &text);
+    // Whether the last Search dropped words the database could not take.
+    bool SearchDroppedWords() const { return m_searchDroppedWords; }
     void ResetListState();
     void RemoveListState();
     // Selects and focuses the row, scrolled into view; with clearOthers alone.
@@ -208,6 +210,7 @@ private:
     std::unique_ptr<RecordCursor> m_cursor;
     RecordListModel *m_model;
     XBaseSet *m_set = nullptr;
+    bool m_searchDroppedWords = false;
     IBrowserPane *m_details = nullptr;
     QList<ColumnDef> m_columns;
     std::unique_ptr<XLayoutSettings> m_layout;

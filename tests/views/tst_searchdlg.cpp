@@ -1,0 +1,144 @@
+// The local search dialog over a temporary database: caption and list per
+// list type, the hit count, Go To into the main window's list (a reply row
+// gives its query), and a text too long for one statement.
+
+#include "TestEnv.h"
+#include "ViewsFixture.h"
+
+#include "views/ListRegistry.h"
+#include "views/SearchDlg.h"
+#include "views/XInventoryListCtrl.h"
+#include "views/XQueryListCtrl.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+void AddQuery(const QString &id, const QString &part, const QString &date)
+{
+    theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, STATUS, POST_DATE, C_NAME, "
+                          "P_NAME, MARKET_ID, MARKET_NAME) VALUES (?, 0, 0, 2, 'Replied', ?, 'Lee', ?, 'MP-1', 'M')",
+                          {id, date, part});
+}
+
+void AddQuote(const QString &id, const QString &queryId)
+{
+    theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, STATUS, POST_DATE, "
+                          "C_NAME) VALUES (?, ?, 1, 0, 0, 'New', '2024-05-02 11:00:00', 'Kim')",
+                          {id, queryId});
+}
+} // namespace
+
+class TestSearchDlg : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestApp> m_app;
+    FakeListHost m_host;
+
+    void Type(SearchDlg &dlg, const QString &text)
+    {
+        auto *edit = dlg.findChild<QLineEdit *>("searchEdit");
+        edit->clear();
+        edit->setText(text);
+        QTest::mouseClick(dlg.findChild<QPushButton *>("startButton"), Qt::LeftButton);
+    }
+
+private slots:
+    void init()
+    {
+        m_app = std::make_unique<TestApp>(ViewsOptions());
+        QVERIFY(theDatabase().init());
+    }
+    void cleanup() { m_app.reset(); }
+
+    void captionAndListPerType_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("listClass");
+        QTest::newRow("part queries") << 1 << "Parts - Search for queries" << "XQueryListCtrl";
+        QTest::newRow("car queries") << 2 << "Parts - Search for queries" << "XQueryCarsListCtrl";
+        QTest::newRow("part inventory") << 3 << "Parts - Search for catalog records" << "XInventoryListCtrl";
+        QTest::newRow("car inventory") << 4 << "Parts - Search for catalog records" << "XInventoryCarsListCtrl";
+    }
+    void captionAndListPerType()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, caption);
+        QFETCH(QString, listClass);
+        FakeBrowser browser;
+        SearchDlg dlg(type, &m_host, nullptr, &browser);
+        QCOMPARE(dlg.windowTitle(), caption);
+        QCOMPARE(QString(dlg.Results()->metaObject()->className()), listClass);
+        QCOMPARE(int(dlg.Results()->ListType()), type);
+    }
+
+    void noHitsDisablesGoToAndEmptiesThePane()
+    {
+        AddQuery("Q1", "Starter", "2024-05-02 10:00:00");
+        FakeBrowser browser;
+        SearchDlg dlg(1, &m_host, nullptr, &browser);
+        dlg.show();
+        Type(dlg, "Alternator");
+        QCOMPARE(dlg.StatusText(), QString("Search is complete. Records found: 0"));
+        QVERIFY(!dlg.findChild<QPushButton *>("goToButton")->isEnabled());
+        QCOMPARE(browser.log.Calls().last(), QString("Clear"));
+        QCOMPARE(dlg.findChild<QTabWidget *>("searchTabs")->currentIndex(), 1);
+
+        Type(dlg, "Starter");
+        QCOMPARE(dlg.StatusText(), QString("Search is complete. Records found: 1"));
+        QVERIFY(dlg.findChild<QPushButton *>("goToButton")->isEnabled());
+    }
+
+    void goToOnAReplyRowSelectsItsQuery()
+    {
+        AddQuery("Q1", "Starter motor", "2024-05-02 10:00:00");
+        AddQuery("Q2", "Radiator", "2024-05-03 10:00:00");
+        AddQuote("A", "Q1");
+        m_host.node = 20003;
+        XQueryListCtrl shown(&m_host, nullptr);
+        OpenFolder(shown, 20003);
+        ListRegistry::Instance().SetShown(IRecordViews::ListKind::Queries, &shown);
+        for (int row = 0; row < shown.RowCount(); ++row)
+            if (shown.RowId(row) == "Q2")
+                shown.SelectItem(row, true);
+        const QString before = shown.SelectedKeys().value(0);
+        FakeBrowser browser;
+        {
+            SearchDlg dlg(1, &m_host, nullptr, &browser);
+            dlg.show();
+            Type(dlg, "Starter");
+            auto *hits = qobject_cast<XTreeListCtrl *>(dlg.Results());
+            // The folder shows every query with its quotes opened: the hit and its reply.
+            QCOMPARE(hits->RowCount(), 2);
+            hits->SelectItem(1, true);
+            QVERIFY(!hits->IsTopLevelRow(1));
+            QTest::mouseClick(dlg.findChild<QPushButton *>("goToButton"), Qt::LeftButton);
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(before, QString("1|Q2"));
+        QCOMPARE(shown.SelectedKeys(), QStringList{"1|Q1"});
+        ListRegistry::Instance().SetShown(IRecordViews::ListKind::Queries, nullptr);
+    }
+
+    void tooManyWordsSaysSoAndStaysOpen()
+    {
+        AddQuery("Q1", "Starter", "2024-05-02 10:00:00");
+        FakeBrowser browser;
+        SearchDlg dlg(1, &m_host, nullptr, &browser);
+        dlg.show();
+        QStringList words;
+        for (int i = 0; i < 1200; ++i)
+            words << QStringLiteral("w%1").arg(i);
+        Type(dlg, words.join(' '));
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(m_app->dialogs.log.Calls().value(0),
+                 QString("MessageBox|%1|Search|%2").arg(SearchDlg::TooManyWordsText()).arg(int(MsgBox::IconWarning)));
+        QVERIFY(dlg.StatusText().startsWith("Search is complete."));
+    }
+};
+
+KORVANT_TEST_MAIN(TestSearchDlg)
+#include "tst_searchdlg.moc"
