@@ -8,6 +8,7 @@
 #include "browser/CWebBrowser2.h"
 #include "browser/WebHost.h"
 #include "db/KVDatabase.h"
+#include "dialogs/OptionsPropSheet.h"
 #include "dialogs/WidgetDialogs.h"
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewInfoDlg.h"
@@ -117,6 +118,12 @@ public:
     {
         ::NewInfoDlg dlg(&m_host, m_host.DialogParent());
         return dlg.DoModal();
+    }
+    // A negative page opens the page shown last during this run.
+    int OptionsPropSheet(int page) override
+    {
+        ::OptionsPropSheet dlg(QStringLiteral("Options"), m_host.DialogParent());
+        return dlg.DoModal(page < 0 ? ::OptionsPropSheet::LastPage() : page);
     }
 
 private:
