@@ -9,6 +9,7 @@
 #include "browser/WebHost.h"
 #include "db/KVDatabase.h"
 #include "dialogs/OptionsPropSheet.h"
+#include "forms/ProfilePropertySheet.h"
 #include "dialogs/WidgetDialogs.h"
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewInfoDlg.h"
@@ -155,6 +156,10 @@ int main(int argc, char *argv[])
         ViewsPaneFactory views(browsers);
         FrameFormHost formHost;
         FormsFrameDialogs frameDialogs(formHost);
+        dialogs.SetProfileSheetOpener([&formHost](const QString &caption, bool editing) {
+            ProfilePropertySheet sheet(&formHost, caption, editing ? 1 : 0, formHost.DialogParent());
+            return sheet.DoModal();
+        });
         GuiFrameFactory factory(&views, true, &frameDialogs);
         factory.SetFrameCreatedHook([&views, &formHost](CMainFrame &frame) {
             views.SetListHost(&frame);

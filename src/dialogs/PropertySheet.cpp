@@ -52,6 +52,8 @@ void PropertySheet::SetActivePage(int index)
         m_list->setCurrentRow(index);  // comes back here through currentRowChanged
         return;
     }
+    if (PropertyPage *leaving = ActivePage(); leaving && leaving != page && leaving->WasShown())
+        leaving->OnKillActive();
     m_stack->setCurrentIndex(index);
     page->m_shown = true;
     page->OnSetActive();

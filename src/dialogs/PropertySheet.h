@@ -25,6 +25,8 @@ public:
 
     // Called each time the page becomes the active one (the first time after it was built).
     virtual void OnSetActive() {}
+    // Called when another page is about to become the active one.
+    virtual void OnKillActive() {}
     // OK: store the page's values; false keeps the sheet open.
     virtual bool OnApply() { return true; }
     virtual void OnCancel() {}
