@@ -8,6 +8,8 @@
 #include "browser/CWebBrowser2.h"
 #include "browser/WebHost.h"
 #include "db/KVDatabase.h"
+#include "dialogs/OptionsPropSheet.h"
+#include "forms/ProfilePropertySheet.h"
 #include "dialogs/WidgetDialogs.h"
 #include "browser/AddressBookDlg.h"
 #include "forms/AddCommentsDlg.h"
@@ -137,6 +139,12 @@ public:
         return dlg.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }
+    // A negative page opens the page shown last during this run.
+    int OptionsPropSheet(int page) override
+    {
+        ::OptionsPropSheet dlg(QStringLiteral("Options"), m_host.DialogParent());
+        return dlg.DoModal(page < 0 ? ::OptionsPropSheet::LastPage() : page);
+    }
 
 private:
     IFormHost &m_host;
@@ -168,6 +176,10 @@ int main(int argc, char *argv[])
         ViewsPaneFactory views(browsers);
         FrameFormHost formHost;
         FormsFrameDialogs frameDialogs(formHost);
+        dialogs.SetProfileSheetOpener([&formHost](const QString &caption, bool editing) {
+            ProfilePropertySheet sheet(&formHost, caption, editing ? 1 : 0, formHost.DialogParent());
+            return sheet.DoModal();
+        });
         GuiFrameFactory factory(&views, true, &frameDialogs);
         factory.SetFrameCreatedHook([&views, &formHost, &frameDialogs](CMainFrame &frame) {
             views.SetListHost(&frame);

@@ -86,6 +86,8 @@ public:
     virtual void ShowTrayMessage(const QString &text, int clickAction) = 0;
     // An import starts or ends: My Catalog shows or leaves its "import running" state (queued).
     virtual void NotifyCatalogChanged() {}
+    // The alert settings changed: the new-information indicator follows them.
+    virtual void UpdateNewInfoIndicator() {}
 };
 
 // The record views' services.

@@ -122,8 +122,8 @@ int WidgetDialogs::LoginDlg(int mode)
 
 int WidgetDialogs::ProfileSheet(const QString &caption, bool editing)
 {
-    Q_UNUSED(caption);
-    Q_UNUSED(editing);
+    if (m_profileSheet)
+        return m_profileSheet(caption, editing);
     if (AppCore *app = theAppIfAny())
         app->WriteLog(QStringLiteral("the profile sheet is not available"), QStringLiteral("ProfileSheet"), 3);
     return 0;

@@ -8,6 +8,8 @@
 #include "app/Interfaces.h"
 
 #include <QPointer>
+
+#include <functional>
 #include <QWidget>
 
 class WidgetDialogs : public IDialogs
@@ -23,8 +25,12 @@ public:
     // Both button texts empty: a Yes/No question; else two buttons with those texts.
     int LinkMessageDlg(const LinkBoxRequest &request) override;
     int LoginDlg(int mode) override;
-    // The profile sheet is not part of this library yet: answers 0 (not confirmed).
+    // Opens the sheet through the opener main() gives; without one answers 0 (not confirmed).
     int ProfileSheet(const QString &caption, bool editing) override;
+    void SetProfileSheetOpener(std::function<int(const QString &caption, bool editing)> opener)
+    {
+        m_profileSheet = std::move(opener);
+    }
     int SubscribeMsgDlg(const QString &notice, bool disableBuyPasses) override;
     QString GetOpenFileName(const QString &title, const QString &filter, const QString &file) override;
     QString GetSaveFileName(const QString &title, const QString &filter, const QString &defaultExt,
@@ -35,4 +41,5 @@ private:
     QWidget *Owner() const;
 
     QPointer<QWidget> m_mainWindow;
+    std::function<int(const QString &, bool)> m_profileSheet;
 };

@@ -64,4 +64,10 @@ public:
     virtual void SwitchToCars() = 0;
     virtual void SelectNavigatorItem(int nodeId) = 0;
     virtual int OptionsPropSheet(int page) = 0;
+
+    // After the profile was saved: the navigator and the role menus follow it.
+    virtual void RebuildNavigator() = 0;
+    virtual void ApplyProfileMarketMode() = 0;
+    virtual void ReloadNavigator() = 0;
+    virtual void UpdateRoleMenus() = 0;
 };

@@ -1134,7 +1134,7 @@ void CMainFrame::RunCommand(int id)
         return;
     case CmdWriteComment: m_dialogs->AddCommentsDlg(); return;
     case CmdSearch: m_dialogs->SearchDlg(); return;
-    case CmdOptions: m_dialogs->OptionsPropSheet(0); return;
+    case CmdOptions: m_dialogs->OptionsPropSheet(-1); return;
     case CmdNavigator: m_navigatorBar->setVisible(!m_navigatorBar->isVisible()); UpdateCommandStates(); return;
     case CmdDetailsBar: m_detailsBar->setVisible(!m_detailsBar->isVisible()); UpdateCommandStates(); return;
     case CmdSearchBar: ToggleSearchBar(); return;
@@ -1683,4 +1683,12 @@ void CMainFrame::ShowMarketSubscription(const QString &marketId, int kind)
 void CMainFrame::UpdateMessagesCounter()
 {
     ApplyCounterOf(NodeMessages);
+}
+
+void CMainFrame::UpdateNewInfoIndicator()
+{
+    OnMain([this] {
+        if (!m_exiting)
+            UpdateNewInfoNotice();
+    });
 }

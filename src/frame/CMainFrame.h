@@ -182,6 +182,7 @@ public:
     void SetItemBold(int nodeId, bool bold) override;
     void ShowTrayMessage(const QString &text, int clickAction) override;
     void NotifyCatalogChanged() override;
+    void UpdateNewInfoIndicator() override;
 
     // --- IListHost ------------------------------------------------------------------
     int CurrentNode() const override;

@@ -108,3 +108,27 @@ QList<NewInfoItem> FrameFormHost::NewInfoItems() const
     m_frame->NewInfo()->RebuildNewInfoList(AlertSettings::FromSettings());
     return m_frame->NewInfo()->Items();
 }
+
+void FrameFormHost::RebuildNavigator()
+{
+    if (m_frame)
+        m_frame->RebuildNavigator();
+}
+
+void FrameFormHost::ApplyProfileMarketMode()
+{
+    if (m_frame)
+        m_frame->ApplyProfileMarketMode();
+}
+
+void FrameFormHost::ReloadNavigator()
+{
+    if (m_frame)
+        m_frame->ReloadNavigator();
+}
+
+void FrameFormHost::UpdateRoleMenus()
+{
+    if (m_frame)
+        m_frame->UpdateRoleMenus();
+}

@@ -29,6 +29,10 @@ public:
     void SwitchToCars() override;
     void SelectNavigatorItem(int nodeId) override;
     int OptionsPropSheet(int page) override;
+    void RebuildNavigator() override;
+    void ApplyProfileMarketMode() override;
+    void ReloadNavigator() override;
+    void UpdateRoleMenus() override;
 
 private:
     void MarkSelectionRead();

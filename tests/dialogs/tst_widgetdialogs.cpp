@@ -33,6 +33,7 @@ private slots:
     void linkRequestMapsButtons();
     void subscribeThroughCore();
     void profileSheetNotAvailable();
+    void profileSheetThroughOpener();
     void fileFilter_data();
     void fileFilter();
     void fillComboBox_data();
@@ -230,6 +231,19 @@ void TestWidgetDialogs::profileSheetNotAvailable()
     TestApp t;
     WidgetDialogs dialogs;
     QCOMPARE(dialogs.ProfileSheet(QStringLiteral("Create New Profile"), false), 0);
+}
+
+void TestWidgetDialogs::profileSheetThroughOpener()
+{
+    TestApp t;
+    WidgetDialogs dialogs;
+    QStringList seen;
+    dialogs.SetProfileSheetOpener([&seen](const QString &caption, bool editing) {
+        seen << caption + (editing ? "|edit" : "|new");
+        return 1;
+    });
+    QCOMPARE(dialogs.ProfileSheet(QStringLiteral("Create New Profile"), false), 1);
+    QCOMPARE(seen, QStringList({"Create New Profile|new"}));
 }
 
 void TestWidgetDialogs::fileFilter_data()

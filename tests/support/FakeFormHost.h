@@ -40,6 +40,11 @@ public:
         return 1;
     }
 
+    void RebuildNavigator() override { log.Add("RebuildNavigator"); }
+    void ApplyProfileMarketMode() override { log.Add("ApplyProfileMarketMode"); }
+    void ReloadNavigator() override { log.Add("ReloadNavigator"); }
+    void UpdateRoleMenus() override { log.Add("UpdateRoleMenus"); }
+
     int activeList = 0;
     bool incoming = false;
     QString comments;

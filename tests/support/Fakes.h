@@ -134,6 +134,7 @@ public:
     void SetItemBold(int nodeId, bool bold) override { log.Add(QStringLiteral("SetItemBold|%1|%2").arg(nodeId).arg(bold)); }
     void ShowTrayMessage(const QString &text, int clickAction) override;
     void NotifyCatalogChanged() override { log.Add("NotifyCatalogChanged"); }
+    void UpdateNewInfoIndicator() override { log.Add("UpdateNewInfoIndicator"); }
 
     NewCounts Counts() const;
 
