@@ -86,6 +86,10 @@ public:
     virtual void ShowTrayMessage(const QString &text, int clickAction) = 0;
     // An import starts or ends: My Catalog shows or leaves its "import running" state (queued).
     virtual void NotifyCatalogChanged() {}
+    // Any thread: the window is minimised or hidden in the tray, so questions wait.
+    virtual bool IsMinimizedOrHidden() const { return false; }
+    // Any thread: the member asked to see the records just imported (queued).
+    virtual void ShowImportedRecords() {}
 };
 
 // The record views' services.

@@ -134,6 +134,9 @@ public:
     void SetItemBold(int nodeId, bool bold) override { log.Add(QStringLiteral("SetItemBold|%1|%2").arg(nodeId).arg(bold)); }
     void ShowTrayMessage(const QString &text, int clickAction) override;
     void NotifyCatalogChanged() override { log.Add("NotifyCatalogChanged"); }
+    bool IsMinimizedOrHidden() const override { return minimized.load(); }
+    void ShowImportedRecords() override { log.Add("ShowImportedRecords"); }
+    std::atomic<bool> minimized{false};
 
     NewCounts Counts() const;
 
