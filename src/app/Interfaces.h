@@ -88,6 +88,10 @@ public:
     virtual void NotifyCatalogChanged() {}
     // The alert settings changed: the new-information indicator follows them.
     virtual void UpdateNewInfoIndicator() {}
+    // Any thread: the window is minimised or hidden in the tray, so questions wait.
+    virtual bool IsMinimizedOrHidden() const { return false; }
+    // Any thread: the member asked to see the records just imported (queued).
+    virtual void ShowImportedRecords() {}
 };
 
 // The record views' services.

@@ -597,9 +597,23 @@ void CMainFrame::resizeEvent(QResizeEvent *event)
     RepositionLogos();
 }
 
+void CMainFrame::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    m_minimizedOrHidden.store(true);
+}
+
+void CMainFrame::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        m_minimizedOrHidden.store(isMinimized() || !isVisible());
+}
+
 void CMainFrame::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    m_minimizedOrHidden.store(isMinimized());
     if (!m_placementApplied) {
         m_placementApplied = true;
         LayoutAdapters::RestorePlacement(m_layout, this);
@@ -1690,5 +1704,20 @@ void CMainFrame::UpdateNewInfoIndicator()
     OnMain([this] {
         if (!m_exiting)
             UpdateNewInfoNotice();
+    });
+}
+
+void CMainFrame::ShowImportedRecords()
+{
+    OnMain([this] {
+        if (m_exiting)
+            return;
+        ActivateMainWindow();
+        if (GetMarketMode() != Korvant::MarketParts)
+            SwitchToParts();
+        if (CurrentNode() == NodePartsCatalog)
+            OnNavigatorSelect(NodePartsCatalog);
+        else
+            SelectNode(NodePartsCatalog);
     });
 }

@@ -183,6 +183,8 @@ public:
     void ShowTrayMessage(const QString &text, int clickAction) override;
     void NotifyCatalogChanged() override;
     void UpdateNewInfoIndicator() override;
+    bool IsMinimizedOrHidden() const override { return m_minimizedOrHidden.load(); }
+    void ShowImportedRecords() override;
 
     // --- IListHost ------------------------------------------------------------------
     int CurrentNode() const override;
@@ -210,6 +212,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -275,6 +279,8 @@ private:
     std::unique_ptr<FrameTimers> m_timers;
     std::unique_ptr<FrameShutdown> m_exit;
     bool m_trayFlag = false;
+    // Read by import threads before they ask the member anything.
+    std::atomic<bool> m_minimizedOrHidden{true};
     CLogo *m_makerLogo = nullptr;
     CLogo *m_sponsorLogo = nullptr;
 

@@ -13,7 +13,12 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -192,7 +197,7 @@ void CBaseImport::RunCallback()
     // leaves the "import running" state.
     if (ran && (!m_cancel.load() || m_monitoring.load())) {
         NotifyCatalogChanged();
-        if (records > 0) {
+        if (records > 0 && !AskViewNow()) {
             if (IMainFrame *frame = theApp().Frame())
                 frame->ShowTrayMessage(
                     QStringLiteral("Inventory data import completed.\nClick here to see new %1 records.").arg(records), 1);
@@ -210,6 +215,150 @@ void CBaseImport::RequestStop()
 bool CBaseImport::WaitForRun(int timeoutMs)
 {
     return WaitForThreadEnd(m_thread.get(), timeoutMs);
+}
+
+// --- monitor mode -------------------------------------------------------------------------------
+
+bool CBaseImport::SetMonitoring(bool on)
+{
+    try {
+        if (!m_canMonitor)
+            return false;
+        if (!on || m_monitoring) {
+            m_monitoring = on;
+            return false;
+        }
+        if (m_busy || m_thread)
+            StopMonitoring();
+        m_monitoring = true;
+        m_stop = false;
+        m_cancel = false;
+        m_busy = true;
+        m_missingLogged = false;
+        WriteLog(QStringLiteral("monitor mode is started."));
+        OnMonitorStart();
+        m_thread = std::make_unique<ImportThread>([this] { UpdateMonitorCallback(); });
+        m_thread->start(QThread::LowestPriority);
+        return true;
+    } catch (...) {
+        CountError();
+        WriteErrorLog(QStringLiteral("SetMonitoring Unknown error"));
+        return false;
+    }
+}
+
+void CBaseImport::UpdateMonitorCallback()
+{
+    try {
+        RunCallback();
+        m_busy = m_monitoring.load();
+        const QString folder = GetMonitorFolder();
+        QFileSystemWatcher watcher;
+        if (folder.isEmpty() || !QFileInfo(folder).isDir() || !watcher.addPath(folder)) {
+            WriteErrorLog(QStringLiteral("UpdateMonitorCallback: Can't monitor the folder %1. Error #%2").arg(folder).arg(2));
+            m_monitoring = false;
+        }
+        bool changed = false;
+        QEventLoop loop;
+        QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, [&] {
+            changed = true;
+            loop.quit();
+        });
+        QTimer tick;
+        tick.setSingleShot(true);
+        QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QElapsedTimer sinceScan;
+        sinceScan.start();
+        while (m_monitoring && !m_cancel) {
+            // Short waits, so a stop ends the thread quickly.
+            tick.start(250);
+            if (!changed)
+                loop.exec();
+            if (!m_monitoring)
+                break;
+            if (!changed && sinceScan.elapsed() < m_rescanMs)
+                continue;
+            changed = false;
+            sinceScan.restart();
+            // A folder removed and made again drops out of the watch.
+            if (watcher.directories().isEmpty())
+                watcher.addPath(folder);
+            if (!CheckNewData())
+                continue;
+            WriteLog(QStringLiteral("New data was detected"));
+            if (AskImportNow() && m_monitoring) {
+                m_stop = false;
+                RunCallback();
+                m_busy = m_monitoring.load();
+            }
+        }
+    } catch (const std::exception &e) {
+        CountError();
+        WriteErrorLog(QStringLiteral("UpdatMonitoringCallback: ") + QString::fromUtf8(e.what()));
+        // The importer no longer monitors: the dialog and the scheduler must see that.
+        m_monitoring = false;
+    } catch (...) {
+        CountError();
+        WriteErrorLog(QStringLiteral("UpdatMonitoringCallback: Unknown error."));
+        m_monitoring = false;
+    }
+    m_busy = false;
+}
+
+bool CBaseImport::CheckNewData()
+{
+    try {
+        const bool found = HasNewData();
+        m_missingLogged = false;
+        return found;
+    } catch (const FileException &e) {
+        if (!m_missingLogged)
+            WriteErrorLog(QStringLiteral("No new data: %1 is missing.").arg(e.Path()));
+        m_missingLogged = true;
+        return false;
+    }
+}
+
+bool CBaseImport::WaitForWindow()
+{
+    IMainFrame *frame = theAppIfAny() ? theApp().Frame() : nullptr;
+    while (frame && m_monitoring && !m_cancel && frame->IsMinimizedOrHidden())
+        QThread::msleep(300);
+    return !m_cancel.load();
+}
+
+bool CBaseImport::AskImportNow()
+{
+    if (!theSettings().IsOn(Setting::PromptOnDataReady) || !m_canPromptOnDataReady)
+        return true;
+    if (!WaitForWindow())
+        return false;
+    return AskWithPromptFlag(
+        QStringLiteral("New inventory data is available from %1. Do you want to import it now?").arg(GetFormatName()));
+}
+
+bool CBaseImport::AskViewNow()
+{
+    if (!theSettings().IsOn(Setting::PromptOnDataReady) || !m_canPromptOnDataReady)
+        return false;
+    if (!WaitForWindow())
+        return false;
+    if (!AskWithPromptFlag(GetSummaryText() + QStringLiteral("\nDo you want to view it now?")))
+        return false;
+    if (IMainFrame *frame = theApp().Frame())
+        frame->ShowImportedRecords();
+    return true;
+}
+
+bool CBaseImport::AskWithPromptFlag(const QString &text)
+{
+    int show = theSettings().GetInt(Setting::PromptOnDataReady);
+    const int answer = theApp().ShowMessageDlg(QString(), text, &show, 1, MsgBox::IconResQuestion);
+    if (show != theSettings().GetInt(Setting::PromptOnDataReady)) {
+        theSettings().SetInt(Setting::PromptOnDataReady, show);
+        theSettings().Save();
+    }
+    return answer == MsgBox::IdOk;
 }
 
 void CBaseImport::StopMonitoring()

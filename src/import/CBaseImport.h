@@ -64,6 +64,16 @@ public:
     virtual void ProgressStep();
     virtual void ProgressEnd();
 
+    // Monitor mode: one run, then runs whenever the monitor folder shows new data,
+    // until StopMonitoring. False when nothing was started.
+    bool SetMonitoring(bool on);
+    // The question when new data is found (monitor thread); true: import it.
+    virtual bool AskImportNow();
+    // The question after a run; true when the member chose to see the records.
+    virtual bool AskViewNow();
+    // How often the monitor rescans without a change notice (shares miss them).
+    void SetRescanInterval(int ms) { m_rescanMs = ms; }
+
     int GetErrorCount() const { return m_errors.load(); }
     void SetProgress(const QString &text, int range);
     // One line of import.log: "<time> <format name> <text> \n".
@@ -101,6 +111,8 @@ protected:
     int RunAsTask(const std::function<int()> &body);
     // The background run (worker thread).
     void RunCallback();
+    // The monitor thread.
+    void UpdateMonitorCallback();
     void CountError() { ++m_errors; }
     void AddCounts(int inserted, int updated, int deleted);
     bool IsStopRequested() const { return m_stop.load() || m_cancel.load(); }
@@ -121,6 +133,14 @@ protected:
 
 private:
     void FlushProgress();
+    // HasNewData, with a missing folder flag read as no new data (logged once).
+    bool CheckNewData();
+    // Waits while the window is away; false once a stop was asked.
+    bool WaitForWindow();
+    // The confirmation box tied to PromptOnDataReady; true on OK.
+    bool AskWithPromptFlag(const QString &text);
+    int m_rescanMs = 30000;
+    bool m_missingLogged = false;
 
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_stop{false};

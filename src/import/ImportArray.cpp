@@ -1,6 +1,7 @@
 #include "ImportArray.h"
 
 #include "CapInvImport.h"
+#include "ImportSheduler.h"
 #include "KVInvImport.h"
 #include "XITrackInvImport.h"
 
@@ -47,7 +48,9 @@ bool CImportArray::DeleteAt(int index)
     if (index < 0 || index >= GetSize() || !m_importers[size_t(index)])
         return false;
     std::unique_ptr<CBaseImport> gone = std::move(m_importers[size_t(index)]);
+    // The thread must end before the importer's own members go.
     gone->RequestStop();
+    gone->StopMonitoring();
     gone.reset();
     return true;
 }
@@ -70,12 +73,23 @@ void ImportService::CreateImporters()
     theApp().WriteLog(QStringLiteral("Importers created: %1").arg(array->GetSize()), QStringLiteral("theImportArray"), 5);
 }
 
-void ImportService::SchedulerInit() {}
+ImportService::ImportService() : m_sheduler(std::make_unique<ImportSheduler>()) {}
 
-void ImportService::InventoryImportStart(bool) {}
+ImportService::~ImportService() = default;
+
+void ImportService::SchedulerInit()
+{
+    m_sheduler->init();
+}
+
+void ImportService::InventoryImportStart(bool)
+{
+    m_sheduler->InventoryImportStart();
+}
 
 void ImportService::CancelAndWait()
 {
+    m_sheduler->CancelImport();
     if (CImportArray *array = theImportArrayIfAny())
         array->StopAll();
 }

@@ -36,12 +36,20 @@ private:
 CImportArray &theImportArray();
 CImportArray *theImportArrayIfAny();
 
+class ImportSheduler;
+
 class ImportService : public IImport
 {
 public:
+    ImportService();
+    ~ImportService() override;
     // Fills theImportArray with the three importers.
     void CreateImporters() override;
     void SchedulerInit() override;
     void InventoryImportStart(bool fromStartup) override;
     void CancelAndWait() override;
+    ImportSheduler &Sheduler() { return *m_sheduler; }
+
+private:
+    std::unique_ptr<ImportSheduler> m_sheduler;
 };

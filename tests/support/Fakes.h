@@ -135,6 +135,9 @@ public:
     void ShowTrayMessage(const QString &text, int clickAction) override;
     void NotifyCatalogChanged() override { log.Add("NotifyCatalogChanged"); }
     void UpdateNewInfoIndicator() override { log.Add("UpdateNewInfoIndicator"); }
+    bool IsMinimizedOrHidden() const override { return minimized.load(); }
+    void ShowImportedRecords() override { log.Add("ShowImportedRecords"); }
+    std::atomic<bool> minimized{false};
 
     NewCounts Counts() const;
 
