@@ -36,6 +36,7 @@
 #include "sync/XPoller.h"
 #include "views/XBaseListCtrl.h"
 #include "views/XOrderListCtrl.h"
+#include "views/QueryListRules.h"
 #include "views/XQueryListCtrl.h"
 
 #include <QApplication>
@@ -1392,35 +1393,12 @@ void CMainFrame::ExportInventory()
 
 int CMainFrame::GetQuoteListId(const QString &quoteId)
 {
-    SqlConnection &c = theDatabase().Connection();
-    SqlStatement &st = c.Prepare(QStringLiteral("SELECT IS_INCOMING, IS_ARCHIVE, STATUS_CODE FROM Quotes WHERE ID = ?"));
-    st.Bind(1, quoteId);
-    if (!st.Step())
-        return -1;
-    const bool incoming = int(st.Int64(0)) != 0;
-    const bool archived = int(st.Int64(1)) != 0;
-    const int status = int(st.Int64(2));
-    st.Reset();
-    if (archived)
-        return incoming ? NodeBuyArchive : NodeSellArchive;
-    if (status == 5)
-        return incoming ? NodeQueriesCompletedIn : NodeQueriesCompletedOut;
-    return incoming ? NodePendingQuotes : NodeRepliedQuotes;
+    return QueryListRules::Parts().QuoteFolder(quoteId);
 }
 
 int CMainFrame::GetCarQuoteListId(const QString &quoteId)
 {
-    SqlConnection &c = theDatabase().Connection();
-    SqlStatement &st = c.Prepare(QStringLiteral("SELECT IS_INCOMING, IS_ARCHIVE FROM Quotes_Cars WHERE ID = ?"));
-    st.Bind(1, quoteId);
-    if (!st.Step())
-        return -1;
-    const bool incoming = int(st.Int64(0)) != 0;
-    const bool archived = int(st.Int64(1)) != 0;
-    st.Reset();
-    if (incoming)
-        return archived ? NodeCarsBuyArchive : NodeCarsPendingQuotes;
-    return archived ? NodeCarsSellArchive : NodeCarsRepliedQuotes;
+    return QueryListRules::Cars().QuoteFolder(quoteId);
 }
 
 // --- IListHost -------------------------------------------------------------------------------
