@@ -190,6 +190,22 @@ NewGroup::NewGroup(QWidget *parent) : QDialog(parent)
     connect(box, &QDialogButtonBox::rejected, this, &NewGroup::reject);
 }
 
+namespace {
+
+// NewGroup and EditGroupDlg refuse an empty name alike.
+bool GroupNameGiven(const QString &name, QWidget *field)
+{
+    if (!name.isEmpty())
+        return true;
+    theApp().ShowMessageBox(QStringLiteral("- Name of group must be entered!\n\nPlease correct information and "
+                                           "try again"),
+                            QStringLiteral("Validation Error"), MsgBox::IconError);
+    field->setFocus();
+    return false;
+}
+
+} // namespace
+
 QString NewGroup::Name() const
 {
     return m_name->text().trimmed();
@@ -197,13 +213,8 @@ QString NewGroup::Name() const
 
 void NewGroup::accept()
 {
-    if (Name().isEmpty()) {
-        theApp().ShowMessageBox(QStringLiteral("- Name of group must be entered!\n\nPlease correct information and "
-                                               "try again"),
-                                QStringLiteral("Validation Error"), MsgBox::IconError);
-        m_name->setFocus();
+    if (!GroupNameGiven(Name(), m_name))
         return;
-    }
     QDialog::accept();
 }
 
@@ -264,13 +275,8 @@ void EditGroupDlg::showEvent(QShowEvent *event)
 
 void EditGroupDlg::accept()
 {
-    if (Name().isEmpty()) {
-        theApp().ShowMessageBox(QStringLiteral("- Name of group must be entered!\n\nPlease correct information and "
-                                               "try again"),
-                                QStringLiteral("Validation Error"), MsgBox::IconError);
-        m_name->setFocus();
+    if (!GroupNameGiven(Name(), m_name))
         return;
-    }
     if (m_mayMove && m_tree->currentItem())
         m_chosenParent = AddressBook::GroupOf(m_tree->currentItem());
     QDialog::accept();
