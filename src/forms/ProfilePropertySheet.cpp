@@ -8,6 +8,7 @@
 #include "app/XSettings.h"
 #include "db/KVDatabase.h"
 #include "db/XMessageSet.h"
+#include "dialogs/CWizardScopeDlg.h"
 #include "dialogs/LoginDlg.h"
 #include "dialogs/NodeIds.h"
 #include "net/XMetaData.h"
@@ -367,10 +368,14 @@ ProfileRoleDlg::ProfileRoleDlg(int side, const QString &title) : PropertyPage(ti
     connect(m_startup, &QCheckBox::clicked, this, [this] { StartupClicked(); });
     connect(m_seller, &QCheckBox::toggled, m_speciality, &QWidget::setVisible);
     connect(m_speciality, &QPushButton::clicked, this, [this] {
-        theApp().ShowMessageBox(
-            (m_side == 0 ? QStringLiteral("Specialty Wizard") : QStringLiteral("Car filter")) +
-                QStringLiteral(" is not yet available."),
-            QStringLiteral("Korvant"), MsgBox::IconInformation);
+        if (m_side == 0) {
+            // The sheet sends the filter with the profile.
+            CWizardScopeDlg wizard(this, 0);
+            wizard.DoModal();
+            return;
+        }
+        theApp().ShowMessageBox(QStringLiteral("Car filter is not yet available."), QStringLiteral("Korvant"),
+                                MsgBox::IconInformation);
     });
 }
 
