@@ -151,6 +151,11 @@ public:
         ::CWizardScopeDlg dlg(m_host.DialogParent(), 1);
         return dlg.DoModal();
     }
+    int ProfilePropertySheet(const QString &caption, int mode, int startPage) override
+    {
+        ::ProfilePropertySheet sheet(&m_host, caption, mode, m_host.DialogParent(), startPage);
+        return sheet.DoModal();
+    }
 
 private:
     IFormHost &m_host;

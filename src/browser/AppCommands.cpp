@@ -58,9 +58,8 @@ const QHash<QString, Action> &Table()
         {"extended-profile", Call(&F::ShowOwnerProfile)},
         {"show-messages", Call(&F::ShowRecordMessages)},
         {"edit_profile",
-         [](const AppParams &, F &, IPageHost &host) {
-             if (AppCore *app = theAppIfAny(); app && app->Dialogs())
-                 app->Dialogs()->ProfileSheet(QStringLiteral("Edit Profile"), true);
+         [](const AppParams &, F &f, IPageHost &host) {
+             f.EditProfile();
              host.Redraw();
          }},
         {"write-comment", Call(&F::WriteComment)},

@@ -72,6 +72,8 @@ public:
     virtual void GoToOrderQuote() = 0;
     virtual void ShowQuoteOrder() = 0;
     virtual void UpdateSelectedOrder() = 0;
+    // The profile sheet in edit mode, opened on the page of the market shown.
+    virtual void EditProfile() = 0;
 };
 
 // A dialog that hosts the order page ("submit-order", "change-paymethod").

@@ -160,6 +160,12 @@ void FrameCommands::EditMyProfile()
     m_frame.RunCommand(FrameTables::CmdMyProfile);
 }
 
+void FrameCommands::EditProfile()
+{
+    const bool cars = m_frame.GetMarketMode() == Korvant::MarketCars;
+    m_frame.Dialogs().ProfilePropertySheet(QStringLiteral("Edit Profile"), 1, cars ? 1 : 2);
+}
+
 void FrameCommands::ShowInventoryImport()
 {
     m_frame.RunCommand(FrameTables::CmdImportInventory);

@@ -32,6 +32,7 @@ public:
     void NewQuery(const QString &title, const AppParams &fields) override;
     void NewCatalogRecord(bool cars) override;
     void EditMyProfile() override;
+    void EditProfile() override;
     void ShowInventoryImport() override;
     void ExportInventory() override;
     void MemberLookup() override;

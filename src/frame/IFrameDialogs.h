@@ -32,6 +32,9 @@ public:
     virtual int PrintDetailPage() = 0;
     // The address book; an implementation without it says so.
     virtual int AddressBookDlg() { return 2; }
+    // The profile sheet as a page opens it: mode 0 signs up, 1 edits; the
+    // start page is 0 contact, 1 cars, 2 parts.
+    virtual int ProfilePropertySheet(const QString &, int, int) { return 2; }
 };
 
 // Every dialog not part of this version: one information box saying so, and
@@ -65,4 +68,5 @@ public:
     int NewInventoryImpDlg() override { return NotYetAvailable(QStringLiteral("Inventory Import")); }
     int PrintDetailPage() override { return NotYetAvailable(QStringLiteral("Printing")); }
     int AddressBookDlg() override { return NotYetAvailable(QStringLiteral("Address Book")); }
+    int ProfilePropertySheet(const QString &, int, int) override { return NotYetAvailable(QStringLiteral("Profile")); }
 };

@@ -25,6 +25,7 @@ public:
         log.Add(QStringLiteral("OpenMessageContext|%1").arg(int(context)));
     }
     void ShowOwnerProfile() override { log.Add("ShowOwnerProfile"); }
+    void EditProfile() override { log.Add("EditProfile"); }
     void ShowRecordMessages() override { log.Add("ShowRecordMessages"); }
     void WriteComment() override { log.Add("WriteComment"); }
     void SendQuote() override { log.Add("SendQuote"); }

@@ -144,7 +144,7 @@ private slots:
         row("app:goto-order", "OpenMessageContext|3");
         row("app:extended-profile", "ShowOwnerProfile");
         row("app:show-messages", "ShowRecordMessages");
-        row("app:edit_profile", "", "Redraw");
+        row("app:edit_profile", "EditProfile", "Redraw");
         row("app:write-comment", "WriteComment");
         row("app:send-quote", "SendQuote");
         row("app:print", "PrintCurrentRecord");
@@ -215,7 +215,9 @@ private slots:
         RecordingCommands frame;
         RecordingHost host;
         QVERIFY(Dispatch(frame, host, "app:edit_profile"));
-        QCOMPARE(t.dialogs.log.Calls(), QStringList{"ProfileSheet|Edit Profile|1"});
+        // The window opens it, on the page of its market.
+        QCOMPARE(frame.log.Calls(), QStringList{"EditProfile"});
+        QVERIFY(t.dialogs.log.Calls().isEmpty());
     }
 
     // The order commands act only on a dialog that hosts the order page.

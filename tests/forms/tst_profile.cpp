@@ -202,6 +202,29 @@ private slots:
                  QStringList({"RebuildNavigator", "ApplyProfileMarketMode", "ReloadNavigator", "UpdateRoleMenus"}));
     }
 
+    // A page's "Edit Profile" opens the sheet on the page asked for, and the
+    // pages before it still take part in the save.
+    void opensOnTheStartPage()
+    {
+        FormsFixture f;
+        f.server.Script("changeProfile", Answer(0));
+        ProfileData p = theProfile().Get();
+        p.phone = "1", p.street = "s", p.city = "c", p.zip = "z", p.country = "GERMANY";
+        theProfile().Set(p);
+        theSettings().SetString(Setting::Password, "pw");
+        ProfilePropertySheet sheet(&f.host, "Edit Profile", 1, nullptr, 2);
+        int shown = -1;
+        ModalHelper::WhenModal("ProfilePropertySheet", [&](QWidget *w) {
+            shown = sheet.ActiveIndex();
+            QVERIFY(w->findChild<QPushButton *>("backButton")->isEnabled());
+            QVERIFY(!w->findChild<QPushButton *>("nextButton")->isEnabled());
+            Click(w, "okButton");
+        });
+        QCOMPARE(sheet.DoModal(), 1);
+        QCOMPARE(shown, 2);
+        QVERIFY(f.LastBody("changeProfile").contains("<name>Dana Buyer</name>"));
+    }
+
     void startupSide_data()
     {
         QTest::addColumn<bool>("carsEnabled");
