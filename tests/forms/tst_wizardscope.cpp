@@ -120,6 +120,8 @@ private slots:
     {
         FormsFixture f;
         f.server.Script("changeProfile", Answer(0));
+        // The part form's condition list is shared; the wizard must leave it as it was.
+        theMeta().SetPartCondition(0);
         CWizardScopeDlg dlg(nullptr, 1);
         dlg.show();
         QCOMPARE(dlg.CurrentPage(), 0);
@@ -181,6 +183,7 @@ private slots:
         ClickRow(categories, "Transmission");
         QCOMPARE(Selected(categories), QStringList{"Transmission"});
 
+        QCOMPARE(theMeta().PartConditionList(), QString("part_info_new"));
         Click(&dlg, "finishButton");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         const int till3 = QDate::currentDate().year() - 3;
@@ -212,7 +215,9 @@ private slots:
         ClickRow(List(&dlg, "stateList"), "TX");
         Click(&dlg, "finishButton");
         QCOMPARE(f.Posts("changeProfile"), 1);
-        QVERIFY(f.LastBody("changeProfile").contains("@si_state,,TX,,#EQ,,#OR"));
+        // No condition read means no condition written.
+        QVERIFY2(f.LastBody("changeProfile").contains("<filter>@si_state,,OH,,#EQ,,@si_state,,TX,,#EQ,,#OR</filter>"),
+                 f.LastBody("changeProfile").constData());
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
         QCOMPARE(theProfile().Get().filter, QString("@si_state,,OH,,#EQ"));
         const QStringList boxes = f.t.dialogs.log.Calls();
