@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -217,12 +218,17 @@ public:
         grid->addWidget(m_max, 1, 4);
         grid->addWidget(m_governed[2], 2, 0, 1, 5);
         grid->addWidget(m_slider, 3, 0, 1, 5);
+        // The names spread evenly under the slider's ticks, the outer ones at its ends.
         const QStringList marks{"Lowest", "Low", "Medium", "High", "Highest"};
+        auto *row = new QHBoxLayout;
         for (int i = 0; i < marks.size(); ++i) {
             auto *mark = new QLabel(marks[i], this);
-            grid->addWidget(mark, 4, i, Qt::AlignCenter);
+            if (i > 0)
+                row->addStretch(1);
+            row->addWidget(mark);
             m_governed << mark;
         }
+        grid->addLayout(row, 4, 0, 1, 5);
         grid->setRowStretch(5, 1);
         connect(m_check, &QCheckBox::toggled, this, [this] { EnableGoverned(); });
     }

@@ -39,6 +39,19 @@ inline FakeServer::Answer Answer(int code, const QByteArray &inner = {}, const Q
     return a;
 }
 
+// One parts marketplace that allows member search, as the lookup needs.
+inline void WriteSearchableMarkets()
+{
+    QFile places(theApp().GetDataFolder() + "mplaces.xml");
+    QVERIFY(places.open(QIODevice::WriteOnly));
+    places.write("<market_place_list version=\"1\">"
+                 "<market_place default=\"1\" as_seller=\"1\" as_buyer=\"1\" subscribed=\"1\" allow_search=\"1\">"
+                 "<market_id>MP-100</market_id><name>National Parts Exchange</name><type>parts</type>"
+                 "</market_place></market_place_list>");
+    places.close();
+    theMarketPlaces().init();
+}
+
 struct FormsFixture
 {
     FormsFixture() : t(FormsOptions())
