@@ -4,14 +4,19 @@
 
 #include "FormsFixture.h"
 
+#include "../dialogs/ModalHelper.h"
+
+#include "browser/WebHost.h"
 #include "db/XAddressBookSet.h"
 #include "dialogs/XUserSearchListCtrl.h"
 #include "forms/SearchUserDlg.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWebEngineView>
 
 namespace {
 const QByteArray Profile(const QByteArray &id, const QByteArray &name)
@@ -19,18 +24,6 @@ const QByteArray Profile(const QByteArray &id, const QByteArray &name)
     return "<profile><passport_id>" + id + "</passport_id><name>" + name +
            "</name><company>Acme</company><business_type>Body Shop</business_type><city>Austin</city>"
            "<state>TX</state><zip>73301</zip><country>UNITED STATES</country></profile>";
-}
-
-void SearchableMarkets()
-{
-    QFile places(theApp().GetDataFolder() + "mplaces.xml");
-    QVERIFY(places.open(QIODevice::WriteOnly));
-    places.write("<market_place_list version=\"1\">"
-                 "<market_place default=\"1\" as_seller=\"1\" as_buyer=\"1\" subscribed=\"1\" allow_search=\"1\">"
-                 "<market_id>MP-100</market_id><name>National Parts Exchange</name><type>parts</type>"
-                 "</market_place></market_place_list>");
-    places.close();
-    theMarketPlaces().init();
 }
 } // namespace
 
@@ -47,7 +40,87 @@ class TestSearchUser : public QObject
         QTest::mouseClick(b, Qt::LeftButton, {}, at);
     }
 
+    static void Found(FormsFixture &f, SearchUserDlg &dlg)
+    {
+        f.server.Script("getProfile", Answer(0, Profile("2000", "Lee Seller")));
+        dlg.show();
+        QTest::keyClicks(dlg.findChild<QLineEdit *>("passportEdit"), "2000");
+        Click(dlg, "searchButton");
+        QCOMPARE(dlg.Results()->RowCount(), 1);
+    }
+
 private slots:
+    void cleanup() { QVERIFY2(ModalHelper::Misses().isEmpty(), qPrintable(ModalHelper::Misses().join(u','))); }
+
+    // The found member's extended profile, from the button and from Enter on the list;
+    // the cars side has no such page.
+    void detailsShowTheExtendedProfile()
+    {
+        FormsFixture f;
+        SearchUserDlg dlg(&f.host);
+        Found(f, dlg);
+        QStringList seen;
+        auto look = [&seen](QWidget *w) {
+            auto *view = w->findChild<QWebEngineView *>();
+            QVERIFY(view);
+            QTRY_VERIFY(!view->url().isEmpty());
+            seen << w->windowTitle() + "|" + view->url().query();
+            ModalHelper::Click(w, "close");
+        };
+        ModalHelper::WhenModal("BrowserDlg", look);
+        Click(dlg, "detailsButton");
+        ModalHelper::WhenModal("BrowserDlg", look);
+        dlg.Results()->setFocus();
+        QTest::keyClick(dlg.Results(), Qt::Key_Return);
+        QCOMPARE(seen, QStringList(2, "Extended Profile of Lee Seller|owner_id=2000"));
+        QVERIFY(dlg.isVisible());
+
+        f.t.frame.marketMode = 1;
+        SearchUserDlg cars(&f.host);
+        cars.show();
+        QVERIFY(!cars.findChild<QPushButton *>("detailsButton")->isVisible());
+        QCOMPARE(cars.findChild<QPushButton *>("privateQueryButton")->text(), QString("Private Car Query"));
+    }
+
+    // A private message to the found member goes out as a broadcast, and only a
+    // sent one refreshes the window's list.
+    void privateMessage_data()
+    {
+        QTest::addColumn<bool>("send");
+        QTest::newRow("sent") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void privateMessage()
+    {
+        QFETCH(bool, send);
+        FormsFixture f;
+        SearchUserDlg dlg(&f.host);
+        Found(f, dlg);
+        QString to;
+        ModalHelper::WhenModal("NewMessageDlg", [&](QWidget *w) {
+            to = w->findChild<QLabel *>("toLine")->text();
+            if (!send) {
+                ModalHelper::Click(w, "cancelButton");
+                return;
+            }
+            QTest::keyClicks(w->findChild<QLineEdit *>("subjectEdit"), "Hello");
+            QWidget *body = w->findChild<QWidget *>("bodyEdit");
+            body->setFocus();
+            QTest::keyClicks(body, "Do you have a door?");
+            ModalHelper::Click(w, "submitButton");
+        });
+        Click(dlg, "privateMessageButton");
+        QCOMPARE(to, QString("Lee Seller, 2000"));
+        QCOMPARE(f.Posts("newMessage"), send ? 1 : 0);
+        QCOMPARE(f.t.frame.log.Calls().contains("RefreshListAfterRequest"), send);
+        if (send) {
+            QVERIFY(f.LastBody("newMessage").contains("2000"));
+            QVERIFY(f.Count("SELECT COUNT(*) FROM Messages WHERE CONTEXT_TYPE = 'broadcast'") >= 1);
+            QCOMPARE(f.Count("SELECT COUNT(*) FROM Messages WHERE CONTEXT_TYPE <> 'broadcast'"), 0);
+            QVERIFY(f.Count("SELECT COUNT(*) FROM Messages WHERE MESSAGE_SUBJ = 'Hello'") >= 1);
+        }
+    }
+
     void emailOrPassport_data()
     {
         QTest::addColumn<QString>("text");
@@ -111,7 +184,7 @@ private slots:
     void onlyTheMarketplaceSendsNothing()
     {
         FormsFixture f;
-        SearchableMarkets();
+        WriteSearchableMarkets();
         SearchUserDlg dlg(&f.host);
         dlg.show();
         Click(dlg, "byCriteriaRadio");
@@ -126,7 +199,7 @@ private slots:
     void criteriaGoInOrderAndTheLimitIsReported()
     {
         FormsFixture f;
-        SearchableMarkets();
+        WriteSearchableMarkets();
         f.server.Script("findProfiles", Answer(0, "<profile_list limit=\"2\">" + Profile("2000", "Lee") +
                                                       Profile("2001", "Kim") + "</profile_list>"));
         SearchUserDlg dlg(&f.host);
@@ -202,5 +275,13 @@ private slots:
     }
 };
 
-KORVANT_TEST_MAIN(TestSearchUser)
+int main(int argc, char *argv[])
+{
+    // Details opens a web view.
+    WebHost::PrepareProcess();
+    TestEnv::PrepareProcess();
+    QApplication app(argc, argv);
+    TestSearchUser test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_searchuser.moc"

@@ -5,6 +5,7 @@
 #include "TestEnv.h"
 #include "ViewsFixture.h"
 
+#include "dialogs/NodeIds.h"
 #include "views/ListRegistry.h"
 #include "views/SearchDlg.h"
 #include "views/XInventoryListCtrl.h"
@@ -121,6 +122,55 @@ private slots:
         QCOMPARE(before, QString("1|Q2"));
         QCOMPARE(shown.SelectedKeys(), QStringList{"1|Q1"});
         ListRegistry::Instance().SetShown(IRecordViews::ListKind::Queries, nullptr);
+    }
+
+    // A catalog hit is selected in the window's own list, in place of what it had selected.
+    void goToOnACatalogHitSelectsIt_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("parts") << 3;
+        QTest::newRow("cars") << 4;
+    }
+    void goToOnACatalogHitSelectsIt()
+    {
+        QFETCH(int, type);
+        const bool cars = type == 4;
+        for (const char *stock : {"S1", "S2", "S3"}) {
+            const QString name = stock == QLatin1String("S2") ? "Bumper" : "Door";
+            if (cars)
+                theDatabase().Execute("INSERT INTO Inventory_Cars (STOCK_NUMBER, YEAR, MAKE, MODEL) "
+                                      "VALUES (?, '2010', 'Ford', ?)", {stock, name});
+            else
+                theDatabase().Execute("INSERT INTO Inventory (P_STOCK_NUMBER, P_NAME, P_QUANTITY, V_MAKE) "
+                                      "VALUES (?, ?, 1, 'Ford')", {stock, name});
+        }
+        const int folder = cars ? NodeCarsCatalog : NodePartsCatalog;
+        const auto kind = cars ? IRecordViews::ListKind::CarInventory : IRecordViews::ListKind::Inventory;
+        m_host.node = folder;
+        std::unique_ptr<XBaseListCtrl> shown;
+        if (cars)
+            shown = std::make_unique<XInventoryCarsListCtrl>(&m_host, nullptr);
+        else
+            shown = std::make_unique<XInventoryListCtrl>(&m_host, nullptr);
+        OpenFolder(*shown, folder);
+        ListRegistry::Instance().SetShown(kind, shown.get());
+        shown->SelectItem(0, true);
+        const QString before = shown->SelectedKeys().value(0);
+        QString hit;
+        FakeBrowser browser;
+        {
+            SearchDlg dlg(type, &m_host, nullptr, &browser);
+            dlg.show();
+            Type(dlg, "Bumper");
+            QCOMPARE(dlg.StatusText(), QString("Search is complete. Records found: 1"));
+            hit = dlg.Results()->SelectedKeys().value(0);
+            QTest::mouseClick(dlg.findChild<QPushButton *>("goToButton"), Qt::LeftButton);
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        QVERIFY(!hit.isEmpty());
+        QVERIFY(hit != before);
+        QCOMPARE(shown->SelectedKeys(), QStringList{hit});
+        ListRegistry::Instance().SetShown(kind, nullptr);
     }
 
     void tooManyWordsSaysSoAndStaysOpen()
