@@ -137,11 +137,6 @@ WizardScopeRules::YearTemplate WizardScopeRules::TemplateOf(int from, int till)
     return OtherYears;
 }
 
-int WizardScopeRules::StepYear(int year, int step, int currentYear)
-{
-    return qBound(1900, year + step, currentYear);
-}
-
 int WizardScopeRules::CategoryListOf(const QString &condition)
 {
     if (condition == u"New")

@@ -33,8 +33,6 @@ public:
     // From and Till of a template (0: none).
     static std::pair<int, int> TemplateYears(YearTemplate t, int currentYear);
     static YearTemplate TemplateOf(int from, int till);
-    // One spin step: within 1900 and the current year.
-    static int StepYear(int year, int step, int currentYear);
     // The metadata's part list of a condition: 0 new, 1 used, 2 remanufactured.
     static int CategoryListOf(const QString &condition);
 };
