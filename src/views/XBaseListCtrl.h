@@ -84,6 +84,10 @@ public:
     bool LocateByKey(const QString &key, bool clearOthers, bool selectFirstIfMissing);
     // Send-a-message and the other record-set questions (IRecordViews).
     virtual bool IsOperationEnabled(int operation) const { return CanDo(operation); }
+    // The member's own note on the selected record, for the lists that keep
+    // one; SetComments stores it and shows it (false when nothing was stored).
+    virtual QString GetComments() const;
+    virtual bool SetComments(const QString &text);
 
     // --- the list itself ------------------------------------------------------------------
     // The list behind a pane the factory made (its commands beyond IRecordList); null for others.

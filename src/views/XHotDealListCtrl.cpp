@@ -2,8 +2,10 @@
 
 #include "DetailsView.h"
 #include "IListHost.h"
+#include "XMessageListCtrl.h"
 
 #include "app/AppCore.h"
+#include "browser/BrowserDlg.h"
 #include "db/RecordActions.h"
 #include "net/XRequest.h"
 
@@ -178,4 +180,36 @@ void XHotDealListCtrl::ShowDealDetail()
         MarkRead();
     if (Host())
         Host()->ShowHotDealPreview();
+}
+
+void XHotDealListCtrl::ShowOwnerProfile()
+{
+    const int row = CurrentRow();
+    if (row < 0 || Cursor().Read(row).deleted)
+        return;
+    BrowserDlg::ShowExtendedProfile(this, Cursor().Text(row, ColOwner), Cursor().Text(row, ColName));
+}
+
+void XHotDealListCtrl::ShowMessages()
+{
+    const int row = CurrentRow();
+    if (row < 0 || !Host())
+        return;
+    QStringList threads;
+    try {
+        threads = XMessageListCtrl::ThreadsOf(GetRowKey(row), QStringLiteral("deal"));
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not read the messages"), e);
+        return;
+    }
+    if (!threads.isEmpty())
+        XMessageListCtrl::ShowThread(Host(), threads.first());
+}
+
+bool XHotDealListCtrl::LocateById(const QString &id, bool show)
+{
+    const bool found = LocateByKey(id, true, true);
+    if (show && CurrentRow() >= 0)
+        ShowDetails(CurrentRow());
+    return found;
 }

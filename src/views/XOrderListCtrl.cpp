@@ -2,9 +2,12 @@
 
 #include "DetailsView.h"
 #include "IListHost.h"
+#include "XMessageListCtrl.h"
+#include "XQueryListCtrl.h"
 
 #include "app/AppCore.h"
 #include "app/Utils.h"
+#include "db/KVDatabase.h"
 #include "db/RecordActions.h"
 #include "dialogs/NodeIds.h"
 #include "net/XRequest.h"
@@ -253,4 +256,55 @@ bool XOrderListCtrl::FetchPaymentInfo(bool refresh)
     if (refresh && DetailsBrowser())
         ShowDetails(row);
     return true;
+}
+
+bool XOrderListCtrl::SetComments(const QString &text)
+{
+    if (!XBaseListCtrl::SetComments(text))
+        return false;
+    setFocus();
+    return true;
+}
+
+void XOrderListCtrl::GoToOrderQuote()
+{
+    const int row = CurrentRow();
+    if (row < 0)
+        return;
+    bool located = false;
+    try {
+        SqlStatement &st = theDatabase().Connection().Prepare(
+            QStringLiteral("SELECT CONTEXT_ID, CONTEXT_TYPE FROM Orders WHERE ID = ?"));
+        st.Bind(1, GetRowKey(row));
+        QString quoteId, type;
+        if (st.Step()) {
+            quoteId = st.Text(0);
+            type = st.Text(1);
+        }
+        st.Reset();
+        const bool cars = type == QLatin1String("quote_cars");
+        if (!quoteId.isEmpty() && (cars || type == QLatin1String("quote")))
+            located = XQueryListCtrl::ShowQuote(Host(), quoteId, cars);
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not open the quote"), e);
+        return;
+    }
+    if (!located)
+        theApp().ShowMessageBox(QStringLiteral("Quote not found"), QStringLiteral("Korvant"), MsgBox::IconInformation);
+}
+
+void XOrderListCtrl::ShowMessages()
+{
+    const int row = CurrentRow();
+    if (row < 0 || !Host())
+        return;
+    QStringList threads;
+    try {
+        threads = XMessageListCtrl::ThreadsOf(GetRowKey(row), QStringLiteral("order"));
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not read the messages"), e);
+        return;
+    }
+    if (!threads.isEmpty())
+        XMessageListCtrl::ShowThread(Host(), threads.first());
 }

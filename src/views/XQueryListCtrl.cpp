@@ -4,6 +4,7 @@
 #include "IListHost.h"
 #include "ListImages.h"
 #include "ListRegistry.h"
+#include "XMessageListCtrl.h"
 
 #include "app/AppCore.h"
 #include "app/Utils.h"
@@ -617,23 +618,16 @@ void XQueryListCtrl::ShowMessages()
         return;
     const QString id = RowId(row);
     const QString type = QLatin1String(Item(row).topLevel ? m_rules.queryContextType : m_rules.quoteContextType);
-    QString thread;
+    QStringList threads;
     try {
-        if (XMessageSet::CountByContext(id, type) <= 0)
-            return;
-        thread = theDatabase()
-                     .Connection()
-                     .Scalar(QStringLiteral("SELECT ID FROM Messages WHERE CONTEXT_ID = ? AND CONTEXT_TYPE = ? AND "
-                                            "IS_PARENT = 1 ORDER BY LATEST_POST_DATE DESC"),
-                             {id, type})
-                     .toString();
+        threads = XMessageListCtrl::ThreadsOf(id, type);
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Can not read the messages"), e);
         return;
     }
-    Host()->SelectNode(118);
-    if (XBaseListCtrl *messages = ListRegistry::Instance().Shown(IRecordViews::ListKind::Messages))
-        messages->LocateByKey(thread, true, true);
+    if (threads.isEmpty())
+        return;
+    XMessageListCtrl::ShowThread(Host(), threads.first());
 }
 
 void XQueryListCtrl::ShowOrder()
@@ -667,6 +661,17 @@ void XQueryListCtrl::ShowOrder()
     Host()->SelectNode(buySide ? (status == 5 ? 199 : 196) : (status == 5 ? 198 : 195));
     if (XBaseListCtrl *orders = ListRegistry::Instance().Shown(IRecordViews::ListKind::Orders))
         orders->LocateByKey(orderId, true, true);
+}
+
+bool XQueryListCtrl::ShowQuote(IListHost *host, const QString &quoteId, bool cars)
+{
+    const int folder = (cars ? QueryListRules::Cars() : QueryListRules::Parts()).QuoteFolder(quoteId);
+    if (folder < 0 || !host)
+        return false;
+    host->SelectNode(folder);
+    auto *list = qobject_cast<XTreeListCtrl *>(
+        ListRegistry::Instance().Shown(cars ? IRecordViews::ListKind::CarQueries : IRecordViews::ListKind::Queries));
+    return list && list->LocateQuote(quoteId, true, true);
 }
 
 void XQueryListCtrl::ShowOwnerProfile()

@@ -56,6 +56,9 @@ public:
     // The order of the selected quote on its orders page.
     void ShowOrder();
     void ShowOwnerProfile();
+    // A quote on the page that holds it, selected; false when it cannot be
+    // shown (no such quote, or its row is not found). Throws DbException.
+    static bool ShowQuote(IListHost *host, const QString &quoteId, bool cars);
 
 protected:
     IRecordViews::ListKind RegistryKind() const override { return m_rules.registryKind; }

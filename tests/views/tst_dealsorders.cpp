@@ -6,7 +6,9 @@
 #include "net/NetInit.h"
 #include "net/XRequest.h"
 #include "views/XHotDealListCtrl.h"
+#include "views/XMessageListCtrl.h"
 #include "views/XOrderListCtrl.h"
+#include "views/XQueryListCtrl.h"
 
 #include <QDir>
 #include <QImage>
@@ -27,6 +29,32 @@ QString StatusAndFlag(const QString &id)
     return Scalar("SELECT STATUS_CODE || '/' || IS_U_NEW FROM Orders WHERE ID = ?", {id});
 }
 
+void AddThread(const QString &id, const QString &contextId, const QString &contextType, const QString &latest)
+{
+    theDatabase().Execute("INSERT INTO Messages (ID, CONTEXT_ID, CONTEXT_TYPE, OWNER_ID, IS_PARENT, STATUS_CODE, "
+                          "MESSAGE_SUBJ, POST_DATE, LATEST_POST_DATE) VALUES (?, ?, ?, 'P2', 1, 1, 'Re', ?, ?)",
+                          {id, contextId, contextType, latest, latest});
+}
+
+// A host whose SelectNode shows the node's list, as the main window does.
+class NavigatingHost : public FakeListHost
+{
+public:
+    void SelectNode(int nodeId) override
+    {
+        log.Add(QStringLiteral("SelectNode|%1").arg(nodeId));
+        node = nodeId;
+        XBaseListCtrl *list = nodeId == 118 ? static_cast<XBaseListCtrl *>(messages) : queries;
+        if (!list)
+            return;
+        list->SetFolder(nodeId);
+        list->Refill();
+        list->show();
+    }
+    XMessageListCtrl *messages = nullptr;
+    XQueryListCtrl *queries = nullptr;
+};
+
 } // namespace
 
 class TestDealsOrders : public QObject
@@ -38,8 +66,14 @@ private slots:
         m_app = std::make_unique<TestApp>(ViewsOptions());
         QVERIFY(theDatabase().init());
         m_host.log.Clear();
+        m_host.node = 0;
     }
-    void cleanup() { m_app.reset(); }
+    void cleanup()
+    {
+        m_app.reset();
+        m_host.messages = nullptr;
+        m_host.queries = nullptr;
+    }
 
     // Space on the last of two rows marks it and moves to the first, alone.
     void hotDealSpace_data()
@@ -234,6 +268,137 @@ private slots:
         QVERIFY(!list.CanDo(XBaseListCtrl::OpDelete));
     }
 
+    // The note lands on the selected record alone, quotes and "%" kept, and its details show again.
+    void comments_data()
+    {
+        QTest::addColumn<bool>("deals");
+        QTest::newRow("hot deal") << true;
+        QTest::newRow("order") << false;
+    }
+    void comments()
+    {
+        QFETCH(bool, deals);
+        AddDeal("R1", "top", true, 1, "2024-05-02 10:00:00");
+        AddDeal("R2", "bottom", true, 1, "2024-05-01 10:00:00");
+        AddOrder("R1", true, 1, false, false, "2024-05-02 10:00:00");
+        AddOrder("R2", true, 1, false, false, "2024-05-01 10:00:00");
+        std::unique_ptr<XBaseListCtrl> list;
+        if (deals)
+            list = std::make_unique<XHotDealListCtrl>(&m_host, nullptr);
+        else
+            list = std::make_unique<XOrderListCtrl>(&m_host, nullptr);
+        FakeBrowser browser;
+        list->SetDetailsBrowser(&browser);
+        OpenFolder(*list, deals ? 130 : 195);
+        ClickRow(*list, 1);
+        QTest::qWait(0);
+        browser.log.Clear();
+        const QString note = QStringLiteral("it's 100% & <b>done</b>");
+        QVERIFY(list->SetComments(note));
+        const QString table = deals ? "HotDeals" : "Orders";
+        QCOMPARE(Scalar("SELECT COMMENTS FROM [" + table + "] WHERE ID = 'R2'"), note);
+        QCOMPARE(Scalar("SELECT COUNT(*) FROM [" + table + "] WHERE COMMENTS IS NOT NULL"), QString("1"));
+        QCOMPARE(list->GetComments(), note);
+        QCOMPARE(browser.log.Calls().size(), 1);  // the page again (no sheets here: cleared)
+        list->DeselectAll();
+        QVERIFY(!list->SetComments("lost"));
+    }
+
+    // The record's thread (the latest of several) is selected on the Messages
+    // page; a record without one leaves the page alone.
+    void showMessages_data()
+    {
+        QTest::addColumn<bool>("deals");
+        QTest::newRow("hot deal") << true;
+        QTest::newRow("order") << false;
+    }
+    void showMessages()
+    {
+        QFETCH(bool, deals);
+        const QString type = deals ? "deal" : "order";
+        AddDeal("R1", "top", true, 1, "2024-05-02 10:00:00");
+        AddDeal("R2", "bottom", true, 1, "2024-05-01 10:00:00");
+        AddOrder("R1", true, 1, false, false, "2024-05-02 10:00:00");
+        AddOrder("R2", true, 1, false, false, "2024-05-01 10:00:00");
+        AddThread("T1", "R2", type, "2024-05-03 10:00:00");
+        AddThread("T2", "R2", type, "2024-05-04 10:00:00");
+        AddThread("T3", "R2", deals ? "order" : "deal", "2024-05-05 10:00:00");
+        AddThread("T4", "R1x", type, "2024-05-06 10:00:00");
+        XMessageListCtrl messages(&m_host, nullptr);
+        m_host.messages = &messages;
+        std::unique_ptr<XBaseListCtrl> list;
+        if (deals)
+            list = std::make_unique<XHotDealListCtrl>(&m_host, nullptr);
+        else
+            list = std::make_unique<XOrderListCtrl>(&m_host, nullptr);
+        OpenFolder(*list, deals ? 130 : 195);
+        const auto show = [&] {
+            if (auto *d = qobject_cast<XHotDealListCtrl *>(list.get()))
+                d->ShowMessages();
+            else
+                qobject_cast<XOrderListCtrl *>(list.get())->ShowMessages();
+        };
+        ClickRow(*list, 0);
+        show();
+        QVERIFY(m_host.log.Calls().filter("SelectNode").isEmpty());
+        ClickRow(*list, 1);
+        show();
+        QCOMPARE(m_host.log.Calls().filter("SelectNode"), QStringList{"SelectNode|118"});
+        QCOMPARE(messages.SelectedKeys(), QStringList{"T2"});
+    }
+
+    // An order placed from a quote selects that quote on its page; an order
+    // from anything else, or from a quote that is gone, says so.
+    void goToOrderQuote()
+    {
+        theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE) VALUES "
+                              "('Q1', 0, 0, 2, '2024-05-01 10:00:00')");
+        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE) "
+                              "VALUES ('A', 'Q1', 1, 0, 1, '2024-05-01 11:00:00'), "
+                              "('B', 'Q1', 1, 0, 1, '2024-05-01 12:00:00')");
+        AddOrder("O1", false, 1, false, false, "2024-05-03 10:00:00");
+        AddOrder("O2", false, 1, false, false, "2024-05-02 10:00:00");
+        AddOrder("O3", false, 1, false, false, "2024-05-01 10:00:00");
+        theDatabase().Execute("UPDATE Orders SET CONTEXT_ID = 'A', CONTEXT_TYPE = 'quote' WHERE ID = 'O1'");
+        theDatabase().Execute("UPDATE Orders SET CONTEXT_ID = 'A', CONTEXT_TYPE = 'deal' WHERE ID = 'O2'");
+        theDatabase().Execute("UPDATE Orders SET CONTEXT_ID = 'gone', CONTEXT_TYPE = 'quote' WHERE ID = 'O3'");
+        XQueryListCtrl queries(&m_host, nullptr);
+        m_host.queries = &queries;
+        XOrderListCtrl list(&m_host, nullptr);
+        OpenFolder(list, 196);
+        list.GoToOrderQuote();
+        QCOMPARE(m_host.log.Calls().filter("SelectNode"), QStringList{"SelectNode|20003"});
+        QCOMPARE(queries.RowId(queries.GetSelectedItem()), QString("A"));
+        QCOMPARE(queries.SelectedCount(), 1);
+        QVERIFY(m_app->dialogs.log.Calls().filter("MessageBox|").isEmpty());
+        for (int row : {1, 2}) {
+            ClickRow(list, row);
+            list.GoToOrderQuote();
+        }
+        QCOMPARE(m_app->dialogs.log.Calls().filter("MessageBox|"),
+                 QStringList(2, "MessageBox|Quote not found|Korvant|64"));
+    }
+
+    // A deal found is selected alone; a missing one selects the first row.
+    void locateById()
+    {
+        AddDeal("H1", "a", true, 1, "2024-05-03 10:00:00");
+        AddDeal("H2", "b", true, 1, "2024-05-02 10:00:00");
+        AddDeal("H3", "c", true, 1, "2024-05-01 10:00:00");
+        XHotDealListCtrl list(&m_host, nullptr);
+        FakeBrowser browser;
+        list.SetDetailsBrowser(&browser);
+        OpenFolder(list, 130);
+        ClickRow(list, 0);
+        ClickRow(list, 1, Qt::ControlModifier);
+        browser.log.Clear();
+        QVERIFY(list.LocateById("H3", true));
+        QCOMPARE(list.SelectedKeys(), QStringList{"H3"});
+        QVERIFY(!browser.log.Calls().isEmpty());
+        QVERIFY(!list.LocateById("H9", false));
+        QCOMPARE(list.SelectedKeys(), QStringList{"H1"});
+    }
+
     // The list as the member sees it, a row selected (saved for a look, not blank).
     void screenshotOfHotDeals()
     {
@@ -257,7 +422,7 @@ private slots:
 
 private:
     std::unique_ptr<TestApp> m_app;
-    FakeListHost m_host;
+    NavigatingHost m_host;
 };
 
 KORVANT_TEST_MAIN(TestDealsOrders)
