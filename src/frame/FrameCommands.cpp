@@ -153,12 +153,13 @@ QString FrameCommands::GetMarketModeName() const
 
 void FrameCommands::NewQuery(const QString &title, const AppParams &fields)
 {
-    if (!fields.isEmpty())
-        Later("NewQuery from the page's fields");
-    if (m_frame.GetMarketMode() == Korvant::MarketCars)
+    if (m_frame.GetMarketMode() == Korvant::MarketCars) {
+        if (!fields.isEmpty())
+            Later("NewQuery from the page's fields");
         m_frame.Dialogs().NewQueryCarsPropSheet(title);
-    else
-        m_frame.Dialogs().NewQueryDlg(title);
+    } else {
+        m_frame.Dialogs().NewQueryDlg(title, fields);
+    }
 }
 
 void FrameCommands::NewCatalogRecord(bool cars)

@@ -10,6 +10,7 @@
 
 #include "db/RecordCursor.h"
 #include "dialogs/PaneInterfaces.h"
+#include "forms/MessageAddress.h"
 
 #include <QIcon>
 #include <QList>
@@ -88,6 +89,14 @@ public:
     // one; SetComments stores it and shows it (false when nothing was stored).
     virtual QString GetComments() const;
     virtual bool SetComments(const QString &text);
+    // Whom a new message about the selected record goes to, and its subject;
+    // false when the list has no such record (the message is then a broadcast).
+    // `kind`: 1 a quote's query, 2 a question on a hot deal, 3 a purchase; 0 plain.
+    virtual bool GetMessageAddress(int kind, MessageAddress *address) const
+    {
+        (void)kind, (void)address;
+        return false;
+    }
 
     // --- the list itself ------------------------------------------------------------------
     // The list behind a pane the factory made (its commands beyond IRecordList); null for others.

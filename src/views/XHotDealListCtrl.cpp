@@ -213,3 +213,24 @@ bool XHotDealListCtrl::LocateById(const QString &id, bool show)
         ShowDetails(CurrentRow());
     return found;
 }
+
+bool XHotDealListCtrl::GetMessageAddress(int kind, MessageAddress *address) const
+{
+    const int row = CurrentRow();
+    if (row < 0 || Cursor().Read(row).deleted)
+        return false;
+    const QString id = Cursor().Text(row, ColId);
+    const QString reference = QStringLiteral("Hot Deal #%1").arg(id);
+    const QString title = Cursor().Text(row, ColTitle);
+    address->contextId = id;
+    address->contextType = QStringLiteral("deal");
+    address->recipientId = Cursor().Text(row, ColOwner);
+    address->recipientName = Cursor().Text(row, ColName);
+    if (kind == 2)
+        address->subject = QStringLiteral("%1 (Question) - %2").arg(reference, title);
+    else if (kind == 3)
+        address->subject = QStringLiteral("%1 (Buy) - %2").arg(reference, title);
+    else
+        address->subject = QStringLiteral("%1 - %2").arg(reference, title);
+    return true;
+}

@@ -34,6 +34,7 @@ public:
     void ShowMessages();
     // Selects the deal alone; else row 0 and false. With `show` its details show at once.
     bool LocateById(const QString &id, bool show);
+    bool GetMessageAddress(int kind, MessageAddress *address) const override;
 
 protected:
     IRecordViews::ListKind RegistryKind() const override { return IRecordViews::ListKind::HotDeals; }

@@ -455,3 +455,16 @@ void XMessageListCtrl::OpenOrder()
     if (!located)
         NotFound(QStringLiteral("Purchase Order not found"));
 }
+
+bool XMessageListCtrl::GetMessageAddress(int, MessageAddress *address) const
+{
+    const int row = CurrentRow();
+    if (row < 0 || Cursor().Read(row).deleted)
+        return false;
+    address->contextId = Cursor().Text(row, ColContextId);
+    address->contextType = Cursor().Text(row, ColContextType);
+    address->recipientId = Cursor().Text(row, ColOwnerId);
+    address->recipientName = Cursor().Text(row, ColOwner);
+    address->subject = Cursor().Text(row, ColSubject);
+    return true;
+}

@@ -28,6 +28,8 @@ public:
     // Deletes the selected threads with every message of their context from
     // their owner; the context records keep their status.
     bool DeleteSelected() override;
+    // A reply in the selected thread.
+    bool GetMessageAddress(int kind, MessageAddress *address) const override;
 
     // The record the selected thread is about, on its page; a box when it is not found.
     void OpenQuery();

@@ -40,6 +40,8 @@ public:
     void GoToOrderQuote();
     // The order's message thread on the Messages page (the latest when there are several).
     void ShowMessages();
+    // The other party of the order (from its quote when the order does not name it).
+    bool GetMessageAddress(int kind, MessageAddress *address) const override;
 
 protected:
     IRecordViews::ListKind RegistryKind() const override { return IRecordViews::ListKind::Orders; }

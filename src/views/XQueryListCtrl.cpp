@@ -4,6 +4,7 @@
 #include "IListHost.h"
 #include "ListImages.h"
 #include "ListRegistry.h"
+#include "MessSelDlg.h"
 #include "XMessageListCtrl.h"
 
 #include "app/AppCore.h"
@@ -611,6 +612,21 @@ bool XQueryListCtrl::RequestContactInfo(bool show)
     return false;
 }
 
+// "%1".."%9" in one pass: a text holding "%2" stays as it is.
+static QString FillPattern(const QString &pattern, const QStringList &texts)
+{
+    QString out;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1].isDigit()) {
+            out += texts.value(pattern[i + 1].digitValue() - 1);
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
 void XQueryListCtrl::ShowMessages()
 {
     const int row = CurrentRow();
@@ -627,7 +643,19 @@ void XQueryListCtrl::ShowMessages()
     }
     if (threads.isEmpty())
         return;
-    XMessageListCtrl::ShowThread(Host(), threads.first());
+    QString thread = threads.first();
+    if (threads.size() > 1) {
+        const int queryRow = QueryRowOf(row);
+        QStringList texts{(Item(row).topLevel ? QStringLiteral("Query #%1") : QStringLiteral("Quote #%1")).arg(id)};
+        for (const char *field : m_rules.captionFields)
+            texts << QueryText(queryRow, field);
+        MessSelDlg pick(id, type, Host(), this);
+        pick.SetTitle(FillPattern(QLatin1String(m_rules.messagesCaption), texts));
+        if (pick.DoModal() != MsgBox::IdOk || pick.GetSelectedId().isEmpty())
+            return;
+        thread = pick.GetSelectedId();
+    }
+    XMessageListCtrl::ShowThread(Host(), thread);
 }
 
 void XQueryListCtrl::ShowOrder()
@@ -681,4 +709,30 @@ void XQueryListCtrl::ShowOwnerProfile()
         return;
     BrowserDlg::ShowExtendedProfile(this, GetContextData(row, QStringLiteral("owner_id")),
                                     GetContextData(row, QStringLiteral("owner_name")));
+}
+
+bool XQueryListCtrl::GetMessageAddress(int kind, MessageAddress *address) const
+{
+    int row = CurrentRow();
+    if (row < 0 || RowId(row).isEmpty())
+        return false;
+    // A quote row's query is the nearest query row above it.
+    if (kind == 1)
+        while (row > 0 && !Item(row).topLevel)
+            --row;
+    const bool query = Item(row).topLevel;
+    const auto data = [&](const char *name) { return GetContextData(row, QLatin1String(name)); };
+    const QString id = data(query ? "query_id" : "quote_id");
+    const QString reference = (query ? QStringLiteral("Query #%1") : QStringLiteral("Quote #%1")).arg(id);
+    address->contextId = id;
+    address->contextType = QLatin1String(query ? m_rules.queryContextType : m_rules.quoteContextType);
+    address->recipientId = data("owner_id");
+    address->recipientName = data("owner_name");
+    if (m_rules.marketMode == 1)
+        address->subject = QStringLiteral("%1 %2 %3 %4 - Message (%5)")
+                               .arg(data("category"), data("year"), data("make"), data("model"), reference);
+    else
+        address->subject = QStringLiteral("%1, %2 %3 %4 %5")
+                               .arg(reference, data("year"), data("make"), data("model"), data("part_name"));
+    return true;
 }

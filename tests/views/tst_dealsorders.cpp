@@ -6,11 +6,16 @@
 #include "net/NetInit.h"
 #include "net/XRequest.h"
 #include "views/XHotDealListCtrl.h"
+#include "views/MessSelDlg.h"
 #include "views/XMessageListCtrl.h"
 #include "views/XOrderListCtrl.h"
 #include "views/XQueryListCtrl.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QPushButton>
+#include <QTimer>
 #include <QImage>
 
 namespace {
@@ -377,6 +382,111 @@ private slots:
         }
         QCOMPARE(m_app->dialogs.log.Calls().filter("MessageBox|"),
                  QStringList(2, "MessageBox|Quote not found|Korvant|64"));
+    }
+
+    // Several threads about a query: the member picks one in the selection
+    // dialog (or cancels, and nothing moves).
+    void severalThreadsAskWhich()
+    {
+        theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE, V_YEAR, "
+                              "V_MAKE, V_MODEL, P_NAME) VALUES ('Q%2', 0, 0, 2, '2024-05-01 10:00:00', '2004', "
+                              "'Ford', 'Focus', 'Door')");
+        AddThread("T1", "Q%2", "query", "2024-05-03 10:00:00");
+        AddThread("T2", "Q%2", "query", "2024-05-04 10:00:00");
+        AddThread("T3", "Q%2", "quote", "2024-05-05 10:00:00");
+        XMessageListCtrl messages(&m_host, nullptr);
+        m_host.messages = &messages;
+        XQueryListCtrl queries(&m_host, nullptr);
+        OpenFolder(queries, 20003);
+        ClickRow(queries, 0);
+        QString title;
+        QStringList offered;
+        const auto answer = [&](bool ok) {
+            QTimer::singleShot(0, [&, ok] {
+                auto *dlg = qobject_cast<MessSelDlg *>(QApplication::activeModalWidget());
+                QVERIFY(dlg);
+                title = dlg->windowTitle();
+                XMessageListCtrl *list = dlg->Threads();
+                QTRY_VERIFY(list->isVisible());
+                offered = ColumnTexts(*list, 4);
+                ClickRow(*list, 1);
+                auto *buttons = dlg->findChild<QDialogButtonBox *>();
+                QTest::mouseClick(buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel),
+                                  Qt::LeftButton);
+            });
+        };
+        answer(false);
+        queries.ShowMessages();
+        QCOMPARE(title, QString("Messages for Query #Q%2, 2004 Ford Focus Door"));
+        QCOMPARE(offered.size(), 2);
+        QVERIFY(m_host.log.Calls().filter("SelectNode").isEmpty());
+        answer(true);
+        queries.ShowMessages();
+        QCOMPARE(m_host.log.Calls().filter("SelectNode"), QStringList{"SelectNode|118"});
+        QCOMPARE(messages.SelectedKeys(), QStringList{"T1"});
+    }
+
+    // Whom Send Message writes to, about what, from each list.
+    void messageAddress()
+    {
+        AddDeal("D1", "Brake pads", true, 1, "2024-05-02 10:00:00", "C9");
+        AddOrder("O1", true, 1, false, false, "2024-05-03 10:00:00");
+        AddOrder("O2", false, 1, false, false, "2024-05-02 10:00:00");
+        AddOrder("O3", false, 1, false, false, "2024-05-01 10:00:00");
+        theDatabase().Execute("UPDATE Orders SET C_ID = 'B' || ID, RCP_ID = 'S' || ID");
+        theDatabase().Execute("UPDATE Orders SET RCP_ID = NULL, CONTEXT_ID = 'A', CONTEXT_TYPE = 'quote' "
+                              "WHERE ID = 'O3'");
+        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, C_ID, C_NAME) VALUES ('A', 'Q1', 'P7', 'Quoter')");
+        const auto text = [](const MessageAddress &a) {
+            return QStringList{a.contextType, a.contextId, a.recipientId, a.recipientName, a.subject}.join('|');
+        };
+        MessageAddress a;
+        XHotDealListCtrl deals(&m_host, nullptr);
+        OpenFolder(deals, 130);
+        QVERIFY(deals.GetMessageAddress(0, &a));
+        QCOMPARE(text(a), QString("deal|D1|C9|Lee|Hot Deal #D1 - Brake pads"));
+        QVERIFY(deals.GetMessageAddress(2, &a));
+        QCOMPARE(a.subject, QString("Hot Deal #D1 (Question) - Brake pads"));
+        QVERIFY(deals.GetMessageAddress(3, &a));
+        QCOMPARE(a.subject, QString("Hot Deal #D1 (Buy) - Brake pads"));
+
+        XOrderListCtrl orders(&m_host, nullptr);
+        OpenFolder(orders, 0);
+        const QStringList expected{"order|O1|BO1|Buyer O1|Purchase Order #O1 - Door",
+                                   "order|O2|SO2|Seller O2|Purchase Order #O2 - Door",
+                                   "order|O3|P7|Quoter|Purchase Order #O3 - Door"};
+        for (int row = 0; row < 3; ++row) {
+            ClickRow(orders, row);
+            MessageAddress o;
+            QVERIFY(orders.GetMessageAddress(0, &o));
+            QCOMPARE(text(o), expected[row]);
+        }
+        orders.DeselectAll();
+        MessageAddress none;
+        QVERIFY(!orders.GetMessageAddress(0, &none));
+        QCOMPARE(none.contextType, QString("broadcast"));
+    }
+
+    // A query row, a quote row, and a quote row asked for its query.
+    void messageAddressOfQueries()
+    {
+        theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE, V_YEAR, "
+                              "V_MAKE, V_MODEL, P_NAME, C_ID, C_NAME) VALUES ('Q1', 0, 0, 2, "
+                              "'2024-05-01 10:00:00', '2004', 'Ford', 'Focus', 'Door', 'P1', 'Me')");
+        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE, "
+                              "V_YEAR, V_MAKE, V_MODEL, P_NAME, C_ID, C_NAME) VALUES ('A', 'Q1', 1, 0, 1, "
+                              "'2024-05-01 11:00:00', '2004', 'Ford', 'Focus', 'Door', 'P7', 'Quoter')");
+        XQueryListCtrl queries(&m_host, nullptr);
+        OpenFolder(queries, 20003);
+        const auto address = [&](int row, int kind) {
+            ClickRow(queries, row);
+            MessageAddress a;
+            [&] { QVERIFY(queries.GetMessageAddress(kind, &a)); }();
+            return QStringList{a.contextType, a.contextId, a.recipientId, a.subject}.join('|');
+        };
+        QCOMPARE(address(0, 0), QString("query|Q1|P1|Query #Q1, 2004 Ford Focus Door"));
+        QCOMPARE(address(1, 0), QString("quote|A|P7|Quote #A, 2004 Ford Focus Door"));
+        QCOMPARE(address(1, 1), QString("query|Q1|P1|Query #Q1, 2004 Ford Focus Door"));
     }
 
     // A deal found is selected alone; a missing one selects the first row.
