@@ -101,17 +101,17 @@ class FormsFrameDialogs : public PlaceholderFrameDialogs
 public:
     explicit FormsFrameDialogs(IFormHost &host) : m_host(host) {}
 
-    int NewQueryDlg(const QString &title) override
+    int NewQueryDlg(const QString &title, const QMap<QString, QString> &fields) override
     {
         ::NewQueryDlg dlg(&m_host, title, m_host.DialogParent());
+        if (!fields.isEmpty())
+            dlg.InitFromParams(fields);
         return dlg.DoModal();
     }
-    int NewMessageDlg(const QString &contextType, const QString &recipientId, const QString &recipientName) override
+    int NewMessageDlg(const MessageAddress &address) override
     {
         ::NewMessageDlg dlg(&m_host, m_host.DialogParent());
-        dlg.SetContextType(contextType);
-        dlg.SetRecipientId(recipientId);
-        dlg.SetRecipientName(recipientName);
+        dlg.SetAddress(address);
         return dlg.DoModal();
     }
     int AddCommentsDlg() override

@@ -14,10 +14,10 @@
             <xsl:call-template name="command"><xsl:with-param name="name" select="'send-message'"/><xsl:with-param name="text" select="'Reply'"/></xsl:call-template>
           </xsl:if>
           <xsl:choose>
-            <xsl:when test="@context-type = 'query' or @context-type = 'car_query'">
+            <xsl:when test="@context-type = 'query' or @context-type = 'query_cars'">
               <xsl:call-template name="command"><xsl:with-param name="name" select="'goto-query'"/><xsl:with-param name="text" select="'Go to the query'"/></xsl:call-template>
             </xsl:when>
-            <xsl:when test="@context-type = 'quote' or @context-type = 'car_quote'">
+            <xsl:when test="@context-type = 'quote' or @context-type = 'quote_cars'">
               <xsl:call-template name="command"><xsl:with-param name="name" select="'goto-quote'"/><xsl:with-param name="text" select="'Go to the quote'"/></xsl:call-template>
             </xsl:when>
             <xsl:when test="@context-type = 'deal'">

@@ -11,18 +11,19 @@
       <body>
         <h2>Query <xsl:value-of select="@id"/></h2>
         <xsl:call-template name="record-commands"/>
-        <xsl:if test="@sendquote = '1' and @incoming = '1'">
-          <xsl:choose>
-            <xsl:when test="self::details">
+        <!-- A car query carries no "incoming" mark: the selling side shows only incoming ones. -->
+        <xsl:choose>
+          <xsl:when test="self::details">
+            <xsl:if test="@sendquote = '1' and @incoming = '1'">
               <xsl:call-template name="quote-form"/>
-            </xsl:when>
-            <xsl:otherwise>
-              <div class="commands">
-                <xsl:call-template name="command"><xsl:with-param name="name" select="'send-quote'"/><xsl:with-param name="text" select="'Send a quote'"/></xsl:call-template>
-              </div>
-            </xsl:otherwise>
-          </xsl:choose>
-        </xsl:if>
+            </xsl:if>
+          </xsl:when>
+          <xsl:when test="@sendquote = '1'">
+            <div class="commands">
+              <xsl:call-template name="command"><xsl:with-param name="name" select="'send-quote'"/><xsl:with-param name="text" select="'Send a quote'"/></xsl:call-template>
+            </div>
+          </xsl:when>
+        </xsl:choose>
         <xsl:call-template name="record-head"/>
         <xsl:call-template name="sections"/>
       </body>

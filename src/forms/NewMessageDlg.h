@@ -3,6 +3,7 @@
 // The message form: recipient line, subject (fixed unless the message is a
 // broadcast), body; Submit is enabled while the body holds text.
 
+#include "MessageAddress.h"
 #include "MessageForm.h"
 #include "SubmitPipeline.h"
 
@@ -26,6 +27,14 @@ public:
     void SetRecipientId(const QString &id) { m_form.recipientId = id; }
     void SetRecipientName(const QString &name) { m_form.recipientName = name; }
     void SetSubject(const QString &subject) { m_form.subject = subject; }
+    void SetAddress(const MessageAddress &address)
+    {
+        SetContextId(address.contextId);
+        SetContextType(address.contextType);
+        SetRecipientId(address.recipientId);
+        SetRecipientName(address.recipientName);
+        SetSubject(address.subject);
+    }
     int DoModal();
 
     MessageForm &Form() { return m_form; }

@@ -438,7 +438,10 @@ void CMainFrame::NotYetAvailable(const QString &what)
 
 void CMainFrame::ContactUs()
 {
-    m_dialogs->NewMessageDlg(QStringLiteral("broadcast"), QStringLiteral("00000001"), QStringLiteral("Korvant, LLC"));
+    MessageAddress operatorDesk;
+    operatorDesk.recipientId = QStringLiteral("00000001");
+    operatorDesk.recipientName = QStringLiteral("Korvant, LLC");
+    m_dialogs->NewMessageDlg(operatorDesk);
 }
 
 void CMainFrame::ShowNewInfo()
@@ -1188,7 +1191,7 @@ void CMainFrame::RunCommand(int id)
     case CmdStatusCompleted:
     case CmdStatusCancelled: SetStatus(id); return;
     case CmdContactUs: ContactUs(); return;
-    case CmdSendMessage: Later("ComposeMessageForSelection"); return;
+    case CmdSendMessage: ComposeMessage(0); return;
     case CmdSynchronizeMeta:
         if (Globals::As<XMarketPlaces>(GlobalSlot::MarketPlaces))
             theMarketPlaces().CheckVersion(mode);
@@ -1307,7 +1310,7 @@ void CMainFrame::NewRecord()
             m_currentTree->SelectItemById(NodeCarsOpenRequests);
             m_dialogs->NewQueryCarsPropSheet(title);
         } else {
-            m_dialogs->NewQueryDlg(title);
+            m_dialogs->NewQueryDlg(title, {});
         }
     });
 }
@@ -1663,6 +1666,28 @@ void CMainFrame::WriteComment()
 void CMainFrame::ComposeMessageForSelection()
 {
     RunCommand(FrameTables::CmdSendMessage);
+}
+
+void CMainFrame::ComposeMessage(int kind)
+{
+    XBaseListCtrl *list = XBaseListCtrl::FromPane(m_currentList);
+    MessageAddress address;
+    if (list && list->GetMessageAddress(kind, &address)) {
+        // Writing about a record means it has been read.
+        const int node = CurrentNode();
+        if (list->ListType() == ListMessages || node == NodeIncomingLeads || node == NodeCarsIncomingLeads ||
+            node == NodePendingSales)
+            list->MarkRead();
+    }
+    UpdateMessagesCounter();
+    if (m_dialogs->NewMessageDlg(address) != MsgBox::IdOk)
+        return;
+    if (m_currentList)
+        m_currentList->Reload();
+    if (XBaseListCtrl *messages = ListRegistry::Instance().Shown(IRecordViews::ListKind::Messages);
+        messages && messages != list)
+        messages->Refill();
+    UpdateMessagesCounter();
 }
 
 void CMainFrame::ShowMarketSubscription(const QString &marketId, int kind)

@@ -201,6 +201,9 @@ public:
     void ShowCarQuoteDetail(const QString &caption) override;
     void WriteComment() override;
     void ComposeMessageForSelection() override;
+    // A new message about the shown list's selected record (`kind`: see
+    // XBaseListCtrl::GetMessageAddress), a broadcast without one.
+    void ComposeMessage(int kind);
     void ShowMarketSubscription(const QString &marketId, int kind) override;
     void UpdateMessagesCounter() override;
 

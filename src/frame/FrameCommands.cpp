@@ -9,6 +9,7 @@
 #include "net/XMarketPlaces.h"
 #include "views/ListRegistry.h"
 #include "views/XBaseListCtrl.h"
+#include "views/XHotDealListCtrl.h"
 #include "views/XMessageListCtrl.h"
 #include "views/XOrderListCtrl.h"
 #include "views/XQueryListCtrl.h"
@@ -25,6 +26,13 @@ static XQueryListCtrl *ShownQueries(int marketMode)
 {
     return qobject_cast<XQueryListCtrl *>(ListRegistry::Instance().Shown(
         marketMode == Korvant::MarketCars ? IRecordViews::ListKind::CarQueries : IRecordViews::ListKind::Queries));
+}
+
+// The list the window shows, when it is of that kind.
+template <class List>
+static List *ShownAs(CMainFrame &frame)
+{
+    return qobject_cast<List *>(XBaseListCtrl::FromPane(frame.CurrentList()));
 }
 
 int FrameCommands::GetMarketMode() const
@@ -62,13 +70,21 @@ void FrameCommands::OpenMessageContext(MessageContext context)
 
 void FrameCommands::ShowOwnerProfile()
 {
-    if (XQueryListCtrl *list = ShownQueries(GetMarketMode()))
+    if (auto *deals = ShownAs<XHotDealListCtrl>(m_frame))
+        deals->ShowOwnerProfile();
+    else if (ShownAs<XOrderListCtrl>(m_frame))
+        return;
+    else if (XQueryListCtrl *list = ShownQueries(GetMarketMode()))
         list->ShowOwnerProfile();
 }
 
 void FrameCommands::ShowRecordMessages()
 {
-    if (XQueryListCtrl *list = ShownQueries(GetMarketMode()))
+    if (auto *deals = ShownAs<XHotDealListCtrl>(m_frame))
+        deals->ShowMessages();
+    else if (auto *orders = ShownAs<XOrderListCtrl>(m_frame))
+        orders->ShowMessages();
+    else if (XQueryListCtrl *list = ShownQueries(GetMarketMode()))
         list->ShowMessages();
 }
 
@@ -137,12 +153,13 @@ QString FrameCommands::GetMarketModeName() const
 
 void FrameCommands::NewQuery(const QString &title, const AppParams &fields)
 {
-    if (!fields.isEmpty())
-        Later("NewQuery from the page's fields");
-    if (m_frame.GetMarketMode() == Korvant::MarketCars)
+    if (m_frame.GetMarketMode() == Korvant::MarketCars) {
+        if (!fields.isEmpty())
+            Later("NewQuery from the page's fields");
         m_frame.Dialogs().NewQueryCarsPropSheet(title);
-    else
-        m_frame.Dialogs().NewQueryDlg(title);
+    } else {
+        m_frame.Dialogs().NewQueryDlg(title, fields);
+    }
 }
 
 void FrameCommands::NewCatalogRecord(bool cars)
@@ -233,13 +250,14 @@ void FrameCommands::MarkReadPendingSales()
 
 void FrameCommands::FetchPaymentInfo()
 {
-    if (auto *orders = dynamic_cast<XOrderListCtrl *>(XBaseListCtrl::FromPane(m_frame.CurrentList())))
+    if (auto *orders = ShownAs<XOrderListCtrl>(m_frame))
         orders->FetchPaymentInfo(false);
 }
 
 void FrameCommands::GoToOrderQuote()
 {
-    Later("GoToOrderQuote");
+    if (auto *orders = ShownAs<XOrderListCtrl>(m_frame))
+        orders->GoToOrderQuote();
 }
 
 void FrameCommands::ShowQuoteOrder()

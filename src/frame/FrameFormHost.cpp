@@ -6,7 +6,6 @@
 #include "IFrameDialogs.h"
 
 #include "dialogs/NodeIds.h"
-#include "forms/RecordComments.h"
 #include "net/XMarketPlaces.h"
 #include "views/XBaseListCtrl.h"
 
@@ -59,23 +58,16 @@ void FrameFormHost::MarkSelectionRead()
         list->MarkRead();
 }
 
-QString FrameFormHost::SelectedId() const
-{
-    XBaseListCtrl *list = m_frame ? XBaseListCtrl::FromPane(m_frame->CurrentList()) : nullptr;
-    return list ? list->SelectedKeys().value(0) : QString();
-}
-
 QString FrameFormHost::GetSelectedComments() const
 {
-    return RecordComments::Read(GetActiveListType(), SelectedId());
+    XBaseListCtrl *list = m_frame ? XBaseListCtrl::FromPane(m_frame->CurrentList()) : nullptr;
+    return list ? list->GetComments() : QString();
 }
 
 void FrameFormHost::SetSelectedComments(const QString &text)
 {
-    if (!RecordComments::Write(GetActiveListType(), SelectedId(), text))
-        return;
-    if (XBaseListCtrl *list = XBaseListCtrl::FromPane(m_frame->CurrentList()))
-        list->Refill();
+    if (XBaseListCtrl *list = m_frame ? XBaseListCtrl::FromPane(m_frame->CurrentList()) : nullptr)
+        list->SetComments(text);
 }
 
 void FrameFormHost::SwitchToParts()

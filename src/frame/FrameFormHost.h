@@ -36,7 +36,6 @@ public:
 
 private:
     void MarkSelectionRead();
-    QString SelectedId() const;
 
     CMainFrame *m_frame = nullptr;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "forms/MessageAddress.h"
+
+#include <QMap>
 #include <QString>
 
 // The dialogs that the main window's commands and record actions open, one
@@ -10,8 +13,9 @@ class IFrameDialogs
 {
 public:
     virtual ~IFrameDialogs() = default;
-    virtual int NewQueryDlg(const QString &title) = 0;
-    virtual int NewMessageDlg(const QString &contextType, const QString &recipientId, const QString &recipientName) = 0;
+    // `fields`: a page's values that fill the form (year, make, model, part type); may be empty.
+    virtual int NewQueryDlg(const QString &title, const QMap<QString, QString> &fields) = 0;
+    virtual int NewMessageDlg(const MessageAddress &address) = 0;
     virtual int AddCommentsDlg() = 0;
     virtual int NewInfoDlg() = 0;
     virtual int NewQueryCarsPropSheet(const QString &title) = 0;
@@ -44,8 +48,11 @@ class PlaceholderFrameDialogs : public IFrameDialogs
 public:
     static int NotYetAvailable(const QString &dialogTitle);
 
-    int NewQueryDlg(const QString &) override { return NotYetAvailable(QStringLiteral("New Query")); }
-    int NewMessageDlg(const QString &, const QString &, const QString &) override
+    int NewQueryDlg(const QString &, const QMap<QString, QString> &) override
+    {
+        return NotYetAvailable(QStringLiteral("New Query"));
+    }
+    int NewMessageDlg(const MessageAddress &) override
     {
         return NotYetAvailable(QStringLiteral("New Message"));
     }

@@ -8,6 +8,7 @@
 #include "db/KVDatabase.h"
 #include "db/RecordActions.h"
 #include "dialogs/LayoutAdapters.h"
+#include "forms/RecordComments.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -573,6 +574,35 @@ bool XBaseListCtrl::LocateByKey(const QString &key, bool clearOthers, bool selec
     if (selectFirstIfMissing)
         SelectItem(0, clearOthers);
     return false;
+}
+
+QString XBaseListCtrl::GetComments() const
+{
+    const int row = CurrentRow();
+    try {
+        return row < 0 ? QString() : RecordComments::Read(ListType(), GetRowKey(row));
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not read the comments"), e);
+        return {};
+    }
+}
+
+bool XBaseListCtrl::SetComments(const QString &text)
+{
+    const int row = CurrentRow();
+    if (row < 0)
+        return false;
+    try {
+        if (!RecordComments::Write(ListType(), GetRowKey(row), text))
+            return false;
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not store the comments"), e);
+        return false;
+    }
+    m_cursor->DropCache();
+    RowsChanged();
+    ShowDetails(row);
+    return true;
 }
 
 void XBaseListCtrl::RestoreSelection()

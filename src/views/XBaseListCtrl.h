@@ -10,6 +10,7 @@
 
 #include "db/RecordCursor.h"
 #include "dialogs/PaneInterfaces.h"
+#include "forms/MessageAddress.h"
 
 #include <QIcon>
 #include <QList>
@@ -84,6 +85,18 @@ public:
     bool LocateByKey(const QString &key, bool clearOthers, bool selectFirstIfMissing);
     // Send-a-message and the other record-set questions (IRecordViews).
     virtual bool IsOperationEnabled(int operation) const { return CanDo(operation); }
+    // The member's own note on the selected record, for the lists that keep
+    // one; SetComments stores it and shows it (false when nothing was stored).
+    virtual QString GetComments() const;
+    virtual bool SetComments(const QString &text);
+    // Whom a new message about the selected record goes to, and its subject;
+    // false when the list has no such record (the message is then a broadcast).
+    // `kind`: 1 a quote's query, 2 a question on a hot deal, 3 a purchase; 0 plain.
+    virtual bool GetMessageAddress(int kind, MessageAddress *address) const
+    {
+        (void)kind, (void)address;
+        return false;
+    }
 
     // --- the list itself ------------------------------------------------------------------
     // The list behind a pane the factory made (its commands beyond IRecordList); null for others.

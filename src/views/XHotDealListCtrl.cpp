@@ -2,8 +2,10 @@
 
 #include "DetailsView.h"
 #include "IListHost.h"
+#include "XMessageListCtrl.h"
 
 #include "app/AppCore.h"
+#include "browser/BrowserDlg.h"
 #include "db/RecordActions.h"
 #include "net/XRequest.h"
 
@@ -178,4 +180,57 @@ void XHotDealListCtrl::ShowDealDetail()
         MarkRead();
     if (Host())
         Host()->ShowHotDealPreview();
+}
+
+void XHotDealListCtrl::ShowOwnerProfile()
+{
+    const int row = CurrentRow();
+    if (row < 0 || Cursor().Read(row).deleted)
+        return;
+    BrowserDlg::ShowExtendedProfile(this, Cursor().Text(row, ColOwner), Cursor().Text(row, ColName));
+}
+
+void XHotDealListCtrl::ShowMessages()
+{
+    const int row = CurrentRow();
+    if (row < 0 || !Host())
+        return;
+    QStringList threads;
+    try {
+        threads = XMessageListCtrl::ThreadsOf(GetRowKey(row), QStringLiteral("deal"));
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not read the messages"), e);
+        return;
+    }
+    if (!threads.isEmpty())
+        XMessageListCtrl::ShowThread(Host(), threads.first());
+}
+
+bool XHotDealListCtrl::LocateById(const QString &id, bool show)
+{
+    const bool found = LocateByKey(id, true, true);
+    if (show && CurrentRow() >= 0)
+        ShowDetails(CurrentRow());
+    return found;
+}
+
+bool XHotDealListCtrl::GetMessageAddress(int kind, MessageAddress *address) const
+{
+    const int row = CurrentRow();
+    if (row < 0 || Cursor().Read(row).deleted)
+        return false;
+    const QString id = Cursor().Text(row, ColId);
+    const QString reference = QStringLiteral("Hot Deal #%1").arg(id);
+    const QString title = Cursor().Text(row, ColTitle);
+    address->contextId = id;
+    address->contextType = QStringLiteral("deal");
+    address->recipientId = Cursor().Text(row, ColOwner);
+    address->recipientName = Cursor().Text(row, ColName);
+    if (kind == 2)
+        address->subject = QStringLiteral("%1 (Question) - %2").arg(reference, title);
+    else if (kind == 3)
+        address->subject = QStringLiteral("%1 (Buy) - %2").arg(reference, title);
+    else
+        address->subject = QStringLiteral("%1 - %2").arg(reference, title);
+    return true;
 }

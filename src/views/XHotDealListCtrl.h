@@ -28,6 +28,13 @@ public:
     // The selected deal's detail XML ("details") and its page.
     QByteArray GetDetailsXml() const;
     QString GetDetailsHtml() const;
+    // The deal owner's extended profile in the browser dialog.
+    void ShowOwnerProfile();
+    // The deal's message thread on the Messages page (the latest when there are several).
+    void ShowMessages();
+    // Selects the deal alone; else row 0 and false. With `show` its details show at once.
+    bool LocateById(const QString &id, bool show);
+    bool GetMessageAddress(int kind, MessageAddress *address) const override;
 
 protected:
     IRecordViews::ListKind RegistryKind() const override { return IRecordViews::ListKind::HotDeals; }

@@ -5,11 +5,13 @@
 #include "ListImages.h"
 #include "ListRegistry.h"
 #include "QueryListRules.h"
+#include "XQueryListCtrl.h"
 #include "XTreeListCtrl.h"
 
 #include "app/AppCore.h"
 #include "app/XSLTransformer.h"
 #include "db/KVDatabase.h"
+#include "dialogs/NodeIds.h"
 
 #include <QHelpEvent>
 #include <QThread>
@@ -317,6 +319,28 @@ int XMessageListCtrl::GetQueryFolder(const QString &queryId)
     return folder;
 }
 
+QStringList XMessageListCtrl::ThreadsOf(const QString &contextId, const QString &contextType)
+{
+    SqlStatement &st = theDatabase().Connection().Prepare(
+        QStringLiteral("SELECT ID FROM Messages WHERE CONTEXT_ID = ? AND CONTEXT_TYPE = ? AND IS_PARENT = 1 "
+                       "ORDER BY LATEST_POST_DATE DESC, rowid DESC"));
+    st.Bind(1, contextId).Bind(2, contextType);
+    QStringList ids;
+    while (st.Step())
+        ids << st.Text(0);
+    st.Reset();
+    return ids;
+}
+
+void XMessageListCtrl::ShowThread(IListHost *host, const QString &threadId)
+{
+    if (!host)
+        return;
+    host->SelectNode(NodeMessages);
+    if (XBaseListCtrl *messages = ListRegistry::Instance().Shown(IRecordViews::ListKind::Messages))
+        messages->LocateByKey(threadId, true, true);
+}
+
 int XMessageListCtrl::GetCarQueryFolder(const QString &queryId)
 {
     SqlStatement &st = theDatabase().Connection().Prepare(
@@ -377,13 +401,7 @@ void XMessageListCtrl::OpenQuote()
     }
     bool located = false;
     try {
-        const int folder = (cars ? QueryListRules::Cars() : QueryListRules::Parts()).QuoteFolder(id);
-        if (folder >= 0 && Host()) {
-            Host()->SelectNode(folder);
-            auto *list = qobject_cast<XTreeListCtrl *>(ListRegistry::Instance().Shown(
-                cars ? IRecordViews::ListKind::CarQueries : IRecordViews::ListKind::Queries));
-            located = list && list->LocateQuote(id, true, true);
-        }
+        located = XQueryListCtrl::ShowQuote(Host(), id, cars);
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Can not open the quote"), e);
         return;
@@ -436,4 +454,17 @@ void XMessageListCtrl::OpenOrder()
     }
     if (!located)
         NotFound(QStringLiteral("Purchase Order not found"));
+}
+
+bool XMessageListCtrl::GetMessageAddress(int, MessageAddress *address) const
+{
+    const int row = CurrentRow();
+    if (row < 0 || Cursor().Read(row).deleted)
+        return false;
+    address->contextId = Cursor().Text(row, ColContextId);
+    address->contextType = Cursor().Text(row, ColContextType);
+    address->recipientId = Cursor().Text(row, ColOwnerId);
+    address->recipientName = Cursor().Text(row, ColOwner);
+    address->subject = Cursor().Text(row, ColSubject);
+    return true;
 }

@@ -28,6 +28,8 @@ public:
     // Deletes the selected threads with every message of their context from
     // their owner; the context records keep their status.
     bool DeleteSelected() override;
+    // A reply in the selected thread.
+    bool GetMessageAddress(int kind, MessageAddress *address) const override;
 
     // The record the selected thread is about, on its page; a box when it is not found.
     void OpenQuery();
@@ -37,6 +39,10 @@ public:
     // The navigator folder that shows a query; -1 when there is no such query.
     static int GetQueryFolder(const QString &queryId);
     static int GetCarQueryFolder(const QString &queryId);
+    // The threads (parent messages) about a record, the latest first. Throws DbException.
+    static QStringList ThreadsOf(const QString &contextId, const QString &contextType);
+    // The Messages page with the thread selected (its first row when the thread is gone).
+    static void ShowThread(IListHost *host, const QString &threadId);
 
 signals:
     // Enter or a double click on a row of a list hosted by a dialog.

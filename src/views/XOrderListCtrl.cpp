@@ -2,9 +2,12 @@
 
 #include "DetailsView.h"
 #include "IListHost.h"
+#include "XMessageListCtrl.h"
+#include "XQueryListCtrl.h"
 
 #include "app/AppCore.h"
 #include "app/Utils.h"
+#include "db/KVDatabase.h"
 #include "db/RecordActions.h"
 #include "dialogs/NodeIds.h"
 #include "net/XRequest.h"
@@ -252,5 +255,101 @@ bool XOrderListCtrl::FetchPaymentInfo(bool refresh)
     }
     if (refresh && DetailsBrowser())
         ShowDetails(row);
+    return true;
+}
+
+bool XOrderListCtrl::SetComments(const QString &text)
+{
+    if (!XBaseListCtrl::SetComments(text))
+        return false;
+    setFocus();
+    return true;
+}
+
+void XOrderListCtrl::GoToOrderQuote()
+{
+    const int row = CurrentRow();
+    if (row < 0)
+        return;
+    bool located = false;
+    try {
+        SqlStatement &st = theDatabase().Connection().Prepare(
+            QStringLiteral("SELECT CONTEXT_ID, CONTEXT_TYPE FROM Orders WHERE ID = ?"));
+        st.Bind(1, GetRowKey(row));
+        QString quoteId, type;
+        if (st.Step()) {
+            quoteId = st.Text(0);
+            type = st.Text(1);
+        }
+        st.Reset();
+        const bool cars = type == QLatin1String("quote_cars");
+        if (!quoteId.isEmpty() && (cars || type == QLatin1String("quote")))
+            located = XQueryListCtrl::ShowQuote(Host(), quoteId, cars);
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not open the quote"), e);
+        return;
+    }
+    if (!located)
+        theApp().ShowMessageBox(QStringLiteral("Quote not found"), QStringLiteral("Korvant"), MsgBox::IconInformation);
+}
+
+void XOrderListCtrl::ShowMessages()
+{
+    const int row = CurrentRow();
+    if (row < 0 || !Host())
+        return;
+    QStringList threads;
+    try {
+        threads = XMessageListCtrl::ThreadsOf(GetRowKey(row), QStringLiteral("order"));
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not read the messages"), e);
+        return;
+    }
+    if (!threads.isEmpty())
+        XMessageListCtrl::ShowThread(Host(), threads.first());
+}
+
+bool XOrderListCtrl::GetMessageAddress(int, MessageAddress *address) const
+{
+    const int row = CurrentRow();
+    if (row < 0 || Cursor().Read(row).deleted)
+        return false;
+    const QString id = GetRowKey(row);
+    try {
+        SqlConnection &c = theDatabase().Connection();
+        SqlStatement &st = c.Prepare(QStringLiteral(
+            "SELECT IS_INCOMING, C_ID, C_NAME, RCP_ID, RCP_NAME, CONTEXT_ID, CONTEXT_TYPE, P_NAME FROM Orders "
+            "WHERE ID = ?"));
+        st.Bind(1, id);
+        if (!st.Step()) {
+            st.Reset();
+            return false;
+        }
+        // The buyer placed it (C_*); the seller received it (RCP_*): write to the other one.
+        const bool incoming = st.Int64(0) != 0;
+        address->recipientId = st.Text(incoming ? 1 : 3);
+        address->recipientName = st.Text(incoming ? 2 : 4);
+        const QString quoteId = st.Text(5);
+        const QString quoteTable =
+            st.Text(6) == QLatin1String("quote_cars") ? QStringLiteral("Quotes_Cars") : QStringLiteral("Quotes");
+        const QString partName = st.Text(7);
+        st.Reset();
+        if (address->recipientId.isEmpty() && !quoteId.isEmpty()) {
+            SqlStatement &quote =
+                c.Prepare(QStringLiteral("SELECT C_ID, C_NAME FROM [%1] WHERE ID = ?").arg(quoteTable));
+            quote.Bind(1, quoteId);
+            if (quote.Step()) {
+                address->recipientId = quote.Text(0);
+                address->recipientName = quote.Text(1);
+            }
+            quote.Reset();
+        }
+        address->contextId = id;
+        address->contextType = QStringLiteral("order");
+        address->subject = QStringLiteral("Purchase Order #%1 - %2").arg(id, partName);
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not read the order"), e);
+        return false;
+    }
     return true;
 }

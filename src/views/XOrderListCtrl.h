@@ -34,6 +34,14 @@ public:
     // The selected order's detail XML: 0 "order-details", 1 "details-print", 2 "details-print-rcp".
     QByteArray GetOrderXml(int mode) const;
     QString GetOrderHtml(int mode) const;
+    // Stores the note, then the list has the focus back.
+    bool SetComments(const QString &text) override;
+    // The quote the selected order was placed from, on its page; "Quote not found" otherwise.
+    void GoToOrderQuote();
+    // The order's message thread on the Messages page (the latest when there are several).
+    void ShowMessages();
+    // The other party of the order (from its quote when the order does not name it).
+    bool GetMessageAddress(int kind, MessageAddress *address) const override;
 
 protected:
     IRecordViews::ListKind RegistryKind() const override { return IRecordViews::ListKind::Orders; }

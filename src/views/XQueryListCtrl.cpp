@@ -4,6 +4,8 @@
 #include "IListHost.h"
 #include "ListImages.h"
 #include "ListRegistry.h"
+#include "MessSelDlg.h"
+#include "XMessageListCtrl.h"
 
 #include "app/AppCore.h"
 #include "app/Utils.h"
@@ -610,6 +612,21 @@ bool XQueryListCtrl::RequestContactInfo(bool show)
     return false;
 }
 
+// "%1".."%9" in one pass: a text holding "%2" stays as it is.
+static QString FillPattern(const QString &pattern, const QStringList &texts)
+{
+    QString out;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1].isDigit()) {
+            out += texts.value(pattern[i + 1].digitValue() - 1);
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
 void XQueryListCtrl::ShowMessages()
 {
     const int row = CurrentRow();
@@ -617,23 +634,28 @@ void XQueryListCtrl::ShowMessages()
         return;
     const QString id = RowId(row);
     const QString type = QLatin1String(Item(row).topLevel ? m_rules.queryContextType : m_rules.quoteContextType);
-    QString thread;
+    QStringList threads;
     try {
-        if (XMessageSet::CountByContext(id, type) <= 0)
-            return;
-        thread = theDatabase()
-                     .Connection()
-                     .Scalar(QStringLiteral("SELECT ID FROM Messages WHERE CONTEXT_ID = ? AND CONTEXT_TYPE = ? AND "
-                                            "IS_PARENT = 1 ORDER BY LATEST_POST_DATE DESC"),
-                             {id, type})
-                     .toString();
+        threads = XMessageListCtrl::ThreadsOf(id, type);
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Can not read the messages"), e);
         return;
     }
-    Host()->SelectNode(118);
-    if (XBaseListCtrl *messages = ListRegistry::Instance().Shown(IRecordViews::ListKind::Messages))
-        messages->LocateByKey(thread, true, true);
+    if (threads.isEmpty())
+        return;
+    QString thread = threads.first();
+    if (threads.size() > 1) {
+        const int queryRow = QueryRowOf(row);
+        QStringList texts{(Item(row).topLevel ? QStringLiteral("Query #%1") : QStringLiteral("Quote #%1")).arg(id)};
+        for (const char *field : m_rules.captionFields)
+            texts << QueryText(queryRow, field);
+        MessSelDlg pick(id, type, Host(), this);
+        pick.SetTitle(FillPattern(QLatin1String(m_rules.messagesCaption), texts));
+        if (pick.DoModal() != MsgBox::IdOk || pick.GetSelectedId().isEmpty())
+            return;
+        thread = pick.GetSelectedId();
+    }
+    XMessageListCtrl::ShowThread(Host(), thread);
 }
 
 void XQueryListCtrl::ShowOrder()
@@ -669,6 +691,17 @@ void XQueryListCtrl::ShowOrder()
         orders->LocateByKey(orderId, true, true);
 }
 
+bool XQueryListCtrl::ShowQuote(IListHost *host, const QString &quoteId, bool cars)
+{
+    const int folder = (cars ? QueryListRules::Cars() : QueryListRules::Parts()).QuoteFolder(quoteId);
+    if (folder < 0 || !host)
+        return false;
+    host->SelectNode(folder);
+    auto *list = qobject_cast<XTreeListCtrl *>(
+        ListRegistry::Instance().Shown(cars ? IRecordViews::ListKind::CarQueries : IRecordViews::ListKind::Queries));
+    return list && list->LocateQuote(quoteId, true, true);
+}
+
 void XQueryListCtrl::ShowOwnerProfile()
 {
     const int row = CurrentRow();
@@ -676,4 +709,30 @@ void XQueryListCtrl::ShowOwnerProfile()
         return;
     BrowserDlg::ShowExtendedProfile(this, GetContextData(row, QStringLiteral("owner_id")),
                                     GetContextData(row, QStringLiteral("owner_name")));
+}
+
+bool XQueryListCtrl::GetMessageAddress(int kind, MessageAddress *address) const
+{
+    int row = CurrentRow();
+    if (row < 0 || RowId(row).isEmpty())
+        return false;
+    // A quote row's query is the nearest query row above it.
+    if (kind == 1)
+        while (row > 0 && !Item(row).topLevel)
+            --row;
+    const bool query = Item(row).topLevel;
+    const auto data = [&](const char *name) { return GetContextData(row, QLatin1String(name)); };
+    const QString id = data(query ? "query_id" : "quote_id");
+    const QString reference = (query ? QStringLiteral("Query #%1") : QStringLiteral("Quote #%1")).arg(id);
+    address->contextId = id;
+    address->contextType = QLatin1String(query ? m_rules.queryContextType : m_rules.quoteContextType);
+    address->recipientId = data("owner_id");
+    address->recipientName = data("owner_name");
+    if (m_rules.marketMode == 1)
+        address->subject = QStringLiteral("%1 %2 %3 %4 - Message (%5)")
+                               .arg(data("category"), data("year"), data("make"), data("model"), reference);
+    else
+        address->subject = QStringLiteral("%1, %2 %3 %4 %5")
+                               .arg(reference, data("year"), data("make"), data("model"), data("part_name"));
+    return true;
 }

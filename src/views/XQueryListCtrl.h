@@ -51,11 +51,16 @@ public:
     // "getQuery" / "getCarQuery" for the selected query; the buyer's contact
     // is stored and, with `show`, the details shown again. False when refused.
     bool RequestContactInfo(bool show);
-    // The threads of the selected record on the Messages page (the newest when there are several).
+    // The thread of the selected record on the Messages page; with several the member picks one.
     void ShowMessages();
     // The order of the selected quote on its orders page.
     void ShowOrder();
     void ShowOwnerProfile();
+    // A selected query, or a quote (its query with kind 1); to its owner.
+    bool GetMessageAddress(int kind, MessageAddress *address) const override;
+    // A quote on the page that holds it, selected; false when it cannot be
+    // shown (no such quote, or its row is not found). Throws DbException.
+    static bool ShowQuote(IListHost *host, const QString &quoteId, bool cars);
 
 protected:
     IRecordViews::ListKind RegistryKind() const override { return m_rules.registryKind; }

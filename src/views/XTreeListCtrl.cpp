@@ -520,7 +520,7 @@ bool XTreeListCtrl::IsRowBold(int row) const
 
 // --- comments --------------------------------------------------------------------------------------
 
-QString XTreeListCtrl::GetSelectedComments() const
+QString XTreeListCtrl::GetComments() const
 {
     const int row = CurrentRow();
     if (row < 0)
@@ -537,7 +537,7 @@ QString XTreeListCtrl::GetSelectedComments() const
     }
 }
 
-bool XTreeListCtrl::SetSelectedComments(const QString &text)
+bool XTreeListCtrl::SetComments(const QString &text)
 {
     const int row = CurrentRow();
     if (row < 0)
@@ -550,6 +550,7 @@ bool XTreeListCtrl::SetSelectedComments(const QString &text)
         ReportDbError(QStringLiteral("Can not store the comments"), e);
         return false;
     }
+    ShowDetails(row);
     return true;
 }
 

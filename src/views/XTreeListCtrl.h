@@ -70,9 +70,9 @@ public:
     // Opens the quote's query when it is collapsed.
     bool LocateQuote(const QString &key, bool clearOthers, bool selectFirstIfMissing);
 
-    // The comments of the selected record, and storing them.
-    QString GetSelectedComments() const;
-    bool SetSelectedComments(const QString &text);
+    // The comments of the selected query or quote.
+    QString GetComments() const override;
+    bool SetComments(const QString &text) override;
 
     // Statements the last refill ran (the benchmark prints them).
     const QStringList &LastStatements() const { return m_statements; }

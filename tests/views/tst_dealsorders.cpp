@@ -6,9 +6,16 @@
 #include "net/NetInit.h"
 #include "net/XRequest.h"
 #include "views/XHotDealListCtrl.h"
+#include "views/MessSelDlg.h"
+#include "views/XMessageListCtrl.h"
 #include "views/XOrderListCtrl.h"
+#include "views/XQueryListCtrl.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QPushButton>
+#include <QTimer>
 #include <QImage>
 
 namespace {
@@ -27,6 +34,32 @@ QString StatusAndFlag(const QString &id)
     return Scalar("SELECT STATUS_CODE || '/' || IS_U_NEW FROM Orders WHERE ID = ?", {id});
 }
 
+void AddThread(const QString &id, const QString &contextId, const QString &contextType, const QString &latest)
+{
+    theDatabase().Execute("INSERT INTO Messages (ID, CONTEXT_ID, CONTEXT_TYPE, OWNER_ID, IS_PARENT, STATUS_CODE, "
+                          "MESSAGE_SUBJ, POST_DATE, LATEST_POST_DATE) VALUES (?, ?, ?, 'P2', 1, 1, 'Re', ?, ?)",
+                          {id, contextId, contextType, latest, latest});
+}
+
+// A host whose SelectNode shows the node's list, as the main window does.
+class NavigatingHost : public FakeListHost
+{
+public:
+    void SelectNode(int nodeId) override
+    {
+        log.Add(QStringLiteral("SelectNode|%1").arg(nodeId));
+        node = nodeId;
+        XBaseListCtrl *list = nodeId == 118 ? static_cast<XBaseListCtrl *>(messages) : queries;
+        if (!list)
+            return;
+        list->SetFolder(nodeId);
+        list->Refill();
+        list->show();
+    }
+    XMessageListCtrl *messages = nullptr;
+    XQueryListCtrl *queries = nullptr;
+};
+
 } // namespace
 
 class TestDealsOrders : public QObject
@@ -38,8 +71,14 @@ private slots:
         m_app = std::make_unique<TestApp>(ViewsOptions());
         QVERIFY(theDatabase().init());
         m_host.log.Clear();
+        m_host.node = 0;
     }
-    void cleanup() { m_app.reset(); }
+    void cleanup()
+    {
+        m_app.reset();
+        m_host.messages = nullptr;
+        m_host.queries = nullptr;
+    }
 
     // Space on the last of two rows marks it and moves to the first, alone.
     void hotDealSpace_data()
@@ -234,6 +273,242 @@ private slots:
         QVERIFY(!list.CanDo(XBaseListCtrl::OpDelete));
     }
 
+    // The note lands on the selected record alone, quotes and "%" kept, and its details show again.
+    void comments_data()
+    {
+        QTest::addColumn<bool>("deals");
+        QTest::newRow("hot deal") << true;
+        QTest::newRow("order") << false;
+    }
+    void comments()
+    {
+        QFETCH(bool, deals);
+        AddDeal("R1", "top", true, 1, "2024-05-02 10:00:00");
+        AddDeal("R2", "bottom", true, 1, "2024-05-01 10:00:00");
+        AddOrder("R1", true, 1, false, false, "2024-05-02 10:00:00");
+        AddOrder("R2", true, 1, false, false, "2024-05-01 10:00:00");
+        std::unique_ptr<XBaseListCtrl> list;
+        if (deals)
+            list = std::make_unique<XHotDealListCtrl>(&m_host, nullptr);
+        else
+            list = std::make_unique<XOrderListCtrl>(&m_host, nullptr);
+        FakeBrowser browser;
+        list->SetDetailsBrowser(&browser);
+        OpenFolder(*list, deals ? 130 : 195);
+        ClickRow(*list, 1);
+        QTest::qWait(0);
+        browser.log.Clear();
+        const QString note = QStringLiteral("it's 100% & <b>done</b>");
+        QVERIFY(list->SetComments(note));
+        const QString table = deals ? "HotDeals" : "Orders";
+        QCOMPARE(Scalar("SELECT COMMENTS FROM [" + table + "] WHERE ID = 'R2'"), note);
+        QCOMPARE(Scalar("SELECT COUNT(*) FROM [" + table + "] WHERE COMMENTS IS NOT NULL"), QString("1"));
+        QCOMPARE(list->GetComments(), note);
+        QCOMPARE(browser.log.Calls().size(), 1);  // the page again (no sheets here: cleared)
+        list->DeselectAll();
+        QVERIFY(!list->SetComments("lost"));
+    }
+
+    // The record's thread (the latest of several) is selected on the Messages
+    // page; a record without one leaves the page alone.
+    void showMessages_data()
+    {
+        QTest::addColumn<bool>("deals");
+        QTest::newRow("hot deal") << true;
+        QTest::newRow("order") << false;
+    }
+    void showMessages()
+    {
+        QFETCH(bool, deals);
+        const QString type = deals ? "deal" : "order";
+        AddDeal("R1", "top", true, 1, "2024-05-02 10:00:00");
+        AddDeal("R2", "bottom", true, 1, "2024-05-01 10:00:00");
+        AddOrder("R1", true, 1, false, false, "2024-05-02 10:00:00");
+        AddOrder("R2", true, 1, false, false, "2024-05-01 10:00:00");
+        AddThread("T1", "R2", type, "2024-05-03 10:00:00");
+        AddThread("T2", "R2", type, "2024-05-04 10:00:00");
+        AddThread("T3", "R2", deals ? "order" : "deal", "2024-05-05 10:00:00");
+        AddThread("T4", "R1x", type, "2024-05-06 10:00:00");
+        XMessageListCtrl messages(&m_host, nullptr);
+        m_host.messages = &messages;
+        std::unique_ptr<XBaseListCtrl> list;
+        if (deals)
+            list = std::make_unique<XHotDealListCtrl>(&m_host, nullptr);
+        else
+            list = std::make_unique<XOrderListCtrl>(&m_host, nullptr);
+        OpenFolder(*list, deals ? 130 : 195);
+        const auto show = [&] {
+            if (auto *d = qobject_cast<XHotDealListCtrl *>(list.get()))
+                d->ShowMessages();
+            else
+                qobject_cast<XOrderListCtrl *>(list.get())->ShowMessages();
+        };
+        ClickRow(*list, 0);
+        show();
+        QVERIFY(m_host.log.Calls().filter("SelectNode").isEmpty());
+        ClickRow(*list, 1);
+        show();
+        QCOMPARE(m_host.log.Calls().filter("SelectNode"), QStringList{"SelectNode|118"});
+        QCOMPARE(messages.SelectedKeys(), QStringList{"T2"});
+    }
+
+    // An order placed from a quote selects that quote on its page; an order
+    // from anything else, or from a quote that is gone, says so.
+    void goToOrderQuote()
+    {
+        theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE) VALUES "
+                              "('Q1', 0, 0, 2, '2024-05-01 10:00:00')");
+        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE) "
+                              "VALUES ('A', 'Q1', 1, 0, 1, '2024-05-01 11:00:00'), "
+                              "('B', 'Q1', 1, 0, 1, '2024-05-01 12:00:00')");
+        AddOrder("O1", false, 1, false, false, "2024-05-03 10:00:00");
+        AddOrder("O2", false, 1, false, false, "2024-05-02 10:00:00");
+        AddOrder("O3", false, 1, false, false, "2024-05-01 10:00:00");
+        theDatabase().Execute("UPDATE Orders SET CONTEXT_ID = 'A', CONTEXT_TYPE = 'quote' WHERE ID = 'O1'");
+        theDatabase().Execute("UPDATE Orders SET CONTEXT_ID = 'A', CONTEXT_TYPE = 'deal' WHERE ID = 'O2'");
+        theDatabase().Execute("UPDATE Orders SET CONTEXT_ID = 'gone', CONTEXT_TYPE = 'quote' WHERE ID = 'O3'");
+        XQueryListCtrl queries(&m_host, nullptr);
+        m_host.queries = &queries;
+        XOrderListCtrl list(&m_host, nullptr);
+        OpenFolder(list, 196);
+        list.GoToOrderQuote();
+        QCOMPARE(m_host.log.Calls().filter("SelectNode"), QStringList{"SelectNode|20003"});
+        QCOMPARE(queries.RowId(queries.GetSelectedItem()), QString("A"));
+        QCOMPARE(queries.SelectedCount(), 1);
+        QVERIFY(m_app->dialogs.log.Calls().filter("MessageBox|").isEmpty());
+        for (int row : {1, 2}) {
+            ClickRow(list, row);
+            list.GoToOrderQuote();
+        }
+        QCOMPARE(m_app->dialogs.log.Calls().filter("MessageBox|"),
+                 QStringList(2, "MessageBox|Quote not found|Korvant|64"));
+    }
+
+    // Several threads about a query: the member picks one in the selection
+    // dialog (or cancels, and nothing moves).
+    void severalThreadsAskWhich()
+    {
+        theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE, V_YEAR, "
+                              "V_MAKE, V_MODEL, P_NAME) VALUES ('Q%2', 0, 0, 2, '2024-05-01 10:00:00', '2004', "
+                              "'Ford', 'Focus', 'Door')");
+        AddThread("T1", "Q%2", "query", "2024-05-03 10:00:00");
+        AddThread("T2", "Q%2", "query", "2024-05-04 10:00:00");
+        AddThread("T3", "Q%2", "quote", "2024-05-05 10:00:00");
+        XMessageListCtrl messages(&m_host, nullptr);
+        m_host.messages = &messages;
+        XQueryListCtrl queries(&m_host, nullptr);
+        OpenFolder(queries, 20003);
+        ClickRow(queries, 0);
+        QString title;
+        QStringList offered;
+        const auto answer = [&](bool ok) {
+            QTimer::singleShot(0, [&, ok] {
+                auto *dlg = qobject_cast<MessSelDlg *>(QApplication::activeModalWidget());
+                QVERIFY(dlg);
+                title = dlg->windowTitle();
+                XMessageListCtrl *list = dlg->Threads();
+                QTRY_VERIFY(list->isVisible());
+                offered = ColumnTexts(*list, 4);
+                ClickRow(*list, 1);
+                auto *buttons = dlg->findChild<QDialogButtonBox *>();
+                QTest::mouseClick(buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel),
+                                  Qt::LeftButton);
+            });
+        };
+        answer(false);
+        queries.ShowMessages();
+        QCOMPARE(title, QString("Messages for Query #Q%2, 2004 Ford Focus Door"));
+        QCOMPARE(offered.size(), 2);
+        QVERIFY(m_host.log.Calls().filter("SelectNode").isEmpty());
+        answer(true);
+        queries.ShowMessages();
+        QCOMPARE(m_host.log.Calls().filter("SelectNode"), QStringList{"SelectNode|118"});
+        QCOMPARE(messages.SelectedKeys(), QStringList{"T1"});
+    }
+
+    // Whom Send Message writes to, about what, from each list.
+    void messageAddress()
+    {
+        AddDeal("D1", "Brake pads", true, 1, "2024-05-02 10:00:00", "C9");
+        AddOrder("O1", true, 1, false, false, "2024-05-03 10:00:00");
+        AddOrder("O2", false, 1, false, false, "2024-05-02 10:00:00");
+        AddOrder("O3", false, 1, false, false, "2024-05-01 10:00:00");
+        theDatabase().Execute("UPDATE Orders SET C_ID = 'B' || ID, RCP_ID = 'S' || ID");
+        theDatabase().Execute("UPDATE Orders SET RCP_ID = NULL, CONTEXT_ID = 'A', CONTEXT_TYPE = 'quote' "
+                              "WHERE ID = 'O3'");
+        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, C_ID, C_NAME) VALUES ('A', 'Q1', 'P7', 'Quoter')");
+        const auto text = [](const MessageAddress &a) {
+            return QStringList{a.contextType, a.contextId, a.recipientId, a.recipientName, a.subject}.join('|');
+        };
+        MessageAddress a;
+        XHotDealListCtrl deals(&m_host, nullptr);
+        OpenFolder(deals, 130);
+        QVERIFY(deals.GetMessageAddress(0, &a));
+        QCOMPARE(text(a), QString("deal|D1|C9|Lee|Hot Deal #D1 - Brake pads"));
+        QVERIFY(deals.GetMessageAddress(2, &a));
+        QCOMPARE(a.subject, QString("Hot Deal #D1 (Question) - Brake pads"));
+        QVERIFY(deals.GetMessageAddress(3, &a));
+        QCOMPARE(a.subject, QString("Hot Deal #D1 (Buy) - Brake pads"));
+
+        XOrderListCtrl orders(&m_host, nullptr);
+        OpenFolder(orders, 0);
+        const QStringList expected{"order|O1|BO1|Buyer O1|Purchase Order #O1 - Door",
+                                   "order|O2|SO2|Seller O2|Purchase Order #O2 - Door",
+                                   "order|O3|P7|Quoter|Purchase Order #O3 - Door"};
+        for (int row = 0; row < 3; ++row) {
+            ClickRow(orders, row);
+            MessageAddress o;
+            QVERIFY(orders.GetMessageAddress(0, &o));
+            QCOMPARE(text(o), expected[row]);
+        }
+        orders.DeselectAll();
+        MessageAddress none;
+        QVERIFY(!orders.GetMessageAddress(0, &none));
+        QCOMPARE(none.contextType, QString("broadcast"));
+    }
+
+    // A query row, a quote row, and a quote row asked for its query.
+    void messageAddressOfQueries()
+    {
+        theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE, V_YEAR, "
+                              "V_MAKE, V_MODEL, P_NAME, C_ID, C_NAME) VALUES ('Q1', 0, 0, 2, "
+                              "'2024-05-01 10:00:00', '2004', 'Ford', 'Focus', 'Door', 'P1', 'Me')");
+        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE, "
+                              "V_YEAR, V_MAKE, V_MODEL, P_NAME, C_ID, C_NAME) VALUES ('A', 'Q1', 1, 0, 1, "
+                              "'2024-05-01 11:00:00', '2004', 'Ford', 'Focus', 'Door', 'P7', 'Quoter')");
+        XQueryListCtrl queries(&m_host, nullptr);
+        OpenFolder(queries, 20003);
+        const auto address = [&](int row, int kind) {
+            ClickRow(queries, row);
+            MessageAddress a;
+            [&] { QVERIFY(queries.GetMessageAddress(kind, &a)); }();
+            return QStringList{a.contextType, a.contextId, a.recipientId, a.subject}.join('|');
+        };
+        QCOMPARE(address(0, 0), QString("query|Q1|P1|Query #Q1, 2004 Ford Focus Door"));
+        QCOMPARE(address(1, 0), QString("quote|A|P7|Quote #A, 2004 Ford Focus Door"));
+        QCOMPARE(address(1, 1), QString("query|Q1|P1|Query #Q1, 2004 Ford Focus Door"));
+    }
+
+    // A deal found is selected alone; a missing one selects the first row.
+    void locateById()
+    {
+        AddDeal("H1", "a", true, 1, "2024-05-03 10:00:00");
+        AddDeal("H2", "b", true, 1, "2024-05-02 10:00:00");
+        AddDeal("H3", "c", true, 1, "2024-05-01 10:00:00");
+        XHotDealListCtrl list(&m_host, nullptr);
+        FakeBrowser browser;
+        list.SetDetailsBrowser(&browser);
+        OpenFolder(list, 130);
+        ClickRow(list, 0);
+        ClickRow(list, 1, Qt::ControlModifier);
+        browser.log.Clear();
+        QVERIFY(list.LocateById("H3", true));
+        QCOMPARE(list.SelectedKeys(), QStringList{"H3"});
+        QVERIFY(!browser.log.Calls().isEmpty());
+        QVERIFY(!list.LocateById("H9", false));
+        QCOMPARE(list.SelectedKeys(), QStringList{"H1"});
+    }
+
     // The list as the member sees it, a row selected (saved for a look, not blank).
     void screenshotOfHotDeals()
     {
@@ -257,7 +532,7 @@ private slots:
 
 private:
     std::unique_ptr<TestApp> m_app;
-    FakeListHost m_host;
+    NavigatingHost m_host;
 };
 
 KORVANT_TEST_MAIN(TestDealsOrders)

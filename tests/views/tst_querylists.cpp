@@ -151,6 +151,26 @@ private slots:
         QCOMPARE(list.SelectedRows(), QList<int>{0});
     }
 
+    // The note goes to the selected row's own table: a query row to its query,
+    // a quote row to its quote, through the call the window makes on any list.
+    void commentsByLevel()
+    {
+        AddQuery("Queries", "X1", false, 2, "2024-05-02 10:00:00");
+        AddQuote("Quotes", "X1", "X1", true, 0, "2024-05-02 11:00:00");
+        m_host.node = 20003;
+        XQueryListCtrl queries(&m_host, nullptr);
+        XBaseListCtrl &list = queries;
+        OpenFolder(list, 20003);
+        QVERIFY(queries.ExpandAll());
+        ClickRow(list, 1);
+        QVERIFY(list.SetComments("on the quote"));
+        ClickRow(list, 0);
+        QVERIFY(list.SetComments("on the query"));
+        QCOMPARE(Scalar("SELECT COMMENTS FROM Quotes"), QString("on the quote"));
+        QCOMPARE(Scalar("SELECT COMMENTS FROM Queries"), QString("on the query"));
+        QCOMPARE(list.GetComments(), QString("on the query"));
+    }
+
     // A query and a quote with one id are two remembered rows.
     void levelKeysNeverCollide()
     {

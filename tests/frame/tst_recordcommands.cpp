@@ -1,0 +1,108 @@
+// The window's message and query commands on the record lists it shows:
+// which record a new message is about, and a page's values for a new query.
+
+#include "../views/ViewsFixture.h"
+#include "TestEnv.h"
+
+#include "frame/CMainFrame.h"
+#include "frame/FrameCommands.h"
+#include "frame/FrameTables.h"
+#include "frame/IFrameDialogs.h"
+#include "views/ViewsPaneFactory.h"
+
+namespace {
+
+class RecordingDialogs : public PlaceholderFrameDialogs
+{
+public:
+    int NewQueryDlg(const QString &title, const QMap<QString, QString> &fields) override
+    {
+        QStringList pairs;
+        for (auto it = fields.begin(); it != fields.end(); ++it)
+            pairs << it.key() + '=' + it.value();
+        log.Add("NewQueryDlg|" + title + '|' + pairs.join(','));
+        return answer;
+    }
+    int NewMessageDlg(const MessageAddress &a) override
+    {
+        log.Add(QStringList{"NewMessageDlg", a.contextType, a.contextId, a.recipientId, a.subject}.join('|'));
+        return answer;
+    }
+    CallLog log;
+    int answer = MsgBox::IdCancel;
+};
+
+} // namespace
+
+class TestRecordCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_app = std::make_unique<TestApp>(ViewsOptions());
+        QVERIFY(theDatabase().init());
+        m_frame = std::make_unique<CMainFrame>(m_views, &m_dialogs);
+        m_views.SetListHost(m_frame.get());
+        QVERIFY(m_frame->OnCreate());
+        m_frame->resize(1000, 600);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        m_dialogs.log.Clear();
+    }
+    void cleanup()
+    {
+        m_frame.reset();
+        m_app.reset();
+    }
+
+    // Send Message writes about the selected record; on Pending Sales the
+    // order is read once written about; without a list it is a broadcast.
+    void sendMessageAboutTheSelection()
+    {
+        AddDeal("H1", "Brake pads", true, 0, "2024-05-02 10:00:00", "C9");
+        theDatabase().Execute("INSERT INTO Orders (ID, IS_INCOMING, STATUS_CODE, STATUS, POST_DATE, C_ID, P_NAME) "
+                              "VALUES ('O1', 1, 0, 'New', '2024-05-01 10:00:00', 'B1', 'Door')");
+        m_frame->SelectNode(130);
+        XBaseListCtrl *deals = XBaseListCtrl::FromPane(m_frame->CurrentList());
+        QVERIFY(deals);
+        ClickRow(*deals, 0);
+        m_frame->RunCommand(FrameTables::CmdSendMessage);
+        QCOMPARE(m_dialogs.log.Calls(), QStringList{"NewMessageDlg|deal|H1|C9|Hot Deal #H1 - Brake pads"});
+        QCOMPARE(Scalar("SELECT STATUS_CODE FROM HotDeals"), QString("0"));
+
+        m_frame->SelectNode(195);
+        XBaseListCtrl *orders = XBaseListCtrl::FromPane(m_frame->CurrentList());
+        QVERIFY(orders && orders != deals);
+        ClickRow(*orders, 0);
+        m_dialogs.log.Clear();
+        m_frame->RunCommand(FrameTables::CmdSendMessage);
+        QCOMPARE(m_dialogs.log.Calls(), QStringList{"NewMessageDlg|order|O1|B1|Purchase Order #O1 - Door"});
+        QCOMPARE(Scalar("SELECT STATUS_CODE || STATUS FROM Orders"), QString("1Read"));
+
+        orders->DeselectAll();
+        m_dialogs.log.Clear();
+        m_frame->RunCommand(FrameTables::CmdSendMessage);
+        QCOMPARE(m_dialogs.log.Calls(), QStringList{"NewMessageDlg|broadcast|||"});
+    }
+
+    // A page's "continue_query" values reach the part query form.
+    void continueQueryFillsTheForm()
+    {
+        m_frame->SwitchToParts();
+        m_dialogs.log.Clear();
+        FrameCommands commands(*m_frame);
+        commands.NewQuery("New Query", {{"year", "2004"}, {"make", "Ford"}});
+        QCOMPARE(m_dialogs.log.Calls(), QStringList{"NewQueryDlg|New Query|make=Ford,year=2004"});
+    }
+
+private:
+    std::unique_ptr<TestApp> m_app;
+    PlaceholderPaneFactory m_placeholders;
+    ViewsPaneFactory m_views{m_placeholders};
+    RecordingDialogs m_dialogs;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+KORVANT_TEST_MAIN(TestRecordCommands)
+#include "tst_recordcommands.moc"
