@@ -13,6 +13,7 @@
 #include "dialogs/WidgetDialogs.h"
 #include "browser/AddressBookDlg.h"
 #include "forms/AddCommentsDlg.h"
+#include "forms/NewQueryCarsPropSheet.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewMessageDlg.h"
 #include "forms/NewQueryDlg.h"
@@ -137,6 +138,13 @@ public:
     {
         ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
         return dlg.DoModal();
+    }
+    int NewQueryCarsPropSheet(const QString &title, const QMap<QString, QString> &params) override
+    {
+        ::NewQueryCarsPropSheet sheet(&m_host, title, m_host.DialogParent());
+        if (!params.isEmpty())
+            sheet.MainPage()->InitFromParams(params);
+        return sheet.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }
     // A negative page opens the page shown last during this run.

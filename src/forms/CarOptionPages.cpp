@@ -1,6 +1,6 @@
 #include "CarOptionPages.h"
 
-#include "CarFormControls.h"
+#include "FormControls.h"
 #include "CarOptionRules.h"
 
 #include "app/AppCore.h"
@@ -24,7 +24,7 @@
 #include <QVBoxLayout>
 
 using namespace CarOptionRules;
-using namespace CarFormControls;
+using namespace FormControls;
 
 namespace {
 

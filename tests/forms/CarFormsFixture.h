@@ -8,6 +8,35 @@
 
 #include "net/XMetaData.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace CarForms {
+
+template<class T>
+T *Child(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QLatin1String(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+// Chooses an item as a member does: typing into the box (an editable one's edit).
+inline void Choose(QWidget *w, const char *name, const QString &text)
+{
+    QComboBox *box = Child<QComboBox>(w, name);
+    if (box->isEditable()) {
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), text);
+    } else {
+        box->setFocus();
+        QTest::keyClicks(box, text);
+    }
+}
+
+} // namespace CarForms
+
 struct CarFormsFixture : FormsFixture
 {
     CarFormsFixture()

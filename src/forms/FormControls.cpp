@@ -1,4 +1,4 @@
-#include "CarFormControls.h"
+#include "FormControls.h"
 
 #include "dialogs/ComboItemSink.h"
 #include "net/MetaUtils.h"
@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-namespace CarFormControls {
+namespace FormControls {
 
 QComboBox *Combo(QWidget *parent, const char *name, bool editable)
 {
@@ -19,7 +19,7 @@ QComboBox *Combo(QWidget *parent, const char *name, bool editable)
     box->setEditable(editable);
     if (editable)
         box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumContentsLength(12);
+    box->setMinimumContentsLength(14);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return box;
 }
@@ -58,4 +58,4 @@ void FillMeta(QComboBox *box, int kind, const QString &placeholder, const QStrin
     MetaUtils(theMetaCars()).FillCombo(sink, kind, placeholder, false, current);
 }
 
-} // namespace CarFormControls
+} // namespace FormControls

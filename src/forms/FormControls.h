@@ -1,6 +1,6 @@
 #pragma once
 
-// Small builders the car forms share: named combos and edits, a labelled row
+// Small builders the forms share: named combos and edits, a labelled row
 // of a grid, a length-limited multi-line edit, a combo filled from the cars
 // metadata.
 
@@ -12,7 +12,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
 
-namespace CarFormControls {
+namespace FormControls {
 
 QComboBox *Combo(QWidget *parent, const char *name, bool editable = false);
 QLineEdit *Edit(QWidget *parent, const char *name);
@@ -23,4 +23,4 @@ void Limit(QPlainTextEdit *edit, int limit);
 // Emptied and filled with the cars list of the kind, `current` selected.
 void FillMeta(QComboBox *box, int kind, const QString &placeholder, const QString &current);
 
-} // namespace CarFormControls
+} // namespace FormControls
