@@ -353,10 +353,17 @@ void NewQueryCarsPropSheet::ShowTradeInPage(bool shown)
         RemovePage(m_trade);
 }
 
+void NewQueryCarsPropSheet::showEvent(QShowEvent *event)
+{
+    if (!m_placed) {
+        m_placement->Apply();
+        m_placed = true;
+    }
+    PropertySheet::showEvent(event);
+}
+
 int NewQueryCarsPropSheet::DoModal()
 {
-    show();
-    m_placement->Apply();
     return exec() == QDialog::Accepted ? MsgBox::IdOk : MsgBox::IdCancel;
 }
 

@@ -81,6 +81,9 @@ public:
 
     void SetBusy(bool busy);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     CarQueryForm m_form;
     SubmitPipeline m_pipeline;
@@ -88,4 +91,5 @@ private:
     CarOptionsDlg *m_options;
     CarTradeDlg *m_trade = nullptr;
     FormPlacement *m_placement;
+    bool m_placed = false;
 };

@@ -3,6 +3,7 @@
 // clicks and keys against the fake server.
 
 #include "CarFormsFixture.h"
+#include "../dialogs/ModalHelper.h"
 
 #include "forms/CarOptionPages.h"
 #include "forms/CarQueryForm.h"
@@ -123,6 +124,27 @@ private slots:
         QCOMPARE(f.Text("SELECT ID || '/' || MARKET_ID || '/' || MARKET_NAME FROM Queries_Cars"),
                  QStringLiteral("CQ-31/PERSONAL/Lee Seller"));
         QCOMPARE(f.host.log.Calls(), QStringList{"RefreshCarOpenRequests|1"});
+    }
+
+    void opensModalAndSubmitsFromTheLastPage()
+    {
+        CarFormsFixture f;
+        theSettings().SetInt(Setting::SendQueryConfirm, 0);
+        NewQueryCarsPropSheet sheet(&f.host, QStringLiteral("Cars - New Query"));
+        ModalHelper::WhenModal("NewQueryCarsPropSheet", [](QWidget *w) {
+            Choose(w, "makeCombo", "Ford");
+            Choose(w, "modelCombo", "Focus");
+            Click(w, "tradeNoRadio");
+            QLineEdit *zip = Child<QLineEdit>(w, "zipEdit");
+            zip->setFocus();
+            QTest::keyClick(zip, Qt::Key_Return);  // to the options page, the last one
+            QWidget *alarm = Child<QWidget>(w, "alarm");
+            alarm->setFocus();
+            QTest::keyClick(alarm, Qt::Key_Return);  // Submit
+        });
+        QCOMPARE(sheet.DoModal(), int(MsgBox::IdOk));
+        QCOMPARE(f.Posts("newCarQuery"), 1);
+        QCOMPARE(f.Text("SELECT MAKE || '/' || MODEL FROM Queries_Cars"), QStringLiteral("Ford/Focus"));
     }
 
     void tradeInPageJoinsOnceAndLeaves()
