@@ -232,11 +232,7 @@ CarTradeDlg::CarTradeDlg(XQueryCarsSet *query, QWidget *parent)
     m_engineSize = Edit(this, "tradeEngineSizeEdit");
     m_engineUnit = Combo(this, "tradeEngineUnitCombo");
     m_engineUnit->setMinimumContentsLength(4);
-    auto *engineSize = new QWidget(this);
-    auto *engineRow = new QHBoxLayout(engineSize);
-    engineRow->setContentsMargins(0, 0, 0, 0);
-    engineRow->addWidget(m_engineSize, 1);
-    engineRow->addWidget(m_engineUnit);
+    QWidget *engineSize = Beside(this, m_engineSize, m_engineUnit);
     AddRow(grid, 0, 0, QStringLiteral("&Year"), m_year);
     AddRow(grid, 0, 2, QStringLiteral("&Make"), m_make);
     AddRow(grid, 1, 0, QStringLiteral("M&odel"), m_model);

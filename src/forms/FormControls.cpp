@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -37,6 +39,27 @@ void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidge
     text->setBuddy(control);
     grid->addWidget(text, row, column);
     grid->addWidget(control, row, column + 1);
+}
+
+QWidget *Beside(QWidget *parent, QWidget *first, QWidget *second)
+{
+    auto *cell = new QWidget(parent);
+    auto *row = new QHBoxLayout(cell);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(first, 1);
+    row->addWidget(second);
+    return cell;
+}
+
+QComboBox *AddSendTo(QBoxLayout *top, QWidget *owner)
+{
+    auto *sendTo = new QGroupBox(QStringLiteral("Send To"), owner);
+    auto *grid = new QGridLayout(sendTo);
+    QComboBox *market = Combo(sendTo, "marketCombo");
+    AddRow(grid, 0, 0, QStringLiteral("&Marketplace"), market);
+    grid->setColumnStretch(1, 1);
+    top->addWidget(sendTo);
+    return market;
 }
 
 void Limit(QPlainTextEdit *edit, int limit)

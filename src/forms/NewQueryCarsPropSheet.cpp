@@ -63,12 +63,7 @@ NewQueryCarsDlg::NewQueryCarsDlg(CarQueryForm &form, SubmitPipeline &pipeline, N
     setObjectName(QStringLiteral("NewQueryCarsDlg"));
     auto *top = new QVBoxLayout(this);
 
-    auto *sendTo = new QGroupBox(QStringLiteral("Send To"), this);
-    auto *sendGrid = new QGridLayout(sendTo);
-    m_market = Combo(sendTo, "marketCombo");
-    AddRow(sendGrid, 0, 0, QStringLiteral("&Marketplace"), m_market);
-    sendGrid->setColumnStretch(1, 1);
-    top->addWidget(sendTo);
+    m_market = AddSendTo(top, this);
 
     auto *vehicle = new QGroupBox(QStringLiteral("Vehicle"), this);
     auto *vg = new QGridLayout(vehicle);
@@ -95,11 +90,7 @@ NewQueryCarsDlg::NewQueryCarsDlg(CarQueryForm &form, SubmitPipeline &pipeline, N
     m_engineSize = Edit(vehicle, "engineSizeEdit");
     m_engineUnit = Combo(vehicle, "engineUnitCombo");
     m_engineUnit->setMinimumContentsLength(4);
-    auto *engineSize = new QWidget(vehicle);
-    auto *engineRow = new QHBoxLayout(engineSize);
-    engineRow->setContentsMargins(0, 0, 0, 0);
-    engineRow->addWidget(m_engineSize, 1);
-    engineRow->addWidget(m_engineUnit);
+    QWidget *engineSize = Beside(vehicle, m_engineSize, m_engineUnit);
     AddRow(vg, 0, 0, QStringLiteral("Ma&ke"), m_make);
     AddRow(vg, 0, 2, QStringLiteral("Mo&del"), m_model);
     AddRow(vg, 1, 0, QStringLiteral("Su&b Model"), m_subModel);

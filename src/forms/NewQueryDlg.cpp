@@ -68,12 +68,7 @@ void NewQueryDlg::BuildControls()
 {
     auto *top = new QVBoxLayout(this);
 
-    auto *sendTo = new QGroupBox(QStringLiteral("Send To"), this);
-    auto *sendGrid = new QGridLayout(sendTo);
-    m_market = Combo(sendTo, "marketCombo");
-    AddRow(sendGrid, 0, 0, QStringLiteral("&Marketplace"), m_market);
-    sendGrid->setColumnStretch(1, 1);
-    top->addWidget(sendTo);
+    m_market = AddSendTo(top, this);
 
     auto *vehicle = new QGroupBox(QStringLiteral("Vehicle"), this);
     auto *vg = new QGridLayout(vehicle);
@@ -93,11 +88,7 @@ void NewQueryDlg::BuildControls()
     m_delivery = Combo(vehicle, "deliveryCombo");
     m_fuel = Combo(vehicle, "fuelCombo");
     m_aspiration = Combo(vehicle, "aspirationCombo");
-    auto *engineSize = new QWidget(vehicle);
-    auto *engineRow = new QHBoxLayout(engineSize);
-    engineRow->setContentsMargins(0, 0, 0, 0);
-    engineRow->addWidget(m_engineSize, 1);
-    engineRow->addWidget(m_engineUnit);
+    QWidget *engineSize = Beside(vehicle, m_engineSize, m_engineUnit);
     AddRow(vg, 0, 0, QStringLiteral("Ma&ke"), m_make);
     AddRow(vg, 0, 2, QStringLiteral("Mo&del"), m_model);
     AddRow(vg, 1, 0, QStringLiteral("&Year"), m_year);
