@@ -13,6 +13,7 @@
 #include "dialogs/WidgetDialogs.h"
 #include "browser/AddressBookDlg.h"
 #include "forms/AddCommentsDlg.h"
+#include "forms/FilterCarsDlg.h"
 #include "forms/NewQueryCarsPropSheet.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewMessageDlg.h"
@@ -145,6 +146,11 @@ public:
         if (!params.isEmpty())
             sheet.MainPage()->InitFromParams(params);
         return sheet.DoModal();
+    }
+    int FilterCarsDlg() override
+    {
+        ::FilterCarsDlg dlg(m_host.DialogParent(), 1);
+        return dlg.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }
     // A negative page opens the page shown last during this run.

@@ -1,5 +1,6 @@
 #include "ProfilePropertySheet.h"
 
+#include "FilterCarsDlg.h"
 #include "IFormHost.h"
 
 #include "app/AppCore.h"
@@ -367,6 +368,12 @@ ProfileRoleDlg::ProfileRoleDlg(int side, const QString &title) : PropertyPage(ti
     connect(m_startup, &QCheckBox::clicked, this, [this] { StartupClicked(); });
     connect(m_seller, &QCheckBox::toggled, m_speciality, &QWidget::setVisible);
     connect(m_speciality, &QPushButton::clicked, this, [this] {
+        if (m_side == 1) {
+            // The sheet's Finish sends the filter with the profile.
+            FilterCarsDlg filter(this, 0);
+            filter.DoModal();
+            return;
+        }
         theApp().ShowMessageBox(
             (m_side == 0 ? QStringLiteral("Specialty Wizard") : QStringLiteral("Car filter")) +
                 QStringLiteral(" is not yet available."),
