@@ -14,6 +14,8 @@
 #include "dialogs/WidgetDialogs.h"
 #include "browser/AddressBookDlg.h"
 #include "forms/AddCommentsDlg.h"
+#include "forms/FilterCarsDlg.h"
+#include "forms/NewQueryCarsPropSheet.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewMessageDlg.h"
 #include "forms/NewQueryDlg.h"
@@ -137,6 +139,18 @@ public:
     int SearchDlg() override
     {
         ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int NewQueryCarsPropSheet(const QString &title, const QMap<QString, QString> &params) override
+    {
+        ::NewQueryCarsPropSheet sheet(&m_host, title, m_host.DialogParent());
+        if (!params.isEmpty())
+            sheet.MainPage()->InitFromParams(params);
+        return sheet.DoModal();
+    }
+    int FilterCarsDlg() override
+    {
+        ::FilterCarsDlg dlg(m_host.DialogParent(), 1);
         return dlg.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }

@@ -70,4 +70,7 @@ public:
     virtual void ApplyProfileMarketMode() = 0;
     virtual void ReloadNavigator() = 0;
     virtual void UpdateRoleMenus() = 0;
+
+    // Car queries: after one was sent, the cars Open Requests list as RefreshOpenQueries does it.
+    virtual void RefreshCarOpenRequests(bool select) = 0;
 };

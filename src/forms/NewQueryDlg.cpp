@@ -1,5 +1,6 @@
 #include "NewQueryDlg.h"
 
+#include "FormControls.h"
 #include "FormPlacement.h"
 #include "PartNameController.h"
 
@@ -27,39 +28,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+using namespace FormControls;
+
 namespace {
 
 constexpr int NotesLimit = 1023;
 constexpr int YearMin = 1900;
 constexpr int YearMax = 2500;
-
-QComboBox *Combo(QWidget *parent, const char *name, bool editable = false)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setEditable(editable);
-    if (editable)
-        box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumContentsLength(14);
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    return box;
-}
-
-QLineEdit *Edit(QWidget *parent, const char *name)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    return edit;
-}
-
-// Label and control on one row of a grid, the label the control's buddy.
-void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control)
-{
-    auto *text = new QLabel(label, grid->parentWidget());
-    text->setBuddy(control);
-    grid->addWidget(text, row, column);
-    grid->addWidget(control, row, column + 1);
-}
 
 // Selects the text when an item carries it exactly, else the fallback index.
 void SelectText(QComboBox *box, const QString &text, int fallback)
@@ -93,12 +68,7 @@ void NewQueryDlg::BuildControls()
 {
     auto *top = new QVBoxLayout(this);
 
-    auto *sendTo = new QGroupBox(QStringLiteral("Send To"), this);
-    auto *sendGrid = new QGridLayout(sendTo);
-    m_market = Combo(sendTo, "marketCombo");
-    AddRow(sendGrid, 0, 0, QStringLiteral("&Marketplace"), m_market);
-    sendGrid->setColumnStretch(1, 1);
-    top->addWidget(sendTo);
+    m_market = AddSendTo(top, this);
 
     auto *vehicle = new QGroupBox(QStringLiteral("Vehicle"), this);
     auto *vg = new QGridLayout(vehicle);
@@ -118,11 +88,7 @@ void NewQueryDlg::BuildControls()
     m_delivery = Combo(vehicle, "deliveryCombo");
     m_fuel = Combo(vehicle, "fuelCombo");
     m_aspiration = Combo(vehicle, "aspirationCombo");
-    auto *engineSize = new QWidget(vehicle);
-    auto *engineRow = new QHBoxLayout(engineSize);
-    engineRow->setContentsMargins(0, 0, 0, 0);
-    engineRow->addWidget(m_engineSize, 1);
-    engineRow->addWidget(m_engineUnit);
+    QWidget *engineSize = Beside(vehicle, m_engineSize, m_engineUnit);
     AddRow(vg, 0, 0, QStringLiteral("Ma&ke"), m_make);
     AddRow(vg, 0, 2, QStringLiteral("Mo&del"), m_model);
     AddRow(vg, 1, 0, QStringLiteral("&Year"), m_year);

@@ -154,12 +154,10 @@ QString FrameCommands::GetMarketModeName() const
 void FrameCommands::NewQuery(const QString &title, const AppParams &fields)
 {
     if (m_frame.GetMarketMode() == Korvant::MarketCars) {
-        if (!fields.isEmpty())
-            Later("NewQuery from the page's fields");
-        m_frame.Dialogs().NewQueryCarsPropSheet(title);
-    } else {
-        m_frame.Dialogs().NewQueryDlg(title, fields);
+        m_frame.Dialogs().NewQueryCarsPropSheet(title, fields);
+        return;
     }
+    m_frame.Dialogs().NewQueryDlg(title, fields);
 }
 
 void FrameCommands::NewCatalogRecord(bool cars)

@@ -33,8 +33,10 @@ public:
     void ApplyProfileMarketMode() override;
     void ReloadNavigator() override;
     void UpdateRoleMenus() override;
+    void RefreshCarOpenRequests(bool select) override;
 
 private:
+    void RefreshOpenList(int node, int listType, bool select);
     void MarkSelectionRead();
 
     CMainFrame *m_frame = nullptr;

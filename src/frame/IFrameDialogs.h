@@ -18,7 +18,8 @@ public:
     virtual int NewMessageDlg(const MessageAddress &address) = 0;
     virtual int AddCommentsDlg() = 0;
     virtual int NewInfoDlg() = 0;
-    virtual int NewQueryCarsPropSheet(const QString &title) = 0;
+    // `params`: a page's "continue_query" values, empty otherwise.
+    virtual int NewQueryCarsPropSheet(const QString &title, const QMap<QString, QString> &params) = 0;
     virtual int FilterCarsDlg() = 0;
     virtual int NewQuoteDlg() = 0;
     virtual int NewInventoryDlg(bool editSelection) = 0;
@@ -58,7 +59,10 @@ public:
     }
     int AddCommentsDlg() override { return NotYetAvailable(QStringLiteral("Comments")); }
     int NewInfoDlg() override { return NotYetAvailable(QStringLiteral("New Information")); }
-    int NewQueryCarsPropSheet(const QString &) override { return NotYetAvailable(QStringLiteral("New Car Query")); }
+    int NewQueryCarsPropSheet(const QString &, const QMap<QString, QString> &) override
+    {
+        return NotYetAvailable(QStringLiteral("New Car Query"));
+    }
     int FilterCarsDlg() override { return NotYetAvailable(QStringLiteral("Car Filter")); }
     int NewQuoteDlg() override { return NotYetAvailable(QStringLiteral("New Quote")); }
     int NewInventoryDlg(bool) override { return NotYetAvailable(QStringLiteral("Inventory Record")); }

@@ -44,6 +44,10 @@ public:
     void ApplyProfileMarketMode() override { log.Add("ApplyProfileMarketMode"); }
     void ReloadNavigator() override { log.Add("ReloadNavigator"); }
     void UpdateRoleMenus() override { log.Add("UpdateRoleMenus"); }
+    void RefreshCarOpenRequests(bool select) override
+    {
+        log.Add(QStringLiteral("RefreshCarOpenRequests|%1").arg(select));
+    }
 
     int activeList = 0;
     bool incoming = false;

@@ -1,0 +1,84 @@
+#include "FormControls.h"
+
+#include "dialogs/ComboItemSink.h"
+#include "net/MetaUtils.h"
+#include "net/XMetaData.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace FormControls {
+
+QComboBox *Combo(QWidget *parent, const char *name, bool editable)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setEditable(editable);
+    if (editable)
+        box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumContentsLength(14);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return box;
+}
+
+QLineEdit *Edit(QWidget *parent, const char *name)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    return edit;
+}
+
+void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control)
+{
+    auto *text = new QLabel(label, grid->parentWidget());
+    text->setBuddy(control);
+    grid->addWidget(text, row, column);
+    grid->addWidget(control, row, column + 1);
+}
+
+QWidget *Beside(QWidget *parent, QWidget *first, QWidget *second)
+{
+    auto *cell = new QWidget(parent);
+    auto *row = new QHBoxLayout(cell);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(first, 1);
+    row->addWidget(second);
+    return cell;
+}
+
+QComboBox *AddSendTo(QBoxLayout *top, QWidget *owner)
+{
+    auto *sendTo = new QGroupBox(QStringLiteral("Send To"), owner);
+    auto *grid = new QGridLayout(sendTo);
+    QComboBox *market = Combo(sendTo, "marketCombo");
+    AddRow(grid, 0, 0, QStringLiteral("&Marketplace"), market);
+    grid->setColumnStretch(1, 1);
+    top->addWidget(sendTo);
+    return market;
+}
+
+void Limit(QPlainTextEdit *edit, int limit)
+{
+    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit, limit] {
+        const QString text = edit->toPlainText();
+        if (text.size() <= limit)
+            return;
+        const QSignalBlocker block(edit);
+        edit->setPlainText(text.left(limit));
+        edit->moveCursor(QTextCursor::End);
+    });
+}
+
+void FillMeta(QComboBox *box, int kind, const QString &placeholder, const QString &current)
+{
+    box->clear();
+    ComboItemSink sink(box);
+    MetaUtils(theMetaCars()).FillCombo(sink, kind, placeholder, false, current);
+}
+
+} // namespace FormControls
