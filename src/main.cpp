@@ -14,6 +14,7 @@
 #include "browser/AddressBookDlg.h"
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewInfoDlg.h"
+#include "forms/NewInventoryDlg.h"
 #include "forms/NewMessageDlg.h"
 #include "forms/NewQueryDlg.h"
 #include "forms/SearchUserDlg.h"
@@ -136,6 +137,11 @@ public:
     int SearchDlg() override
     {
         ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int NewInventoryDlg(qint64 recordId) override
+    {
+        ::NewInventoryDlg dlg(&m_host, recordId, m_host.DialogParent());
         return dlg.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }

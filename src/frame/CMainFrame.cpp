@@ -35,6 +35,7 @@
 #include "net/XProfile.h"
 #include "sync/XPoller.h"
 #include "views/XBaseListCtrl.h"
+#include "views/XInventoryListCtrl.h"
 #include "views/XOrderListCtrl.h"
 #include "views/QueryListRules.h"
 #include "views/XQueryListCtrl.h"
@@ -1302,7 +1303,7 @@ void CMainFrame::NewRecord()
         if (node == NodeCarsCatalog)
             m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"));
         else if (node == NodePartsCatalog)
-            m_dialogs->NewInventoryDlg(false);
+            m_dialogs->NewInventoryDlg(0);
         else if (GetMarketMode() == Korvant::MarketCars) {
             m_currentTree->SelectItemById(NodeCarsOpenRequests);
             m_dialogs->NewQueryCarsPropSheet(title);
@@ -1433,8 +1434,10 @@ void CMainFrame::RefreshCounters(int, int)
 void CMainFrame::OpenDetails()
 {
     const int type = GetActiveListType();
-    if (type == ListPartInventory)
-        m_dialogs->NewInventoryDlg(true);
+    // Records open by the selected row's own ID, whatever the list's filter and sort.
+    auto *inventory = dynamic_cast<XInventoryListBase *>(XBaseListCtrl::FromPane(m_currentList));
+    if (type == ListPartInventory && inventory && inventory->GetSelectedId() > 0)
+        m_dialogs->NewInventoryDlg(inventory->GetSelectedId());
     else if (type == ListCarInventory)
         m_dialogs->NewInventoryCarsPropSheet(QStringLiteral("Catalog Record"));
 }

@@ -152,7 +152,7 @@ void FrameCommands::NewCatalogRecord(bool cars)
         return;
     }
     m_frame.SelectNavigatorItem(NodePartsCatalog);
-    m_frame.Dialogs().NewInventoryDlg(false);
+    m_frame.Dialogs().NewInventoryDlg(0);
 }
 
 void FrameCommands::EditMyProfile()

@@ -34,6 +34,12 @@ public:
     void ReloadNavigator() override;
     void UpdateRoleMenus() override;
 
+    std::unique_ptr<ISellerQueries> SellerQueries(int marketMode) override;
+    qint64 SelectFromInventory(const XBaseSet &query, int marketMode) override;
+    void OpenInventoryList(int marketMode) override;
+    void QuoteSent(int marketMode, int nodeId) override;
+    void ComposeMessageForSelection() override;
+
 private:
     void MarkSelectionRead();
     QString SelectedId() const;

@@ -17,7 +17,8 @@ public:
     virtual int NewQueryCarsPropSheet(const QString &title) = 0;
     virtual int FilterCarsDlg() = 0;
     virtual int NewQuoteDlg() = 0;
-    virtual int NewInventoryDlg(bool editSelection) = 0;
+    // The parts inventory record with this ID; 0 for a new one.
+    virtual int NewInventoryDlg(qint64 recordId) = 0;
     virtual int NewInventoryCarsPropSheet(const QString &title) = 0;
     virtual int HotDealEditorDlg() = 0;
     virtual int NewOrderDlg(const QString &queryId, const QString &quoteId) = 0;
@@ -51,7 +52,7 @@ public:
     int NewQueryCarsPropSheet(const QString &) override { return NotYetAvailable(QStringLiteral("New Car Query")); }
     int FilterCarsDlg() override { return NotYetAvailable(QStringLiteral("Car Filter")); }
     int NewQuoteDlg() override { return NotYetAvailable(QStringLiteral("New Quote")); }
-    int NewInventoryDlg(bool) override { return NotYetAvailable(QStringLiteral("Inventory Record")); }
+    int NewInventoryDlg(qint64) override { return NotYetAvailable(QStringLiteral("Inventory Record")); }
     int NewInventoryCarsPropSheet(const QString &) override { return NotYetAvailable(QStringLiteral("Catalog Record")); }
     int HotDealEditorDlg() override { return NotYetAvailable(QStringLiteral("Hot Deal")); }
     int NewOrderDlg(const QString &, const QString &) override { return NotYetAvailable(QStringLiteral("New Order")); }
