@@ -1,4 +1,5 @@
 #include "app/AppCore.h"
+#include "app/Constants.h"
 #include "app/Globals.h"
 #include "app/TasksDispatcher.h"
 #include "app/XSLTransformer.h"
@@ -15,6 +16,8 @@
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewInventoryDlg.h"
+#include "forms/NewQuoteDlg.h"
+#include "forms/SellerQueries.h"
 #include "forms/NewMessageDlg.h"
 #include "forms/NewQueryDlg.h"
 #include "forms/SearchUserDlg.h"
@@ -143,6 +146,16 @@ public:
     {
         ::NewInventoryDlg dlg(&m_host, recordId, m_host.DialogParent());
         return dlg.DoModal();
+    }
+    int NewQuoteDlg() override
+    {
+        ::NewQuoteDlg dlg(&m_host, m_host.SellerQueries(Korvant::MarketParts), m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int SubmitQuickQuote(const QMap<QString, QString> &params, const QString &pictureFile) override
+    {
+        ::NewQuoteDlg dlg(&m_host, m_host.SellerQueries(Korvant::MarketParts), m_host.DialogParent());
+        return dlg.SubmitQuickQuote(params, pictureFile) ? MsgBox::IdOk : MsgBox::IdCancel;
     }
     void SetListHost(IListHost *host) { m_listHost = host; }
     // A negative page opens the page shown last during this run.

@@ -6,6 +6,7 @@
 
 #include "app/AppCore.h"
 #include "app/Constants.h"
+#include "forms/CSelectPartImage.h"
 #include "net/XMarketPlaces.h"
 #include "views/ListRegistry.h"
 #include "views/XBaseListCtrl.h"
@@ -190,10 +191,12 @@ void FrameCommands::ShowQuotePartPicture(const QString &, const QString &, const
     m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"));
 }
 
-QString FrameCommands::SelectPartImage(const QString &)
+QString FrameCommands::SelectPartImage(const QString &currentFile)
 {
-    Later("SelectPartImage");
-    return QString();
+    CSelectPartImage picture(&m_frame);
+    picture.SetPictureFile(currentFile);
+    picture.DoModal();
+    return picture.PictureFile();
 }
 
 void FrameCommands::ShowCarQuoteDetail()
@@ -206,9 +209,9 @@ void FrameCommands::ContactUs()
     m_frame.RunCommand(FrameTables::CmdContactUs);
 }
 
-void FrameCommands::SubmitQuoteFromParams(const AppParams &, const QString &)
+void FrameCommands::SubmitQuoteFromParams(const AppParams &params, const QString &pictureFile)
 {
-    m_frame.Dialogs().NewQuoteDlg();
+    m_frame.Dialogs().SubmitQuickQuote(params, pictureFile);
 }
 
 void FrameCommands::NewOrder()

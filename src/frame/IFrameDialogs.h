@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 // The dialogs that the main window's commands and record actions open, one
@@ -33,6 +34,13 @@ public:
     virtual int PrintDetailPage() = 0;
     // The address book; an implementation without it says so.
     virtual int AddressBookDlg() { return 2; }
+    // A query page's quick quote (price, shipping, part_type, notes) for the
+    // selected query, sent without showing the quote form; 1 when sent.
+    virtual int SubmitQuickQuote(const QMap<QString, QString> &params, const QString &pictureFile)
+    {
+        (void)params, (void)pictureFile;
+        return 2;
+    }
 };
 
 // Every dialog not part of this version: one information box saying so, and
@@ -66,4 +74,8 @@ public:
     int NewInventoryImpDlg() override { return NotYetAvailable(QStringLiteral("Inventory Import")); }
     int PrintDetailPage() override { return NotYetAvailable(QStringLiteral("Printing")); }
     int AddressBookDlg() override { return NotYetAvailable(QStringLiteral("Address Book")); }
+    int SubmitQuickQuote(const QMap<QString, QString> &, const QString &) override
+    {
+        return NotYetAvailable(QStringLiteral("New Quote"));
+    }
 };
