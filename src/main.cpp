@@ -14,6 +14,7 @@
 #include "dialogs/WidgetDialogs.h"
 #include "browser/AddressBookDlg.h"
 #include "forms/AddCommentsDlg.h"
+#include "forms/NewQueryCarsPropSheet.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewInventoryDlg.h"
 #include "forms/NewQuoteDlg.h"
@@ -156,6 +157,13 @@ public:
     {
         ::NewQuoteDlg dlg(&m_host, m_host.SellerQueries(Korvant::MarketParts), m_host.DialogParent());
         return dlg.SubmitQuickQuote(params, pictureFile) ? MsgBox::IdOk : MsgBox::IdCancel;
+    }
+    int NewQueryCarsPropSheet(const QString &title, const QMap<QString, QString> &params) override
+    {
+        ::NewQueryCarsPropSheet sheet(&m_host, title, m_host.DialogParent());
+        if (!params.isEmpty())
+            sheet.MainPage()->InitFromParams(params);
+        return sheet.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }
     // A negative page opens the page shown last during this run.

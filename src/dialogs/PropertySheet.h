@@ -1,8 +1,10 @@
 #pragma once
 
-// A dialog of pages: a page list on the left, the pages stacked on the right,
-// OK and Cancel below. OK reaches every page that was shown (a page never
-// shown keeps its settings untouched); one refusal keeps the sheet open.
+// A dialog of pages: a page list on the left (or tabs above), the pages
+// stacked beside it, OK and Cancel below. OK reaches every page that was shown
+// (a page never shown keeps its settings untouched); one refusal keeps the
+// sheet open. Pages may come and go while the sheet is open; with Back/Next
+// the member walks them in order and Enter goes to the next one.
 
 #include <QDialog>
 #include <QList>
@@ -12,7 +14,9 @@ class QHBoxLayout;
 class QListWidget;
 class QPushButton;
 class QStackedWidget;
+class QTabBar;
 class PropertySheet;
+class QKeyEvent;
 
 class PropertyPage : public QWidget
 {
@@ -48,10 +52,20 @@ class PropertySheet : public QDialog
 {
     Q_OBJECT
 public:
-    explicit PropertySheet(const QString &caption, QWidget *parent = nullptr);
+    enum class Navigation { PageList, Tabs };
+
+    explicit PropertySheet(const QString &caption, QWidget *parent = nullptr,
+                           Navigation navigation = Navigation::PageList);
 
     // The sheet takes ownership.
     void AddPage(PropertyPage *page);
+    // At the index (clamped); the active page stays active.
+    void InsertPage(int index, PropertyPage *page);
+    // Takes the page out of the walk: it is neither applied nor asked by
+    // Commit any more, but stays the sheet's, hidden with its values, until it
+    // is added again or the sheet goes. The active page moves back when it was this one.
+    void RemovePage(PropertyPage *page);
+    bool HasPage(PropertyPage *page) const { return m_pages.contains(page); }
     int PageCount() const { return int(m_pages.size()); }
     PropertyPage *Page(int index) const { return m_pages.value(index); }
     int indexOfPage(PropertyPage *page) const { return int(m_pages.indexOf(page)); }
@@ -65,6 +79,12 @@ public:
     QPushButton *CancelButton() const;
     // Adds a button to the button row, left of OK.
     QPushButton *AddButton(const QString &text, const QString &objectName);
+    // "<< Back" and "Next >>" at the end of the button row, enabled by the
+    // active page's place; "Next >>" is the default button until the last
+    // page, then OK. Enter outside a multi-line edit goes to the next page.
+    void AddBackNext();
+    QPushButton *BackButton() const { return m_back; }
+    QPushButton *NextButton() const { return m_next; }
     // Starts the sheet on that page (clamped); 1 when OK closed it.
     int DoModal(int startPage = 0);
 
@@ -72,12 +92,25 @@ public:
     void reject() override;
 
 signals:
+    // A page became the active one (also after pages were inserted or removed).
     void pageActivated(int index);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    // Back/Next enabled and the default button chosen for the active page.
+    void UpdateBackNext();
+
 private:
+    void SelectInNavigation(int index);
+    int NavigationIndex() const;
+
     QList<PropertyPage *> m_pages;
-    QListWidget *m_list;
+    QListWidget *m_list = nullptr;
+    QTabBar *m_tabs = nullptr;
     QStackedWidget *m_stack;
     QDialogButtonBox *m_buttons;
     QHBoxLayout *m_extraRow;
+    QHBoxLayout *m_navRow;
+    QPushButton *m_back = nullptr;
+    QPushButton *m_next = nullptr;
 };

@@ -75,6 +75,9 @@ public:
     virtual void ReloadNavigator() = 0;
     virtual void UpdateRoleMenus() = 0;
 
+    // Car queries: after one was sent, the cars Open Requests list as RefreshOpenQueries does it.
+    virtual void RefreshCarOpenRequests(bool select) = 0;
+
     // --- seller forms: quotes and inventory records ---
     // The shown seller query list of the market (0 parts, 1 cars), for a quote form to walk; null without one.
     virtual std::unique_ptr<ISellerQueries> SellerQueries(int marketMode) = 0;

@@ -1,5 +1,6 @@
 #include "NewQueryDlg.h"
 
+#include "FormControls.h"
 #include "FormPlacement.h"
 #include "PartNameController.h"
 
@@ -27,39 +28,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+using namespace FormControls;
+
 namespace {
 
 constexpr int NotesLimit = 1023;
 constexpr int YearMin = 1900;
 constexpr int YearMax = 2500;
-
-QComboBox *Combo(QWidget *parent, const char *name, bool editable = false)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setEditable(editable);
-    if (editable)
-        box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumContentsLength(14);
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    return box;
-}
-
-QLineEdit *Edit(QWidget *parent, const char *name)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    return edit;
-}
-
-// Label and control on one row of a grid, the label the control's buddy.
-void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control)
-{
-    auto *text = new QLabel(label, grid->parentWidget());
-    text->setBuddy(control);
-    grid->addWidget(text, row, column);
-    grid->addWidget(control, row, column + 1);
-}
 
 // Selects the text when an item carries it exactly, else the fallback index.
 void SelectText(QComboBox *box, const QString &text, int fallback)

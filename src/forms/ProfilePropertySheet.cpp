@@ -500,24 +500,11 @@ ProfilePropertySheet::ProfilePropertySheet(IFormHost *host, const QString &capti
                 m_host->SelectNavigatorItem(NodeExtendedProfile);
         });
     }
-    m_back = AddButton(QStringLiteral("<< Back"), QStringLiteral("backButton"));
-    m_next = AddButton(QStringLiteral("Next >>"), QStringLiteral("nextButton"));
-    connect(m_back, &QPushButton::clicked, this, [this] { SetActivePage(ActiveIndex() - 1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { SetActivePage(ActiveIndex() + 1); });
-    connect(this, &PropertySheet::pageActivated, this, &ProfilePropertySheet::PageActivated);
+    AddBackNext();
     // Every page is built before the member sees the first one.
     SetActivePage(1);
     SetActivePage(2);
     SetActivePage(0);
-}
-
-void ProfilePropertySheet::PageActivated(int index)
-{
-    m_back->setEnabled(index > 0);
-    m_next->setEnabled(index < PageCount() - 1);
-    // Enter goes to the next page until the last one, where it finishes.
-    m_next->setDefault(m_next->isEnabled());
-    OkButton()->setDefault(!m_next->isEnabled());
 }
 
 void ProfilePropertySheet::reject()

@@ -100,12 +100,9 @@ public:
     void reject() override;
 
 private:
-    void PageActivated(int index);
-
     IFormHost *m_host;
     int m_mode;
     int m_startPage;
     ProfileData m_openedProfile;
     int m_openedMarket;
-    QPushButton *m_back, *m_next;
 };

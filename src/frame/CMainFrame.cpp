@@ -1306,7 +1306,7 @@ void CMainFrame::NewRecord()
             m_dialogs->NewInventoryDlg(0);
         else if (GetMarketMode() == Korvant::MarketCars) {
             m_currentTree->SelectItemById(NodeCarsOpenRequests);
-            m_dialogs->NewQueryCarsPropSheet(title);
+            m_dialogs->NewQueryCarsPropSheet(title, {});
         } else {
             m_dialogs->NewQueryDlg(title);
         }

@@ -138,12 +138,13 @@ QString FrameCommands::GetMarketModeName() const
 
 void FrameCommands::NewQuery(const QString &title, const AppParams &fields)
 {
+    if (m_frame.GetMarketMode() == Korvant::MarketCars) {
+        m_frame.Dialogs().NewQueryCarsPropSheet(title, fields);
+        return;
+    }
     if (!fields.isEmpty())
         Later("NewQuery from the page's fields");
-    if (m_frame.GetMarketMode() == Korvant::MarketCars)
-        m_frame.Dialogs().NewQueryCarsPropSheet(title);
-    else
-        m_frame.Dialogs().NewQueryDlg(title);
+    m_frame.Dialogs().NewQueryDlg(title);
 }
 
 void FrameCommands::NewCatalogRecord(bool cars)

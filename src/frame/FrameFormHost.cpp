@@ -22,15 +22,25 @@ QWidget *FrameFormHost::DialogParent() const
 
 void FrameFormHost::RefreshOpenQueries(bool select)
 {
+    RefreshOpenList(NodeOpenRequests, ListPartQueries, select);
+}
+
+void FrameFormHost::RefreshCarOpenRequests(bool select)
+{
+    RefreshOpenList(NodeCarsOpenRequests, ListCarQueries, select);
+}
+
+void FrameFormHost::RefreshOpenList(int node, int listType, bool select)
+{
     if (!m_frame)
         return;
-    if (m_frame->CurrentNode() == NodeOpenRequests) {
+    if (m_frame->CurrentNode() == node) {
         if (IRecordList *list = m_frame->CurrentList())
             list->Reload();
     } else if (select) {
-        m_frame->SelectNavigatorItem(NodeOpenRequests);
+        m_frame->SelectNavigatorItem(node);
     } else {
-        m_frame->RefreshCounters(ListPartQueries, NodeOpenRequests);
+        m_frame->RefreshCounters(listType, node);
     }
 }
 

@@ -33,6 +33,7 @@ public:
     void ApplyProfileMarketMode() override;
     void ReloadNavigator() override;
     void UpdateRoleMenus() override;
+    void RefreshCarOpenRequests(bool select) override;
 
     std::unique_ptr<ISellerQueries> SellerQueries(int marketMode) override;
     qint64 SelectFromInventory(const XBaseSet &query, int marketMode) override;
@@ -41,6 +42,7 @@ public:
     void ComposeMessageForSelection() override;
 
 private:
+    void RefreshOpenList(int node, int listType, bool select);
     void MarkSelectionRead();
     QString SelectedId() const;
 

@@ -15,7 +15,8 @@ public:
     virtual int NewMessageDlg(const QString &contextType, const QString &recipientId, const QString &recipientName) = 0;
     virtual int AddCommentsDlg() = 0;
     virtual int NewInfoDlg() = 0;
-    virtual int NewQueryCarsPropSheet(const QString &title) = 0;
+    // `params`: a page's "continue_query" values, empty otherwise.
+    virtual int NewQueryCarsPropSheet(const QString &title, const QMap<QString, QString> &params) = 0;
     virtual int FilterCarsDlg() = 0;
     virtual int NewQuoteDlg() = 0;
     // The parts inventory record with this ID; 0 for a new one.
@@ -57,7 +58,10 @@ public:
     }
     int AddCommentsDlg() override { return NotYetAvailable(QStringLiteral("Comments")); }
     int NewInfoDlg() override { return NotYetAvailable(QStringLiteral("New Information")); }
-    int NewQueryCarsPropSheet(const QString &) override { return NotYetAvailable(QStringLiteral("New Car Query")); }
+    int NewQueryCarsPropSheet(const QString &, const QMap<QString, QString> &) override
+    {
+        return NotYetAvailable(QStringLiteral("New Car Query"));
+    }
     int FilterCarsDlg() override { return NotYetAvailable(QStringLiteral("Car Filter")); }
     int NewQuoteDlg() override { return NotYetAvailable(QStringLiteral("New Quote")); }
     int NewInventoryDlg(qint64) override { return NotYetAvailable(QStringLiteral("Inventory Record")); }

@@ -24,6 +24,7 @@ inline TestApp::Options FormsOptions()
 {
     TestApp::Options o;
     o.extra = {{GlobalSlot::Meta, [] { return std::make_unique<XMetaData>(); }},
+               {GlobalSlot::MetaCars, [] { return std::make_unique<XMetaDataCars>(); }},
                {GlobalSlot::Profile, [] { return std::make_unique<XProfile>(); }},
                {GlobalSlot::MarketPlaces, [] { return std::make_unique<XMarketPlaces>(); }},
                {GlobalSlot::Database, [] { return std::make_unique<KVDatabase>(); }}};

@@ -47,6 +47,10 @@ public:
     void ApplyProfileMarketMode() override { log.Add("ApplyProfileMarketMode"); }
     void ReloadNavigator() override { log.Add("ReloadNavigator"); }
     void UpdateRoleMenus() override { log.Add("UpdateRoleMenus"); }
+    void RefreshCarOpenRequests(bool select) override
+    {
+        log.Add(QStringLiteral("RefreshCarOpenRequests|%1").arg(select));
+    }
 
     std::unique_ptr<ISellerQueries> SellerQueries(int marketMode) override
     {
