@@ -16,6 +16,7 @@
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewQueryCarsPropSheet.h"
 #include "forms/NewInfoDlg.h"
+#include "forms/NewInventoryCarsPropSheet.h"
 #include "forms/NewInventoryDlg.h"
 #include "forms/NewQuoteDlg.h"
 #include "forms/SellerQueries.h"
@@ -163,6 +164,11 @@ public:
         ::NewQueryCarsPropSheet sheet(&m_host, title, m_host.DialogParent());
         if (!params.isEmpty())
             sheet.MainPage()->InitFromParams(params);
+        return sheet.DoModal();
+    }
+    int NewInventoryCarsPropSheet(const QString &title, bool quoteMode, qint64 recordId) override
+    {
+        ::NewInventoryCarsPropSheet sheet(&m_host, title, quoteMode, recordId, m_host.DialogParent());
         return sheet.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }

@@ -1,7 +1,9 @@
 #pragma once
 
-// Small builders the seller forms share: named controls, labelled grid rows,
-// and selecting or filling a combo by text.
+// What the parts seller forms add to FormControls: a labelled row that gives
+// its label back, and selecting or filling a combo by text.
+
+#include "FormControls.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -11,33 +13,13 @@
 
 namespace FormWidgets {
 
-inline QComboBox *Combo(QWidget *parent, const char *name, bool editable = false)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setEditable(editable);
-    if (editable)
-        box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumContentsLength(12);
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    return box;
-}
+using FormControls::Combo;
+using FormControls::Edit;
 
-inline QLineEdit *Edit(QWidget *parent, const char *name)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    return edit;
-}
-
-// Label and control on one row of a grid, the label the control's buddy.
 inline QLabel *AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control)
 {
-    auto *text = new QLabel(label, grid->parentWidget());
-    text->setBuddy(control);
-    grid->addWidget(text, row, column);
-    grid->addWidget(control, row, column + 1);
-    return text;
+    FormControls::AddRow(grid, row, column, label, control);
+    return qobject_cast<QLabel *>(grid->itemAtPosition(row, column)->widget());
 }
 
 // Selects the item carrying the text (any case), else the fallback index.

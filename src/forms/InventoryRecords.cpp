@@ -39,6 +39,19 @@ qint64 SaveWithPictures(Set &set, const char *folder, int pictureCount, Write wr
     return id;
 }
 
+// A new inventory row from a sent quote, with copies of the quote's pictures.
+template<class Inventory, class Copy>
+qint64 StoreQuote(const XBaseSet &quote, const char *folder, int pictures, Copy copy)
+{
+    Inventory inventory;
+    inventory.AddNew();
+    copy(inventory);
+    inventory.Update();
+    const qint64 id = inventory.GetLastInsertId();
+    XPhotoSet::CopyQuotePicturesToInventory(folder, quote.GetText("ID"), QString::number(id), pictures);
+    return id;
+}
+
 } // namespace
 
 namespace InventoryRecords {
@@ -96,26 +109,14 @@ qint64 SaveCar(XInventoryCarsSet &set, const QList<InvPicture> &pictures)
 
 qint64 StorePartQuote(const XQuoteSet &quote)
 {
-    XInventorySet inventory;
-    inventory.AddNew();
-    quote.CopyToInventoryPart(inventory);
-    inventory.Update();
-    const qint64 id = inventory.GetLastInsertId();
-    XPhotoSet::CopyQuotePicturesToInventory(Korvant::PartImagesFolder, quote.GetText("ID"), QString::number(id),
-                                            PartPictures);
-    return id;
+    return StoreQuote<XInventorySet>(quote, Korvant::PartImagesFolder, PartPictures,
+                                     [&quote](XInventorySet &row) { quote.CopyToInventoryPart(row); });
 }
 
 qint64 StoreCarQuote(const XQuoteCarsSet &quote)
 {
-    XInventoryCarsSet inventory;
-    inventory.AddNew();
-    quote.CopyToInventoryCar(inventory);
-    inventory.Update();
-    const qint64 id = inventory.GetLastInsertId();
-    XPhotoSet::CopyQuotePicturesToInventory(Korvant::ImagesFolder, quote.GetText("ID"), QString::number(id),
-                                            XQuoteCarsSet::PictureCount);
-    return id;
+    return StoreQuote<XInventoryCarsSet>(quote, Korvant::ImagesFolder, XQuoteCarsSet::PictureCount,
+                                         [&quote](XInventoryCarsSet &row) { quote.CopyToInventoryCar(row); });
 }
 
 qint64 SaveKeepingValues(XBaseSet &set, bool isNew, const std::function<qint64()> &save,

@@ -60,6 +60,16 @@ NewQuoteDlg::PaneMaker NewQuoteDlg::SetPaneMaker(PaneMaker maker)
     return previous;
 }
 
+std::unique_ptr<IBrowserPane> NewQuoteDlg::MakeDetailsPane(QWidget *parent, QObject *context,
+                                                           std::function<void()> getContact)
+{
+    if (Maker())
+        return Maker()(parent);
+    auto browser = std::make_unique<CWebBrowser2>(parent, QStringLiteral("QuoteDetails"));
+    QObject::connect(browser.get(), &CWebBrowser2::getContact, context, std::move(getContact));
+    return browser;
+}
+
 NewQuoteDlg::NewQuoteDlg(IFormHost *host, std::unique_ptr<ISellerQueries> list, QWidget *parent)
     : QDialog(parent), m_host(host), m_form(host, std::move(list)), m_pipeline(host),
       m_picture(std::make_unique<CSelectPartImage>(this)), m_sides(std::make_unique<SidesList>())
@@ -78,17 +88,11 @@ void NewQuoteDlg::BuildControls()
     auto *split = new QSplitter(Qt::Horizontal, this);
     top->addWidget(split, 1);
 
-    if (Maker()) {
-        m_details = Maker()(split);
-    } else {
-        auto browser = std::make_unique<CWebBrowser2>(split, QStringLiteral("QuoteDetails"));
-        // The page asked for the buyer's contact: the query is read again.
-        connect(browser.get(), &CWebBrowser2::getContact, this, [this] {
-            m_form.LoadCurrentQuery();
-            RenderDetails();
-        });
-        m_details = std::move(browser);
-    }
+    // The page asked for the buyer's contact: the query is read again.
+    m_details = MakeDetailsPane(split, this, [this] {
+        m_form.LoadCurrentQuery();
+        RenderDetails();
+    });
     if (m_details)
         split->addWidget(m_details->Widget());
 

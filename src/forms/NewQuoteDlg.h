@@ -32,6 +32,9 @@ public:
     // Makes the query details pane (tests give a pane without a web engine).
     using PaneMaker = std::function<std::unique_ptr<IBrowserPane>(QWidget *parent)>;
     static PaneMaker SetPaneMaker(PaneMaker maker);
+    // A query details pane; `getContact` runs when its page asks for the buyer's contact.
+    static std::unique_ptr<IBrowserPane> MakeDetailsPane(QWidget *parent, QObject *context,
+                                                         std::function<void()> getContact);
 
     NewQuoteDlg(IFormHost *host, std::unique_ptr<ISellerQueries> list, QWidget *parent = nullptr);
     ~NewQuoteDlg() override;

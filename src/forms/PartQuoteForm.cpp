@@ -35,16 +35,9 @@ const char *const kFromQuery[] = {"P_TYPE",         "P_CATEGORY",   "P_NAME",   
 } // namespace
 
 PartQuoteForm::PartQuoteForm(IFormHost *host, std::unique_ptr<ISellerQueries> list)
-    : m_host(host), m_list(std::move(list))
+    : m_host(host), m_walk(std::move(list), NodeIncomingLeads)
 {
-    if (m_list)
-        m_index = qMax(0, m_list->CurrentIndex());
     LoadCurrentQuery();
-}
-
-bool PartQuoteForm::Walks() const
-{
-    return m_list && m_list->NodeId() == NodeIncomingLeads;
 }
 
 bool PartQuoteForm::LoadCurrentQuery()
@@ -53,7 +46,7 @@ bool PartQuoteForm::LoadCurrentQuery()
     if (m_quote.IsAdding() || m_quote.IsEditing())
         m_quote.CancelUpdate();
     m_quote.AddNew();
-    const QString id = m_list ? m_list->IdAt(m_index) : QString();
+    const QString id = m_walk.CurrentId();
     if (id.isEmpty() || !m_query.Select(SqlExpr(QStringLiteral("ID = ?"), {id})) || m_query.IsEOF())
         return false;
     m_quote.SetText("QUERY_ID", id);
@@ -70,11 +63,7 @@ bool PartQuoteForm::LoadCurrentQuery()
 
 bool PartQuoteForm::MoveTo(int index)
 {
-    if (!m_list || index < 0 || index >= m_list->Count())
-        return false;
-    m_index = index;
-    m_list->Select(index);
-    return LoadCurrentQuery();
+    return m_walk.Select(index) && LoadCurrentQuery();
 }
 
 bool PartQuoteForm::QueryConditionIsAny() const
@@ -88,7 +77,7 @@ QString PartQuoteForm::Caption(const QString &marketModeName) const
     return QStringLiteral("%1 - New Quote - QueryID [%2] <%3 %4 %5 %6 %7>")
         .arg(marketModeName, m_quote.GetText("QUERY_ID"), m_quote.GetText("V_YEAR"), m_quote.GetText("V_MAKE"),
              m_quote.GetText("V_MODEL"), m_quote.GetText("P_NAME"))
-        .arg(m_index + 1);
+        .arg(Index() + 1);
 }
 
 bool PartQuoteForm::FillFromInventory(qint64 id)
@@ -200,10 +189,10 @@ void PartQuoteForm::Store(const XRequest &answer)
 
 void PartQuoteForm::AfterStore()
 {
-    if (m_list)
-        m_list->Reload();
+    if (List())
+        List()->Reload();
     if (m_host)
-        m_host->QuoteSent(Korvant::MarketParts, m_list ? m_list->NodeId() : 0);
+        m_host->QuoteSent(Korvant::MarketParts, List() ? List()->NodeId() : 0);
 }
 
 XMarketPlace PartQuoteForm::RefusingMarket() const

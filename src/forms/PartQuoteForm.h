@@ -34,10 +34,10 @@ public:
     bool LoadCurrentQuery();
     // Selects the query at `index` in the list and loads it.
     bool MoveTo(int index);
-    ISellerQueries *List() const { return m_list.get(); }
-    int Index() const { return m_index; }
+    ISellerQueries *List() const { return m_walk.List(); }
+    int Index() const { return m_walk.Index(); }
     // The list is walked query by query (pending queries).
-    bool Walks() const;
+    bool Walks() const { return m_walk.Walks(); }
 
     XQuoteSet &Quote() { return m_quote; }
     const XQuerySet &Query() const { return m_query; }
@@ -71,8 +71,7 @@ private:
     SubmitSpec Spec() const;
 
     IFormHost *m_host;
-    std::unique_ptr<ISellerQueries> m_list;
-    int m_index = 0;
+    QueryWalk m_walk;
     bool m_loaded = false;
     XQuerySet m_query;
     XQuoteSet m_quote;

@@ -33,3 +33,17 @@ bool QueryIdList::DeleteSelected()
     Reload();
     return true;
 }
+
+QueryWalk::QueryWalk(std::unique_ptr<ISellerQueries> list, int walkNode)
+    : m_list(std::move(list)), m_walkNode(walkNode), m_index(m_list ? qMax(0, m_list->CurrentIndex()) : 0)
+{
+}
+
+bool QueryWalk::Select(int index)
+{
+    if (!m_list || index < 0 || index >= m_list->Count())
+        return false;
+    m_index = index;
+    m_list->Select(index);
+    return true;
+}

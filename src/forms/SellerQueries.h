@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class ISellerQueries
 {
 public:
@@ -46,4 +48,24 @@ private:
     int m_node;
     int m_index;
     QStringList m_ids;
+};
+
+// A quote form's place in its query list; the list of `walkNode` is walked
+// query by query.
+class QueryWalk
+{
+public:
+    QueryWalk(std::unique_ptr<ISellerQueries> list, int walkNode);
+    ISellerQueries *List() const { return m_list.get(); }
+    int Index() const { return m_index; }
+    bool Walks() const { return m_list && m_list->NodeId() == m_walkNode; }
+    // The query at the place; empty without one.
+    QString CurrentId() const { return m_list ? m_list->IdAt(m_index) : QString(); }
+    // Moves to the place and selects it in the list; false outside the list.
+    bool Select(int index);
+
+private:
+    std::unique_ptr<ISellerQueries> m_list;
+    int m_walkNode;
+    int m_index = 0;
 };

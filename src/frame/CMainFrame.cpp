@@ -1132,7 +1132,7 @@ void CMainFrame::RunCommand(int id)
         return;
     case CmdNewCarCatalogRecord:
         m_currentTree->SelectItemById(NodeCarsCatalog);
-        m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"));
+        m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"), false, 0);
         return;
     case CmdCheckNewVersion:
         if (!app)
@@ -1301,7 +1301,7 @@ void CMainFrame::NewRecord()
         const int node = CurrentNode();
         const QString title = GetMarketModeName() + QStringLiteral(" - New Query");
         if (node == NodeCarsCatalog)
-            m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"));
+            m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"), false, 0);
         else if (node == NodePartsCatalog)
             m_dialogs->NewInventoryDlg(0);
         else if (GetMarketMode() == Korvant::MarketCars) {
@@ -1438,8 +1438,8 @@ void CMainFrame::OpenDetails()
     auto *inventory = dynamic_cast<XInventoryListBase *>(XBaseListCtrl::FromPane(m_currentList));
     if (type == ListPartInventory && inventory && inventory->GetSelectedId() > 0)
         m_dialogs->NewInventoryDlg(inventory->GetSelectedId());
-    else if (type == ListCarInventory)
-        m_dialogs->NewInventoryCarsPropSheet(QStringLiteral("Catalog Record"));
+    else if (type == ListCarInventory && inventory && inventory->GetSelectedId() > 0)
+        m_dialogs->NewInventoryCarsPropSheet(QStringLiteral("Catalog Record"), false, inventory->GetSelectedId());
 }
 
 void CMainFrame::ShowHotDealPreview()
@@ -1645,7 +1645,7 @@ void CMainFrame::NewQuoteForSelection()
 
 void CMainFrame::SendCarQuote()
 {
-    m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Send Quote"));
+    m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Send Quote"), true, 0);
 }
 
 void CMainFrame::NewOrderForQuote(const QString &queryId, const QString &quoteId)

@@ -81,7 +81,8 @@ void FrameCommands::WriteComment()
 void FrameCommands::SendQuote()
 {
     if (m_frame.GetMarketMode() == Korvant::MarketCars) {
-        m_frame.Dialogs().NewInventoryCarsPropSheet(m_frame.GetMarketModeName() + QStringLiteral(" - Send Quote"));
+        m_frame.Dialogs().NewInventoryCarsPropSheet(m_frame.GetMarketModeName() + QStringLiteral(" - Send Quote"), true,
+                                                     0);
     } else {
         theApp().WriteLog(QStringLiteral("NewQuoteDlg dlg(this)"), QStringLiteral("CMainFrame"), 5);
         m_frame.Dialogs().NewQuoteDlg();

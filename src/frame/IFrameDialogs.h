@@ -21,7 +21,9 @@ public:
     virtual int NewQuoteDlg() = 0;
     // The parts inventory record with this ID; 0 for a new one.
     virtual int NewInventoryDlg(qint64 recordId) = 0;
-    virtual int NewInventoryCarsPropSheet(const QString &title) = 0;
+    // A car quote for the selected car query (quote mode), else the car
+    // inventory record with this ID (0 for a new one).
+    virtual int NewInventoryCarsPropSheet(const QString &title, bool quoteMode, qint64 recordId) = 0;
     virtual int HotDealEditorDlg() = 0;
     virtual int NewOrderDlg(const QString &queryId, const QString &quoteId) = 0;
     virtual int OrderUpdateDlg() = 0;
@@ -65,7 +67,10 @@ public:
     int FilterCarsDlg() override { return NotYetAvailable(QStringLiteral("Car Filter")); }
     int NewQuoteDlg() override { return NotYetAvailable(QStringLiteral("New Quote")); }
     int NewInventoryDlg(qint64) override { return NotYetAvailable(QStringLiteral("Inventory Record")); }
-    int NewInventoryCarsPropSheet(const QString &) override { return NotYetAvailable(QStringLiteral("Catalog Record")); }
+    int NewInventoryCarsPropSheet(const QString &, bool, qint64) override
+    {
+        return NotYetAvailable(QStringLiteral("Catalog Record"));
+    }
     int HotDealEditorDlg() override { return NotYetAvailable(QStringLiteral("Hot Deal")); }
     int NewOrderDlg(const QString &, const QString &) override { return NotYetAvailable(QStringLiteral("New Order")); }
     int OrderUpdateDlg() override { return NotYetAvailable(QStringLiteral("Order Update")); }
