@@ -1,4 +1,5 @@
 #include "app/AppCore.h"
+#include "app/Constants.h"
 #include "app/Globals.h"
 #include "app/TasksDispatcher.h"
 #include "app/XSLTransformer.h"
@@ -17,6 +18,10 @@
 #include "forms/FilterCarsDlg.h"
 #include "forms/NewQueryCarsPropSheet.h"
 #include "forms/NewInfoDlg.h"
+#include "forms/NewInventoryCarsPropSheet.h"
+#include "forms/NewInventoryDlg.h"
+#include "forms/NewQuoteDlg.h"
+#include "forms/SellerQueries.h"
 #include "forms/NewMessageDlg.h"
 #include "forms/NewQueryDlg.h"
 #include "forms/SearchUserDlg.h"
@@ -141,6 +146,21 @@ public:
         ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
         return dlg.DoModal();
     }
+    int NewInventoryDlg(qint64 recordId) override
+    {
+        ::NewInventoryDlg dlg(&m_host, recordId, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int NewQuoteDlg() override
+    {
+        ::NewQuoteDlg dlg(&m_host, m_host.SellerQueries(Korvant::MarketParts), m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int SubmitQuickQuote(const QMap<QString, QString> &params, const QString &pictureFile) override
+    {
+        ::NewQuoteDlg dlg(&m_host, m_host.SellerQueries(Korvant::MarketParts), m_host.DialogParent());
+        return dlg.SubmitQuickQuote(params, pictureFile) ? MsgBox::IdOk : MsgBox::IdCancel;
+    }
     int NewQueryCarsPropSheet(const QString &title, const QMap<QString, QString> &params) override
     {
         ::NewQueryCarsPropSheet sheet(&m_host, title, m_host.DialogParent());
@@ -152,6 +172,12 @@ public:
     {
         ::FilterCarsDlg dlg(m_host.DialogParent(), 1);
         return dlg.DoModal();
+    }
+
+    int NewInventoryCarsPropSheet(const QString &title, bool quoteMode, qint64 recordId) override
+    {
+        ::NewInventoryCarsPropSheet sheet(&m_host, title, quoteMode, recordId, m_host.DialogParent());
+        return sheet.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }
     // A negative page opens the page shown last during this run.

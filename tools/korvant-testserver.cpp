@@ -21,6 +21,8 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <memory>
+#include <optional>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -105,6 +107,18 @@ int main(int argc, char *argv[])
             answer = Body(FakeServer::Response(110, {}, "The marketplace does not accept your queries"));
         return answer;
     });
+    // Every quote sent gets an id of its own, so that a run can quote several queries.
+    auto quotes = std::make_shared<int>(5000);
+    for (const char *op : {"newQuote", "newCarQuote"}) {
+        const QByteArray element = qstrcmp(op, "newQuote") == 0 ? "quote_id" : "car_quote_id";
+        const QByteArray prefix = qstrcmp(op, "newQuote") == 0 ? "QT-" : "CQT-";
+        server.SetResponder(QLatin1String(op), [quotes, element, prefix](const FakeServer::Request &) {
+            const QByteArray id = prefix + QByteArray::number(++*quotes);
+            return std::optional<FakeServer::Answer>(
+                Body(FakeServer::Response(0, "<" + element + ">" + id + "</" + element +
+                                                 "><create_time>2008-06-02 10:00:00</create_time>")));
+        });
+    }
     // The first poll brings the sample records; later polls bring nothing new.
     const QByteArray poll = ReadFile(sampleDir.filePath(QStringLiteral("poll.xml")));
     if (!poll.isEmpty())

@@ -5,14 +5,16 @@
   <xsl:import href="common.xsl"/>
   <xsl:output method="html" encoding="UTF-8" indent="no"/>
 
-  <xsl:template match="/details | /details-car | /details-car-det">
+  <xsl:template match="/details | /details-car | /details-car-det | /form-details | /form-details-cars">
     <html>
       <xsl:call-template name="head"><xsl:with-param name="title" select="'Query Details'"/></xsl:call-template>
       <body>
         <h2>Query <xsl:value-of select="@id"/></h2>
         <xsl:call-template name="record-commands"/>
-        <!-- A car query carries no "incoming" mark: the selling side shows only incoming ones. -->
+        <!-- A car query carries no "incoming" mark: the selling side shows only incoming ones.
+             The quote forms show the page without its commands. -->
         <xsl:choose>
+          <xsl:when test="starts-with(name(/*), 'form-')"/>
           <xsl:when test="self::details">
             <xsl:if test="@sendquote = '1' and @incoming = '1'">
               <xsl:call-template name="quote-form"/>
@@ -42,7 +44,8 @@
   </xsl:template>
 
   <!-- The quick quote of an incoming part query; the values typed are kept by
-       the program between pages (tradewick-quote-change, details-init). -->
+       the program between pages (tradewick-quote-change, details-init, by
+       the condition's place); the form posts the condition's text. -->
   <xsl:template name="quote-form">
     <form id="quote" method="post" action="app:tradewick-quote">
       <h3>Quick quote</h3>
@@ -52,7 +55,7 @@
         <tr><td class="label">Condition</td>
           <td><select id="cond" name="part_type" onchange="keepQuote()">
             <xsl:for-each select="part-types/item">
-              <option value="{position() - 1}"><xsl:value-of select="."/></option>
+              <option value="{.}"><xsl:value-of select="."/></option>
             </xsl:for-each>
           </select></td></tr>
         <tr><td class="label">Notes</td><td><textarea id="notes" name="notes" rows="3" cols="40" onchange="keepQuote()"></textarea></td></tr>

@@ -204,7 +204,8 @@ struct InvPicture
 class PictureCollection
 {
 public:
-    explicit PictureCollection(int slots) : m_files(slots), m_titles(slots) {}
+    // Not "slots": Qt defines that word away, which left every collection without slots.
+    explicit PictureCollection(int count) : m_files(qMax(0, count)), m_titles(qMax(0, count)) {}
     int Slots() const { return m_files.size(); }
     void SetPicture(int slot, const QString &file, const QString &title = QString())
     {
@@ -213,13 +214,17 @@ public:
             m_titles[slot] = title;
         }
     }
-    // Empties the list, then adds every slot that holds a picture.
+    QString File(int slot) const { return slot >= 0 && slot < m_files.size() ? m_files[slot] : QString(); }
+    QString Title(int slot) const { return slot >= 0 && slot < m_titles.size() ? m_titles[slot] : QString(); }
+    // One picture per slot, in slot order, the path trimmed (also in the slot).
+    // Empty slots are listed too, with an empty path: the savers delete the
+    // files of a removed picture, and a picture keeps its number.
     void CollectPictures()
     {
         m_pictures.clear();
         for (int i = 0; i < m_files.size(); ++i) {
-            if (!m_files[i].isEmpty())
-                m_pictures.append({m_files[i], m_titles[i], QString::number(i + 1)});
+            m_files[i] = m_files[i].trimmed();
+            m_pictures.append({m_files[i], m_titles[i], QString::number(i + 1)});
         }
     }
     const QList<InvPicture> &Pictures() const { return m_pictures; }

@@ -151,3 +151,117 @@ void XPhotoSet::LoadInventoryPicture(PictureHolder &holder, const QString &sourc
         holder.path = path;
     }
 }
+
+bool XPhotoSet::IsSafeId(const QString &id)
+{
+    if (id.isEmpty() || id.size() > 16)
+        return false;
+    for (const QChar c : id) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' ||
+              u == u'-'))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+bool SameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
+}
+
+void RemovePair(const QString &small, const QString &big)
+{
+    QFile::remove(small);
+    QFile::remove(big);
+}
+} // namespace
+
+bool XPhotoSet::SaveInventoryPictures(const char *folder, const QString &recordId, const QList<InvPicture> &pictures,
+                                      QStringList &titles)
+{
+    titles = QStringList(SlotCount, QString());
+    if (!IsSafeId(recordId))
+        return false;
+    QDir().mkpath(theApp().GetDataFolder() + QLatin1String(folder));
+    bool allTaken = true;
+    const QString f = QLatin1String(folder);
+    for (const InvPicture &p : pictures) {
+        const int n = p.number.toInt();
+        if (n < 1 || n > SlotCount)
+            continue;
+        const QString small = GetPhotoFileName(f, recordId, p.number, false);
+        const QString big = GetPhotoFileName(f, recordId, p.number, true);
+        const QString source = p.file.trimmed();
+        if (source.isEmpty()) {
+            RemovePair(small, big);
+            continue;
+        }
+        if (!SameFile(source, big)) {
+            // Both sizes come from a picture that loads, or the old pair stays.
+            CPicture bigPic;
+            if (!LoadScaled(bigPic, source, BigSide, BigQuality)) {
+                allTaken = false;
+            } else {
+                // The small one from the big: one decode of a camera-sized file.
+                CPicture smallPic = bigPic;
+                ScaleToFit(smallPic, SmallSide);
+                smallPic.SetJpegQuality(SmallQuality);
+                if (!smallPic.Save(small) || !bigPic.Save(big))
+                    allTaken = false;
+            }
+        }
+        if (QFileInfo::exists(big))
+            titles[n - 1] = p.text;
+    }
+    return allTaken;
+}
+
+bool XPhotoSet::SavePartInventoryPictures(const QString &recordId, const QList<InvPicture> &pictures, QString &title)
+{
+    QStringList titles;
+    const bool ok = SaveInventoryPictures(Korvant::PartImagesFolder, recordId, pictures, titles);
+    title = titles.value(0);
+    return ok;
+}
+
+bool XPhotoSet::SaveCarInventoryPictures(const QString &recordId, const QList<InvPicture> &pictures,
+                                         QStringList &titles)
+{
+    return SaveInventoryPictures(Korvant::ImagesFolder, recordId, pictures, titles);
+}
+
+int XPhotoSet::CopyQuotePicturesToInventory(const char *folder, const QString &quoteId, const QString &inventoryId,
+                                            int count)
+{
+    if (!IsSafeId(quoteId) || !IsSafeId(inventoryId))
+        return 0;
+    const QString f = QLatin1String(folder);
+    QDir().mkpath(theApp().GetDataFolder() + f);
+    int copied = 0;
+    for (int n = 1; n <= count && n <= SlotCount; ++n) {
+        const QString number = QString::number(n);
+        const QString fromSmall = GetQuotePhotoFileName(f, quoteId, number, false);
+        const QString fromBig = GetQuotePhotoFileName(f, quoteId, number, true);
+        const QString toSmall = GetPhotoFileName(f, inventoryId, number, false);
+        const QString toBig = GetPhotoFileName(f, inventoryId, number, true);
+        RemovePair(toSmall, toBig);
+        if (QFileInfo::exists(fromSmall) && QFileInfo::exists(fromBig) && QFile::copy(fromSmall, toSmall) &&
+            QFile::copy(fromBig, toBig))
+            ++copied;
+    }
+    return copied;
+}
+
+void XPhotoSet::RemoveInventoryPictures(const char *folder, const QString &recordId, int count)
+{
+    if (!IsSafeId(recordId))
+        return;
+    for (int n = 1; n <= count && n <= SlotCount; ++n) {
+        const QString number = QString::number(n);
+        RemovePair(GetPhotoFileName(QLatin1String(folder), recordId, number, false),
+                   GetPhotoFileName(QLatin1String(folder), recordId, number, true));
+    }
+}

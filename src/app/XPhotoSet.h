@@ -1,9 +1,11 @@
 #pragma once
 
 #include "CPicture.h"
+#include "Interfaces.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -62,6 +64,30 @@ public:
     // of the record's id. The holder is left as it was when there is none.
     static void LoadInventoryPicture(PictureHolder &holder, const QString &source, const QString &stockNumber,
                                      qint64 id);
+
+    // An id names files only when made of [A-Za-z0-9_-], at most 16 characters.
+    static bool IsSafeId(const QString &id);
+
+    // An inventory record's pictures into <data>/<folder>/<id>_<n>_{sm,big}.jpg.
+    // A picture without a file removes its pair; a file equal to the record's
+    // own big picture is left as it is; any other file is made into the pair
+    // only when it loads as an image (else its old pair stays and false is
+    // returned). `titles` gets, by picture number, the title of each picture
+    // the record now has (empty where it has none).
+    static bool SaveInventoryPictures(const char *folder, const QString &recordId, const QList<InvPicture> &pictures,
+                                      QStringList &titles);
+    // The part's one picture ("part_images"); `title` is picture 1's.
+    static bool SavePartInventoryPictures(const QString &recordId, const QList<InvPicture> &pictures, QString &title);
+    // A car's six pictures ("images"); `titles` has six entries.
+    static bool SaveCarInventoryPictures(const QString &recordId, const QList<InvPicture> &pictures,
+                                         QStringList &titles);
+    // Pictures 1..count of the member's own quote copied (overwriting) to the
+    // inventory record's names; a picture the quote lacks removes the record's.
+    // Returns the pairs copied; nothing is touched for an unsafe quote id.
+    static int CopyQuotePicturesToInventory(const char *folder, const QString &quoteId, const QString &inventoryId,
+                                            int count);
+    // Deletes pictures 1..count of a record.
+    static void RemoveInventoryPictures(const char *folder, const QString &recordId, int count);
 
 private:
     std::array<Slot, SlotCount> m_slots;

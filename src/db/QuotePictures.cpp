@@ -35,15 +35,7 @@ const QuotePictures &QuotePictures::Cars()
 
 bool QuotePictures::IsSafeId(const QString &id)
 {
-    if (id.isEmpty() || id.size() > 16)
-        return false;
-    for (const QChar c : id) {
-        const char16_t u = c.unicode();
-        if (!((u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' ||
-              u == u'-'))
-            return false;
-    }
-    return true;
+    return XPhotoSet::IsSafeId(id);
 }
 
 QString QuotePictures::Folder(bool incoming) const

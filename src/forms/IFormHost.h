@@ -7,7 +7,11 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
+class ISellerQueries;
 class QWidget;
+class XBaseSet;
 
 // The page a refused submit asks the main window to open: the marketplace
 // (market_id), the page kind (1 subscription, 2 passes) and whether the
@@ -73,4 +77,16 @@ public:
 
     // Car queries: after one was sent, the cars Open Requests list as RefreshOpenQueries does it.
     virtual void RefreshCarOpenRequests(bool select) = 0;
+
+    // --- seller forms: quotes and inventory records ---
+    // The shown seller query list of the market (0 parts, 1 cars), for a quote form to walk; null without one.
+    virtual std::unique_ptr<ISellerQueries> SellerQueries(int marketMode) = 0;
+    // The inventory picker for the query the set stands on: the chosen record's ID, -1 for none.
+    virtual qint64 SelectFromInventory(const XBaseSet &query, int marketMode) = 0;
+    // After an inventory record was saved: the inventory list shown and counted.
+    virtual void OpenInventoryList(int marketMode) = 0;
+    // After a quote was sent: query counters, the list of the node, the inventory counter.
+    virtual void QuoteSent(int marketMode, int nodeId) = 0;
+    // Send Message for the selected query.
+    virtual void ComposeMessageForSelection() = 0;
 };

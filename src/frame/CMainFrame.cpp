@@ -35,6 +35,7 @@
 #include "net/XProfile.h"
 #include "sync/XPoller.h"
 #include "views/XBaseListCtrl.h"
+#include "views/XInventoryListCtrl.h"
 #include "views/XOrderListCtrl.h"
 #include "views/QueryListRules.h"
 #include "views/XQueryListCtrl.h"
@@ -1134,7 +1135,7 @@ void CMainFrame::RunCommand(int id)
         return;
     case CmdNewCarCatalogRecord:
         m_currentTree->SelectItemById(NodeCarsCatalog);
-        m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"));
+        m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"), false, 0);
         return;
     case CmdCheckNewVersion:
         if (!app)
@@ -1303,9 +1304,9 @@ void CMainFrame::NewRecord()
         const int node = CurrentNode();
         const QString title = GetMarketModeName() + QStringLiteral(" - New Query");
         if (node == NodeCarsCatalog)
-            m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"));
+            m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Catalog Record"), false, 0);
         else if (node == NodePartsCatalog)
-            m_dialogs->NewInventoryDlg(false);
+            m_dialogs->NewInventoryDlg(0);
         else if (GetMarketMode() == Korvant::MarketCars) {
             m_currentTree->SelectItemById(NodeCarsOpenRequests);
             m_dialogs->NewQueryCarsPropSheet(title, {});
@@ -1436,10 +1437,12 @@ void CMainFrame::RefreshCounters(int, int)
 void CMainFrame::OpenDetails()
 {
     const int type = GetActiveListType();
-    if (type == ListPartInventory)
-        m_dialogs->NewInventoryDlg(true);
-    else if (type == ListCarInventory)
-        m_dialogs->NewInventoryCarsPropSheet(QStringLiteral("Catalog Record"));
+    // Records open by the selected row's own ID, whatever the list's filter and sort.
+    auto *inventory = dynamic_cast<XInventoryListBase *>(XBaseListCtrl::FromPane(m_currentList));
+    if (type == ListPartInventory && inventory && inventory->GetSelectedId() > 0)
+        m_dialogs->NewInventoryDlg(inventory->GetSelectedId());
+    else if (type == ListCarInventory && inventory && inventory->GetSelectedId() > 0)
+        m_dialogs->NewInventoryCarsPropSheet(QStringLiteral("Catalog Record"), false, inventory->GetSelectedId());
 }
 
 void CMainFrame::ShowHotDealPreview()
@@ -1645,7 +1648,7 @@ void CMainFrame::NewQuoteForSelection()
 
 void CMainFrame::SendCarQuote()
 {
-    m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Send Quote"));
+    m_dialogs->NewInventoryCarsPropSheet(GetMarketModeName() + QStringLiteral(" - Send Quote"), true, 0);
 }
 
 void CMainFrame::NewOrderForQuote(const QString &queryId, const QString &quoteId)

@@ -6,6 +6,7 @@
 
 #include "app/AppCore.h"
 #include "app/Constants.h"
+#include "forms/CSelectPartImage.h"
 #include "net/XMarketPlaces.h"
 #include "views/ListRegistry.h"
 #include "views/XBaseListCtrl.h"
@@ -96,7 +97,8 @@ void FrameCommands::WriteComment()
 void FrameCommands::SendQuote()
 {
     if (m_frame.GetMarketMode() == Korvant::MarketCars) {
-        m_frame.Dialogs().NewInventoryCarsPropSheet(m_frame.GetMarketModeName() + QStringLiteral(" - Send Quote"));
+        m_frame.Dialogs().NewInventoryCarsPropSheet(m_frame.GetMarketModeName() + QStringLiteral(" - Send Quote"), true,
+                                                     0);
     } else {
         theApp().WriteLog(QStringLiteral("NewQuoteDlg dlg(this)"), QStringLiteral("CMainFrame"), 5);
         m_frame.Dialogs().NewQuoteDlg();
@@ -167,7 +169,7 @@ void FrameCommands::NewCatalogRecord(bool cars)
         return;
     }
     m_frame.SelectNavigatorItem(NodePartsCatalog);
-    m_frame.Dialogs().NewInventoryDlg(false);
+    m_frame.Dialogs().NewInventoryDlg(0);
 }
 
 void FrameCommands::EditMyProfile()
@@ -211,10 +213,12 @@ void FrameCommands::ShowQuotePartPicture(const QString &, const QString &, const
     m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"));
 }
 
-QString FrameCommands::SelectPartImage(const QString &)
+QString FrameCommands::SelectPartImage(const QString &currentFile)
 {
-    Later("SelectPartImage");
-    return QString();
+    CSelectPartImage picture(&m_frame);
+    picture.SetPictureFile(currentFile);
+    picture.DoModal();
+    return picture.PictureFile();
 }
 
 void FrameCommands::ShowCarQuoteDetail()
@@ -227,9 +231,9 @@ void FrameCommands::ContactUs()
     m_frame.RunCommand(FrameTables::CmdContactUs);
 }
 
-void FrameCommands::SubmitQuoteFromParams(const AppParams &, const QString &)
+void FrameCommands::SubmitQuoteFromParams(const AppParams &params, const QString &pictureFile)
 {
-    m_frame.Dialogs().NewQuoteDlg();
+    m_frame.Dialogs().SubmitQuickQuote(params, pictureFile);
 }
 
 void FrameCommands::NewOrder()

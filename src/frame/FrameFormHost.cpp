@@ -7,7 +7,10 @@
 
 #include "dialogs/NodeIds.h"
 #include "net/XMarketPlaces.h"
+#include "forms/SellerQueries.h"
+#include "views/InventoryPickers.h"
 #include "views/XBaseListCtrl.h"
+#include "views/XQueryListCtrl.h"
 
 #include "app/Constants.h"
 
@@ -133,4 +136,109 @@ void FrameFormHost::UpdateRoleMenus()
 {
     if (m_frame)
         m_frame->UpdateRoleMenus();
+}
+
+namespace {
+
+// The frame's shown query list as the quote forms walk it: its queries (top
+// rows) in the list's order.
+class ShownQueryList : public ISellerQueries
+{
+public:
+    ShownQueryList(CMainFrame &frame, XTreeListCtrl &list, int node) : m_frame(frame), m_list(list), m_node(node) {}
+    int NodeId() const override { return m_node; }
+    int Count() const override { return int(Ids().size()); }
+    int CurrentIndex() const override
+    {
+        int row = m_list.SelectedRows().value(0, -1);
+        if (row >= 0 && !m_list.IsTopLevelRow(row))
+            row = m_list.GetParentItem(row);
+        return row < 0 ? 0 : int(Ids().indexOf(m_list.QueryIdOf(row)));
+    }
+    QString IdAt(int index) const override { return Ids().value(index); }
+    void Select(int index) override
+    {
+        const QString id = IdAt(index);
+        if (!id.isEmpty())
+            m_list.LocateQuery(XTreeListCtrl::MakeKey(true, id), true, false);
+    }
+    void Reload() override { m_list.Refill(); }
+    bool DeleteSelected() override
+    {
+        const int before = Count();
+        m_frame.OnDelete();
+        return Count() < before;
+    }
+
+private:
+    QStringList Ids() const
+    {
+        QStringList ids;
+        for (int row = 0; row < m_list.RowCount(); ++row) {
+            if (m_list.IsTopLevelRow(row))
+                ids.append(m_list.QueryIdOf(row));
+        }
+        return ids;
+    }
+    CMainFrame &m_frame;
+    XTreeListCtrl &m_list;
+    int m_node;
+};
+
+} // namespace
+
+std::unique_ptr<ISellerQueries> FrameFormHost::SellerQueries(int marketMode)
+{
+    if (!m_frame)
+        return nullptr;
+    const int wanted = marketMode == Korvant::MarketCars ? ListCarQueries : ListPartQueries;
+    auto *list = dynamic_cast<XTreeListCtrl *>(XBaseListCtrl::FromPane(m_frame->CurrentList()));
+    if (!list || m_frame->GetActiveListType() != wanted)
+        return nullptr;
+    return std::make_unique<ShownQueryList>(*m_frame, *list, m_frame->CurrentNode());
+}
+
+qint64 FrameFormHost::SelectFromInventory(const XBaseSet &query, int marketMode)
+{
+    if (marketMode == Korvant::MarketCars) {
+        InventorySelDlg picker(query, m_frame);
+        picker.DoModal();
+        return picker.SelectedId();
+    }
+    CSelectPartFromInv picker(query, m_frame);
+    picker.DoModal();
+    return picker.SelectedId();
+}
+
+void FrameFormHost::OpenInventoryList(int marketMode)
+{
+    if (!m_frame)
+        return;
+    const int node = marketMode == Korvant::MarketCars ? NodeCarsCatalog : NodePartsCatalog;
+    if (m_frame->CurrentNode() == node) {
+        if (IRecordList *list = m_frame->CurrentList())
+            list->Reload();
+        m_frame->RefreshCounters(marketMode == Korvant::MarketCars ? ListCarInventory : ListPartInventory, node);
+    } else {
+        m_frame->SelectNavigatorItem(node);
+    }
+}
+
+void FrameFormHost::QuoteSent(int marketMode, int nodeId)
+{
+    if (!m_frame)
+        return;
+    const bool cars = marketMode == Korvant::MarketCars;
+    if (m_frame->CurrentNode() == nodeId) {
+        if (IRecordList *list = m_frame->CurrentList())
+            list->Reload();
+    }
+    m_frame->RefreshCounters(cars ? ListCarQueries : ListPartQueries, nodeId);
+    m_frame->RefreshCounters(cars ? ListCarInventory : ListPartInventory, cars ? NodeCarsCatalog : NodePartsCatalog);
+}
+
+void FrameFormHost::ComposeMessageForSelection()
+{
+    if (m_frame)
+        m_frame->ComposeMessageForSelection();
 }

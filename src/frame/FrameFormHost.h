@@ -35,6 +35,12 @@ public:
     void UpdateRoleMenus() override;
     void RefreshCarOpenRequests(bool select) override;
 
+    std::unique_ptr<ISellerQueries> SellerQueries(int marketMode) override;
+    qint64 SelectFromInventory(const XBaseSet &query, int marketMode) override;
+    void OpenInventoryList(int marketMode) override;
+    void QuoteSent(int marketMode, int nodeId) override;
+    void ComposeMessageForSelection() override;
+
 private:
     void RefreshOpenList(int node, int listType, bool select);
     void MarkSelectionRead();

@@ -22,8 +22,11 @@ public:
     virtual int NewQueryCarsPropSheet(const QString &title, const QMap<QString, QString> &params) = 0;
     virtual int FilterCarsDlg() = 0;
     virtual int NewQuoteDlg() = 0;
-    virtual int NewInventoryDlg(bool editSelection) = 0;
-    virtual int NewInventoryCarsPropSheet(const QString &title) = 0;
+    // The parts inventory record with this ID; 0 for a new one.
+    virtual int NewInventoryDlg(qint64 recordId) = 0;
+    // A car quote for the selected car query (quote mode), else the car
+    // inventory record with this ID (0 for a new one).
+    virtual int NewInventoryCarsPropSheet(const QString &title, bool quoteMode, qint64 recordId) = 0;
     virtual int HotDealEditorDlg() = 0;
     virtual int NewOrderDlg(const QString &queryId, const QString &quoteId) = 0;
     virtual int OrderUpdateDlg() = 0;
@@ -40,6 +43,13 @@ public:
     // The profile sheet as a page opens it: mode 0 signs up, 1 edits; the
     // start page is 0 contact, 1 cars, 2 parts.
     virtual int ProfilePropertySheet(const QString &, int, int) { return 2; }
+    // A query page's quick quote (price, shipping, part_type, notes) for the
+    // selected query, sent without showing the quote form; 1 when sent.
+    virtual int SubmitQuickQuote(const QMap<QString, QString> &params, const QString &pictureFile)
+    {
+        (void)params, (void)pictureFile;
+        return 2;
+    }
 };
 
 // Every dialog not part of this version: one information box saying so, and
@@ -65,8 +75,11 @@ public:
     }
     int FilterCarsDlg() override { return NotYetAvailable(QStringLiteral("Car Filter")); }
     int NewQuoteDlg() override { return NotYetAvailable(QStringLiteral("New Quote")); }
-    int NewInventoryDlg(bool) override { return NotYetAvailable(QStringLiteral("Inventory Record")); }
-    int NewInventoryCarsPropSheet(const QString &) override { return NotYetAvailable(QStringLiteral("Catalog Record")); }
+    int NewInventoryDlg(qint64) override { return NotYetAvailable(QStringLiteral("Inventory Record")); }
+    int NewInventoryCarsPropSheet(const QString &, bool, qint64) override
+    {
+        return NotYetAvailable(QStringLiteral("Catalog Record"));
+    }
     int HotDealEditorDlg() override { return NotYetAvailable(QStringLiteral("Hot Deal")); }
     int NewOrderDlg(const QString &, const QString &) override { return NotYetAvailable(QStringLiteral("New Order")); }
     int OrderUpdateDlg() override { return NotYetAvailable(QStringLiteral("Order Update")); }
@@ -80,4 +93,8 @@ public:
     int PrintDetailPage() override { return NotYetAvailable(QStringLiteral("Printing")); }
     int AddressBookDlg() override { return NotYetAvailable(QStringLiteral("Address Book")); }
     int ProfilePropertySheet(const QString &, int, int) override { return NotYetAvailable(QStringLiteral("Profile")); }
+    int SubmitQuickQuote(const QMap<QString, QString> &, const QString &) override
+    {
+        return NotYetAvailable(QStringLiteral("New Quote"));
+    }
 };

@@ -349,9 +349,10 @@ void XPoller::PrepareQuoteImages(XPhotoSet &photos, const QString &quoteId, bool
     quote.SetPictureTitle(QString());
     EnsureFolders("part_images", outgoing);
     const QList<InvPicture> &list = pictures.Pictures();
-    for (int i = 0; i < list.size() && i < XPhotoSet::SlotCount; ++i) {
-        const InvPicture &p = list[i];
-        if (p.file.isEmpty())
+    for (const InvPicture &p : list) {
+        // The picture's number names its slot, so a gap keeps later pictures in place.
+        const int i = p.number.toInt() - 1;
+        if (p.file.isEmpty() || i < 0 || i >= XPhotoSet::SlotCount)
             continue;
         if (p.number == QLatin1String("1"))
             quote.SetPictureTitle(p.text);
@@ -379,9 +380,9 @@ void XPoller::PrepareCarQuoteImages(XPhotoSet &photos, const QString &quoteId, b
 {
     EnsureFolders("images", outgoing);
     const QList<InvPicture> &list = pictures.Pictures();
-    for (int i = 0; i < list.size() && i < XPhotoSet::SlotCount; ++i) {
-        const InvPicture &p = list[i];
-        if (p.file.isEmpty())
+    for (const InvPicture &p : list) {
+        const int i = p.number.toInt() - 1;
+        if (p.file.isEmpty() || i < 0 || i >= XPhotoSet::SlotCount)
             continue;
         const QByteArray title = "IMG" + p.number.toLatin1() + "_TITLE";
         if (quote.FindField(title.constData()) >= 0)

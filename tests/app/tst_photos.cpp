@@ -5,7 +5,10 @@
 #include "app/XPhotoSet.h"
 #include "app/XSettings.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <thread>
 #include <QFile>
 
 static QString WriteImage(const QString &path, int w, int h, const char *format = "JPG")
@@ -151,6 +154,83 @@ private slots:
         PictureHolder own;
         XPhotoSet::LoadInventoryPicture(own, "", "X", 42);
         QCOMPARE(own.image.size(), QSize(30, 30));
+    }
+
+    void collectYieldsEverySlot()
+    {
+        PictureCollection pictures(XPhotoSet::SlotCount);
+        pictures.SetPicture(1, "  /tmp/side.jpg ", "Side");
+        pictures.SetPicture(4, "/tmp/engine.jpg", "Engine");
+        // Auto-reply collects on its own thread: no window, no main thread needed.
+        std::thread worker([&pictures] { pictures.CollectPictures(); });
+        worker.join();
+        const QList<InvPicture> &list = pictures.Pictures();
+        QCOMPARE(list.size(), 6);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(list[i].number, QString::number(i + 1));
+        QCOMPARE(list[1].file, QString("/tmp/side.jpg"));
+        QCOMPARE(pictures.File(1), QString("/tmp/side.jpg"));
+        QCOMPARE(list[4].text, QString("Engine"));
+        QVERIFY(list[0].file.isEmpty() && list[5].file.isEmpty());
+    }
+
+    // New, unchanged and removed pictures of a record, and a file that is no picture.
+    void inventoryPicturesFollowTheSlots()
+    {
+        const QString src = TestEnv::NewFolder();
+        const QString a = WriteImage(src + "/a.jpg", 1600, 1200);
+        const QString b = WriteImage(src + "/b.JPG", 300, 200);
+        auto big = [](const char *n) { return XPhotoSet::GetPhotoFileName("images", "7", n, true); };
+        auto small = [](const char *n) { return XPhotoSet::GetPhotoFileName("images", "7", n, false); };
+
+        QStringList titles;
+        QVERIFY(XPhotoSet::SaveCarInventoryPictures("7", {{a, "Front", "1"}, {"", "", "2"}, {b, "Back", "3"}}, titles));
+        QCOMPARE(titles, QStringList({"Front", "", "Back", "", "", ""}));
+        QCOMPARE(QImage(big("1")).size(), QSize(800, 600));
+        QCOMPARE(QImage(small("1")).size(), QSize(160, 120));
+        QCOMPARE(QImage(big("3")).size(), QSize(300, 200));  // never enlarged
+
+        // Unchanged: picture 1 is its own big file; 3 removed.
+        const QDateTime written(QDate(2001, 2, 3), QTime(4, 5, 6));
+        {
+            QFile f(big("1"));
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(written, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(XPhotoSet::SaveCarInventoryPictures("7", {{big("1"), "Front", "1"}, {"", "", "3"}}, titles));
+        QCOMPARE(QFileInfo(big("1")).lastModified(), written);
+        QVERIFY(!QFile::exists(big("3")) && !QFile::exists(small("3")));
+        QCOMPARE(titles.value(0), QString("Front"));
+        QVERIFY(titles.value(2).isEmpty());
+
+        // A text file named .jpg is refused and the old pair stays.
+        QFile text(src + "/notes.jpg");
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a picture");
+        text.close();
+        QVERIFY(!XPhotoSet::SaveCarInventoryPictures("7", {{text.fileName(), "Oops", "1"}}, titles));
+        QCOMPARE(QImage(big("1")).size(), QSize(800, 600));
+    }
+
+    void quotePicturesCopiedToInventory()
+    {
+        const QString src = TestEnv::NewFolder();
+        const QString a = WriteImage(src + "/a.jpg", 400, 300);
+        QDir().mkpath(m_app->DataFolder() + "images/outcoming");
+        for (int n = 1; n <= 6; ++n) {
+            QVERIFY(XPhotoSet::ConvertToJpeg(a, XPhotoSet::GetQuotePhotoFileName("images", "CQ-1", QString::number(n), false), false));
+            QVERIFY(XPhotoSet::ConvertToJpeg(a, XPhotoSet::GetQuotePhotoFileName("images", "CQ-1", QString::number(n), true), true));
+        }
+        QCOMPARE(XPhotoSet::CopyQuotePicturesToInventory("images", "CQ-1", "12", 6), 6);
+        for (int n = 1; n <= 6; ++n)
+            QVERIFY(QFile::exists(XPhotoSet::GetPhotoFileName("images", "12", QString::number(n), false)));
+
+        // A hostile quote id names no file.
+        const int before = QDir(m_app->DataFolder() + "images").entryList(QDir::Files).size();
+        QCOMPARE(XPhotoSet::CopyQuotePicturesToInventory("images", "../../x", "13", 6), 0);
+        QCOMPARE(QDir(m_app->DataFolder() + "images").entryList(QDir::Files).size(), before);
+        QStringList titles;
+        QVERIFY(!XPhotoSet::SaveCarInventoryPictures("../x", {{a, "t", "1"}}, titles));
+        QVERIFY(!QFile::exists(m_app->DataFolder() + "x_1_big.jpg"));
     }
 
 private:

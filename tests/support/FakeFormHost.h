@@ -6,6 +6,9 @@
 #include "Fakes.h"
 
 #include "forms/IFormHost.h"
+#include "forms/SellerQueries.h"
+
+#include <functional>
 
 class FakeFormHost : public IFormHost
 {
@@ -49,6 +52,25 @@ public:
         log.Add(QStringLiteral("RefreshCarOpenRequests|%1").arg(select));
     }
 
+    std::unique_ptr<ISellerQueries> SellerQueries(int marketMode) override
+    {
+        log.Add(QStringLiteral("SellerQueries|%1").arg(marketMode));
+        return sellerQueries ? sellerQueries() : nullptr;
+    }
+    qint64 SelectFromInventory(const XBaseSet &, int marketMode) override
+    {
+        log.Add(QStringLiteral("SelectFromInventory|%1").arg(marketMode));
+        return pickedInventory;
+    }
+    void OpenInventoryList(int marketMode) override { log.Add(QStringLiteral("OpenInventoryList|%1").arg(marketMode)); }
+    void QuoteSent(int marketMode, int nodeId) override
+    {
+        log.Add(QStringLiteral("QuoteSent|%1|%2").arg(marketMode).arg(nodeId));
+    }
+    void ComposeMessageForSelection() override { log.Add("ComposeMessageForSelection"); }
+
+    std::function<std::unique_ptr<ISellerQueries>()> sellerQueries;
+    qint64 pickedInventory = -1;
     int activeList = 0;
     bool incoming = false;
     QString comments;

@@ -4,10 +4,14 @@
 #include "TestEnv.h"
 
 #include "app/TasksDispatcher.h"
+#include "app/XPhotoSet.h"
 #include "db/XInventoryCarsSet.h"
 #include "db/XInventorySet.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
 
 class TestAutoReply : public QObject
 {
@@ -23,6 +27,7 @@ private slots:
     void cancelMidRun();
     void waitsForImport();
     void carsQuoted();
+    void carPicturesKeepTheirNumbers();
     void exitWithHangingQuote();
 
 private:
@@ -237,6 +242,41 @@ MyObject.addContextInventory(ids[0], 90);
              3);
     QCOMPARE(f->t.frame.log.Count("ProgressStart|Autoreply Cars:|1"), 1);
     QCOMPARE(f->t.frame.log.Count("RefreshSellerCarQueries"), 1);
+}
+
+void TestAutoReply::carPicturesKeepTheirNumbers()
+{
+    theSettings().SetInt(Setting::AutoReply, 0);
+    XInventoryCarsSet car;
+    car.AddNew();
+    car.SetText("MAKE", "Volvo");
+    car.SetText("IMG2_TITLE", "Side");
+    car.SetText("IMG5_TITLE", "Engine");
+    car.Update();
+    const QString id = QString::number(car.GetLastInsertId());
+    QDir().mkpath(theApp().GetDataFolder() + "images");
+    for (const char *n : {"2", "5"}) {
+        QImage img(320, 240, QImage::Format_RGB32);
+        img.fill(Qt::blue);
+        QVERIFY(img.save(XPhotoSet::GetPhotoFileName("images", id, n, false), "JPG"));
+        QVERIFY(img.save(XPhotoSet::GetPhotoFileName("images", id, n, true), "JPG"));
+    }
+    AddQuery("CQ1", "Car Lot", 1, "Queries_Cars");
+    WriteScript(R"JS(
+MyObject.getCarsInventoryList();
+var ids = new VBArray(MyObject.ContextArray).toArray();
+MyObject.addContextInventory(ids[0], 90);
+)JS",
+                true);
+    f->server.Enqueue("newCarQuote", QuoteAnswer("CB", "car_quote_id"));
+    Run();
+    const QByteArray body = f->server.RequestsFor("newCarQuote").value(0).body;
+    QVERIFY(body.contains("<image_2_small>"));
+    QVERIFY(body.contains("<image_2_title>Side</image_2_title>"));
+    QVERIFY(body.contains("<image_5_title>Engine</image_5_title>"));
+    QVERIFY(!body.contains("<image_1_"));
+    QVERIFY(QFile::exists(XPhotoSet::GetQuotePhotoFileName("images", "CB", "5", true)));
+    QVERIFY(!QFile::exists(XPhotoSet::GetQuotePhotoFileName("images", "CB", "1", true)));
 }
 
 void TestAutoReply::exitWithHangingQuote()
