@@ -16,6 +16,8 @@
 #include "forms/NewInfoDlg.h"
 #include "forms/NewMessageDlg.h"
 #include "forms/NewQueryDlg.h"
+#include "forms/OrderUpdateDlg.h"
+#include "forms/PrintOrderDlg.h"
 #include "forms/SearchUserDlg.h"
 #include "views/SearchDlg.h"
 #include "frame/CMainFrame.h"
@@ -136,6 +138,22 @@ public:
     int SearchDlg() override
     {
         ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int OrderUpdateDlg() override
+    {
+        const QString id = m_host.SelectedOrderId();
+        if (id.isEmpty())
+            return 2;
+        ::OrderUpdateDlg dlg(&m_host, id, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int PrintOrderDlg() override
+    {
+        const QString id = m_host.SelectedOrderId();
+        if (id.isEmpty())
+            return 2;
+        ::PrintOrderDlg dlg(id, m_host.DialogParent());
         return dlg.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }

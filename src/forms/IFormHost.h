@@ -70,4 +70,12 @@ public:
     virtual void ApplyProfileMarketMode() = 0;
     virtual void ReloadNavigator() = 0;
     virtual void UpdateRoleMenus() = 0;
+
+    // Orders and hot deals.
+    // The key of the selected order when the shown list is the order list, else empty.
+    virtual QString SelectedOrderId() const = 0;
+    // After an order was stored or updated: the shown order list reloads, else its counter.
+    virtual void RefreshOrders() = 0;
+    // After a deal was kept: a shown My Hot Deals list reloads; otherwise it opens (select).
+    virtual void RefreshMyHotDeals(bool select) = 0;
 };

@@ -132,3 +132,33 @@ void FrameFormHost::UpdateRoleMenus()
     if (m_frame)
         m_frame->UpdateRoleMenus();
 }
+
+QString FrameFormHost::SelectedOrderId() const
+{
+    return GetActiveListType() == ListOrders ? SelectedId() : QString();
+}
+
+void FrameFormHost::RefreshOrders()
+{
+    if (!m_frame)
+        return;
+    if (GetActiveListType() == ListOrders) {
+        if (IRecordList *list = m_frame->CurrentList())
+            list->Reload();
+    }
+    m_frame->RefreshCounters(ListOrders, m_frame->CurrentNode());
+}
+
+void FrameFormHost::RefreshMyHotDeals(bool select)
+{
+    if (!m_frame)
+        return;
+    if (m_frame->CurrentNode() == NodeMyHotDeals) {
+        if (IRecordList *list = m_frame->CurrentList())
+            list->Reload();
+    } else if (select) {
+        m_frame->SelectNavigatorItem(NodeMyHotDeals);
+    } else {
+        m_frame->RefreshCounters(ListHotDeals, NodeMyHotDeals);
+    }
+}

@@ -33,6 +33,9 @@ public:
     void ApplyProfileMarketMode() override;
     void ReloadNavigator() override;
     void UpdateRoleMenus() override;
+    QString SelectedOrderId() const override;
+    void RefreshOrders() override;
+    void RefreshMyHotDeals(bool select) override;
 
 private:
     void MarkSelectionRead();

@@ -45,10 +45,15 @@ public:
     void ReloadNavigator() override { log.Add("ReloadNavigator"); }
     void UpdateRoleMenus() override { log.Add("UpdateRoleMenus"); }
 
+    QString SelectedOrderId() const override { return selectedOrder; }
+    void RefreshOrders() override { log.Add("RefreshOrders"); }
+    void RefreshMyHotDeals(bool select) override { log.Add(QStringLiteral("RefreshMyHotDeals|%1").arg(select)); }
+
     int activeList = 0;
     bool incoming = false;
     QString comments;
     QList<NewInfoItem> items;
+    QString selectedOrder;
     std::function<void()> onOptions;
     CallLog log;
 };
