@@ -15,6 +15,7 @@
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewMessageDlg.h"
+#include "forms/NewOrderDlg.h"
 #include "forms/NewQueryDlg.h"
 #include "forms/OrderUpdateDlg.h"
 #include "forms/PrintOrderDlg.h"
@@ -138,6 +139,11 @@ public:
     int SearchDlg() override
     {
         ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int NewOrderDlg(const QString &, const QString &quoteId) override
+    {
+        ::NewOrderDlg dlg(&m_host, QStringLiteral("quote"), quoteId, m_host.DialogParent());
         return dlg.DoModal();
     }
     int OrderUpdateDlg() override

@@ -52,6 +52,20 @@ FakeServer::Answer Body(const QByteArray &body)
     return a;
 }
 
+// Orders: the secure host is this server.
+void ServeTradingPages(FakeServer &server, const QDir &fixtures)
+{
+    const QByteArray mainInfo = ReadFile(fixtures.filePath(QStringLiteral("getMainInfo.xml")));
+    server.SetResponder(QStringLiteral("getMainInfo"), [&server, mainInfo](const FakeServer::Request &) {
+        QByteArray body = mainInfo;
+        const qsizetype from = body.indexOf("<ssl_host>");
+        const qsizetype to = body.indexOf("</ssl_host>");
+        if (from >= 0 && to > from)
+            body.replace(from + 10, to - from - 10, server.Url().toUtf8());
+        return std::optional<FakeServer::Answer>(Body(body));
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -135,6 +149,7 @@ int main(int argc, char *argv[])
                 "<p><button onclick=\"alert('Hello from the marketplace')\">Say hello</button></p>"
                 "</body></html>";
     server.Script(QString(), page);
+    ServeTradingPages(server, fixtureDir);
 
     if (server.Start() <= 0) {
         std::fprintf(stderr, "korvant-testserver: cannot listen on 127.0.0.1\n");

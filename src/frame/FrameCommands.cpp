@@ -213,8 +213,9 @@ void FrameCommands::SubmitQuoteFromParams(const AppParams &, const QString &)
 
 void FrameCommands::NewOrder()
 {
-    if (m_frame.GetActiveListType() == ListPartQueries && m_frame.CurrentList() && m_frame.CurrentList()->RowCount() > 0)
-        m_frame.Dialogs().NewOrderDlg(QString(), QString());
+    if (m_frame.GetActiveListType() == ListPartQueries)
+        if (XQueryListCtrl *list = ShownQueries(Korvant::MarketParts))
+            list->NewOrderForSelection();
 }
 
 void FrameCommands::MarkReadPendingSales()

@@ -677,3 +677,15 @@ void XQueryListCtrl::ShowOwnerProfile()
     BrowserDlg::ShowExtendedProfile(this, GetContextData(row, QStringLiteral("owner_id")),
                                     GetContextData(row, QStringLiteral("owner_name")));
 }
+
+bool XQueryListCtrl::NewOrderForSelection()
+{
+    const int row = CurrentRow();
+    if (row < 0 || m_rules.marketMode == 1 || !Host())
+        return false;
+    const ItemInfo &item = Item(row);
+    if (item.topLevel || !(item.flags & FlagIncoming))
+        return false;
+    Host()->NewOrderForQuote(QueryIdOf(row), item.id);
+    return true;
+}

@@ -55,6 +55,8 @@ public:
     void ShowMessages();
     // The order of the selected quote on its orders page.
     void ShowOrder();
+    // The purchase order form for the selected incoming parts quote; false when none is selected.
+    bool NewOrderForSelection();
     void ShowOwnerProfile();
 
 protected:
