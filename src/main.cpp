@@ -15,6 +15,7 @@
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewMessageDlg.h"
+#include "forms/HotDealEditorDlg.h"
 #include "forms/NewOrderDlg.h"
 #include "forms/NewQueryDlg.h"
 #include "forms/OrderUpdateDlg.h"
@@ -139,6 +140,11 @@ public:
     int SearchDlg() override
     {
         ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int HotDealEditorDlg() override
+    {
+        ::HotDealEditorDlg dlg(&m_host, m_host.DialogParent());
         return dlg.DoModal();
     }
     int NewOrderDlg(const QString &, const QString &quoteId) override

@@ -52,7 +52,8 @@ FakeServer::Answer Body(const QByteArray &body)
     return a;
 }
 
-// Orders: the secure host is this server.
+// Orders and hot deals: the secure host is this server, the deal payment
+// page ends in "app:deal-pay-done".
 void ServeTradingPages(FakeServer &server, const QDir &fixtures)
 {
     const QByteArray mainInfo = ReadFile(fixtures.filePath(QStringLiteral("getMainInfo.xml")));
@@ -63,6 +64,22 @@ void ServeTradingPages(FakeServer &server, const QDir &fixtures)
         if (from >= 0 && to > from)
             body.replace(from + 10, to - from - 10, server.Url().toUtf8());
         return std::optional<FakeServer::Answer>(Body(body));
+    });
+    server.SetResponder(QString(), [](const FakeServer::Request &request) {
+        std::optional<FakeServer::Answer> answer;
+        const QStringList parts = request.path.split(u'/', Qt::SkipEmptyParts);
+        const QString page = parts.value(0);
+        if (page == u"pay_hot_deal" && parts.size() == 3) {
+            answer = Body("<html><head><title>Hot Deal Payment</title></head><body><h2>Hot Deal Payment</h2>"
+                          "<p>Deal " + parts[2].toHtmlEscaped().toUtf8() + ": $9.95 for 90 days.</p>"
+                          "<p><a id=\"pay\" href=\"app:deal-pay-done\">Pay now</a></p></body></html>");
+            answer->contentType = "text/html; charset=utf-8";
+        } else if (page == u"hot_deal" && parts.size() == 2) {
+            answer = Body("<html><head><title>Hot Deal</title></head><body><h2>Hot deal " +
+                          parts[1].toHtmlEscaped().toUtf8() + "</h2></body></html>");
+            answer->contentType = "text/html; charset=utf-8";
+        }
+        return answer;
     });
 }
 

@@ -35,6 +35,7 @@
 #include "net/XProfile.h"
 #include "sync/XPoller.h"
 #include "views/XBaseListCtrl.h"
+#include "views/XHotDealListCtrl.h"
 #include "views/XOrderListCtrl.h"
 #include "views/QueryListRules.h"
 #include "views/XQueryListCtrl.h"
@@ -1441,7 +1442,8 @@ void CMainFrame::OpenDetails()
 
 void CMainFrame::ShowHotDealPreview()
 {
-    m_dialogs->HotDealEditorDlg();
+    if (auto *deals = qobject_cast<XHotDealListCtrl *>(XBaseListCtrl::FromPane(m_currentList)))
+        deals->OpenDealViewer();
 }
 
 void CMainFrame::UpdateSelectedOrder()
