@@ -15,6 +15,7 @@
 #include "forms/AddCommentsDlg.h"
 #include "forms/NewInfoDlg.h"
 #include "forms/NewMessageDlg.h"
+#include "forms/CarQuoteDetail.h"
 #include "forms/HotDealEditorDlg.h"
 #include "forms/NewOrderDlg.h"
 #include "forms/NewQueryDlg.h"
@@ -140,6 +141,20 @@ public:
     int SearchDlg() override
     {
         ::SearchDlg dlg(GetActiveListType(), m_listHost, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int CarQuoteDetail(const QString &caption, const QString &quoteId, bool parts, int picture) override
+    {
+        ::CarQuoteDetail dlg(m_host.DialogParent());
+        dlg.SetQuoteId(quoteId);
+        dlg.SetParts(parts);
+        dlg.SetCaption(caption);
+        if (picture > 0)
+            dlg.SetPictureMode(picture);
+        dlg.SetSendMessage([this] {
+            if (m_listHost)
+                m_listHost->ComposeMessageForSelection();
+        });
         return dlg.DoModal();
     }
     int HotDealEditorDlg() override

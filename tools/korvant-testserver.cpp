@@ -52,8 +52,9 @@ FakeServer::Answer Body(const QByteArray &body)
     return a;
 }
 
-// Orders and hot deals: the secure host is this server, the deal payment
-// page ends in "app:deal-pay-done".
+// Orders, hot deals and quote pictures: the secure host is this server, the
+// deal payment page ends in "app:deal-pay-done", every quote picture is one
+// sample picture.
 void ServeTradingPages(FakeServer &server, const QDir &fixtures)
 {
     const QByteArray mainInfo = ReadFile(fixtures.filePath(QStringLiteral("getMainInfo.xml")));
@@ -65,7 +66,8 @@ void ServeTradingPages(FakeServer &server, const QDir &fixtures)
             body.replace(from + 10, to - from - 10, server.Url().toUtf8());
         return std::optional<FakeServer::Answer>(Body(body));
     });
-    server.SetResponder(QString(), [](const FakeServer::Request &request) {
+    const QByteArray picture = ReadFile(fixtures.filePath(QStringLiteral("quote_image.jpg")));
+    server.SetResponder(QString(), [picture](const FakeServer::Request &request) {
         std::optional<FakeServer::Answer> answer;
         const QStringList parts = request.path.split(u'/', Qt::SkipEmptyParts);
         const QString page = parts.value(0);
@@ -78,6 +80,10 @@ void ServeTradingPages(FakeServer &server, const QDir &fixtures)
             answer = Body("<html><head><title>Hot Deal</title></head><body><h2>Hot deal " +
                           parts[1].toHtmlEscaped().toUtf8() + "</h2></body></html>");
             answer->contentType = "text/html; charset=utf-8";
+        } else if (parts.size() >= 3
+                   && (parts[parts.size() - 3] == u"quote_image" || parts[parts.size() - 3] == u"car_quote_image")) {
+            answer = Body(picture);
+            answer->contentType = "image/jpeg";
         }
         return answer;
     });

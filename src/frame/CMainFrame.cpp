@@ -1652,9 +1652,9 @@ void CMainFrame::NewOrderForQuote(const QString &queryId, const QString &quoteId
     m_dialogs->NewOrderDlg(queryId, quoteId);
 }
 
-void CMainFrame::ShowCarQuoteDetail(const QString &caption)
+void CMainFrame::ShowCarQuoteDetail(const QString &caption, const QString &quoteId)
 {
-    m_dialogs->CarQuoteDetail(caption);
+    m_dialogs->CarQuoteDetail(caption, quoteId, false, 0);
 }
 
 void CMainFrame::WriteComment()

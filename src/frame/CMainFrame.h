@@ -198,7 +198,7 @@ public:
     void NewQuoteForSelection() override;
     void SendCarQuote() override;
     void NewOrderForQuote(const QString &queryId, const QString &quoteId) override;
-    void ShowCarQuoteDetail(const QString &caption) override;
+    void ShowCarQuoteDetail(const QString &caption, const QString &quoteId) override;
     void WriteComment() override;
     void ComposeMessageForSelection() override;
     void ShowMarketSubscription(const QString &marketId, int kind) override;

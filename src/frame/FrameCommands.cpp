@@ -180,14 +180,14 @@ void FrameCommands::NewHotDeal()
     m_frame.Dialogs().HotDealEditorDlg();
 }
 
-void FrameCommands::ShowQuotePicture(const QString &, const QString &, const QString &)
+void FrameCommands::ShowQuotePicture(const QString &, const QString &quoteId, const QString &pictureId)
 {
-    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"));
+    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"), quoteId, false, qMax(1, pictureId.toInt()));
 }
 
-void FrameCommands::ShowQuotePartPicture(const QString &, const QString &, const QString &)
+void FrameCommands::ShowQuotePartPicture(const QString &, const QString &quoteId, const QString &pictureId)
 {
-    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"));
+    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"), quoteId, true, qMax(1, pictureId.toInt()));
 }
 
 QString FrameCommands::SelectPartImage(const QString &)
@@ -198,7 +198,10 @@ QString FrameCommands::SelectPartImage(const QString &)
 
 void FrameCommands::ShowCarQuoteDetail()
 {
-    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"));
+    const XQueryListCtrl *list = ShownQueries(Korvant::MarketCars);
+    const QString quoteId = list ? list->SelectedQuoteId() : QString();
+    if (!quoteId.isEmpty())
+        m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote #%1").arg(quoteId), quoteId, false, 0);
 }
 
 void FrameCommands::ContactUs()

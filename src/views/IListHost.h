@@ -53,7 +53,7 @@ public:
     // The new purchase order form for an incoming quote.
     virtual void NewOrderForQuote(const QString &queryId, const QString &quoteId) { (void)queryId, (void)quoteId; }
     // The car quote detail of the selected car quote.
-    virtual void ShowCarQuoteDetail(const QString &caption) { (void)caption; }
+    virtual void ShowCarQuoteDetail(const QString &caption, const QString &quoteId) { (void)caption, (void)quoteId; }
     // The Write Comment command on the selected record.
     virtual void WriteComment() {}
     // A reply to the selected message thread (Send Message).

@@ -549,7 +549,7 @@ void XQueryListCtrl::OpenSelected()
         return;
     }
     if (m_rules.marketMode == 1) {
-        Host()->ShowCarQuoteDetail(QStringLiteral("Quote #%1").arg(item.id));
+        Host()->ShowCarQuoteDetail(QStringLiteral("Quote #%1").arg(item.id), item.id);
     } else if (incoming) {
         Host()->NewOrderForQuote(QueryIdOf(row), item.id);
     } else {
@@ -688,4 +688,10 @@ bool XQueryListCtrl::NewOrderForSelection()
         return false;
     Host()->NewOrderForQuote(QueryIdOf(row), item.id);
     return true;
+}
+
+QString XQueryListCtrl::SelectedQuoteId() const
+{
+    const int row = CurrentRow();
+    return row < 0 || Item(row).topLevel ? QString() : Item(row).id;
 }

@@ -57,6 +57,8 @@ public:
     void ShowOrder();
     // The purchase order form for the selected incoming parts quote; false when none is selected.
     bool NewOrderForSelection();
+    // The selected quote's id; empty when a query or nothing is selected.
+    QString SelectedQuoteId() const;
     void ShowOwnerProfile();
 
 protected:
