@@ -37,11 +37,11 @@ function(korvant_tests folder)
   endforeach()
 endfunction()
 
-# Every tests/<folder>/shot_*.cpp: a screenshot test under a real X server
-# (xvfb-run), saving into build/screenshots/.
-function(korvant_shots folder)
+# Every tests/<folder>/<prefix>_*.cpp: a test under a real X server
+# (xvfb-run), screenshots saved into build/screenshots/.
+function(korvant_display_tests prefix folder)
   cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
-  file(GLOB _shots CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/shot_*.cpp)
+  file(GLOB _shots CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/${prefix}_*.cpp)
   foreach(_src ${_shots})
     get_filename_component(_name ${_src} NAME_WE)
     set(_target ${folder}_${_name})
@@ -54,4 +54,14 @@ function(korvant_shots folder)
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;QTWEBENGINE_DISABLE_SANDBOX=1;KORVANT_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
       TIMEOUT 300)
   endforeach()
+endfunction()
+
+# Screenshots: tests/<folder>/shot_*.cpp.
+function(korvant_shots folder)
+  korvant_display_tests(shot ${folder} ${ARGN})
+endfunction()
+
+# Web-engine forms driven under a real display: tests/<folder>/web_*.cpp.
+function(korvant_web_tests folder)
+  korvant_display_tests(web ${folder} ${ARGN})
 endfunction()

@@ -23,7 +23,12 @@
 #include "forms/NewQuoteDlg.h"
 #include "forms/SellerQueries.h"
 #include "forms/NewMessageDlg.h"
+#include "forms/CarQuoteDetail.h"
+#include "forms/HotDealEditorDlg.h"
+#include "forms/NewOrderDlg.h"
 #include "forms/NewQueryDlg.h"
+#include "forms/OrderUpdateDlg.h"
+#include "forms/PrintOrderDlg.h"
 #include "forms/SearchUserDlg.h"
 #include "views/SearchDlg.h"
 #include "frame/CMainFrame.h"
@@ -178,6 +183,46 @@ public:
     {
         ::NewInventoryCarsPropSheet sheet(&m_host, title, quoteMode, recordId, m_host.DialogParent());
         return sheet.DoModal();
+    }
+    int CarQuoteDetail(const QString &caption, const QString &quoteId, bool parts, int picture) override
+    {
+        ::CarQuoteDetail dlg(m_host.DialogParent());
+        dlg.SetQuoteId(quoteId);
+        dlg.SetParts(parts);
+        dlg.SetCaption(caption);
+        if (picture > 0)
+            dlg.SetPictureMode(picture);
+        dlg.SetSendMessage([this] {
+            if (m_listHost)
+                m_listHost->ComposeMessageForSelection();
+        });
+        return dlg.DoModal();
+    }
+    int HotDealEditorDlg() override
+    {
+        ::HotDealEditorDlg dlg(&m_host, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int NewOrderDlg(const QString &, const QString &quoteId) override
+    {
+        ::NewOrderDlg dlg(&m_host, QStringLiteral("quote"), quoteId, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int OrderUpdateDlg() override
+    {
+        const QString id = m_host.SelectedOrderId();
+        if (id.isEmpty())
+            return 2;
+        ::OrderUpdateDlg dlg(&m_host, id, m_host.DialogParent());
+        return dlg.DoModal();
+    }
+    int PrintOrderDlg() override
+    {
+        const QString id = m_host.SelectedOrderId();
+        if (id.isEmpty())
+            return 2;
+        ::PrintOrderDlg dlg(id, m_host.DialogParent());
+        return dlg.DoModal();
     }
     void SetListHost(IListHost *host) { m_listHost = host; }
     // A negative page opens the page shown last during this run.

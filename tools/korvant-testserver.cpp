@@ -54,6 +54,43 @@ FakeServer::Answer Body(const QByteArray &body)
     return a;
 }
 
+// Orders, hot deals and quote pictures: the secure host is this server, the
+// deal payment page ends in "app:deal-pay-done", every quote picture is one
+// sample picture.
+void ServeTradingPages(FakeServer &server, const QDir &fixtures)
+{
+    const QByteArray mainInfo = ReadFile(fixtures.filePath(QStringLiteral("getMainInfo.xml")));
+    server.SetResponder(QStringLiteral("getMainInfo"), [&server, mainInfo](const FakeServer::Request &) {
+        QByteArray body = mainInfo;
+        const qsizetype from = body.indexOf("<ssl_host>");
+        const qsizetype to = body.indexOf("</ssl_host>");
+        if (from >= 0 && to > from)
+            body.replace(from + 10, to - from - 10, server.Url().toUtf8());
+        return std::optional<FakeServer::Answer>(Body(body));
+    });
+    const QByteArray picture = ReadFile(fixtures.filePath(QStringLiteral("quote_image.jpg")));
+    server.SetResponder(QString(), [picture](const FakeServer::Request &request) {
+        std::optional<FakeServer::Answer> answer;
+        const QStringList parts = request.path.split(u'/', Qt::SkipEmptyParts);
+        const QString page = parts.value(0);
+        if (page == u"pay_hot_deal" && parts.size() == 3) {
+            answer = Body("<html><head><title>Hot Deal Payment</title></head><body><h2>Hot Deal Payment</h2>"
+                          "<p>Deal " + parts[2].toHtmlEscaped().toUtf8() + ": $9.95 for 90 days.</p>"
+                          "<p><a id=\"pay\" href=\"app:deal-pay-done\">Pay now</a></p></body></html>");
+            answer->contentType = "text/html; charset=utf-8";
+        } else if (page == u"hot_deal" && parts.size() == 2) {
+            answer = Body("<html><head><title>Hot Deal</title></head><body><h2>Hot deal " +
+                          parts[1].toHtmlEscaped().toUtf8() + "</h2></body></html>");
+            answer->contentType = "text/html; charset=utf-8";
+        } else if (parts.size() >= 3
+                   && (parts[parts.size() - 3] == u"quote_image" || parts[parts.size() - 3] == u"car_quote_image")) {
+            answer = Body(picture);
+            answer->contentType = "image/jpeg";
+        }
+        return answer;
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -149,6 +186,7 @@ int main(int argc, char *argv[])
                 "<p><button onclick=\"alert('Hello from the marketplace')\">Say hello</button></p>"
                 "</body></html>";
     server.Script(QString(), page);
+    ServeTradingPages(server, fixtureDir);
 
     if (server.Start() <= 0) {
         std::fprintf(stderr, "korvant-testserver: cannot listen on 127.0.0.1\n");

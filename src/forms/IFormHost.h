@@ -89,4 +89,12 @@ public:
     virtual void QuoteSent(int marketMode, int nodeId) = 0;
     // Send Message for the selected query.
     virtual void ComposeMessageForSelection() = 0;
+
+    // Orders and hot deals.
+    // The key of the selected order when the shown list is the order list, else empty.
+    virtual QString SelectedOrderId() const = 0;
+    // After an order was stored or updated: the shown order list reloads, else its counter.
+    virtual void RefreshOrders() = 0;
+    // After a deal was kept: a shown My Hot Deals list reloads; otherwise it opens (select).
+    virtual void RefreshMyHotDeals(bool select) = 0;
 };

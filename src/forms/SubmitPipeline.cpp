@@ -58,7 +58,7 @@ FormOutcome SubmitPipeline::Run(SubmitForm &form, const SubmitSpec &spec)
         return FormOutcome::Invalid;
     if (!theApp().EnsureLoggedIn())
         return FormOutcome::LoginFailed;
-    XRequest request(spec.operation);
+    XRequest request(spec.operation, form.RequestUrl());
     form.BuildRequest(request);
     m_exchange(request);
     return Route(form, spec, request);

@@ -46,6 +46,8 @@ public:
     virtual XMarketPlace RefusingMarket() const = 0;
     // A failure code the form answers itself (true: handled).
     virtual bool HandleResultCode(const XRequest &) { return false; }
+    // Where the request goes; empty: the configured server.
+    virtual QString RequestUrl() const { return {}; }
 };
 
 struct SubmitSpec

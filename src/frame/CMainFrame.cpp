@@ -35,6 +35,7 @@
 #include "net/XProfile.h"
 #include "sync/XPoller.h"
 #include "views/XBaseListCtrl.h"
+#include "views/XHotDealListCtrl.h"
 #include "views/XInventoryListCtrl.h"
 #include "views/XOrderListCtrl.h"
 #include "views/QueryListRules.h"
@@ -1447,7 +1448,8 @@ void CMainFrame::OpenDetails()
 
 void CMainFrame::ShowHotDealPreview()
 {
-    m_dialogs->HotDealEditorDlg();
+    if (auto *deals = qobject_cast<XHotDealListCtrl *>(XBaseListCtrl::FromPane(m_currentList)))
+        deals->OpenDealViewer();
 }
 
 void CMainFrame::UpdateSelectedOrder()
@@ -1656,9 +1658,9 @@ void CMainFrame::NewOrderForQuote(const QString &queryId, const QString &quoteId
     m_dialogs->NewOrderDlg(queryId, quoteId);
 }
 
-void CMainFrame::ShowCarQuoteDetail(const QString &caption)
+void CMainFrame::ShowCarQuoteDetail(const QString &caption, const QString &quoteId)
 {
-    m_dialogs->CarQuoteDetail(caption);
+    m_dialogs->CarQuoteDetail(caption, quoteId, false, 0);
 }
 
 void CMainFrame::WriteComment()

@@ -198,12 +198,12 @@ public:
     void NewQuoteForSelection() override;
     void SendCarQuote() override;
     void NewOrderForQuote(const QString &queryId, const QString &quoteId) override;
-    void ShowCarQuoteDetail(const QString &caption) override;
+    void ShowCarQuoteDetail(const QString &caption, const QString &quoteId) override;
     void WriteComment() override;
     void ComposeMessageForSelection() override;
     // A new message about the shown list's selected record (`kind`: see
     // XBaseListCtrl::GetMessageAddress), a broadcast without one.
-    void ComposeMessage(int kind);
+    void ComposeMessage(int kind) override;
     void ShowMarketSubscription(const QString &marketId, int kind) override;
     void UpdateMessagesCounter() override;
 

@@ -203,14 +203,14 @@ void FrameCommands::NewHotDeal()
     m_frame.Dialogs().HotDealEditorDlg();
 }
 
-void FrameCommands::ShowQuotePicture(const QString &, const QString &, const QString &)
+void FrameCommands::ShowQuotePicture(const QString &, const QString &quoteId, const QString &pictureId)
 {
-    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"));
+    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"), quoteId, false, qMax(1, pictureId.toInt()));
 }
 
-void FrameCommands::ShowQuotePartPicture(const QString &, const QString &, const QString &)
+void FrameCommands::ShowQuotePartPicture(const QString &, const QString &quoteId, const QString &pictureId)
 {
-    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"));
+    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"), quoteId, true, qMax(1, pictureId.toInt()));
 }
 
 QString FrameCommands::SelectPartImage(const QString &currentFile)
@@ -223,7 +223,10 @@ QString FrameCommands::SelectPartImage(const QString &currentFile)
 
 void FrameCommands::ShowCarQuoteDetail()
 {
-    m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"));
+    const XQueryListCtrl *list = ShownQueries(Korvant::MarketCars);
+    const QString quoteId = list ? list->SelectedQuoteId() : QString();
+    if (!quoteId.isEmpty())
+        m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote #%1").arg(quoteId), quoteId, false, 0);
 }
 
 void FrameCommands::ContactUs()
@@ -238,8 +241,9 @@ void FrameCommands::SubmitQuoteFromParams(const AppParams &params, const QString
 
 void FrameCommands::NewOrder()
 {
-    if (m_frame.GetActiveListType() == ListPartQueries && m_frame.CurrentList() && m_frame.CurrentList()->RowCount() > 0)
-        m_frame.Dialogs().NewOrderDlg(QString(), QString());
+    if (m_frame.GetActiveListType() == ListPartQueries)
+        if (XQueryListCtrl *list = ShownQueries(Korvant::MarketParts))
+            list->NewOrderForSelection();
 }
 
 void FrameCommands::MarkReadPendingSales()

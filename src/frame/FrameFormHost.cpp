@@ -242,3 +242,36 @@ void FrameFormHost::ComposeMessageForSelection()
     if (m_frame)
         m_frame->ComposeMessageForSelection();
 }
+
+QString FrameFormHost::SelectedOrderId() const
+{
+    if (GetActiveListType() != ListOrders)
+        return QString();
+    XBaseListCtrl *list = m_frame ? XBaseListCtrl::FromPane(m_frame->CurrentList()) : nullptr;
+    return list ? list->SelectedKeys().value(0) : QString();
+}
+
+void FrameFormHost::RefreshOrders()
+{
+    if (!m_frame)
+        return;
+    if (GetActiveListType() == ListOrders) {
+        if (IRecordList *list = m_frame->CurrentList())
+            list->Reload();
+    }
+    m_frame->RefreshCounters(ListOrders, m_frame->CurrentNode());
+}
+
+void FrameFormHost::RefreshMyHotDeals(bool select)
+{
+    if (!m_frame)
+        return;
+    if (m_frame->CurrentNode() == NodeMyHotDeals) {
+        if (IRecordList *list = m_frame->CurrentList())
+            list->Reload();
+    } else if (select) {
+        m_frame->SelectNavigatorItem(NodeMyHotDeals);
+    } else {
+        m_frame->RefreshCounters(ListHotDeals, NodeMyHotDeals);
+    }
+}

@@ -41,6 +41,10 @@ public:
     void QuoteSent(int marketMode, int nodeId) override;
     void ComposeMessageForSelection() override;
 
+    QString SelectedOrderId() const override;
+    void RefreshOrders() override;
+    void RefreshMyHotDeals(bool select) override;
+
 private:
     void RefreshOpenList(int node, int listType, bool select);
     void MarkSelectionRead();

@@ -31,7 +31,8 @@ public:
     virtual int NewOrderDlg(const QString &queryId, const QString &quoteId) = 0;
     virtual int OrderUpdateDlg() = 0;
     virtual int PrintOrderDlg() = 0;
-    virtual int CarQuoteDetail(const QString &caption) = 0;
+    // A quote's detail page (picture 0) or its pictures from that number; parts or car quote.
+    virtual int CarQuoteDetail(const QString &caption, const QString &quoteId, bool parts, int picture) = 0;
     virtual int OptionsPropSheet(int page) = 0;
     virtual int CWizardScopeDlg() = 0;
     virtual int SearchDlg() = 0;
@@ -84,7 +85,10 @@ public:
     int NewOrderDlg(const QString &, const QString &) override { return NotYetAvailable(QStringLiteral("New Order")); }
     int OrderUpdateDlg() override { return NotYetAvailable(QStringLiteral("Order Update")); }
     int PrintOrderDlg() override { return NotYetAvailable(QStringLiteral("Print Order")); }
-    int CarQuoteDetail(const QString &) override { return NotYetAvailable(QStringLiteral("Quote Detail")); }
+    int CarQuoteDetail(const QString &, const QString &, bool, int) override
+    {
+        return NotYetAvailable(QStringLiteral("Quote Detail"));
+    }
     int OptionsPropSheet(int) override { return NotYetAvailable(QStringLiteral("Options")); }
     int CWizardScopeDlg() override { return NotYetAvailable(QStringLiteral("Specialty Wizard")); }
     int SearchDlg() override { return NotYetAvailable(QStringLiteral("Search")); }

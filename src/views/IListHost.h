@@ -53,11 +53,13 @@ public:
     // The new purchase order form for an incoming quote.
     virtual void NewOrderForQuote(const QString &queryId, const QString &quoteId) { (void)queryId, (void)quoteId; }
     // The car quote detail of the selected car quote.
-    virtual void ShowCarQuoteDetail(const QString &caption) { (void)caption; }
+    virtual void ShowCarQuoteDetail(const QString &caption, const QString &quoteId) { (void)caption, (void)quoteId; }
     // The Write Comment command on the selected record.
     virtual void WriteComment() {}
     // A reply to the selected message thread (Send Message).
     virtual void ComposeMessageForSelection() {}
+    // A new message about the selected record; `kind` as XBaseListCtrl::GetMessageAddress takes it.
+    virtual void ComposeMessage(int kind) { (void)kind; }
     // A refused marketplace: 1 its subscribe page, 2 its pay-trial page.
     virtual void ShowMarketSubscription(const QString &marketId, int kind) { (void)marketId, (void)kind; }
     // Messages were marked or deleted: the navigator's message counter.

@@ -7,6 +7,7 @@
 #include "app/AppCore.h"
 #include "browser/BrowserDlg.h"
 #include "db/RecordActions.h"
+#include "forms/HotDealPrevDlg.h"
 #include "net/XRequest.h"
 
 namespace {
@@ -233,4 +234,30 @@ bool XHotDealListCtrl::GetMessageAddress(int kind, MessageAddress *address) cons
     else
         address->subject = QStringLiteral("%1 - %2").arg(reference, title);
     return true;
+}
+
+void XHotDealListCtrl::OpenDealViewer()
+{
+    if (CurrentRow() < 0)
+        return;
+    // The viewer steps through this list; its selection follows.
+    class Cursor : public IHotDealCursor
+    {
+    public:
+        explicit Cursor(XHotDealListCtrl &list) : m_list(list) {}
+        int Count() const override { return m_list.RowCount(); }
+        int Current() const override { return m_list.GetSelectedItem(); }
+        void Select(int row) override { m_list.SelectItem(row, true); }
+        QString CurrentId() const override { return m_list.SelectedKeys().value(0); }
+        void ComposeMessage(int kind) override
+        {
+            if (IListHost *host = m_list.Host())
+                host->ComposeMessage(kind);
+        }
+
+    private:
+        XHotDealListCtrl &m_list;
+    } cursor(*this);
+    HotDealPrevDlg dlg(cursor, window());
+    dlg.DoModal();
 }

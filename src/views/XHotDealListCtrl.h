@@ -25,6 +25,8 @@ public:
     void MarkRead() override { SetStatus(1, QStringLiteral("Read")); }
     // Marks an unread incoming deal read, then opens the deal preview.
     void ShowDealDetail();
+    // The deal viewer over this list, on the selected deal.
+    void OpenDealViewer();
     // The selected deal's detail XML ("details") and its page.
     QByteArray GetDetailsXml() const;
     QString GetDetailsHtml() const;

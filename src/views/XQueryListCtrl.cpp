@@ -551,7 +551,7 @@ void XQueryListCtrl::OpenSelected()
         return;
     }
     if (m_rules.marketMode == 1) {
-        Host()->ShowCarQuoteDetail(QStringLiteral("Quote #%1").arg(item.id));
+        Host()->ShowCarQuoteDetail(QStringLiteral("Quote #%1").arg(item.id), item.id);
     } else if (incoming) {
         Host()->NewOrderForQuote(QueryIdOf(row), item.id);
     } else {
@@ -735,4 +735,22 @@ bool XQueryListCtrl::GetMessageAddress(int kind, MessageAddress *address) const
         address->subject = QStringLiteral("%1, %2 %3 %4 %5")
                                .arg(reference, data("year"), data("make"), data("model"), data("part_name"));
     return true;
+}
+
+bool XQueryListCtrl::NewOrderForSelection()
+{
+    const int row = CurrentRow();
+    if (row < 0 || m_rules.marketMode == 1 || !Host())
+        return false;
+    const ItemInfo &item = Item(row);
+    if (item.topLevel || !(item.flags & FlagIncoming))
+        return false;
+    Host()->NewOrderForQuote(QueryIdOf(row), item.id);
+    return true;
+}
+
+QString XQueryListCtrl::SelectedQuoteId() const
+{
+    const int row = CurrentRow();
+    return row < 0 || Item(row).topLevel ? QString() : Item(row).id;
 }

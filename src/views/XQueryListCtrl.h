@@ -55,6 +55,10 @@ public:
     void ShowMessages();
     // The order of the selected quote on its orders page.
     void ShowOrder();
+    // The purchase order form for the selected incoming parts quote; false when none is selected.
+    bool NewOrderForSelection();
+    // The selected quote's id; empty when a query or nothing is selected.
+    QString SelectedQuoteId() const;
     void ShowOwnerProfile();
     // A selected query, or a quote (its query with kind 1); to its owner.
     bool GetMessageAddress(int kind, MessageAddress *address) const override;

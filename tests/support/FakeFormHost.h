@@ -71,10 +71,16 @@ public:
 
     std::function<std::unique_ptr<ISellerQueries>()> sellerQueries;
     qint64 pickedInventory = -1;
+
+    QString SelectedOrderId() const override { return selectedOrder; }
+    void RefreshOrders() override { log.Add("RefreshOrders"); }
+    void RefreshMyHotDeals(bool select) override { log.Add(QStringLiteral("RefreshMyHotDeals|%1").arg(select)); }
+
     int activeList = 0;
     bool incoming = false;
     QString comments;
     QList<NewInfoItem> items;
+    QString selectedOrder;
     std::function<void()> onOptions;
     CallLog log;
 };

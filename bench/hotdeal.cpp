@@ -1,0 +1,112 @@
+// bench/hotdeal [MB] [N]: a hot deal with N pictures (6) of about MB megabytes
+// each (6) prepared and sent as "newDeal" to the test server in its own
+// process, beside a bare base64 of the same files; the time and the peak
+// memory the send added, as a multiple of the pictures' size. Aims: under 2 s
+// and under 3x.
+
+#include "../tests/forms/FormsFixture.h"
+
+#include "forms/HotDealForm.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+qint64 StatusKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// A noisy picture, which JPEG cannot shrink, of about the size asked.
+QString MakePicture(const QString &path, qint64 bytes)
+{
+    const int height = int(std::sqrt(double(bytes) / 2.0 * 3 / 4));
+    QImage image(height * 4 / 3, height, QImage::Format_RGB32);
+    auto *random = QRandomGenerator::global();
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = random->generate() | 0xff000000u;
+    }
+    image.save(path, "JPG", 100);
+    return path;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TestEnv::PrepareProcess();
+    QApplication app(argc, argv);
+    const int megabytes = argc > 1 ? QByteArray(argv[1]).toInt() : 6;
+    const int count = qBound(1, argc > 2 ? QByteArray(argv[2]).toInt() : 6, HotDealForm::PictureRows);
+
+    QProcess server;
+    server.start(QStringLiteral(KORVANT_BIN_DIR "/korvant-testserver"), {});
+    if (!server.waitForReadyRead(30000)) {
+        std::fprintf(stderr, "the test server did not start\n");
+        return 1;
+    }
+    const QString url = QString::fromUtf8(server.readLine()).trimmed().section(u' ', 1);
+
+    NetInit net;
+    TestApp t(FormsOptions());
+    t.App().SetModuleFolder(QStringLiteral(KORVANT_SOURCE_DIR "/res/"));
+    theSettings().SetString(Setting::ServerURL, url);
+    theApp().GetSession().SetPassportId(QStringLiteral("P1000"));
+    theApp().GetSession().LoggedIn(QStringLiteral("S-1"));
+    theDatabase().init();
+    ProfileData profile;
+    profile.name = QStringLiteral("Dana Seller");
+    theProfile().Set(profile);
+
+    HotDealForm form;
+    form.title = QStringLiteral("Six wheels");
+    qint64 total = 0;
+    for (int i = 0; i < count; ++i) {
+        form.picturePath[i] = MakePicture(t.DataFolder() + QStringLiteral("picture%1.jpg").arg(i + 1),
+                                          qint64(megabytes) * 1024 * 1024);
+        total += QFileInfo(form.picturePath[i]).size();
+    }
+
+    const qint64 before = StatusKb("VmRSS:");
+    QElapsedTimer send;
+    send.start();
+    SubmitPipeline pipeline;
+    const FormOutcome outcome = form.Submit(pipeline);
+    const double sendMs = double(send.nsecsElapsed()) / 1e6;
+    const qint64 peak = StatusKb("VmHWM:");
+
+    QElapsedTimer bare;
+    bare.start();
+    qint64 encoded = 0;
+    for (int i = 0; i < count; ++i) {
+        QFile file(form.picturePath[i]);
+        if (file.open(QIODevice::ReadOnly))
+            encoded += file.readAll().toBase64().size();
+    }
+    const double bareMs = double(bare.nsecsElapsed()) / 1e6;
+
+    server.terminate();
+    server.waitForFinished(5000);
+    std::printf("%d pictures, %.1f MB: newDeal %.0f ms (%s, id %s), bare base64 %.0f ms (%lld bytes), ratio %.1f;"
+                " memory added %.1f MB = %.2fx the pictures\n",
+                count, double(total) / 1048576.0, sendMs, outcome == FormOutcome::Sent ? "sent" : "NOT sent",
+                qPrintable(form.DealId()), bareMs, static_cast<long long>(encoded), sendMs / bareMs,
+                double(peak - before) / 1024.0, double(peak - before) * 1024.0 / double(total));
+    return outcome == FormOutcome::Sent ? 0 : 1;
+}
