@@ -67,13 +67,16 @@ class Run:
         subprocess.run([os.path.join(self.bin, "korvant-seedrun"), self.data], env=self.env, check=True,
                        stdout=subprocess.DEVNULL)
 
-    def start_client(self):
+    def start_client(self, maximize=True, wait_main=True):
         self.client_started = time.monotonic()
         self.client = subprocess.Popen(
             [os.path.join(self.bin, "korvant"), "-dbpath", self.data, "-url", self.url, "-level", "5"],
             env=self.env, stdout=open(os.path.join(self.home, "client.out"), "a"), stderr=subprocess.STDOUT)
+        if not wait_main:
+            return
         self.wait(lambda: self.main, "the main window")
-        self.maximize()
+        if maximize:
+            self.maximize()
 
     @property
     def main(self):
@@ -125,7 +128,7 @@ class Run:
 
     # --- waiting ----------------------------------------------------------
 
-    def wait(self, condition, what, timeout=WAIT):
+    def wait(self, condition, what, timeout=WAIT, interval=0.2):
         deadline = time.monotonic() + timeout
         while True:
             if self.client and self.client.poll() is not None:
@@ -136,7 +139,7 @@ class Run:
             if time.monotonic() > deadline:
                 self.shot("timeout")
                 raise JourneyFailed("waited %d s for %s" % (timeout, what))
-            time.sleep(0.2)
+            time.sleep(interval)
 
     # --- the display ------------------------------------------------------
 
@@ -306,9 +309,9 @@ class Run:
 
     # --- what a member does often -------------------------------------------
 
-    def wait_polls(self, count):
+    def wait_polls(self, count, interval=0.2):
         """Until the program has stored `count` polls of this run's log."""
-        self.wait(lambda: self.poll_lines() >= count, "poll %d" % count)
+        self.wait(lambda: self.poll_lines() >= count, "poll %d" % count, interval=interval)
 
     def poll_lines(self):
         try:
