@@ -14,6 +14,7 @@ packages=(
   xdg-utils xvfb xauth locales dpkg-dev file
   fonts-dejavu-core
   clang libclang-rt-14-dev
+  xdotool python3 python3-pil
 )
 
 missing=()

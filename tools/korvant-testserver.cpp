@@ -1,17 +1,19 @@
 // The test marketplace server: the tests' fake server as a program of its
 // own, answering on loopback with sample data, for trying the client by hand.
 //
-//   korvant-testserver [--samples DIR] [--fixtures DIR] [--fault OPERATION=MODE ...]
+//   korvant-testserver [--samples DIR] [--fixtures DIR] [--fault OPERATION=MODE ...] [--requests FILE]
 //
 // --fault makes every answer to one operation misbehave: silent (headers,
 // then nothing), trickle (1 byte/s), endless (a body that never ends),
 // huge-body (600 MB), huge-header (a 4 MB header line), html, cut-short,
 // http500, code4 (result code 4), redirect-loop, redirect-file (to file://).
+// --requests appends each request to FILE as it comes ("operation<TAB>body").
 //
 // Listens on a free loopback port, prints "URL <address>" once it does,
 // then serves until interrupted.
 
 #include "FakeServer.h"
+#include "testserver/MarketScript.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -112,6 +114,9 @@ int main(int argc, char *argv[])
     parser.addOption(samples);
     parser.addOption(fixtures);
     parser.addOption(fault);
+    QCommandLineOption requests(QStringLiteral("requests"), QStringLiteral("Appends each request to a file."),
+                                QStringLiteral("file"));
+    parser.addOption(requests);
     parser.process(app);
 
     const QDir fixtureDir(parser.value(fixtures));
@@ -136,31 +141,13 @@ int main(int argc, char *argv[])
         if (!body.isEmpty())
             server.Script(operation, Body(body));
     }
-    // "Members' Yard" (MP-102) refuses queries: the member's subscription there
-    // does not cover them.
-    server.SetResponder(QStringLiteral("newQuery"), [](const FakeServer::Request &request) {
-        std::optional<FakeServer::Answer> answer;
-        if (request.body.contains("<market_id>MP-102</market_id>"))
-            answer = Body(FakeServer::Response(110, {}, "The marketplace does not accept your queries"));
-        return answer;
-    });
-    // Every quote sent gets an id of its own, so that a run can quote several queries.
-    auto quotes = std::make_shared<int>(5000);
-    for (const char *op : {"newQuote", "newCarQuote"}) {
-        const QByteArray element = qstrcmp(op, "newQuote") == 0 ? "quote_id" : "car_quote_id";
-        const QByteArray prefix = qstrcmp(op, "newQuote") == 0 ? "QT-" : "CQT-";
-        server.SetResponder(QLatin1String(op), [quotes, element, prefix](const FakeServer::Request &) {
-            const QByteArray id = prefix + QByteArray::number(++*quotes);
-            return std::optional<FakeServer::Answer>(
-                Body(FakeServer::Response(0, "<" + element + ">" + id + "</" + element +
-                                                 "><create_time>2008-06-02 10:00:00</create_time>")));
-        });
-    }
-    // The first poll brings the sample records; later polls bring nothing new.
-    const QByteArray poll = ReadFile(sampleDir.filePath(QStringLiteral("poll.xml")));
-    if (!poll.isEmpty())
-        server.Enqueue(QStringLiteral("poll"), Body(poll));
-    server.Script(QStringLiteral("poll"), Body(FakeServer::Response(0)));
+    // The other members: the first poll brings the sample records, later
+    // polls what they answer to the member (tools/testserver/MarketScript.h).
+    MarketScript market(server, ReadFile(sampleDir.filePath(QStringLiteral("poll.xml"))));
+    QStringList faulted;
+    for (const QString &f : parser.values(fault))
+        faulted << f.section(u'=', 0, 0);
+    market.Install(faulted);
     for (const QString &f : parser.values(fault)) {
         const QString operation = f.section(u'=', 0, 0);
         const std::optional<FakeServer::Fault> mode = FakeServer::FaultByName(f.section(u'=', 1));
@@ -190,6 +177,11 @@ int main(int argc, char *argv[])
 
     if (server.Start() <= 0) {
         std::fprintf(stderr, "korvant-testserver: cannot listen on 127.0.0.1\n");
+        return 1;
+    }
+    std::optional<RequestLog> requestLog;
+    if (parser.isSet(requests) && !requestLog.emplace(server, parser.value(requests)).IsOpen()) {
+        std::fprintf(stderr, "korvant-testserver: cannot write %s\n", qPrintable(parser.value(requests)));
         return 1;
     }
     std::printf("URL %s\n", qPrintable(server.Url()));

@@ -33,10 +33,10 @@ QLineEdit *Edit(QWidget *parent, const char *name)
     return edit;
 }
 
-void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control)
+void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control, QWidget *buddy)
 {
     auto *text = new QLabel(label, grid->parentWidget());
-    text->setBuddy(control);
+    text->setBuddy(buddy ? buddy : control);
     grid->addWidget(text, row, column);
     grid->addWidget(control, row, column + 1);
 }

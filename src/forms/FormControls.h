@@ -17,8 +17,10 @@ namespace FormControls {
 
 QComboBox *Combo(QWidget *parent, const char *name, bool editable = false);
 QLineEdit *Edit(QWidget *parent, const char *name);
-// Label and control side by side from the column; the label is the control's buddy.
-void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control);
+// Label and control side by side from the column; the label is the buddy of
+// `buddy`, else of the control (a label gives no focus to a plain container).
+void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control,
+            QWidget *buddy = nullptr);
 // `first` taking the room, `second` at its natural width, in one cell.
 QWidget *Beside(QWidget *parent, QWidget *first, QWidget *second);
 // The "Send To" group with its Marketplace combo ("marketCombo"), added to `top`.

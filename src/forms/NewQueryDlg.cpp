@@ -97,7 +97,7 @@ void NewQueryDlg::BuildControls()
     AddRow(vg, 2, 2, QStringLiteral("A&xle"), m_axle);
     AddRow(vg, 3, 0, QStringLiteral("&VIN"), m_vin);
     AddRow(vg, 3, 2, QStringLiteral("&Engine Type"), m_engine);
-    AddRow(vg, 4, 0, QStringLiteral("Engine &Size"), engineSize);
+    AddRow(vg, 4, 0, QStringLiteral("Engine &Size"), engineSize, m_engineSize);
     AddRow(vg, 4, 2, QStringLiteral("Fuel &Delivery"), m_delivery);
     AddRow(vg, 5, 0, QStringLiteral("&Fuel"), m_fuel);
     AddRow(vg, 5, 2, QStringLiteral("As&piration"), m_aspiration);
@@ -131,7 +131,7 @@ void NewQueryDlg::BuildControls()
     AddRow(pg, 0, 0, QStringLiteral("Part &#"), m_partNumber);
     AddRow(pg, 0, 2, QStringLiteral("Part &Condition"), m_condition);
     AddRow(pg, 1, 0, QStringLiteral("Part C&ategory"), m_category);
-    AddRow(pg, 1, 2, QStringLiteral("Part &Name"), nameBox);
+    AddRow(pg, 1, 2, QStringLiteral("Part &Name"), nameBox, m_partName);
     AddRow(pg, 2, 0, QStringLiteral("&Quantity"), m_quantity);
     AddRow(pg, 2, 2, QStringLiteral("Max &Price"), m_maxPrice);
     AddRow(pg, 3, 0, QStringLiteral("C&olor"), m_color);

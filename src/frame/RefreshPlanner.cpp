@@ -224,11 +224,13 @@ PollNotifyPlan AfterPollNotify(const NewCounts &counts, int mode, int node, cons
             target = Parts;
         show(target, NodeMessages);
     } else if (c[NewCounts::HotDeals] > 0 && alerts.deals) {
-        show(mode, NodeHotDeals);
+        // Hot deals and orders have pages in the parts market only: from the
+        // cars market the click would select a page its navigator lacks.
+        show(Parts, NodeHotDeals);
     } else if (c[NewCounts::Orders] > 0 && alerts.orders) {
-        show(mode, NodePendingSales);
+        show(Parts, NodePendingSales);
     } else if (c[NewCounts::OrderUpdates] > 0) {
-        show(mode, NodeConfirmedOrders);
+        show(Parts, NodeConfirmedOrders);
     }
     return plan;
 }

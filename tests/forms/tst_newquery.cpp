@@ -10,6 +10,7 @@
 #include "net/ItemSink.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -223,6 +224,21 @@ private slots:
                  QString("Ford/Focus/Engine/Starter"));
         QCOMPARE(f.Text("SELECT P_MAX_PRICE FROM Queries"), QString("125.5"));
         QCOMPARE(f.Text("SELECT P_NOTES FROM Queries"), QString("Left side, please"));
+    }
+
+    // A label's mnemonic must land in a control that takes keys, not in the
+    // row that holds it.
+    void everyMnemonicReachesAControlThatTakesKeys()
+    {
+        FormsFixture f;
+        NewQueryDlg dlg(&f.host, "New Query");
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        // A label gives no focus to a buddy that takes none.
+        for (QLabel *label : dlg.findChildren<QLabel *>()) {
+            if (label->buddy())
+                QVERIFY2(label->buddy()->focusPolicy() != Qt::NoFocus, qPrintable(label->text()));
+        }
     }
 
     void missingFieldsKeepTheDialogOpen()

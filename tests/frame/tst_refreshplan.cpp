@@ -202,6 +202,9 @@ void TestRefreshPlan::pollNotify_data()
     QTest::newRow("deals") << "HotDeals=1" << 0 << 185 << "" << -1 << 130 << false;
     QTest::newRow("orders") << "Orders=1 OrderUpdates=1" << 0 << 195 << "" << -1 << 195 << true;
     QTest::newRow("order updates, orders off") << "OrderUpdates=1" << 0 << 185 << "orders" << -1 << 199 << false;
+    QTest::newRow("deals in cars") << "HotDeals=1" << 1 << 188 << "" << 0 << 130 << false;
+    QTest::newRow("orders in cars") << "Orders=1" << 1 << 188 << "" << 0 << 195 << false;
+    QTest::newRow("order updates in cars") << "OrderUpdates=1" << 1 << 161 << "" << 0 << 199 << false;
     QTest::newRow("nothing") << "" << 0 << 185 << "" << -1 << -1 << false;
 }
 

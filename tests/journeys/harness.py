@@ -1,0 +1,328 @@
+"""The journey harness: the real korvant program on the X display that
+xvfb-run gives, against the test marketplace server on a free loopback port,
+with its own data and settings folders, driven through real key and mouse
+events (xdotool). Every wait polls a condition until a generous deadline, so
+a loaded machine only makes a journey slower. A screenshot follows each step
+under build/screenshots/journeys/<journey>/."""
+
+import os
+import re
+import shutil
+import signal
+import sqlite3
+import subprocess
+import tempfile
+import time
+
+WAIT = float(os.environ.get("KORVANT_JOURNEY_WAIT", "90"))
+
+
+class JourneyFailed(Exception):
+    pass
+
+
+class Run:
+    def __init__(self, build, name):
+        self.build = build
+        self.name = name
+        self.bin = os.path.join(build, "bin")
+        self.home = tempfile.mkdtemp(prefix="korvant-journey-")
+        self.data = os.path.join(self.home, "data")
+        self.config = os.path.join(self.home, "config")
+        self.requests_file = os.path.join(self.home, "requests.log")
+        self.shots = os.path.join(build, "screenshots", "journeys", name)
+        shutil.rmtree(self.shots, ignore_errors=True)
+        os.makedirs(self.shots)
+        self.step = 0
+        self.server = None
+        self.client = None
+        self.env = dict(os.environ)
+        self.env.update({
+            "HOME": self.home,
+            "XDG_CONFIG_HOME": self.config,
+            "XDG_DATA_HOME": os.path.join(self.home, "share"),
+            "QT_QPA_PLATFORM": "xcb",
+            "QTWEBENGINE_DISABLE_SANDBOX": "1",
+        })
+        self.url = None
+        self.display = os.environ.get("DISPLAY", "")
+
+    # --- the world --------------------------------------------------------
+
+    def start_server(self, *args):
+        out = os.path.join(self.home, "server.out")
+        self.server = subprocess.Popen(
+            [os.path.join(self.bin, "korvant-testserver"), "--requests", self.requests_file, *args],
+            stdout=open(out, "w"), stderr=open(os.path.join(self.home, "server.log"), "w"))
+
+        def url():
+            with open(out) as f:
+                for line in f:
+                    if line.startswith("URL "):
+                        return line[4:].strip()
+            return None
+        self.url = self.wait(url, "the test server to listen", timeout=30)
+
+    def seed(self):
+        subprocess.run([os.path.join(self.bin, "korvant-seedrun"), self.data], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL)
+
+    def start_client(self, maximize=True, wait_main=True):
+        self.client_started = time.monotonic()
+        self.client = subprocess.Popen(
+            [os.path.join(self.bin, "korvant"), "-dbpath", self.data, "-url", self.url, "-level", "5"],
+            env=self.env, stdout=open(os.path.join(self.home, "client.out"), "a"), stderr=subprocess.STDOUT)
+        if not wait_main:
+            return
+        self.wait(lambda: self.main, "the main window")
+        if maximize:
+            self.maximize()
+
+    @property
+    def main(self):
+        """The main window: the splash is titled "Korvant" too, the main
+        window names its page; the window may be made anew during start-up."""
+        return self.window("^Korvant > ")
+
+    def maximize(self):
+        """No window manager places the main window: it gets the screen, as a
+        member would maximise it."""
+        def full():
+            wid = self.main
+            if not wid:
+                return False
+            if self.geometry(wid)[2:] == (1270, 790):
+                return True
+            self.xdotool("windowmove", wid, "0", "0")
+            self.xdotool("windowsize", wid, "1270", "790")
+            return False
+        self.wait(full, "the main window on the whole screen")
+        self.focus(self.main)
+
+    def stop_client(self):
+        """Ends the program as the desktop does at log-out (SIGTERM); it must
+        end cleanly within 10 s."""
+        if not self.client or self.client.poll() is not None:
+            return
+        self.client.send_signal(signal.SIGTERM)
+        try:
+            code = self.client.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.client.kill()
+            raise JourneyFailed("the program did not end within 10 s of SIGTERM")
+        if code != 0:
+            raise JourneyFailed("the program ended with %d" % code)
+
+    def close(self, keep):
+        for p in (self.client, self.server):
+            if p and p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        if keep:
+            print("journey folder kept: %s" % self.home)
+        else:
+            shutil.rmtree(self.home, ignore_errors=True)
+
+    # --- waiting ----------------------------------------------------------
+
+    def wait(self, condition, what, timeout=WAIT, interval=0.2):
+        deadline = time.monotonic() + timeout
+        while True:
+            if self.client and self.client.poll() is not None:
+                raise JourneyFailed("the program ended (%s) while waiting for %s" % (self.client.returncode, what))
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                self.shot("timeout")
+                raise JourneyFailed("waited %d s for %s" % (timeout, what))
+            time.sleep(interval)
+
+    # --- the display ------------------------------------------------------
+
+    def xdotool(self, *args):
+        r = subprocess.run(["xdotool", *args], capture_output=True, text=True)
+        return r.stdout.strip()
+
+    def windows(self, title):
+        pid = str(self.client.pid)
+        found = self.xdotool("search", "--onlyvisible", "--pid", pid, "--name", title).split()
+        # xdotool also reports windows by a name it finds elsewhere (the
+        # main window for a dialog's title): the title itself decides.
+        return [w for w in found if re.search(title, self.xdotool("getwindowname", w))]
+
+    def window(self, title):
+        """The id of a visible window of the program whose title matches the
+        regular expression (the tray pop-up aside), or None."""
+        for wid in self.windows(title):
+            if not self.is_popup(wid):
+                return wid
+        return None
+
+    def is_popup(self, wid):
+        # The pop-up has no title of its own and slides in at the screen's
+        # bottom right corner.
+        if self.xdotool("getwindowname", wid) != "Korvant":
+            return False
+        x, y, w, h = self.geometry(wid)
+        return x + w >= 1200 and y + h >= 760 and w < 400
+
+    def popup(self):
+        return next((w for w in self.windows("^Korvant$") if self.is_popup(w)), None)
+
+    def wait_popup(self):
+        return self.wait(self.popup, "the pop-up")
+
+    def click_popup(self):
+        """A click on the pop-up's text, once it has slid in."""
+        last = [None]
+
+        def settled():
+            wid = self.popup()
+            if not wid:
+                return False
+            g = self.geometry(wid)
+            done = g == last[0]
+            last[0] = g
+            time.sleep(0.3)
+            return wid if done else False
+        wid = self.wait(settled, "the pop-up to settle")
+        x, y, w, h = self.geometry(wid)
+        self.click(wid, w // 2, h * 3 // 4)
+
+    def wait_popup_gone(self):
+        """Input waits until the pop-up has slid away (it shows for 5 s):
+        while it comes and goes, keys and clicks may go astray."""
+        self.wait(lambda: not self.popup(), "the pop-up to go", timeout=60)
+        self.focus(self.main)
+
+    def wait_window(self, title):
+        wid = self.wait(lambda: self.window(title), "the window \"%s\"" % title)
+        self.focus(wid)
+        return wid
+
+    def wait_gone(self, title, then=None):
+        """Until the window closes; then the focus goes to `then` (the main
+        window by default): without a window manager nobody gives it back."""
+        self.wait(lambda: not self.window(title), "the window \"%s\" to close" % title)
+        self.focus(then or self.main)
+
+    def wait_title(self, pattern):
+        """Until the main window's title (it names the page) has `pattern`."""
+        self.wait(lambda: pattern in self.xdotool("getwindowname", self.main or ""),
+                  "the main window on \"%s\"" % pattern)
+
+    def focus(self, wid):
+        if not wid:
+            raise JourneyFailed("no window to give the focus to")
+        self.xdotool("windowraise", wid)
+        self.xdotool("windowfocus", "--sync", wid)
+        self.wait(lambda: self.xdotool("getwindowfocus") == wid or self.focused_inside(wid),
+                  "the window %s to take the focus" % wid, timeout=20)
+
+    def focused_inside(self, wid):
+        # Qt may give the focus to a child window of the top-level one.
+        focus = self.xdotool("getwindowfocus")
+        return focus and self.xdotool("getwindowname", focus) == self.xdotool("getwindowname", wid)
+
+    def key(self, *keys):
+        for k in keys:
+            self.xdotool("key", "--delay", "60", k)
+            time.sleep(0.15)
+
+    def type(self, text):
+        self.xdotool("type", "--delay", "40", text)
+        time.sleep(0.15)
+
+    def click(self, wid, x, y):
+        """A click at a point of a window (relative to its top left)."""
+        self.xdotool("mousemove", "--window", wid, str(x), str(y))
+        time.sleep(0.2)
+        self.xdotool("click", "1")
+        time.sleep(0.2)
+
+    def geometry(self, wid):
+        out = self.xdotool("getwindowgeometry", "--shell", wid)
+        g = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        if "X" not in g:
+            return 0, 0, 0, 0  # gone meanwhile
+        return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+    def shot(self, label):
+        """Saves the whole screen after a step; a blank screen fails the step."""
+        from PIL import ImageGrab
+        self.step += 1
+        path = os.path.join(self.shots, "%02d-%s.png" % (self.step, label))
+        image = ImageGrab.grab(xdisplay=self.display)
+        image.save(path)
+        colors = image.convert("RGB").getcolors(maxcolors=64)
+        if label != "timeout" and colors is not None and len(colors) < 8:
+            raise JourneyFailed("the screen is nearly blank at %s (%s)" % (label, path))
+        return path
+
+    # --- the program's files and the server's log --------------------------
+
+    def db(self, sql, *args):
+        path = os.path.join(self.data, "kvc.mdb")
+        if not os.path.exists(path):
+            return []
+        con = sqlite3.connect("file:%s?mode=ro" % path, uri=True, timeout=10)
+        try:
+            return con.execute(sql, args).fetchall()
+        except sqlite3.OperationalError as e:
+            if "locked" in str(e) or "no such table" in str(e):
+                return []
+            raise
+        finally:
+            con.close()
+
+    def db_value(self, sql, *args):
+        rows = self.db(sql, *args)
+        return rows[0][0] if rows else None
+
+    def log_has(self, text):
+        try:
+            with open(os.path.join(self.data, "kvc.log"), "rb") as f:
+                return text.encode() in f.read()
+        except FileNotFoundError:
+            return False
+
+    def requests(self, operation=None):
+        """The server's request log: (operation, body) per request."""
+        try:
+            with open(self.requests_file, encoding="utf-8", errors="replace") as f:
+                rows = [line.rstrip("\n").split("\t", 1) for line in f if "\t" in line]
+        except FileNotFoundError:
+            return []
+        return [(op, body) for op, body in rows if operation is None or op == operation]
+
+    def settings(self):
+        path = os.path.join(self.config, "Korvant", "Korvant.ini")
+        try:
+            with open(path, encoding="utf-8") as f:
+                return f.read()
+        except FileNotFoundError:
+            return ""
+
+    # --- what a member does often -------------------------------------------
+
+    def wait_polls(self, count, interval=0.2):
+        """Until the program has stored `count` polls of this run's log."""
+        self.wait(lambda: self.poll_lines() >= count, "poll %d" % count, interval=interval)
+
+    def poll_lines(self):
+        try:
+            with open(os.path.join(self.data, "kvc.log"), "rb") as f:
+                return f.read().count(b" Poll Queries: ")
+        except FileNotFoundError:
+            return 0
+
+    def synchronize(self):
+        """Tools > Synchronize (F5), then waits for that poll to be stored."""
+        before = self.poll_lines()
+        self.focus(self.main)
+        self.key("F5")
+        self.wait(lambda: self.poll_lines() > before, "the poll that F5 asks for")

@@ -1,0 +1,257 @@
+#!/usr/bin/env python3
+"""Journeys through the real program as a member goes through it.
+
+    journeys.py BUILD_DIR NAME      runs one journey (under xvfb-run)
+    journeys.py --list              names the journeys, one a line
+
+Each journey starts the test marketplace server and the program in a folder
+of its own, drives the window with keys and clicks, waits on what the window,
+the database and the server's request log show, and leaves a screenshot per
+step under BUILD_DIR/screenshots/journeys/NAME/."""
+
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import JourneyFailed, Run  # noqa: E402
+
+SKIP = 77  # ctest's SKIP_RETURN_CODE for journeys whose forms are not there yet
+
+
+def started(run):
+    """The sample member, logged in automatically, after the first poll and
+    its pop-up."""
+    run.start_server()
+    run.seed()
+    run.start_client()
+    run.wait_polls(1)
+    run.wait(lambda: run.db_value("SELECT COUNT(*) FROM Quotes WHERE ID = 'QT-3001'"), "the sample records")
+    run.wait_popup()
+    run.maximize()
+    run.shot("first-poll")
+    run.wait_popup_gone()
+
+
+def parts_mode(run):
+    """The "Car Parts" button of the tool bar."""
+    if "> Parts >" not in run.xdotool("getwindowname", run.main):
+        run.click(run.main, 85, 46)
+        run.wait_title("> Parts >")
+
+
+def part_query_gets_quote(run):
+    started(run)
+    parts_mode(run)
+    run.key("alt+b", "o")  # Buy > Open Queries
+    run.wait_title("Open Requests")
+    run.key("ctrl+n")
+    dialog = run.wait_window("New Query")
+    run.shot("new-query")
+    for mnemonic, text in (("alt+k", "Ford"), ("alt+d", "Focus"), ("alt+y", "2005"), ("alt+a", "Engine"),
+                           ("alt+n", "Starter")):
+        run.key(mnemonic)
+        run.type(text)
+    run.shot("query-filled")
+    # Alt+S also names "Engine Size": Return in a text field submits.
+    run.key("alt+y", "Return")
+    run.wait(lambda: run.requests("newQuery"), "the query sent")
+    run.wait(lambda: run.window("^Korvant$"), "\"Your query was submitted successfully\"")
+    run.shot("query-sent")
+    run.key("Return")
+    run.wait_gone("New Query")
+    run.shot("query-under-open-requests")
+    query = run.wait(lambda: run.db("SELECT ID, P_NAME, V_MAKE FROM Queries WHERE IS_INCOMING = 0"), "the query stored")
+    if query != [("Q-8001", "Starter", "Ford")]:
+        raise JourneyFailed("stored queries %r" % (query,))
+    body = run.requests("newQuery")[0][1]
+    if "<name>Starter</name>" not in body or "<make>Ford</make>" not in body:
+        raise JourneyFailed("the server got %s" % body)
+
+    run.synchronize()
+    run.wait(lambda: run.db("SELECT STATUS FROM Queries WHERE ID = 'Q-8001'") == [("Replied",)] and
+             run.db("SELECT ID, C_NAME FROM Quotes WHERE QUERY_ID = 'Q-8001'") == [("QT-8002", "Pat Seller")],
+             "the seller's quote")
+    run.wait_popup()
+    run.shot("quote-pop-up")
+    run.wait_popup_gone()
+    run.key("alt+b", "p")  # Buy > Pending Quotes
+    run.wait_title("Pending Quotes")
+    run.shot("quote-under-pending-quotes")
+
+
+def lookup(run, passport):
+    """Action > Member Lookup, a search by passport id; the dialog's id."""
+    run.key("alt+a", "m")
+    dialog = run.wait_window("Member Lookup")
+    run.type(passport)
+    run.key("alt+s")
+    run.wait(lambda: [b for _, b in run.requests("getProfile") if "<passport_id>%s<" % passport in b], "the lookup")
+    return dialog
+
+
+def message_gets_reply(run):
+    started(run)
+    dialog = lookup(run, "1000234")
+    run.shot("member-found")
+    run.key("alt+p")  # Private Message
+    run.wait_window("New Message")
+    run.key("alt+s")
+    run.type("Door panels")
+    run.key("Tab")
+    run.type("Do you have door panels for a 2008 Civic?")
+    run.shot("message-written")
+    run.key("alt+s", "Return")  # Submit is the default button
+    run.wait(lambda: run.requests("newMessage"), "the message sent")
+    run.wait_gone("New Message", then=dialog)
+    run.key("alt+c")
+    run.wait_gone("Member Lookup")
+    sent = run.db("SELECT OWNER_ID, MESSAGE_SUBJ FROM Messages WHERE IS_INCOMING = 0")
+    if sent != [("1000234", "Door panels")]:
+        raise JourneyFailed("sent messages %r" % (sent,))
+
+    run.synchronize()
+    reply = run.wait(lambda: run.db("SELECT MESSAGE_SUBJ, OWNER_NAME FROM Messages "
+                                    "WHERE IS_INCOMING = 1 AND OWNER_ID = '1000234'"), "the reply")
+    if reply != [("Re: Door panels", "Lee Halvorsen")]:
+        raise JourneyFailed("the reply is %r" % (reply,))
+    run.wait_popup()
+    run.shot("reply-pop-up")
+    # A click on the pop-up shows the page of the news.
+    run.click_popup()
+    run.wait_title("Messages")
+    run.shot("reply-under-messages")
+
+
+def lookup_and_address_book(run):
+    started(run)
+    dialog = lookup(run, "1000318")
+    run.shot("member-found")
+    run.key("alt+a")  # Add to Address Book
+    run.wait(lambda: run.window("^Information$"), "\"User added to Address Book\"")
+    run.shot("added")
+    run.key("Return")
+    run.wait_gone("^Information$", then=dialog)
+    run.wait(lambda: run.db("SELECT PASSPORT_ID FROM ABookUsers") == [("1000318",)], "the member in the book")
+    run.key("alt+c")
+    run.wait_gone("Member Lookup")
+    fetched = len(run.requests("getProfile"))
+    run.key("alt+a", "b")  # Action > Address Book
+    run.wait_window("^Address Book$")
+    # The book fetches each member's profile before it lists them.
+    run.wait(lambda: len(run.requests("getProfile")) > fetched, "the member's profile for the book")
+    time.sleep(1)
+    run.shot("address-book")
+    run.key("Escape")
+    run.wait_gone("^Address Book$")
+
+
+# Points of the options sheet, a click away.
+OPTION_PAGES = {"Synchronization": (62, 46), "Notifications": (62, 60)}
+POLL_MINUTES = (300, 57)
+HOT_DEAL_ALERTS = (182, 133)
+
+
+def options_page(run, page):
+    """Tools > Options (Ctrl+O), one of its pages."""
+    run.key("ctrl+o")
+    sheet = run.wait_window("^Options$")
+    run.click(sheet, *OPTION_PAGES[page])
+    return sheet
+
+
+def options_kept_across_restart(run):
+    started(run)
+    sheet = options_page(run, "Synchronization")
+    run.click(sheet, *POLL_MINUTES)
+    run.key("Up", "Up", "Up")
+    run.shot("every-6-minutes")
+    run.key("Return")
+    run.wait_gone("^Options$")
+    run.wait(lambda: "PollTimeout=360" in run.settings(), "the minutes saved")
+
+    polls = run.poll_lines()
+    run.stop_client()
+    run.start_client()
+    # The second start logs in by itself and polls again.
+    run.wait_polls(polls + 1)
+    run.maximize()
+    options_page(run, "Synchronization")
+    run.shot("still-6-minutes")
+    run.key("Escape")
+    run.wait_gone("^Options$")
+    if "PollTimeout=360" not in run.settings():
+        raise JourneyFailed("the minutes were not kept")
+    logins = run.requests("login")
+    if len(logins) != 2:
+        raise JourneyFailed("%d logins for two starts" % len(logins))
+
+
+def hot_deal_appears(run):
+    started(run)
+    # Hot deals raise no pop-up until the member asks for it.
+    sheet = options_page(run, "Notifications")
+    run.click(sheet, *HOT_DEAL_ALERTS)
+    run.shot("hot-deal-alerts-on")
+    run.key("Return")
+    run.wait_gone("^Options$")
+    run.wait(lambda: "DispAlertForDeals=1" in run.settings(), "the hot deal alerts saved")
+    run.synchronize()
+    run.wait(lambda: run.db("SELECT TITLE FROM HotDeals WHERE ID = 'D-6002'"), "the new hot deal")
+    run.wait_popup()
+    run.shot("hot-deal-pop-up")
+    run.click_popup()
+    run.wait_title("Hot Deals")
+    run.shot("hot-deals")
+
+
+# Name, what it needs that is not there yet (None: runs), the journey.
+JOURNEYS = [
+    ("part_query_gets_quote", None, part_query_gets_quote),
+    ("message_gets_reply", None, message_gets_reply),
+    ("lookup_and_address_book", None, lookup_and_address_book),
+    ("options_kept_across_restart", None, options_kept_across_restart),
+    ("hot_deal_appears", None, hot_deal_appears),
+    # Waiting for forms under construction: they join the suite when the
+    # program has the form and the function is written here.
+    ("car_query_gets_quote", "the car query sheet", None),
+    ("quote_answered_by_order", "the quote form", None),
+    ("order_quote_and_update", "the purchase order and order update forms", None),
+    ("publish_hot_deal", "the hot deal editor", None),
+]
+
+
+def main(argv):
+    if argv[1:] == ["--list"]:
+        for name, _, _ in JOURNEYS:
+            print(name)
+        return 0
+    if len(argv) != 3:
+        print(__doc__, file=sys.stderr)
+        return 2
+    build, name = argv[1], argv[2]
+    entry = next((j for j in JOURNEYS if j[0] == name), None)
+    if entry is None:
+        print("no journey %s" % name, file=sys.stderr)
+        return 2
+    if entry[2] is None:
+        print("journey %s waits for %s" % (name, entry[1]))
+        return SKIP
+    run = Run(build, name)
+    clock = time.monotonic()
+    ok = False
+    try:
+        entry[2](run)
+        run.stop_client()
+        ok = True
+    except JourneyFailed as e:
+        print("JOURNEY FAILED: %s" % e, file=sys.stderr)
+    finally:
+        run.close(keep=not ok or bool(os.environ.get("KORVANT_KEEP_TEST_DIRS")))
+    print("journey %s: %s in %.1f s, screenshots in %s" % (name, "passed" if ok else "FAILED",
+                                                            time.monotonic() - clock, run.shots))
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,76 @@
+#pragma once
+
+// The other members of the test marketplace, played only through the
+// protocol and always the same way:
+//   - the first poll brings the sample records;
+//   - a part or car query the member posts gets a quote from the sample
+//     seller at the next poll;
+//   - a quote the member sends is answered by a purchase order from the
+//     query's buyer at the next poll;
+//   - a message gets a reply from its recipient at the next poll;
+//   - the second poll brings a new hot deal;
+//   - the sample members can be looked up by passport id.
+// Identifiers count up from fixed starts, so a run is the same every time.
+
+#include "FakeServer.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+class MarketScript
+{
+public:
+    MarketScript(FakeServer &server, QByteArray firstPoll);
+
+    // Installs the responders of the scripted operations; leaves alone those
+    // named in `untouched` (e.g. operations answered with a fault).
+    void Install(const QStringList &untouched = {});
+
+    // The scripted operations.
+    static QStringList Operations();
+
+    // Answers, decided from the request and what the script remembers.
+    std::optional<FakeServer::Answer> Poll(const FakeServer::Request &request);
+    std::optional<FakeServer::Answer> NewQuery(const FakeServer::Request &request, bool cars);
+    std::optional<FakeServer::Answer> NewQuote(const FakeServer::Request &request, bool cars);
+    std::optional<FakeServer::Answer> NewMessage(const FakeServer::Request &request);
+    std::optional<FakeServer::Answer> GetProfile(const FakeServer::Request &request);
+
+private:
+    // Poll lists in the order the answer carries them.
+    enum List { Queries, CarQueries, Quotes, CarQuotes, Messages, Deals, Orders, ListCount };
+
+    QString NextId(const char *prefix);
+    void Later(List list, const QByteArray &record);
+
+    FakeServer &m_server;
+    QMutex m_mutex;
+    QByteArray m_firstPoll;
+    int m_polls = 0;
+    int m_counter = 0;
+    QMap<QString, QString> m_queryOwners;  // query id -> buyer's passport id
+    QList<QByteArray> m_pending[ListCount];
+};
+
+// Appends every request the server gets to a file as it comes: one line of
+// "operation<TAB>body" with the body's line breaks as spaces.
+class RequestLog : public QObject
+{
+public:
+    RequestLog(const FakeServer &server, const QString &path);
+    ~RequestLog() override;
+    bool IsOpen() const { return m_file.isOpen(); }
+
+private:
+    void Flush();
+
+    const FakeServer &m_server;
+    QFile m_file;
+    QTimer m_timer;
+    qsizetype m_written = 0;
+};
