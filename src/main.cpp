@@ -8,6 +8,7 @@
 #include "browser/CWebBrowser2.h"
 #include "browser/WebHost.h"
 #include "db/KVDatabase.h"
+#include "dialogs/NewInventoryImpDlg.h"
 #include "dialogs/OptionsPropSheet.h"
 #include "forms/ProfilePropertySheet.h"
 #include "dialogs/WidgetDialogs.h"
@@ -144,6 +145,11 @@ public:
     {
         ::OptionsPropSheet dlg(QStringLiteral("Options"), m_host.DialogParent());
         return dlg.DoModal(page < 0 ? ::OptionsPropSheet::LastPage() : page);
+    }
+    int NewInventoryImpDlg() override
+    {
+        ::NewInventoryImpDlg dlg(m_host.DialogParent());
+        return dlg.DoModal();
     }
 
 private:

@@ -128,13 +128,21 @@ int CBaseImport::RunAsTask(const std::function<int()> &body)
     if (m_busy)
         return body();
     TasksDispatcher &tasks = theTasksDispatcher();
+    bool waiting = false;
     while (!IsStopRequested()) {
         int result = 0;
         {
             TaskScope task(tasks, ImportTask, 100);
             if (!task.Begun()) {
+                // An auto-reply holds the database: the member sees the wait and may cancel it.
+                if (!waiting)
+                    SetProgress(QStringLiteral("Waiting..."), -1);
+                waiting = true;
                 if (OnMainThread())
                     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                m_cancelDue = true;
+                if (!CheckCancel())
+                    break;
                 continue;
             }
             NotifyCatalogChanged();
@@ -148,7 +156,36 @@ int CBaseImport::RunAsTask(const std::function<int()> &body)
         NotifyCatalogChanged();
         return result;
     }
+    if (waiting)
+        ProgressEnd();
     return 0;
+}
+
+int CBaseImport::RunImportOnWorker()
+{
+    int result = 0;
+    m_foregroundWorker = true;
+    ImportThread worker([this, &result] {
+        try {
+            result = RunImport();
+        } catch (...) {
+            CountError();
+            WriteErrorLog(QStringLiteral("RunCallback: Unknown error."));
+            result = -1;
+        }
+        // The dialog belongs to the main thread: it goes now, not with the importer.
+        ProgressEnd();
+    });
+    // Every event, clicks too, goes on while the worker runs: its progress and
+    // questions come to this thread as blocking calls.
+    QEventLoop loop;
+    QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker.start(QThread::LowPriority);
+    if (OnMainThread())
+        loop.exec();
+    worker.wait();
+    m_foregroundWorker = false;
+    return result;
 }
 
 // --- background run -----------------------------------------------------------------------------
@@ -501,7 +538,7 @@ void CBaseImport::SetProgress(const QString &text, int range)
     }
     if (!m_progress) {
         IDialogs *dialogs = theApp().Dialogs();
-        if (!dialogs || !OnMainThread())
+        if (!dialogs || (!OnMainThread() && !m_foregroundWorker))
             return;
         m_progress = dialogs->CreateProgress();
         if (!m_progress)
