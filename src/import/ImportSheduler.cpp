@@ -1,6 +1,6 @@
 #include "ImportSheduler.h"
 
-#include "CapInvImport.h"
+#include "CapInvImporter.h"
 #include "ImportArray.h"
 #include "XITrackInvImport.h"
 
@@ -148,8 +148,8 @@ void ImportSheduler::CancelImport()
 {
     // A scheduled CAP run is stopped whatever the default importer is now.
     if (m_cap) {
-        m_cap->RequestStop();
-        m_cap->StopMonitoring();
+        m_cap->Cancel();
+        m_cap->WaitForRun(-1);
     }
     if (m_itrack) {
         m_itrack->RequestStop();
@@ -264,9 +264,9 @@ void ImportSheduler::RunScheduledImport()
         return;
     if (cap) {
         if (!m_cap)
-            m_cap = std::make_unique<CapInvImport>();
-        m_cap->SetSourcePath(source);
-        m_cap->StartBackgroundImport();
+            m_cap = std::make_unique<CapInvImporter>(source);
+        m_cap->SetSourceFile(source);
+        m_cap->Start();
     } else {
         if (!m_itrack)
             m_itrack = std::make_unique<XITrackInvImport>();

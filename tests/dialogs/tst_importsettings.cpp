@@ -5,7 +5,10 @@
 #include "TestApp.h"
 #include "TestEnv.h"
 
+#include "app/TasksDispatcher.h"
 #include "app/XSettings.h"
+#include "db/KVDatabase.h"
+#include "dialogs/CapInvImportProgrDlg.h"
 #include "dialogs/CMyHyperLink.h"
 #include "dialogs/ImportSettingsPages.h"
 #include "dialogs/OptionsPropSheet.h"
@@ -13,6 +16,10 @@
 #include "dialogs/SpareImportDlgs.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -152,6 +159,55 @@ private slots:
         ClickBox(&dlg, "okButton");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.Format(), int(ImportStartDlg::CarParts));
+    }
+
+    void capProgressWindow_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("runs to the end") << false;
+        QTest::newRow("cancelled mid-run") << true;
+    }
+    void capProgressWindow()
+    {
+        QFETCH(bool, cancel);
+        TestApp::Options o;
+        o.extra = {{GlobalSlot::Database, [] { return std::make_unique<KVDatabase>(); }}};
+        m_app.reset();
+        m_app = std::make_unique<TestApp>(o);
+        QVERIFY(theDatabase().init());
+        const QString ref = theApp().GetDataFolder() + "ref";
+        QVERIFY(QDir().mkpath(ref));
+        auto write = [](const QString &path, const QByteArray &bytes) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+        write(ref + "/parts-codes.csv", "1234;Door\r\n");
+        write(ref + "/make-models.csv", "FOCUS;Ford\r\n");
+        QByteArray dump = "year,model_name,inventory_number,retail_price,w,stock,conditions\r\n";
+        const int rows = cancel ? 200000 : 300;
+        for (int i = 0; i < rows; ++i)
+            dump += "2004,FOCUS,1234-L,5,1,S" + QByteArray::number(i) + ",NEW\r\n";
+        const QString file = TestEnv::NewFolder(QStringLiteral("capdlg")) + "/INVENT.CAP";
+        write(file, dump);
+
+        QPointer<CapInvImportProgrDlg> dlg = new CapInvImportProgrDlg(file);
+        dlg->show();
+        QVERIFY(ForegroundRun::IsBusy());
+        if (cancel) {
+            QTRY_VERIFY(dlg->PercentText() != "0%");
+            ClickBox(dlg, "cancelButton");
+            QTRY_VERIFY(!dlg);
+            QTest::qWait(100);  // queued steps of the ending run find no window
+            QCOMPARE(theDatabase().Connection().Scalar("SELECT COUNT(*) FROM Inventory").toInt(), 0);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(dlg->PercentText(), QString("100%"), 20000);
+            QVERIFY(dlg->Importer().WaitForRun(10000));
+            QCOMPARE(theDatabase().Connection().Scalar("SELECT COUNT(*) FROM Inventory").toInt(), rows);
+            delete dlg;
+        }
+        QVERIFY(!ForegroundRun::IsBusy());
+        QCOMPARE(m_app->dialogs.log.Count("MessageBox|"), 0);
     }
 };
 
