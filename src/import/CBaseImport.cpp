@@ -290,44 +290,21 @@ void CBaseImport::UpdateMonitorCallback()
         RunCallback();
         m_busy = m_monitoring.load();
         const QString folder = GetMonitorFolder();
-        QFileSystemWatcher watcher;
-        if (folder.isEmpty() || !QFileInfo(folder).isDir() || !watcher.addPath(folder)) {
+        const bool watched = WatchFolder(
+            folder, [this] { return m_monitoring && !m_cancel; },
+            [this] {
+                if (!CheckNewData())
+                    return;
+                WriteLog(QStringLiteral("New data was detected"));
+                if (AskImportNow() && m_monitoring) {
+                    m_stop = false;
+                    RunCallback();
+                    m_busy = m_monitoring.load();
+                }
+            });
+        if (!watched) {
             WriteErrorLog(QStringLiteral("UpdateMonitorCallback: Can't monitor the folder %1. Error #%2").arg(folder).arg(2));
             m_monitoring = false;
-        }
-        bool changed = false;
-        QEventLoop loop;
-        QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, [&] {
-            changed = true;
-            loop.quit();
-        });
-        QTimer tick;
-        tick.setSingleShot(true);
-        QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QElapsedTimer sinceScan;
-        sinceScan.start();
-        while (m_monitoring && !m_cancel) {
-            // Short waits, so a stop ends the thread quickly.
-            tick.start(250);
-            if (!changed)
-                loop.exec();
-            if (!m_monitoring)
-                break;
-            if (!changed && sinceScan.elapsed() < m_rescanMs)
-                continue;
-            changed = false;
-            sinceScan.restart();
-            // A folder removed and made again drops out of the watch.
-            if (watcher.directories().isEmpty())
-                watcher.addPath(folder);
-            if (!CheckNewData())
-                continue;
-            WriteLog(QStringLiteral("New data was detected"));
-            if (AskImportNow() && m_monitoring) {
-                m_stop = false;
-                RunCallback();
-                m_busy = m_monitoring.load();
-            }
         }
     } catch (const std::exception &e) {
         CountError();
@@ -340,6 +317,43 @@ void CBaseImport::UpdateMonitorCallback()
         m_monitoring = false;
     }
     m_busy = false;
+}
+
+bool CBaseImport::WatchFolder(const QString &folder, const std::function<bool()> &keepGoing,
+                              const std::function<void()> &onChange)
+{
+    QFileSystemWatcher watcher;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir() || !watcher.addPath(folder))
+        return false;
+    bool changed = false;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, [&] {
+        changed = true;
+        loop.quit();
+    });
+    QTimer tick;
+    tick.setSingleShot(true);
+    QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QElapsedTimer sinceScan;
+    sinceScan.start();
+    while (keepGoing()) {
+        // Short waits, so a stop ends the thread quickly.
+        tick.start(250);
+        if (!changed)
+            loop.exec();
+        if (!keepGoing())
+            break;
+        // Changes made over a share raise no notice: a rescan now and then finds them.
+        if (!changed && sinceScan.elapsed() < m_rescanMs)
+            continue;
+        changed = false;
+        sinceScan.restart();
+        // A folder removed and made again drops out of the watch.
+        if (watcher.directories().isEmpty())
+            watcher.addPath(folder);
+        onChange();
+    }
+    return true;
 }
 
 bool CBaseImport::CheckNewData()

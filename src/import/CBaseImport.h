@@ -128,6 +128,10 @@ protected:
         m_cancel = false;
     }
     static void NotifyCatalogChanged();
+    // Watches the folder on the calling thread (a worker) while keepGoing
+    // holds, calling onChange after each change and at each rescan. False
+    // when the folder cannot be watched.
+    bool WatchFolder(const QString &folder, const std::function<bool()> &keepGoing, const std::function<void()> &onChange);
 
     std::atomic<bool> m_canPromptOnDataReady{false};
     std::atomic<bool> m_canMonitor{false};

@@ -151,10 +151,8 @@ void ImportSheduler::CancelImport()
         m_cap->Cancel();
         m_cap->WaitForRun(-1);
     }
-    if (m_itrack) {
-        m_itrack->RequestStop();
-        m_itrack->StopMonitoring();
-    }
+    if (m_itrack)
+        m_itrack->StopMonitorThread();
     if (m_monitored && InArray(m_monitored))
         m_monitored->StopMonitoring();
     m_monitored = nullptr;
@@ -169,9 +167,9 @@ void ImportSheduler::StartITrackImport(bool newFilesOnly)
         m_itrack = std::make_unique<XITrackInvImport>();
     m_itrack->SetImportPath(settings.GetString(Setting::ITPInstallPath));
     if (newFilesOnly)
-        m_itrack->StartBackgroundImport();
+        m_itrack->StartNewFilesImport();
     else
-        m_itrack->SetMonitoring(true);
+        m_itrack->StartMonitorThread();
 }
 
 // --- the schedule -------------------------------------------------------------------------------
@@ -271,7 +269,7 @@ void ImportSheduler::RunScheduledImport()
         if (!m_itrack)
             m_itrack = std::make_unique<XITrackInvImport>();
         m_itrack->SetImportPath(settings.GetString(Setting::Import3SrcFile));
-        m_itrack->StartBackgroundImport();
+        m_itrack->StartNewFilesImport();
     }
     stored = source;
     qint64 written = 0;

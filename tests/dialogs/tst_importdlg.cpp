@@ -9,6 +9,7 @@
 #include "dialogs/CLogViewDlg.h"
 #include "dialogs/NewInventoryImpDlg.h"
 #include "dialogs/ProgressDlg.h"
+#include "dialogs/WidgetDialogs.h"
 #include "import/CapInvImport.h"
 #include "import/ImportSheduler.h"
 #include "import/KVInvImport.h"
@@ -16,6 +17,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextBrowser>
@@ -217,6 +220,35 @@ private slots:
         QCOMPARE(m_app->dialogs.log.Count("MessageBox|Unknown error|Error|"), 1);
         QVERIFY(m_app->LogText().contains("Unknown Error in NewInventoryImpDlg"));
         QCOMPARE(theSettings().GetInt(Setting::ImportNow), 0);
+    }
+
+    // A dump written on Windows is "INVENT.CAP"; the "*.cap" filter must show it.
+    void browseFindsAnyCase()
+    {
+        WidgetDialogs widgets;
+        theApp().SetDialogs(&widgets);
+        const QString dir = TestEnv::NewFolder(QStringLiteral("dump"));
+        WriteBytes(dir + "/INVENT.CAP", "x");
+        WriteBytes(dir + "/notes.txt", "x");
+        theImportArray().GetAt(CImportArray::Cap)->SetSourcePath(dir);
+        NewInventoryImpDlg dlg;
+        dlg.show();
+        ChooseImporter(&dlg, CImportArray::Cap);
+        QStringList listed;
+        ModalHelper::WhenModal("openFileDialog", [&](QWidget *w) {
+            auto *fd = static_cast<QFileDialog *>(w);
+            auto *view = fd->findChild<QListView *>(QStringLiteral("listView"));
+            // The folder is read on a thread of the file dialog's own.
+            if (!QTest::qWaitFor([&] { return view && view->model()->rowCount(view->rootIndex()) > 0; }, 30000))
+                listed << QStringLiteral("(nothing listed)");
+            for (int r = 0; view && r < view->model()->rowCount(view->rootIndex()); ++r)
+                listed << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            static_cast<QDialog *>(fd)->done(QDialog::Rejected);
+        });
+        QTest::mouseClick(Child<QPushButton>(&dlg, "browseButton"), Qt::LeftButton);
+        theApp().SetDialogs(&m_app->dialogs);
+        QCOMPARE(listed, QStringList{"INVENT.CAP"});
+        QCOMPARE(Child<QLineEdit>(&dlg, "pathEdit")->text(), dir);
     }
 
     void leavingMonitoredImporterAsks()
