@@ -6,11 +6,15 @@
 #include "app/XSettings.h"
 #include "application/CClientApp.h"
 #include "application/TerminationSignals.h"
+#include "browser/AppCommands.h"
+#include "browser/AppUrl.h"
 #include "browser/CWebBrowser2.h"
 #include "browser/WebHost.h"
 #include "db/KVDatabase.h"
 #include "dialogs/CWizardScopeDlg.h"
+#include "dialogs/NewInventoryImpDlg.h"
 #include "dialogs/OptionsPropSheet.h"
+#include "dialogs/PageLinks.h"
 #include "forms/ProfilePropertySheet.h"
 #include "dialogs/WidgetDialogs.h"
 #include "browser/AddressBookDlg.h"
@@ -32,6 +36,7 @@
 #include "forms/SearchUserDlg.h"
 #include "views/SearchDlg.h"
 #include "frame/CMainFrame.h"
+#include "frame/FrameCommands.h"
 #include "frame/FrameFormHost.h"
 #include "frame/GuiFrameFactory.h"
 #include "frame/IFrameDialogs.h"
@@ -241,10 +246,42 @@ public:
         ::ProfilePropertySheet sheet(&m_host, caption, mode, m_host.DialogParent(), startPage);
         return sheet.DoModal();
     }
+    int NewInventoryImpDlg() override
+    {
+        ::NewInventoryImpDlg dlg(m_host.DialogParent());
+        return dlg.DoModal();
+    }
 
 private:
     IFormHost &m_host;
     IListHost *m_listHost = nullptr;
+};
+
+// In-page command addresses opened from dialogs, run as the window's pages run them.
+class DialogPageLinks : public IPageLinks, private IPageHost
+{
+public:
+    DialogPageLinks() { SetPageLinks(this); }
+    ~DialogPageLinks() override { SetPageLinks(nullptr); }
+    void SetFrame(CMainFrame *frame) { m_commands = frame ? std::make_unique<FrameCommands>(*frame) : nullptr; }
+    bool RunPageLink(const QString &url) override
+    {
+        QString command;
+        AppParams params;
+        return m_commands && AppUrl::ParseAppUrl(url, &command, &params) && AppCommands::Run(command, params, *m_commands, *this);
+    }
+
+private:
+    // No page stands behind a dialog's link.
+    void Redraw() override {}
+    void StopAndNavigate(const QString &) override {}
+    void FillQuoteInputs(const QString &, const QString &, const QString &, int) override {}
+    void NotifyGetContact() override {}
+    void AcceptOwnerDialog() override {}
+    void RejectOwnerDialog() override {}
+    IOrderPage *OwnerOrderPage() override { return nullptr; }
+
+    std::unique_ptr<FrameCommands> m_commands;
 };
 
 } // namespace
@@ -276,11 +313,13 @@ int main(int argc, char *argv[])
             ProfilePropertySheet sheet(&formHost, caption, editing ? 1 : 0, formHost.DialogParent());
             return sheet.DoModal();
         });
+        DialogPageLinks pageLinks;
         GuiFrameFactory factory(&views, true, &frameDialogs);
-        factory.SetFrameCreatedHook([&views, &formHost, &frameDialogs](CMainFrame &frame) {
+        factory.SetFrameCreatedHook([&views, &formHost, &frameDialogs, &pageLinks](CMainFrame &frame) {
             views.SetListHost(&frame);
             frameDialogs.SetListHost(&frame);
             formHost.Attach(&frame);
+            pageLinks.SetFrame(&frame);
         });
         app.SetDialogs(&dialogs);
         app.SetFrameFactory(&factory);

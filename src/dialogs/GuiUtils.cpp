@@ -124,4 +124,30 @@ QStringList ConvertFileFilter(const QString &windowsFilter)
     return out;
 }
 
+QStringList CaseInsensitiveFilters(const QStringList &qtFilters)
+{
+    QStringList out;
+    for (const QString &filter : qtFilters) {
+        const int open = int(filter.lastIndexOf(u'('));
+        const int close = int(filter.lastIndexOf(u')'));
+        if (open < 0 || close < open) {
+            out << filter;
+            continue;
+        }
+        QStringList patterns;
+        for (const QString &p : filter.mid(open + 1, close - open - 1).split(u' ', Qt::SkipEmptyParts)) {
+            QString any;
+            for (const QChar c : p) {
+                if (c.isLetter() && c.toLower() != c.toUpper() && !p.contains(u'['))
+                    any += u'[' + c.toLower() + c.toUpper() + u']';
+                else
+                    any += c;
+            }
+            patterns << any;
+        }
+        out << filter.left(open + 1) + patterns.join(u' ') + filter.mid(close);
+    }
+    return out;
+}
+
 } // namespace GuiUtils

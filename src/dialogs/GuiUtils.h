@@ -41,4 +41,8 @@ UrlOpener SetUrlOpener(UrlOpener opener);
 // "CSV Files (*.csv);;All Files (*)" list, one entry per pair.
 QStringList ConvertFileFilter(const QString &windowsFilter);
 
+// The same filters matching names in any case, as Windows does ("INVENT.CAP"
+// under "*.cap"): each letter of a pattern becomes a set of both cases.
+QStringList CaseInsensitiveFilters(const QStringList &qtFilters);
+
 } // namespace GuiUtils

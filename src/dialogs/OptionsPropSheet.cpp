@@ -1,6 +1,7 @@
 #include "OptionsPropSheet.h"
 
 #include "FormPlacement.h"
+#include "ImportSettingsPages.h"
 
 #include "app/AppCore.h"
 #include "app/Interfaces.h"
@@ -274,8 +275,12 @@ private:
 
 } // namespace
 
-OptionsPropSheet::OptionsPropSheet(const QString &caption, QWidget *parent) : PropertySheet(caption, parent)
+OptionsPropSheet::OptionsPropSheet(const QString &caption, QWidget *parent)
+    : PropertySheet(caption, parent), m_importSettings(new ImportSettingsDlg(this)),
+      m_import2Settings(new Import2SettingsDlg(this))
 {
+    m_importSettings->hide();
+    m_import2Settings->hide();
     setObjectName(QStringLiteral("OptionsPropSheet"));
     AddPage(new GenOptionsDlg);
     AddPage(new ConnOptionsDlg);

@@ -5,6 +5,9 @@
 
 #include "PropertySheet.h"
 
+class ImportSettingsDlg;
+class Import2SettingsDlg;
+
 class OptionsPropSheet : public PropertySheet
 {
     Q_OBJECT
@@ -18,4 +21,12 @@ public:
 
     // "a/" gives "a", "a//" gives "a/".
     static QString TrimServerUrl(const QString &url);
+
+    // The import settings pages are built with the sheet, yet it lists neither.
+    ImportSettingsDlg *ImportSettingsPage() const { return m_importSettings; }
+    Import2SettingsDlg *Import2SettingsPage() const { return m_import2Settings; }
+
+private:
+    ImportSettingsDlg *m_importSettings;
+    Import2SettingsDlg *m_import2Settings;
 };

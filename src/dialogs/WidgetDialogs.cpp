@@ -143,9 +143,12 @@ QString WidgetDialogs::GetOpenFileName(const QString &title, const QString &filt
     dlg.setObjectName(QStringLiteral("openFileDialog"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
-    const QStringList filters = GuiUtils::ConvertFileFilter(filter);
-    if (!filters.isEmpty())
+    const QStringList filters = GuiUtils::CaseInsensitiveFilters(GuiUtils::ConvertFileFilter(filter));
+    if (!filters.isEmpty()) {
+        // The sets of both cases would only clutter the list: it shows the descriptions.
+        dlg.setOption(QFileDialog::HideNameFilterDetails);
         dlg.setNameFilters(filters);
+    }
     if (!file.isEmpty()) {
         const QFileInfo info(file);
         if (info.isDir()) {

@@ -128,13 +128,21 @@ int CBaseImport::RunAsTask(const std::function<int()> &body)
     if (m_busy)
         return body();
     TasksDispatcher &tasks = theTasksDispatcher();
+    bool waiting = false;
     while (!IsStopRequested()) {
         int result = 0;
         {
             TaskScope task(tasks, ImportTask, 100);
             if (!task.Begun()) {
+                // An auto-reply holds the database: the member sees the wait and may cancel it.
+                if (!waiting)
+                    SetProgress(QStringLiteral("Waiting..."), -1);
+                waiting = true;
                 if (OnMainThread())
                     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                m_cancelDue = true;
+                if (!CheckCancel())
+                    break;
                 continue;
             }
             NotifyCatalogChanged();
@@ -148,7 +156,36 @@ int CBaseImport::RunAsTask(const std::function<int()> &body)
         NotifyCatalogChanged();
         return result;
     }
+    if (waiting)
+        ProgressEnd();
     return 0;
+}
+
+int CBaseImport::RunImportOnWorker()
+{
+    int result = 0;
+    m_foregroundWorker = true;
+    ImportThread worker([this, &result] {
+        try {
+            result = RunImport();
+        } catch (...) {
+            CountError();
+            WriteErrorLog(QStringLiteral("RunCallback: Unknown error."));
+            result = -1;
+        }
+        // The dialog belongs to the main thread: it goes now, not with the importer.
+        ProgressEnd();
+    });
+    // Every event, clicks too, goes on while the worker runs: its progress and
+    // questions come to this thread as blocking calls.
+    QEventLoop loop;
+    QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker.start(QThread::LowPriority);
+    if (OnMainThread())
+        loop.exec();
+    worker.wait();
+    m_foregroundWorker = false;
+    return result;
 }
 
 // --- background run -----------------------------------------------------------------------------
@@ -253,44 +290,21 @@ void CBaseImport::UpdateMonitorCallback()
         RunCallback();
         m_busy = m_monitoring.load();
         const QString folder = GetMonitorFolder();
-        QFileSystemWatcher watcher;
-        if (folder.isEmpty() || !QFileInfo(folder).isDir() || !watcher.addPath(folder)) {
+        const bool watched = WatchFolder(
+            folder, [this] { return m_monitoring && !m_cancel; },
+            [this] {
+                if (!CheckNewData())
+                    return;
+                WriteLog(QStringLiteral("New data was detected"));
+                if (AskImportNow() && m_monitoring) {
+                    m_stop = false;
+                    RunCallback();
+                    m_busy = m_monitoring.load();
+                }
+            });
+        if (!watched) {
             WriteErrorLog(QStringLiteral("UpdateMonitorCallback: Can't monitor the folder %1. Error #%2").arg(folder).arg(2));
             m_monitoring = false;
-        }
-        bool changed = false;
-        QEventLoop loop;
-        QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, [&] {
-            changed = true;
-            loop.quit();
-        });
-        QTimer tick;
-        tick.setSingleShot(true);
-        QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QElapsedTimer sinceScan;
-        sinceScan.start();
-        while (m_monitoring && !m_cancel) {
-            // Short waits, so a stop ends the thread quickly.
-            tick.start(250);
-            if (!changed)
-                loop.exec();
-            if (!m_monitoring)
-                break;
-            if (!changed && sinceScan.elapsed() < m_rescanMs)
-                continue;
-            changed = false;
-            sinceScan.restart();
-            // A folder removed and made again drops out of the watch.
-            if (watcher.directories().isEmpty())
-                watcher.addPath(folder);
-            if (!CheckNewData())
-                continue;
-            WriteLog(QStringLiteral("New data was detected"));
-            if (AskImportNow() && m_monitoring) {
-                m_stop = false;
-                RunCallback();
-                m_busy = m_monitoring.load();
-            }
         }
     } catch (const std::exception &e) {
         CountError();
@@ -303,6 +317,43 @@ void CBaseImport::UpdateMonitorCallback()
         m_monitoring = false;
     }
     m_busy = false;
+}
+
+bool CBaseImport::WatchFolder(const QString &folder, const std::function<bool()> &keepGoing,
+                              const std::function<void()> &onChange)
+{
+    QFileSystemWatcher watcher;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir() || !watcher.addPath(folder))
+        return false;
+    bool changed = false;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, [&] {
+        changed = true;
+        loop.quit();
+    });
+    QTimer tick;
+    tick.setSingleShot(true);
+    QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QElapsedTimer sinceScan;
+    sinceScan.start();
+    while (keepGoing()) {
+        // Short waits, so a stop ends the thread quickly.
+        tick.start(250);
+        if (!changed)
+            loop.exec();
+        if (!keepGoing())
+            break;
+        // Changes made over a share raise no notice: a rescan now and then finds them.
+        if (!changed && sinceScan.elapsed() < m_rescanMs)
+            continue;
+        changed = false;
+        sinceScan.restart();
+        // A folder removed and made again drops out of the watch.
+        if (watcher.directories().isEmpty())
+            watcher.addPath(folder);
+        onChange();
+    }
+    return true;
 }
 
 bool CBaseImport::CheckNewData()
@@ -501,7 +552,7 @@ void CBaseImport::SetProgress(const QString &text, int range)
     }
     if (!m_progress) {
         IDialogs *dialogs = theApp().Dialogs();
-        if (!dialogs || !OnMainThread())
+        if (!dialogs || (!OnMainThread() && !m_foregroundWorker))
             return;
         m_progress = dialogs->CreateProgress();
         if (!m_progress)

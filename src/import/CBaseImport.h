@@ -36,6 +36,11 @@ public:
     virtual int RunImport();
     // Starts a run on a worker thread at the lowest priority; false when one still runs.
     virtual bool StartBackgroundImport();
+    // A run by hand: RunImport on a worker thread of its own, the progress
+    // dialog and questions on the calling (main) thread, which keeps handling
+    // events until the run ends. The run writes on the worker's connection, so
+    // its transaction never shares the main thread's. Returns RunImport's result.
+    int RunImportOnWorker();
     // Stops a background run and waits for its thread.
     virtual void StopMonitoring();
     virtual int ImportFile(const QString &path);
@@ -123,6 +128,10 @@ protected:
         m_cancel = false;
     }
     static void NotifyCatalogChanged();
+    // Watches the folder on the calling thread (a worker) while keepGoing
+    // holds, calling onChange after each change and at each rescan. False
+    // when the folder cannot be watched.
+    bool WatchFolder(const QString &folder, const std::function<bool()> &keepGoing, const std::function<void()> &onChange);
 
     std::atomic<bool> m_canPromptOnDataReady{false};
     std::atomic<bool> m_canMonitor{false};
@@ -163,4 +172,6 @@ private:
     int m_progressUnits = 0;
     int m_progressShown = 0;
     bool m_cancelDue = false;
+    // A run by hand on a worker thread: its progress still goes to the dialog.
+    std::atomic<bool> m_foregroundWorker{false};
 };

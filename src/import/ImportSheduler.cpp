@@ -1,6 +1,6 @@
 #include "ImportSheduler.h"
 
-#include "CapInvImport.h"
+#include "CapInvImporter.h"
 #include "ImportArray.h"
 #include "XITrackInvImport.h"
 
@@ -148,13 +148,11 @@ void ImportSheduler::CancelImport()
 {
     // A scheduled CAP run is stopped whatever the default importer is now.
     if (m_cap) {
-        m_cap->RequestStop();
-        m_cap->StopMonitoring();
+        m_cap->Cancel();
+        m_cap->WaitForRun(-1);
     }
-    if (m_itrack) {
-        m_itrack->RequestStop();
-        m_itrack->StopMonitoring();
-    }
+    if (m_itrack)
+        m_itrack->StopMonitorThread();
     if (m_monitored && InArray(m_monitored))
         m_monitored->StopMonitoring();
     m_monitored = nullptr;
@@ -169,9 +167,9 @@ void ImportSheduler::StartITrackImport(bool newFilesOnly)
         m_itrack = std::make_unique<XITrackInvImport>();
     m_itrack->SetImportPath(settings.GetString(Setting::ITPInstallPath));
     if (newFilesOnly)
-        m_itrack->StartBackgroundImport();
+        m_itrack->StartNewFilesImport();
     else
-        m_itrack->SetMonitoring(true);
+        m_itrack->StartMonitorThread();
 }
 
 // --- the schedule -------------------------------------------------------------------------------
@@ -264,14 +262,14 @@ void ImportSheduler::RunScheduledImport()
         return;
     if (cap) {
         if (!m_cap)
-            m_cap = std::make_unique<CapInvImport>();
-        m_cap->SetSourcePath(source);
-        m_cap->StartBackgroundImport();
+            m_cap = std::make_unique<CapInvImporter>(source);
+        m_cap->SetSourceFile(source);
+        m_cap->Start();
     } else {
         if (!m_itrack)
             m_itrack = std::make_unique<XITrackInvImport>();
         m_itrack->SetImportPath(settings.GetString(Setting::Import3SrcFile));
-        m_itrack->StartBackgroundImport();
+        m_itrack->StartNewFilesImport();
     }
     stored = source;
     qint64 written = 0;

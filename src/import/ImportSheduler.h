@@ -16,7 +16,7 @@
 #include <memory>
 
 class CBaseImport;
-class CapInvImport;
+class CapInvImporter;
 class XITrackInvImport;
 
 class ImportSheduler
@@ -63,7 +63,7 @@ public:
     qint64 m_srcFileLastUpdate2 = 0;
 
     XITrackInvImport *ScheduledITrack() const { return m_itrack.get(); }
-    CapInvImport *ScheduledCap() const { return m_cap.get(); }
+    CapInvImporter *ScheduledCap() const { return m_cap.get(); }
 
 private:
     QTime m_lastCheck;
@@ -71,7 +71,7 @@ private:
     bool m_firstTimer = true;
     bool m_saved = false;
     QTimer m_timer;
-    std::unique_ptr<CapInvImport> m_cap;
+    std::unique_ptr<CapInvImporter> m_cap;
     std::unique_ptr<XITrackInvImport> m_itrack;
     CBaseImport *m_monitored = nullptr;
 };

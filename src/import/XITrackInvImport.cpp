@@ -1,6 +1,8 @@
 #include "XITrackInvImport.h"
 
 #include "app/AppCore.h"
+#include "app/TasksDispatcher.h"
+#include "app/ThreadWait.h"
 #include "app/XSettings.h"
 #include "db/KVDatabase.h"
 
@@ -44,6 +46,11 @@ XITrackInvImport::XITrackInvImport()
     } catch (const DbException &e) {
         app.WriteLog(QStringLiteral("XITrackInvImport.CException"), e.Description(), 5);
     }
+}
+
+XITrackInvImport::~XITrackInvImport()
+{
+    StopMonitorThread();
 }
 
 QString XITrackInvImport::GetFormatName() const
@@ -287,4 +294,90 @@ void XITrackInvImport::Fill(const FieldSplitter &fields, InvRow &row, bool inser
     }
     ApplyDefaults(row, inserting);
     CheckPartRequired(row, inserting, missing);
+}
+
+// --- the importer's own threads ------------------------------------------------------------------
+
+bool XITrackInvImport::IsOwnThreadRunning() const
+{
+    return m_ownThread && !m_ownThread->isFinished();
+}
+
+QThread *XITrackInvImport::StartNewFilesImport()
+{
+    return StartOwnThread(false);
+}
+
+QThread *XITrackInvImport::StartMonitorThread()
+{
+    StopMonitorThread();
+    return StartOwnThread(true);
+}
+
+QThread *XITrackInvImport::StartOwnThread(bool monitor)
+{
+    if (IsOwnThreadRunning())
+        return nullptr;
+    m_ownThread.reset();
+    ClearStop();
+    m_itpStop = false;
+    m_ownThread.reset(QThread::create([this, monitor] {
+        if (monitor)
+            MonitorRun();
+        else
+            NewFilesRun();
+        // Thread ids are reused: a connection must not outlive its thread.
+        if (KVDatabase *db = theDatabaseIfAny())
+            db->ReleaseThreadConnection();
+    }));
+    m_ownThread->start(QThread::LowestPriority);
+    return m_ownThread.get();
+}
+
+void XITrackInvImport::StopMonitorThread()
+{
+    RequestStop();
+    m_itpStop = true;
+    if (m_ownThread) {
+        WaitForThreadEnd(m_ownThread.get(), -1);
+        m_ownThread.reset();
+    }
+}
+
+void XITrackInvImport::NewFilesRun()
+{
+    int records = 0;
+    bool ran = false;
+    try {
+        TasksDispatcher &tasks = theTasksDispatcher();
+        while (!ran && !IsStopRequested() && !m_itpStop) {
+            TaskScope task(tasks, ImportTask, 100);
+            if (!task.Begun())
+                continue;
+            m_newRecords = false;
+            NotifyCatalogChanged();
+            ran = true;
+            records = RunNewFilesImport();
+        }
+    } catch (...) {
+        CountError();
+        WriteErrorLog(QStringLiteral("ImportNewITrackFiles: Unknown error."));
+    }
+    if (!ran)
+        return;
+    NotifyCatalogChanged();
+    if (m_newRecords) {
+        if (IMainFrame *frame = theApp().Frame())
+            frame->ShowTrayMessage(
+                QStringLiteral("Inventory data import completed.\nClick here to see new %1 records.").arg(records), 1);
+    }
+}
+
+void XITrackInvImport::MonitorRun()
+{
+    NewFilesRun();
+    const QString folder = GetMonitorFolder();
+    auto watching = [this] { return !m_itpStop && !IsStopRequested() && theSettings().IsOn(Setting::AutoITPImport); };
+    if (!WatchFolder(folder, watching, [this] { NewFilesRun(); }))
+        WriteErrorLog(QStringLiteral("StartMonitorThread: Can't monitor the folder %1.").arg(folder));
 }

@@ -8,6 +8,8 @@
 
 #include "app/CSortStringArray.h"
 
+#include <QThread>
+
 #include <array>
 #include <atomic>
 
@@ -21,6 +23,7 @@ public:
     };
 
     XITrackInvImport();
+    ~XITrackInvImport() override;
 
     int ImportFromFile(const QString &path) override;
     QString GetFormatName() const override;
@@ -43,6 +46,15 @@ public:
     void SetImportPath(const QString &path) { SetSourcePath(path); }
     bool NewRecords() const { return m_newRecords.load(); }
 
+    // The importer's own threads (the schedule's ITrackPro runs): one import
+    // of the new files, or that import followed by a watch of the export
+    // folder while "AutoITPImport" is on. nullptr while one still runs.
+    QThread *StartNewFilesImport();
+    QThread *StartMonitorThread();
+    // Stops either thread and returns once it has ended.
+    void StopMonitorThread();
+    bool IsOwnThreadRunning() const;
+
     // How long a file's size and time must stay unchanged before it is read.
     void SetSettleTime(int ms) { m_settleMs = ms; }
     // The name a processed file takes: its extension becomes ".out".
@@ -57,6 +69,10 @@ protected:
     void Fill(const ImportText::FieldSplitter &fields, InvRow &row, bool inserting, QString &missing) override;
 
 private:
+    QThread *StartOwnThread(bool monitor);
+    // One import of the new files under task 1, with the notices around it.
+    void NewFilesRun();
+    void MonitorRun();
     // Waits until the file stops changing; false when the run was cancelled first.
     bool WaitUntilSettled(const QString &path);
     void MapFrom(const ImportText::FieldSplitter &fields);
@@ -67,4 +83,6 @@ private:
     int m_settleMs = 2000;
     CSortStringArray m_files;
     std::atomic<bool> m_newRecords{false};
+    std::atomic<bool> m_itpStop{false};
+    std::unique_ptr<QThread> m_ownThread;
 };

@@ -2,6 +2,7 @@
 
 #include "import/XITrackInvImport.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 // Monitor mode: a folder watched for new ITrackPro files.
@@ -155,6 +156,49 @@ private slots:
         // OK on "view it now" shows the records instead of the pop-up.
         QTRY_COMPARE(m_app->frame.log.Count("ShowImportedRecords"), 1);
         imp.StopMonitoring();
+    }
+
+    // The schedule's own threads: a new-files run, and a watch that ends when asked.
+    void ownNewFilesThread()
+    {
+        ITrackFolder folder;
+        WriteBytes(folder.exports + "/a.in", ITrackFolder::Line("I", "1") + ITrackFolder::Line("I", "2"));
+        XITrackInvImport imp;
+        imp.SetSettleTime(0);
+        QThread *thread = imp.StartNewFilesImport();
+        QVERIFY(thread);
+        QVERIFY(thread->wait(10000));
+        QCOMPARE(folder.Files(), QStringList({"a.out", "itrack.flg"}));
+        QCOMPARE(CountRows(), 2);
+        QCOMPARE(m_app->frame.log.Count("NotifyCatalogChanged"), 2);
+        QCOMPARE(m_app->frame.log.Count("ShowTrayMessage|Inventory data import completed.\nClick here to see new 2 records.|1"), 1);
+        // Nothing new: no pop-up.
+        QVERIFY(imp.StartNewFilesImport()->wait(10000));
+        QCOMPARE(m_app->frame.log.Count("ShowTrayMessage"), 1);
+    }
+
+    void ownMonitorThread()
+    {
+        ITrackFolder folder;
+        theSettings().SetInt(Setting::AutoITPImport, 1);
+        XITrackInvImport imp;
+        imp.SetSettleTime(0);
+        imp.SetRescanInterval(400);
+        QVERIFY(imp.StartMonitorThread());
+        WriteBytes(folder.exports + "/b.in", ITrackFolder::Line("I", "7"));
+        QTRY_VERIFY_WITH_TIMEOUT(folder.Files().contains("b.out"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(CountRows(), 1, 5000);
+        QVERIFY(imp.IsOwnThreadRunning());
+        QElapsedTimer t;
+        t.start();
+        imp.StopMonitorThread();
+        QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(!imp.IsOwnThreadRunning());
+
+        // With "AutoITPImport" off the watch ends after its first run.
+        theSettings().SetInt(Setting::AutoITPImport, 0);
+        QVERIFY(imp.StartMonitorThread());
+        QTRY_VERIFY_WITH_TIMEOUT(!imp.IsOwnThreadRunning(), 5000);
     }
 };
 
