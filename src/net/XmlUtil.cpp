@@ -188,6 +188,57 @@ QByteArray XmlText(const QString &value)
 
 constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
+// Layout whitespace: blanks with no carriage return (one is written as a
+// character reference, which the parser keeps).
+bool IsLayoutBlank(const xmlChar *text)
+{
+    if (!text)
+        return false;
+    for (; *text; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\n')
+            return false;
+    }
+    return true;
+}
+
+// The parser drops whitespace between elements only where it was written
+// as is; written as character references ("&#32;") it stays, and the next
+// read of our own writing would drop it. Dropping it here as the parser
+// would drop it written plainly makes write -> read -> write stable: the
+// same rule, child by child (a blank text that is the only child, or that
+// follows a first text child, stays).
+void DropLayoutBlanks(xmlNodePtr element)
+{
+    for (xmlNodePtr n = element; n;) {
+        if (n->type == XML_ELEMENT_NODE && xmlNodeGetSpacePreserve(n) != 1) {
+            xmlNodePtr firstKept = nullptr;
+            for (xmlNodePtr c = n->children; c;) {
+                xmlNodePtr next = c->next;
+                const bool drop = c->type == XML_TEXT_NODE && IsLayoutBlank(c->content) &&
+                                  (c->prev == nullptr || c->prev->type != XML_TEXT_NODE) &&
+                                  (firstKept ? firstKept->type != XML_TEXT_NODE : next != nullptr);
+                if (drop) {
+                    xmlUnlinkNode(c);
+                    xmlFreeNode(c);
+                } else if (!firstKept) {
+                    firstKept = c;
+                }
+                c = next;
+            }
+        }
+        // Depth first without recursion: a hostile answer may nest deeply.
+        if (n->type == XML_ELEMENT_NODE && n->children) {
+            n = n->children;
+            continue;
+        }
+        while (n && n != element && !n->next)
+            n = n->parent;
+        if (!n || n == element)
+            break;
+        n = n->next;
+    }
+}
+
 } // namespace
 
 // --- XmlNode ------------------------------------------------------------------------
@@ -382,6 +433,7 @@ XmlDoc XmlDoc::Parse(const QByteArray &text, QString *error)
         return {};
     }
     xmlFreeParserCtxt(ctxt);
+    DropLayoutBlanks(xmlDocGetRootElement(doc));
     if (!doc->encoding)
         doc->encoding = xmlStrdup(X("UTF-8"));
     return XmlDoc(doc);

@@ -164,6 +164,31 @@ private slots:
         QCOMPARE(doc.ToXml(false), QByteArray("<r><a> x </a><b/></r>"));
     }
 
+    // Whitespace between elements reads the same however it was written, so
+    // what we write reads back and writes again unchanged.
+    void blanksAsReferencesReadLikePlainOnes_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("space before an element") << QByteArray("<r>&#32;<b/></r>") << QByteArray("<r><b/></r>");
+        QTest::newRow("tab and carriage return") << QByteArray("<r>&#9;\r<b/>\r\n</r>") << QByteArray("<r><b/></r>");
+        QTest::newRow("line feed after an element") << QByteArray("<r><b/>&#10;<c/>&#32;</r>")
+                                                    << QByteArray("<r><b/><c/></r>");
+        QTest::newRow("only child") << QByteArray("<r>&#32;</r>") << QByteArray("<r> </r>");
+        QTest::newRow("carriage return reference") << QByteArray("<r>&#13;<b/></r>") << QByteArray("<r>&#13;<b/></r>");
+        QTest::newRow("after a first text") << QByteArray("<r>x<b/>&#32;<c/></r>") << QByteArray("<r>x<b/> <c/></r>");
+        QTest::newRow("space preserved") << QByteArray("<r xml:space=\"preserve\">&#32;<b/></r>")
+                                         << QByteArray("<r xml:space=\"preserve\"> <b/></r>");
+    }
+    void blanksAsReferencesReadLikePlainOnes()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QByteArray, written);
+        const QByteArray once = XmlDoc::Parse(xml).ToXml(false);
+        QCOMPARE(once, written);
+        QCOMPARE(XmlDoc::Parse(once).ToXml(false), once);
+    }
+
     // A text starting with U+FEFF is not a byte-order mark: it reads back whole.
     void leadingFeffKept()
     {
