@@ -25,6 +25,7 @@ seeds_for() {
   case "$1" in
     xml) echo tests/fixtures/net tests/fixtures/db tools/samples ;;
     poll) echo tools/samples ;;
+    import) echo tests/fixtures/import tests/fixtures/import/cap ;;
   esac
 }
 

@@ -383,9 +383,20 @@ void KVDatabase::RemoveWithSideFiles(const QString &path)
         QFile::remove(path + QLatin1String(suffix));
 }
 
+static KVDatabase::RenameFault &Fault()
+{
+    static KVDatabase::RenameFault fault;
+    return fault;
+}
+
+void KVDatabase::SetRenameFault(RenameFault fault)
+{
+    Fault() = std::move(fault);
+}
+
 static bool RenameWithSideFiles(const QString &from, const QString &to)
 {
-    if (!QFile::rename(from, to))
+    if ((Fault() && Fault()(from, to)) || !QFile::rename(from, to))
         return false;
     for (const char *suffix : kSideSuffixes) {
         const QString side = from + QLatin1String(suffix);

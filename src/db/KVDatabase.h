@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 
 // The path of a file in the data folder.
@@ -68,6 +69,10 @@ public:
     // Message box of a failed database operation: "%s.\nSource : %s\nDescription : %s".
     static void ShowError(const QString &operation, const DbException &e);
     static void ShowError(const QString &operation, const QString &source, const QString &description);
+
+    // Tests make chosen renames of the file swaps fail (true: fail this one).
+    using RenameFault = std::function<bool(const QString &from, const QString &to)>;
+    static void SetRenameFault(RenameFault fault);
 
 private:
     bool CreateDatabase(const QString &path);

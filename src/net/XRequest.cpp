@@ -109,6 +109,7 @@ struct XRequestCurl
     struct Answer
     {
         QByteArray &data;
+        CURL *curl = nullptr;
         bool tooLarge = false;
     };
 
@@ -120,6 +121,12 @@ struct XRequestCurl
             answer->tooLarge = true;
             return 0;
         }
+        // A declared length is room taken once, not a buffer doubled as it fills.
+        curl_off_t length = -1;
+        if (answer->data.isEmpty() && answer->curl &&
+            curl_easy_getinfo(answer->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+            length > qsizetype(n) && length <= XRequest::MaxAnswerBytes)
+            answer->data.reserve(qsizetype(length));
         answer->data.append(data, qsizetype(n));
         return n;
     }
@@ -215,7 +222,58 @@ QString XRequest::GetResponseText(const QString &path) const
 
 XmlNode XRequest::GetResponseNode(const QString &path) const
 {
+    if (!m_listParts.isEmpty()) {
+        const qsizetype slash = path.indexOf(u'/');
+        const QString first = slash < 0 ? path : path.left(slash);
+        for (qsizetype i = 0; i < m_listParts.size(); ++i) {
+            if (m_listParts[i].name != first)
+                continue;
+            if (m_listIndex != i) {
+                m_listDoc = XmlDoc();  // one list's tree at a time
+                const XmlDoc::Part &p = m_listParts[i];
+                m_listDoc = XmlDoc::Parse(QByteArray::fromRawData(m_responseBody.constData() + p.offset, p.size));
+                m_listIndex = i;
+                if (m_listDoc.IsNull()) {
+                    // Never a list lost: the whole answer is read instead.
+                    m_listDoc = XmlDoc::Parse(m_responseBody);
+                    m_listIndex = -2;
+                }
+            }
+            if (m_listIndex == -2)
+                return m_listDoc.Root().Select(path);
+            const XmlNode list = m_listDoc.Root();
+            return slash < 0 ? list : list.Select(path.mid(slash + 1));
+        }
+    }
     return m_response.Root().Select(path);
+}
+
+void XRequest::ForEachResponseItem(const QString &list, const QString &item,
+                                   const std::function<void(const XmlNode &)> &each) const
+{
+    for (const XmlDoc::Part &part : m_listParts) {
+        if (part.name != list)
+            continue;
+        const QByteArray text = QByteArray::fromRawData(m_responseBody.constData() + part.offset, part.size);
+        QList<XmlDoc::Part> items;
+        if (XmlDoc::ParseOutline(text, 0, &items).IsNull() || items.isEmpty())
+            break;
+        XmlDoc::Reader reader;
+        for (const XmlDoc::Part &p : std::as_const(items)) {
+            if (p.name != item)
+                continue;
+            const XmlDoc one = reader.Parse(QByteArray::fromRawData(text.constData() + p.offset, p.size));
+            if (one.IsNull())
+                throw XmlError(QStringLiteral("Cannot read a %1 of the %2").arg(item, list));
+            each(one.Root());
+        }
+        return;
+    }
+    const XmlNode listNode = GetResponseNode(list);
+    if (listNode.IsNull())
+        return;
+    for (const XmlNode &node : listNode.SelectAll(item))
+        each(node);
 }
 
 XmlTime XRequest::GetResponseDate(const QString &path) const
@@ -277,6 +335,9 @@ bool XRequest::SendRequest()
     m_request.Root().SetAttr(QStringLiteral("session_id"), sessionId);
 
     m_response = XmlDoc();
+    m_listParts.clear();
+    m_listDoc = XmlDoc();
+    m_listIndex = -1;
     m_responseBody.clear();
     m_errorMessage.clear();
     m_httpReason.clear();
@@ -294,7 +355,8 @@ bool XRequest::SendRequest()
 
     m_responseBody = answer;
     QString parseError;
-    m_response = XmlDoc::Parse(answer, &parseError);
+    m_response = m_listsOnDemand ? XmlDoc::ParseOutline(answer, OnDemandListBytes, &m_listParts, &parseError)
+                                 : XmlDoc::Parse(answer, &parseError);
     if (app && app->LogLevel() >= 5) {
         Log(QString::fromUtf8(answer), m_httpReason, 5);
         Log(QString::fromUtf8(m_response.ToXml(false)), m_httpReason, 5);
@@ -365,7 +427,7 @@ bool XRequest::Transfer(const QByteArray &body, QByteArray &answer)
     // Proxies: libcurl reads http_proxy, https_proxy and no_proxy from the
     // environment as long as CURLOPT_PROXY is left unset.
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &XRequestCurl::Write);
-    XRequestCurl::Answer sink{answer};
+    XRequestCurl::Answer sink{answer, curl};
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     // A declared length over the cap fails before any byte is read.
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(MaxAnswerBytes));

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 
 // One exchange with the marketplace server: a "kv_request" document posted
 // over HTTP and its answer. Built as a local object by the thread that sends
@@ -32,7 +33,14 @@ public:
     int GetHttpStatus() const { return m_httpStatus; }
 
     QString GetResponseText(const QString &path) const;
+    // A child of the root (or a path below one). In the list-at-a-time mode a
+    // large list is parsed when asked for and kept until another is.
     XmlNode GetResponseNode(const QString &path) const;
+    // Calls `each` with every child named `item` of the first `list` below the
+    // root, in order. In the list-at-a-time mode a large list is read one item
+    // at a time (an item that cannot be read throws XmlError).
+    void ForEachResponseItem(const QString &list, const QString &item,
+                             const std::function<void(const XmlNode &)> &each) const;
     XmlTime GetResponseDate(const QString &path) const;
     XmlNode GetResponseRoot() const { return m_response.Root(); }
     const XmlDoc &GetResponseDocument() const { return m_response; }
@@ -43,6 +51,14 @@ public:
     QByteArray GetRequestXml() const { return m_request.ToXml(false); }
     QString GetOperation() const { return m_operation; }
     QString GetUrl() const { return m_url; }
+
+    // The answer's large lists are parsed one at a time, when asked for through
+    // GetResponseNode, instead of the whole answer at once: a big answer then
+    // needs memory for its text and its largest list, not for its whole tree.
+    // The other readers see the answer less those lists.
+    void SetListsParsedOnDemand(bool on) { m_listsOnDemand = on; }
+    // Lists this size or larger are left to GetResponseNode in that mode.
+    static constexpr qsizetype OnDemandListBytes = 64 * 1024;
 
     // Time-outs of this request in milliseconds (0 keeps the default).
     void SetTimeouts(int connectMs, int totalMs);
@@ -80,6 +96,10 @@ private:
     XmlDoc m_request;
     XmlDoc m_response;
     QByteArray m_responseBody;
+    bool m_listsOnDemand = false;
+    QList<XmlDoc::Part> m_listParts;
+    mutable XmlDoc m_listDoc;
+    mutable qsizetype m_listIndex = -1;
     QString m_statusText = QStringLiteral("Initialization");
     QString m_errorMessage;
     QString m_httpReason;

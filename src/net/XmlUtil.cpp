@@ -8,9 +8,11 @@
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QFile>
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
@@ -18,6 +20,7 @@
 #include <climits>
 #include <ctime>
 #include <optional>
+#include <utility>
 #include <cstring>
 
 namespace {
@@ -188,6 +191,57 @@ QByteArray XmlText(const QString &value)
 
 constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
+// Layout whitespace: blanks with no carriage return (one is written as a
+// character reference, which the parser keeps).
+bool IsLayoutBlank(const xmlChar *text)
+{
+    if (!text)
+        return false;
+    for (; *text; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\n')
+            return false;
+    }
+    return true;
+}
+
+// The parser drops whitespace between elements only where it was written
+// as is; written as character references ("&#32;") it stays, and the next
+// read of our own writing would drop it. Dropping it here as the parser
+// would drop it written plainly makes write -> read -> write stable: the
+// same rule, child by child (a blank text that is the only child, or that
+// follows a first text child, stays).
+void DropLayoutBlanks(xmlNodePtr element)
+{
+    for (xmlNodePtr n = element; n;) {
+        if (n->type == XML_ELEMENT_NODE && xmlNodeGetSpacePreserve(n) != 1) {
+            xmlNodePtr firstKept = nullptr;
+            for (xmlNodePtr c = n->children; c;) {
+                xmlNodePtr next = c->next;
+                const bool drop = c->type == XML_TEXT_NODE && IsLayoutBlank(c->content) &&
+                                  (c->prev == nullptr || c->prev->type != XML_TEXT_NODE) &&
+                                  (firstKept ? firstKept->type != XML_TEXT_NODE : next != nullptr);
+                if (drop) {
+                    xmlUnlinkNode(c);
+                    xmlFreeNode(c);
+                } else if (!firstKept) {
+                    firstKept = c;
+                }
+                c = next;
+            }
+        }
+        // Depth first without recursion: a hostile answer may nest deeply.
+        if (n->type == XML_ELEMENT_NODE && n->children) {
+            n = n->children;
+            continue;
+        }
+        while (n && n != element && !n->next)
+            n = n->parent;
+        if (!n || n == element)
+            break;
+        n = n->next;
+    }
+}
+
 } // namespace
 
 // --- XmlNode ------------------------------------------------------------------------
@@ -354,8 +408,24 @@ XmlDoc XmlDoc::Create(const QString &rootName)
 
 XmlDoc XmlDoc::Parse(const QByteArray &text, QString *error)
 {
+    return Reader().Parse(text, error);
+}
+
+XmlDoc::Reader::Reader()
+{
     NetInit::Ensure();
-    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    m_ctxt = xmlNewParserCtxt();
+}
+
+XmlDoc::Reader::~Reader()
+{
+    if (m_ctxt)
+        xmlFreeParserCtxt(m_ctxt);
+}
+
+XmlDoc XmlDoc::Reader::Parse(const QByteArray &text, QString *error)
+{
+    xmlParserCtxtPtr ctxt = m_ctxt;
     if (!ctxt) {
         if (error)
             *error = QStringLiteral("out of memory");
@@ -368,7 +438,6 @@ XmlDoc XmlDoc::Parse(const QByteArray &text, QString *error)
         if (error)
             *error = QStringLiteral("a document type declaration is not accepted");
         xmlFreeDoc(doc);
-        xmlFreeParserCtxt(ctxt);
         return {};
     }
     if (!doc || !ctxt->wellFormed || !xmlDocGetRootElement(doc)) {
@@ -378,13 +447,134 @@ XmlDoc XmlDoc::Parse(const QByteArray &text, QString *error)
         }
         if (doc)
             xmlFreeDoc(doc);
-        xmlFreeParserCtxt(ctxt);
         return {};
     }
-    xmlFreeParserCtxt(ctxt);
+    DropLayoutBlanks(xmlDocGetRootElement(doc));
     if (!doc->encoding)
         doc->encoding = xmlStrdup(X("UTF-8"));
     return XmlDoc(doc);
+}
+
+namespace {
+
+// What the outline pass sees: the root's children and where they stand.
+struct OutlineScan
+{
+    const QByteArray *text = nullptr;
+    int depth = 0;
+    bool refused = false;   // a document type declaration
+    bool uncuttable = false;
+    qsizetype start = -1;
+    QString name;
+    QList<XmlDoc::Part> children;
+};
+
+OutlineScan &ScanOf(void *ctx)
+{
+    return *static_cast<OutlineScan *>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+}
+
+void OutlineStart(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *, int namespaces,
+                  const xmlChar **, int attributes, int, const xmlChar **attrs)
+{
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    OutlineScan &scan = ScanOf(ctx);
+    ++scan.depth;
+    if (scan.depth == 1) {
+        // Offsets are of the text only when it is read as it stands; a part
+        // cut from under namespace declarations would lose them.
+        if (namespaces > 0 || (ctxt->input->buf && ctxt->input->buf->encoder))
+            scan.uncuttable = true;
+        // Nor the root's xml:space or xml:base, which its children inherit.
+        for (int a = 0; a < attributes; ++a) {
+            if (attrs[a * 5 + 1])
+                scan.uncuttable = true;
+        }
+    } else if (scan.depth == 2) {
+        const long end = xmlByteConsumed(ctxt);
+        qsizetype at = end > 0 ? qsizetype(end) - 1 : -1;
+        // A start tag holds no "<" (not even in attribute values).
+        while (at >= 0 && at < scan.text->size() && scan.text->at(at) != '<')
+            --at;
+        scan.start = at;
+        scan.name = prefix ? QString() : FromX(localname);
+    }
+}
+
+void OutlineEnd(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    OutlineScan &scan = ScanOf(ctx);
+    if (scan.depth == 2) {
+        const long end = xmlByteConsumed(static_cast<xmlParserCtxtPtr>(ctx));
+        if (scan.start < 0 || end <= scan.start || end > scan.text->size() || scan.name.isEmpty())
+            scan.uncuttable = true;
+        else
+            scan.children.append({scan.name, scan.start, qsizetype(end) - scan.start});
+    }
+    --scan.depth;
+}
+
+void OutlineDoctype(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    ScanOf(ctx).refused = true;
+}
+
+} // namespace
+
+XmlDoc XmlDoc::ParseOutline(const QByteArray &text, qsizetype minPartBytes, QList<Part> *parts, QString *error)
+{
+    NetInit::Ensure();
+    parts->clear();
+    // Only the structure, no tree, the text fed in pieces: the pass holds
+    // little beside the text.
+    OutlineScan scan;
+    scan.text = &text;
+    xmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.startElementNs = &OutlineStart;
+    sax.endElementNs = &OutlineEnd;
+    sax.internalSubset = &OutlineDoctype;
+    sax.externalSubset = &OutlineDoctype;
+    constexpr qsizetype Piece = 64 * 1024;
+    const int first = int(qMin(text.size(), qsizetype(4)));
+    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, text.constData(), first, nullptr);
+    if (!ctxt)
+        return Parse(text, error);
+    ctxt->_private = &scan;
+    xmlCtxtUseOptions(ctxt, ParseOptions);
+    for (qsizetype at = first; at < text.size() && ctxt->wellFormed; at += Piece)
+        xmlParseChunk(ctxt, text.constData() + at, int(qMin(Piece, text.size() - at)), 0);
+    xmlParseChunk(ctxt, nullptr, 0, 1);
+    const bool wellFormed = ctxt->wellFormed && !scan.refused;
+    xmlFreeParserCtxt(ctxt);
+    // The parse of the whole text gives the same verdict and reason.
+    if (!wellFormed || scan.uncuttable)
+        return Parse(text, error);
+
+    QSet<QString> large;
+    for (const Part &p : std::as_const(scan.children)) {
+        if (p.size >= minPartBytes)
+            large.insert(p.name);
+    }
+    if (large.isEmpty())
+        return Parse(text, error);
+    QByteArray rest;
+    qsizetype from = 0;
+    for (const Part &p : std::as_const(scan.children)) {
+        if (!large.contains(p.name))
+            continue;
+        rest.append(text.constData() + from, p.offset - from);
+        from = p.offset + p.size;
+        parts->append(p);
+    }
+    rest.append(text.constData() + from, text.size() - from);
+    XmlDoc doc = Parse(rest, error);
+    if (doc.IsNull()) {
+        parts->clear();
+        return Parse(text, error);
+    }
+    return doc;
 }
 
 XmlDoc XmlDoc::LoadFile(const QString &path, QString *error)

@@ -20,6 +20,7 @@
 
 struct _xmlDoc;
 struct _xmlNode;
+struct _xmlParserCtxt;
 
 class XmlError : public std::runtime_error
 {
@@ -91,7 +92,34 @@ public:
     static XmlDoc Create(const QString &rootName);
     // Null document and a reason when the text is not well-formed XML.
     static XmlDoc Parse(const QByteArray &text, QString *error = nullptr);
+    // Parses many small texts with one parser (Parse sets one up each time).
+    class Reader
+    {
+    public:
+        Reader();
+        ~Reader();
+        Reader(const Reader &) = delete;
+        Reader &operator=(const Reader &) = delete;
+        XmlDoc Parse(const QByteArray &text, QString *error = nullptr);
+
+    private:
+        _xmlParserCtxt *m_ctxt = nullptr;
+    };
     static XmlDoc LoadFile(const QString &path, QString *error = nullptr);
+    // A large answer read one list at a time: the document less every child
+    // of the root named like one of at least `minPartBytes` (those go to
+    // `parts`, as where they stand in the text, to be parsed on their own).
+    // The whole text is checked as Parse checks it; a text that cannot be cut
+    // so (another encoding than UTF-8, namespaces on the root) is parsed
+    // whole, with no parts.
+    struct Part
+    {
+        QString name;
+        qsizetype offset = 0;
+        qsizetype size = 0;
+    };
+    static XmlDoc ParseOutline(const QByteArray &text, qsizetype minPartBytes, QList<Part> *parts,
+                               QString *error = nullptr);
 
     bool IsNull() const { return !m_doc; }
     XmlNode Root() const;

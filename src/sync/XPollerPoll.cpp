@@ -80,18 +80,16 @@ private:
 void XPoller::ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
                        const std::function<void(const XmlNode &)> &store)
 {
-    const XmlNode listNode = request.GetResponseNode(QLatin1String(list));
-    if (listNode.IsNull())
-        return;
-    const QList<XmlNode> items = listNode.SelectAll(QLatin1String(item));
-    if (items.isEmpty())
-        return;
     SqlConnection &connection = theDatabase().Connection();
-    SqlTransaction transaction(connection);
+    std::optional<SqlTransaction> transaction;
     QElapsedTimer sinceCommit;
-    sinceCommit.start();
     try {
-        for (const XmlNode &node : items) {
+        // A large list comes one item at a time: its whole tree is never held.
+        request.ForEachResponseItem(QLatin1String(list), QLatin1String(item), [&](const XmlNode &node) {
+            if (!transaction) {
+                transaction.emplace(connection);
+                sinceCommit.start();
+            }
             // No savepoint per item: each store is one statement or its own
             // scope, so a failure undoes only itself, and a savepoint would
             // copy every page the item touches (a row and each of its indexes).
@@ -101,15 +99,16 @@ void XPoller::ReadList(const XRequest &request, const char *list, const char *it
                 Log(ErrorText(e), logSource);
             }
             if (sinceCommit.elapsed() >= CommitIntervalMs) {
-                transaction.CommitAndContinue();
+                transaction->CommitAndContinue();
                 sinceCommit.restart();
             }
-        }
+        });
     } catch (const std::exception &e) {
         // The rest of the list is skipped; what was stored stays.
         Log(QString::fromUtf8(e.what()), logSource);
     }
-    transaction.Commit();
+    if (transaction)
+        transaction->Commit();
 }
 
 void XPoller::ReadQueries(const XRequest &request)
@@ -243,6 +242,7 @@ void XPoller::RunPoll()
         return;
 
     XRequest request(QStringLiteral("poll"));
+    request.SetListsParsedOnDemand(true);
     {
         PollRequestScope inFlight(*this, request);
         request.SendWithRelogin();

@@ -346,18 +346,25 @@ private slots:
     void securityRefusals_data()
     {
         QTest::addColumn<QByteArray>("body");
-        QTest::newRow("document() over http") << QByteArray("<xsl:copy-of select=\"document('http://127.0.0.1:PORT/x.xml')\"/>");
-        QTest::newRow("xsl:document write") << QByteArray("<xsl:document href=\"OUT\" method=\"text\">x</xsl:document>");
-        QTest::newRow("exsl:document write")
-            << QByteArray("<exsl:document xmlns:exsl=\"http://exslt.org/common\" href=\"OUT\" method=\"text\">x</exsl:document>");
+        QTest::addColumn<bool>("newFolder");  // the file's folder does not exist yet
+        QTest::newRow("document() over http")
+            << QByteArray("<xsl:copy-of select=\"document('http://127.0.0.1:PORT/x.xml')\"/>") << true;
+        const QByteArray xslWrite = "<xsl:document href=\"OUT\" method=\"text\">x</xsl:document>";
+        const QByteArray exslWrite =
+            "<exsl:document xmlns:exsl=\"http://exslt.org/common\" href=\"OUT\" method=\"text\">x</exsl:document>";
+        QTest::newRow("xsl:document into an existing folder") << xslWrite << false;
+        QTest::newRow("xsl:document creating a folder") << xslWrite << true;
+        QTest::newRow("exsl:document into an existing folder") << exslWrite << false;
+        QTest::newRow("exsl:document creating a folder") << exslWrite << true;
     }
     void securityRefusals()
     {
         QFETCH(QByteArray, body);
+        QFETCH(bool, newFolder);
         TestApp t;
         QTcpServer listener;
         QVERIFY(listener.listen(QHostAddress::LocalHost));
-        const QString out = TestEnv::NewFolder() + "/sub/written.txt";
+        const QString out = TestEnv::NewFolder() + (newFolder ? "/sub/written.txt" : "/written.txt");
         body.replace("PORT", QByteArray::number(listener.serverPort())).replace("OUT", out.toUtf8());
         const QByteArray sheet = "<xsl:stylesheet version=\"1.1\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\""
                                  " extension-element-prefixes=\"exsl\" xmlns:exsl=\"http://exslt.org/common\">"
@@ -366,7 +373,7 @@ private slots:
         Utils::ClearXslCache();
         const QString html = Utils::TransformXml(QByteArray("<r/>"), "evil.xsl");
         QVERIFY(!QFileInfo::exists(out));
-        QVERIFY(!QFileInfo::exists(QFileInfo(out).path()));
+        QCOMPARE(QFileInfo::exists(QFileInfo(out).path()), !newFolder);
         QVERIFY(!listener.hasPendingConnections());
         QVERIFY2(html.isEmpty(), qPrintable(html));
         QVERIFY(!XslError(t).isEmpty());

@@ -34,6 +34,7 @@ private slots:
     void boxKeepsPendingReport();
     void unhandledWithoutFailure();
     void unhandledAfterFailureMailsDump();
+    void boxShownWhileFilingFilesNothing();
     void secondInstanceAsksFirstToShow();
     void staleSocketDoesNotBlock();
 
@@ -231,6 +232,30 @@ void TestCrashReport::unhandledAfterFailureMailsDump()
     CrashHooks::RemoveStaleArchives();
     QCOMPARE(QDir(CrashHandler::DumpFolder()).entryList({"*.zip"}).size(), 0);
     CMailMsg::SetProgram(QString());
+    t.App().SetCrashHooks(&t.crash);
+}
+
+// A box shown while a report is being filed (its questions, a box of another
+// part of the program) does not file again from inside the filing.
+void TestCrashReport::boxShownWhileFilingFilesNothing()
+{
+    TestApp t({.commandLine = "-url " + m_server.Url()});
+    CrashHooks hooks;
+    t.App().SetCrashHooks(&hooks);
+    CrashHandler::InstallCrashHandler("Korvant", "3.1.52");
+    CrashHandler::RecordException(CrashHandler::IntegerDivideByZero, 0x42);
+    int boxes = 0;
+    t.dialogs.onMessageBox = [&](const QString &) {
+        if (boxes++ == 0)
+            t.App().ShowMessageBox("shown meanwhile", "Error", MsgBox::IconError);
+    };
+    hooks.OnUnhandledError();
+    t.dialogs.onMessageBox = {};
+    QCOMPARE(t.dialogs.log.Count("MessageBox|shown meanwhile"), 1);
+    QCOMPARE(m_server.RequestsFor("newCrashReport").size(), 0);
+    CrashReport saved;
+    QVERIFY(saved.LoadSaved());
+    QVERIFY(saved.ErrorMessage().startsWith("unexpected error"));
     t.App().SetCrashHooks(&t.crash);
 }
 

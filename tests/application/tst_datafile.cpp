@@ -25,6 +25,7 @@ private slots:
     void backupAndCancelledBackup();
     void restoreSwapsOnlyAVerifiedFile();
     void restoreOfDamagedArchiveKeepsEverythingRunning();
+    void restoreFailingAfterStopResumesPolling();
     void compactionRestarts();
     void failedBackupStopsCompaction();
     void failedCompactionResumesPolling();
@@ -135,6 +136,31 @@ void TestDataFile::restoreOfDamagedArchiveKeepsEverythingRunning()
     env.dialogs.QueueFileName(empty);
     env.app().RestoreData();
     QCOMPARE(StoredPassport(theDatabase().DatabasePath()), QString("P-1"));
+    QVERIFY(thePoller().IsThreadRunning(XPoller::LoopSlot));
+}
+
+// The archive is sound but the file swap fails, after the workers stopped:
+// the old data stay and polling goes on.
+void TestDataFile::restoreFailingAfterStopResumesPolling()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    Running(env);
+    const QString archive = env.folder + "/before.kvz";
+    env.dialogs.QueueFileName(archive);
+    QVERIFY(env.app().BackupData());
+    theDatabase().SetPassportId("P-2");
+    const QString path = theDatabase().DatabasePath();
+    KVDatabase::SetRenameFault([&](const QString &from, const QString &to) {
+        return to == path && !from.endsWith(".old~");
+    });
+    env.dialogs.QueueFileName(archive);
+    env.app().RestoreData();
+    KVDatabase::SetRenameFault({});
+    QVERIFY(env.import.log.Calls().contains("CancelAndWait"));
+    QCOMPARE(StoredPassport(path), QString("P-2"));
+    QVERIFY(env.frame.log.Calls().contains("SetStatusText|No data restored."));
+    QVERIFY(!env.app().RestartPending());
+    QVERIFY(!thePoller().IsExiting());
     QVERIFY(thePoller().IsThreadRunning(XPoller::LoopSlot));
 }
 

@@ -186,6 +186,12 @@ void TestSession::workerLoginRunsExchangeOnly()
     QVERIFY(env.app().GetSession().IsLoggedIn());
     QTRY_COMPARE(m_server.RequestsFor("getProfile").size(), 1);
     QTRY_VERIFY(env.frame.log.Calls().contains("SetStatusText|logged in"));
+    // The window and the boxes are called on the main thread only (the status
+    // text may come from any thread).
+    QStringList offMain = env.frame.log.OffMainThread();
+    offMain.removeIf([](const QString &call) { return call.startsWith("SetStatusText|"); });
+    QCOMPARE(offMain, QStringList());
+    QCOMPARE(env.dialogs.log.OffMainThread(), QStringList());
 }
 
 void TestSession::logout()

@@ -81,6 +81,7 @@ private slots:
     void stackOverflowOnWorkerLeavesDumpAndReport();
     void startupFailureRecordedAndReported();
     void pendingReportNotReplacedBySignal();
+    void stalledLogoutEndsExitInTime();
 
 private:
     void Prepare(ClientEnv &env, bool autoLogin);
@@ -523,6 +524,23 @@ void TestStartup::pendingReportNotReplacedBySignal()
     QCOMPARE(pending.ErrorMessage(), QString("the first failure"));
     QVERIFY(pending.Code().endsWith(u'U'));
     QVERIFY(!QFile::exists(CrashReport::GetErrorReportPath() + ".tmp"));
+}
+
+// The server holds the logout sent at exit: the program ends in about 3 s
+// all the same.
+void TestStartup::stalledLogoutEndsExitInTime()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    Prepare(env, true);
+    env.factory.noFrame = true;
+    QVERIFY(!env.app().InitInstance());
+    m_server.Script("logout", {FakeServer::Response(0), 200, 7000, false, false, "text/xml"});
+    QElapsedTimer timer;
+    timer.start();
+    env.app().ExitInstance();
+    const qint64 ms = timer.elapsed();
+    QCOMPARE(m_server.RequestsFor("logout").size(), 1);
+    QVERIFY2(ms < 5500, qPrintable(QString::number(ms)));
 }
 
 namespace {

@@ -194,6 +194,84 @@ private slots:
         QVERIFY(!QFile::exists(t.DataFolder() + "kvc-temp.mdb"));
     }
 
+    // The good file goes aside first; when its successor cannot be renamed in,
+    // it comes back.
+    void failedSecondRenamePutsGoodFileBack_data()
+    {
+        QTest::addColumn<QString>("swap");
+        QTest::newRow("restore") << "restore";
+        QTest::newRow("compaction") << "compaction";
+        QTest::newRow("conversion") << "conversion";
+    }
+
+    void failedSecondRenamePutsGoodFileBack()
+    {
+        QFETCH(QString, swap);
+        TestApp t(WithDatabase());
+        KVDatabase &db = theDatabase();
+        const QString path = db.DatabasePath();
+        QString backup;
+        if (swap == "conversion") {
+            WriteDatabase(path, "CREATE TABLE UserInfo (PASSPORT_ID TEXT, DB_VER TEXT);"
+                                "INSERT INTO UserInfo VALUES ('P1', '97');"
+                                "CREATE TABLE Queries (ID TEXT); INSERT INTO Queries VALUES ('keep');");
+            QVERIFY(db.init());
+        } else {
+            QVERIFY(db.init());
+            db.SetPassportId("P1");
+            backup = TestEnv::NewFolder() + "/copy.mdb";
+            db.Execute("VACUUM INTO ?", {backup});
+            db.Execute("INSERT INTO Queries (ID) VALUES ('keep')");
+        }
+        // Only the rename of the new file onto the database fails; the old
+        // one's rename aside and back work.
+        int renamesOnto = 0;
+        KVDatabase::SetRenameFault([&](const QString &from, const QString &to) {
+            return to == path && !from.endsWith(".old~") && ++renamesOnto == 1;
+        });
+        bool swapped = true;
+        if (swap == "restore")
+            swapped = db.RestoreDatabase(backup);
+        else if (swap == "compaction")
+            swapped = db.CompactDatabase();
+        else
+            swapped = db.ConvertDatabase();
+        KVDatabase::SetRenameFault({});
+        QVERIFY(!swapped);
+        QCOMPARE(renamesOnto, 1);
+        QVERIFY(QFile::exists(path));
+        QVERIFY(!QFile::exists(path + ".old~"));
+        db.CloseAll();
+        SqlConnection::Options o;
+        o.create = false;
+        SqlConnection c(path, o);
+        QCOMPARE(c.Scalar("SELECT COUNT(*) FROM Queries WHERE ID = 'keep'").toInt(), 1);
+        QCOMPARE(c.Scalar("SELECT PASSPORT_ID FROM UserInfo").toString(), QString("P1"));
+        QCOMPARE(c.Scalar("PRAGMA quick_check").toString(), QString("ok"));
+    }
+
+    // The schema is built under another name: a creation that fails partway
+    // (here the disk refuses more bytes) leaves nothing a later start takes
+    // for a database.
+    void failedCreationLeavesNoHalfMadeFile()
+    {
+        TestApp t(WithDatabase());
+        KVDatabase &db = theDatabase();
+        {
+            TestEnv::FileSizeLimit limit(24 * 1024);
+            QVERIFY(!db.init());
+        }
+        QVERIFY(t.dialogs.log.Count("MessageBox|Can not create database") >= 1);
+        db.CloseAll();
+        QVERIFY(!QFile::exists(db.DatabasePath()));
+        QVERIFY(db.init());
+        QCOMPARE(db.Connection()
+                     .Scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'")
+                     .toInt(),
+                 12);
+        QCOMPARE(db.GetDbVersion(), QString("98"));
+    }
+
     void purge_data()
     {
         QTest::addColumn<bool>("incoming");

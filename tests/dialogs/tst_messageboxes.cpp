@@ -32,6 +32,8 @@ private slots:
     void subscribeChoice_data();
     void subscribeChoice();
     void payBox();
+    void serverTextIsPlain_data();
+    void serverTextIsPlain();
 };
 
 // action: "ok" | "second" | "esc"
@@ -262,6 +264,32 @@ void TestMessageBoxes::payBox()
     QCOMPARE(dlg.DoModal(), 1);
     WhenModal(dlg.objectName(), [&](QWidget *w) { Click(w, "cancelButton"); });
     QCOMPARE(dlg.DoModal(), 2);
+}
+
+void TestMessageBoxes::serverTextIsPlain_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("MessageDlg") << 0;
+    QTest::newRow("MessageDlg2") << 1;
+    QTest::newRow("LinkMessageDlg") << 2;
+}
+
+// What the server says is shown as it is, never as markup.
+void TestMessageBoxes::serverTextIsPlain()
+{
+    QFETCH(int, kind);
+    const QString text = QStringLiteral("<img src=\"x\"><b>Refused</b> &amp; <a href=\"http://x\">here</a>");
+    std::unique_ptr<QDialog> box;
+    if (kind == 0)
+        box = std::make_unique<MessageDlg>(QString(), text, nullptr, true, MsgBox::IconResWarning);
+    else if (kind == 1)
+        box = std::make_unique<MessageDlg2>(QString(), text, nullptr, true, MsgBox::IconResWarning);
+    else
+        box = std::make_unique<LinkMessageDlg>(QString(), text, true, true, MsgBox::IconResWarning);
+    auto *label = box->findChild<QLabel *>(QStringLiteral("messageText"));
+    QVERIFY(label);
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QCOMPARE(label->text(), text);
 }
 
 KORVANT_TEST_MAIN(TestMessageBoxes)

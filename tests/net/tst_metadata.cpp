@@ -241,6 +241,33 @@ private slots:
         QCOMPARE(theMetaCars().LoadedVersion(), QString("1.4"));
     }
 
+    // A newer answer whose cache write fails partway (the disk refuses more
+    // bytes) leaves the old cache whole and in use.
+    void failedCacheWriteKeepsOldCache()
+    {
+        MetaFixture f;
+        const QString cache = f.t.DataFolder() + "meta.xml";
+        auto read = [&] {
+            QFile file(cache);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = read();
+        QVERIFY(before.contains("version=\"2.1\""));
+        QByteArray newer = SampleAnswers::Load("getMetaInfo.xml");
+        newer.replace("<meta_info version=\"2.1\">", "<meta_info version=\"2.2\">");
+        newer.replace("</meta_info>", "<notes>" + QByteArray(64 * 1024, 'n') + "</notes></meta_info>");
+        f.server.Script("getMetaInfo", FakeServer::Answer{newer});
+        {
+            TestEnv::FileSizeLimit limit(16 * 1024);
+            theMeta().Refresh();
+        }
+        QCOMPARE(f.Posts("getMetaInfo"), 2);
+        QCOMPARE(read(), before);
+        QCOMPARE(theMeta().LoadedVersion(), QString("2.1"));
+        QCOMPARE(f.t.dialogs.log.Count("MessageBox|"), 1);
+        QVERIFY(f.t.dialogs.log.Calls().first().contains("Cannot retrieve metadata"));
+    }
+
     void failuresAreReported()
     {
         ServerFixture f(WithMeta());

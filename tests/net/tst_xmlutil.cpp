@@ -164,6 +164,81 @@ private slots:
         QCOMPARE(doc.ToXml(false), QByteArray("<r><a> x </a><b/></r>"));
     }
 
+    // Whitespace between elements reads the same however it was written, so
+    // what we write reads back and writes again unchanged.
+    void blanksAsReferencesReadLikePlainOnes_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("space before an element") << QByteArray("<r>&#32;<b/></r>") << QByteArray("<r><b/></r>");
+        QTest::newRow("tab and carriage return") << QByteArray("<r>&#9;\r<b/>\r\n</r>") << QByteArray("<r><b/></r>");
+        QTest::newRow("line feed after an element") << QByteArray("<r><b/>&#10;<c/>&#32;</r>")
+                                                    << QByteArray("<r><b/><c/></r>");
+        QTest::newRow("only child") << QByteArray("<r>&#32;</r>") << QByteArray("<r> </r>");
+        QTest::newRow("carriage return reference") << QByteArray("<r>&#13;<b/></r>") << QByteArray("<r>&#13;<b/></r>");
+        QTest::newRow("after a first text") << QByteArray("<r>x<b/>&#32;<c/></r>") << QByteArray("<r>x<b/> <c/></r>");
+        QTest::newRow("space preserved") << QByteArray("<r xml:space=\"preserve\">&#32;<b/></r>")
+                                         << QByteArray("<r xml:space=\"preserve\"> <b/></r>");
+    }
+    void blanksAsReferencesReadLikePlainOnes()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QByteArray, written);
+        const QByteArray once = XmlDoc::Parse(xml).ToXml(false);
+        QCOMPARE(once, written);
+        QCOMPARE(XmlDoc::Parse(once).ToXml(false), once);
+    }
+
+    // A large answer is cut into its big lists, each read on its own as the
+    // whole answer reads it; what cannot be cut so is read whole.
+    void outlineCutsLargeLists_data()
+    {
+        QTest::addColumn<QByteArray>("root");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("plain root") << QByteArray("<poll result_code=\"0\">") << 2;
+        QTest::newRow("namespace on the root") << QByteArray("<poll xmlns:x=\"urn:x\" result_code=\"0\">") << 0;
+        QTest::newRow("space kept on the root") << QByteArray("<poll xml:space=\"preserve\" result_code=\"0\">") << 0;
+    }
+    void outlineCutsLargeLists()
+    {
+        QFETCH(QByteArray, root);
+        QFETCH(int, parts);
+        QByteArray items;
+        // Large enough that the parser moves on through its buffer several times.
+        for (int i = 0; i < 20000; ++i)
+            items += "<query id=\"" + QByteArray::number(i) + "\"><name>Door &amp; &#233;</name></query>\n";
+        const QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + root +
+                                "<query_list>" + items + "</query_list><error_message>none</error_message>"
+                                "<query_list><query id=\"late\"/></query_list><small_list><x/></small_list></poll>";
+        QList<XmlDoc::Part> cut;
+        QString error;
+        const XmlDoc outline = XmlDoc::ParseOutline(text, 1024, &cut, &error);
+        QVERIFY2(!outline.IsNull(), qPrintable(error));
+        QCOMPARE(int(cut.size()), parts);
+        const XmlDoc whole = XmlDoc::Parse(text);
+        QCOMPARE(outline.Root().Attr("result_code"), QString("0"));
+        QCOMPARE(outline.Root().ChildText("error_message"), QString("none"));
+        QCOMPARE(outline.Root().Select("small_list").ToXml(), QByteArray("<small_list><x/></small_list>"));
+        QList<QByteArray> lists;
+        for (const XmlDoc::Part &p : cut) {
+            QCOMPARE(p.name, QString("query_list"));
+            lists << XmlDoc::Parse(text.mid(p.offset, p.size)).Root().ToXml();
+        }
+        if (parts == 0) {
+            QCOMPARE(outline.ToXml(false), whole.ToXml(false));
+        } else {
+            const QList<XmlNode> original = whole.Root().SelectAll("query_list");
+            QCOMPARE(lists, (QList<QByteArray>{original[0].ToXml(), original[1].ToXml()}));
+            QVERIFY(outline.Root().Select("query_list").IsNull());
+        }
+        // What the whole parse refuses, the outline refuses with the same reason.
+        QString wholeError;
+        QVERIFY(XmlDoc::Parse(text.left(text.size() - 3), &wholeError).IsNull());
+        QVERIFY(XmlDoc::ParseOutline(text.left(text.size() - 3), 1024, &cut, &error).IsNull());
+        QCOMPARE(error, wholeError);
+        QVERIFY(cut.isEmpty());
+    }
+
     // A text starting with U+FEFF is not a byte-order mark: it reads back whole.
     void leadingFeffKept()
     {

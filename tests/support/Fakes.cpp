@@ -32,6 +32,8 @@ int FakeDialogs::NextAnswer()
 int FakeDialogs::MessageBox(const QString &text, const QString &caption, unsigned flags)
 {
     log.Add(QStringLiteral("MessageBox|%1|%2|%3").arg(text, caption).arg(flags));
+    if (onMessageBox)
+        onMessageBox(text);
     return NextAnswer();
 }
 

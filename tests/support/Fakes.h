@@ -4,13 +4,16 @@
 
 #include "app/Interfaces.h"
 
+#include <QCoreApplication>
 #include <QMutex>
 #include <QStringList>
+#include <QThread>
 
 #include <atomic>
 #include <functional>
 
-// Thread-safe call record: "Name|arg|arg".
+// Thread-safe call record: "Name|arg|arg"; calls made off the main thread
+// are also kept apart.
 class CallLog
 {
 public:
@@ -18,6 +21,14 @@ public:
     {
         QMutexLocker l(&m_mutex);
         m_calls.append(entry);
+        const QCoreApplication *app = QCoreApplication::instance();
+        if (app && QThread::currentThread() != app->thread())
+            m_offMain.append(entry);
+    }
+    QStringList OffMainThread() const
+    {
+        QMutexLocker l(&m_mutex);
+        return m_offMain;
     }
     QStringList Calls() const
     {
@@ -36,11 +47,13 @@ public:
     {
         QMutexLocker l(&m_mutex);
         m_calls.clear();
+        m_offMain.clear();
     }
 
 private:
     mutable QMutex m_mutex;
     QStringList m_calls;
+    QStringList m_offMain;
 };
 
 class FakeProgress : public IProgress
@@ -89,6 +102,8 @@ public:
     // Runs inside LoginDlg / ProfileSheet (a test fills the session there).
     std::function<int(int)> onLogin;
     std::function<int(const QString &, bool)> onProfileSheet;
+    // Runs inside MessageBox, before its answer.
+    std::function<void(const QString &)> onMessageBox;
 
     CallLog log;
 

@@ -13,6 +13,20 @@ QString Root();
 QString NewFolder(const QString &prefix = QStringLiteral("t"));
 // The source tree (for fixture files).
 QString SourceDir();
+
+// While it lives, no file of the process may grow beyond `bytes`: a write
+// past it fails (EFBIG) as on a full disk, with no signal.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    unsigned long long m_saved;
+};
 } // namespace TestEnv
 
 #define KORVANT_TEST_MAIN(TestObject) QTEST_MAIN_WRAPPER(TestObject, TestEnv::PrepareProcess(); QTEST_MAIN_SETUP())
