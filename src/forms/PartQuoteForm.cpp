@@ -189,6 +189,9 @@ void PartQuoteForm::Store(const XRequest &answer)
 
 void PartQuoteForm::AfterStore()
 {
+    // A buyer quoted without the full contact: the seller gets it now.
+    if (List() && !m_query.GetBool("IS_CONTACT_FULL"))
+        List()->RequestContactInfo();
     if (List())
         List()->Reload();
     if (m_host)

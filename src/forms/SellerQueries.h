@@ -26,6 +26,8 @@ public:
     virtual void Reload() = 0;
     // The list's Delete on the selected query, with its confirmation; true when deleted.
     virtual bool DeleteSelected() = 0;
+    // Fetches the selected query's full contact from the server into its row.
+    virtual bool RequestContactInfo() = 0;
 };
 
 // The IDs of a query table under a bound filter and sort.
@@ -40,6 +42,8 @@ public:
     void Select(int index) override { m_index = index; }
     void Reload() override;
     bool DeleteSelected() override;
+    // A bare table has no list to ask the server through.
+    bool RequestContactInfo() override { return false; }
 
 private:
     QString m_table;

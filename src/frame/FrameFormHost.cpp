@@ -169,6 +169,11 @@ public:
         m_frame.OnDelete();
         return Count() < before;
     }
+    bool RequestContactInfo() override
+    {
+        auto *queries = dynamic_cast<XQueryListCtrl *>(&m_list);
+        return queries && queries->RequestContactInfo(true);
+    }
 
 private:
     QStringList Ids() const

@@ -74,6 +74,25 @@ std::unique_ptr<ISellerQueries> Pending(int index = 0)
                                          NodeIncomingLeads, index);
 }
 
+// The pending list, noting each contact fetch the form asks of it.
+class ContactRecordingList : public QueryIdList
+{
+public:
+    explicit ContactRecordingList(QStringList &asked)
+        : QueryIdList("Queries", SqlExpr("IS_INCOMING = 1 AND STATUS_CODE IN (0, 1)"), "ID", NodeIncomingLeads, 0),
+          m_asked(asked)
+    {
+    }
+    bool RequestContactInfo() override
+    {
+        m_asked.append(IdAt(CurrentIndex()));
+        return true;
+    }
+
+private:
+    QStringList &m_asked;
+};
+
 FakeServer::Answer QuoteId(const QByteArray &id)
 {
     return Answer(0, "<quote_id>" + id + "</quote_id><create_time>2009-03-04 05:06:07</create_time>");
@@ -166,6 +185,30 @@ private slots:
         QCOMPARE(f->Count("SELECT COUNT(*) FROM Queries WHERE STATUS_CODE = 2 AND STATUS = 'Replied'"), 3);
         QCOMPARE(f->Count("SELECT STATUS_CODE FROM Queries WHERE ID = 'Q4'"), 5);
         QVERIFY(f->host.log.Calls().contains(QStringLiteral("QuoteSent|0|%1").arg(NodeIncomingLeads)));
+    }
+
+    // The buyer's full contact is fetched after a quote only while it is missing.
+    void contactFetchedWhenNotFull_data()
+    {
+        QTest::addColumn<int>("contactFull");
+        QTest::addColumn<QStringList>("asked");
+        QTest::newRow("missing") << 0 << QStringList{"Q1"};
+        QTest::newRow("full") << 1 << QStringList{};
+    }
+    void contactFetchedWhenNotFull()
+    {
+        QFETCH(int, contactFull);
+        QFETCH(QStringList, asked);
+        AddQuery("Q1");
+        theDatabase().Execute("UPDATE Queries SET IS_CONTACT_FULL = ?", {contactFull});
+        f->server.Enqueue("newQuote", QuoteId("QT-1"));
+        QStringList seen;
+        NewQuoteDlg dlg(&f->host, std::make_unique<ContactRecordingList>(seen));
+        Show(dlg);
+        Type(&dlg, "priceEdit", "10");
+        Click(&dlg, "submitButton");
+        QCOMPARE(f->Posts("newQuote"), 1);
+        QCOMPARE(seen, asked);
     }
 
     void deleteEmptyingTheListCancels()
