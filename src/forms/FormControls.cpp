@@ -4,15 +4,61 @@
 #include "net/MetaUtils.h"
 #include "net/XMetaData.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+namespace {
+
+// Watches the whole application: a focused edit gets the key before any
+// handler of its window would.
+class CtrlArrowSteps : public QObject
+{
+public:
+    CtrlArrowSteps(QWidget *scope, QAbstractButton *prev, QAbstractButton *next)
+        : QObject(scope), m_scope(scope), m_prev(prev), m_next(next)
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto *target = qobject_cast<QWidget *>(watched);
+        if (!target || (target != m_scope && !m_scope->isAncestorOf(target)))
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier)
+            return false;
+        QAbstractButton *button = key->key() == Qt::Key_Left ? m_prev : key->key() == Qt::Key_Right ? m_next : nullptr;
+        if (!button || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
+
+private:
+    QWidget *m_scope;
+    QAbstractButton *m_prev, *m_next;
+};
+
+} // namespace
+
 namespace FormControls {
+
+void StepWithCtrlArrows(QWidget *scope, QAbstractButton *prev, QAbstractButton *next)
+{
+    new CtrlArrowSteps(scope, prev, next);
+}
 
 QComboBox *Combo(QWidget *parent, const char *name, bool editable)
 {

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class QAbstractButton;
 class QBoxLayout;
 class QComboBox;
 class QGridLayout;
@@ -29,5 +30,8 @@ QComboBox *AddSendTo(QBoxLayout *top, QWidget *owner);
 void Limit(QPlainTextEdit *edit, int limit);
 // Emptied and filled with the cars list of the kind, `current` selected.
 void FillMeta(QComboBox *box, int kind, const QString &placeholder, const QString &current);
+// Ctrl+Left / Ctrl+Right anywhere in `scope` click `prev` / `next` while they
+// are enabled, also from an edit that would take them as word moves.
+void StepWithCtrlArrows(QWidget *scope, QAbstractButton *prev, QAbstractButton *next);
 
 } // namespace FormControls

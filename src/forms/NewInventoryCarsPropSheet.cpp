@@ -212,6 +212,7 @@ void CarGeneralPage::Build()
         };
         connect(m_prev, &QPushButton::clicked, this, [this, move] { move(m_sheet.QuoteForm()->Index() - 1); });
         connect(m_next, &QPushButton::clicked, this, [this, move] { move(m_sheet.QuoteForm()->Index() + 1); });
+        StepWithCtrlArrows(this, m_prev, m_next);
         connect(m_delete, &QPushButton::clicked, this, [this, move] {
             CarQuoteForm *q = m_sheet.QuoteForm();
             if (!q->List() || !q->List()->DeleteSelected())

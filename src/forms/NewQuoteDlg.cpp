@@ -1,6 +1,7 @@
 #include "NewQuoteDlg.h"
 
 #include "CSelectPartImage.h"
+#include "FormControls.h"
 #include "FormPlacement.h"
 #include "FormWidgets.h"
 #include "IFormHost.h"
@@ -24,7 +25,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -222,6 +222,7 @@ void NewQuoteDlg::BuildControls()
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_prev, &QPushButton::clicked, this, [this] { Move(m_form.Index() - 1); });
     connect(m_next, &QPushButton::clicked, this, [this] { Move(m_form.Index() + 1); });
+    FormControls::StepWithCtrlArrows(this, m_prev, m_next);
     connect(m_delete, &QPushButton::clicked, this, &NewQuoteDlg::OnDeleteQuery);
     connect(m_message, &QPushButton::clicked, this, [this] {
         if (m_host)
@@ -335,21 +336,6 @@ void NewQuoteDlg::UpdateNavigation()
     m_prev->setEnabled(walks && m_form.Index() > 0);
     m_next->setEnabled(walks && m_form.Index() < count - 1);
     m_delete->setEnabled(walks);
-}
-
-void NewQuoteDlg::keyPressEvent(QKeyEvent *event)
-{
-    if (event->modifiers() == Qt::ControlModifier && m_form.Walks()) {
-        if (event->key() == Qt::Key_Left && m_prev->isEnabled()) {
-            Move(m_form.Index() - 1);
-            return;
-        }
-        if (event->key() == Qt::Key_Right && m_next->isEnabled()) {
-            Move(m_form.Index() + 1);
-            return;
-        }
-    }
-    QDialog::keyPressEvent(event);
 }
 
 bool NewQuoteDlg::SaveToRecord()

@@ -119,6 +119,33 @@ private slots:
         QCOMPARE(sheet.ActiveIndex(), 0);
     }
 
+    // Ctrl+Left / Ctrl+Right step through the incoming leads, also from an edit.
+    void ctrlArrowsStepThroughTheLeads()
+    {
+        CarFormsFixture f;
+        for (const char *model : {"Outback", "Forester"})
+            theDatabase().Execute("INSERT INTO Queries_Cars (ID, IS_INCOMING, IS_ARCHIVE, STATUS, STATUS_CODE, "
+                                  "C_NAME, MAKE, MODEL, CATEGORY) VALUES (?, 1, 0, 'New', 0, 'Robin', 'Subaru', ?, "
+                                  "'Pre-Owned')",
+                                  {QString("CQ-") + model, model});
+        f.host.sellerQueries = [] {
+            return std::make_unique<QueryIdList>("Queries_Cars", SqlExpr("STATUS_CODE IN (0, 1)"), "MODEL DESC",
+                                                 NodeCarsIncomingLeads, 0);
+        };
+        NewInventoryCarsPropSheet sheet(&f.host, "Cars - Send Quote", true, 0);
+        Show(sheet);
+        QComboBox *model = Child<QComboBox>(&sheet, "modelCombo");
+        QLineEdit *price = Child<QLineEdit>(&sheet, "priceEdit");
+        QCOMPARE(model->currentText(), QString("Outback"));
+        for (const auto &[key, expected] : {std::pair{Qt::Key_Right, "Forester"}, std::pair{Qt::Key_Right, "Forester"},
+                                            std::pair{Qt::Key_Left, "Outback"}}) {
+            price->setFocus();
+            QTest::keyClick(price, key, Qt::ControlModifier);
+            QCOMPARE(model->currentText(), QString(expected));
+        }
+        QVERIFY(sheet.isVisible());
+    }
+
     void obsoleteQueryKeepsTheSheetOpen()
     {
         CarFormsFixture f;

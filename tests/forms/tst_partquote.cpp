@@ -170,7 +170,10 @@ private slots:
         Show(dlg);
         QVERIFY(Child<QPushButton>(&dlg, "prevButton")->isEnabled());
         QVERIFY(Child<QPushButton>(&dlg, "nextButton")->isEnabled());
-        QTest::keyClick(&dlg, Qt::Key_Left, Qt::ControlModifier);
+        // From the edit that has the focus, which would take it as a word move.
+        QLineEdit *price = Child<QLineEdit>(&dlg, "priceEdit");
+        price->setFocus();
+        QTest::keyClick(price, Qt::Key_Left, Qt::ControlModifier);
         QVERIFY(dlg.windowTitle().contains("[Q1]"));
         QVERIFY(!Child<QPushButton>(&dlg, "prevButton")->isEnabled());
         for (const char *price : {"10", "20", "30"}) {
