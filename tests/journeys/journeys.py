@@ -44,6 +44,14 @@ def parts_mode(run):
 def part_query_gets_quote(run):
     started(run)
     parts_mode(run)
+    post_part_query(run)
+    run.key("alt+b", "p")  # Buy > Pending Quotes
+    run.wait_title("Pending Quotes")
+    run.shot("quote-under-pending-quotes")
+
+
+def post_part_query(run):
+    """A part query from Open Queries, until the seller's quote has come."""
     run.key("alt+b", "o")  # Buy > Open Queries
     run.wait_title("Open Requests")
     run.key("ctrl+n")
@@ -76,9 +84,6 @@ def part_query_gets_quote(run):
     run.wait_popup()
     run.shot("quote-pop-up")
     run.wait_popup_gone()
-    run.key("alt+b", "p")  # Buy > Pending Quotes
-    run.wait_title("Pending Quotes")
-    run.shot("quote-under-pending-quotes")
 
 
 def cars_mode(run):
@@ -182,6 +187,58 @@ def quote_answered_by_order(run):
     run.key("alt+s", "e")  # Sell > Pending Sales
     run.wait_title("Pending Sales")
     run.shot("order-under-pending-sales")
+
+
+SECOND_ROW = (400, 146)
+# The order page's "Submit Order", on the screen once the page is at its end.
+SUBMIT_ORDER = (307, 652)
+
+
+def order_quote_and_update(run):
+    started(run)
+    parts_mode(run)
+    post_part_query(run)
+    run.key("alt+b", "p")  # Buy > Pending Quotes
+    run.wait_title("Pending Quotes")
+    run.click(run.main, *SECOND_ROW)  # the seller's quote under the query
+    run.key("Return")
+    dialog = run.wait_window("Order")
+    # The page fills in the member's addresses; its form ends in Submit Order.
+    run.wait(lambda: run.requests("getMainInfo"), "the order page")
+    time.sleep(3)
+    run.shot("new-order")
+    run.click(dialog, 600, 300)
+    run.key("End")
+    time.sleep(1)
+    run.shot("order-form-end")
+    x, y, _, _ = run.geometry(dialog)
+    run.click(dialog, SUBMIT_ORDER[0] - x, SUBMIT_ORDER[1] - y)
+    run.wait(lambda: run.requests("newOrder"), "the order sent")
+    run.wait_gone("Order")
+    run.shot("order-sent")
+    order = run.wait(lambda: run.db("SELECT ID, IS_INCOMING FROM Orders WHERE CONTEXT_ID = 'QT-8002'"),
+                     "the order stored")
+    if order != [("PO-8003", 0)]:
+        raise JourneyFailed("the stored order is %r" % (order,))
+    quote = run.db("SELECT STATUS_CODE, STATUS FROM Quotes WHERE ID = 'QT-8002'")
+    if quote != [(4, "Po")]:
+        raise JourneyFailed("the ordered quote is %r" % (quote,))
+    body = run.requests("newOrder")[0][1]
+    if "<context_id>QT-8002</context_id>" not in body or "<part_name>Starter</part_name>" not in body:
+        raise JourneyFailed("the server got %s" % body)
+
+    run.synchronize()
+    update = run.wait(lambda: run.db("SELECT U_STATUS, U_SHIPPER, U_TRACK_NUM, IS_U_NEW, STATUS_CODE FROM Orders "
+                                     "WHERE ID = 'PO-8003' AND U_STATUS <> ''"), "the seller's update")
+    # A shipped order is complete.
+    if update != [("Shipped", "UPS", "1Z999AA10123456784", 1, 5)]:
+        raise JourneyFailed("the stored update is %r" % (update,))
+    run.wait_popup()
+    run.shot("update-pop-up")
+    run.wait_popup_gone()
+    run.key("alt+b", "c")  # Buy > Confirmed Orders
+    run.wait_title("Confirmed Orders")
+    run.shot("shipped-under-confirmed-orders")
 
 
 def lookup(run, passport):
@@ -320,7 +377,7 @@ JOURNEYS = [
     # program has the form and the function is written here.
     ("car_query_gets_quote", None, car_query_gets_quote),
     ("quote_answered_by_order", None, quote_answered_by_order),
-    ("order_quote_and_update", "the purchase order and order update forms", None),
+    ("order_quote_and_update", None, order_quote_and_update),
     ("publish_hot_deal", "the hot deal editor", None),
 ]
 
