@@ -373,12 +373,11 @@ JOURNEYS = [
     ("lookup_and_address_book", None, lookup_and_address_book),
     ("options_kept_across_restart", None, options_kept_across_restart),
     ("hot_deal_appears", None, hot_deal_appears),
-    # Waiting for forms under construction: they join the suite when the
-    # program has the form and the function is written here.
     ("car_query_gets_quote", None, car_query_gets_quote),
     ("quote_answered_by_order", None, quote_answered_by_order),
     ("order_quote_and_update", None, order_quote_and_update),
-    ("publish_hot_deal", "the hot deal editor", None),
+    # Not driven yet: it joins the suite when its function is written here.
+    ("publish_hot_deal", "a way through the hot deal editor and its payment page", None),
 ]
 
 
