@@ -550,16 +550,23 @@ void XQueryListCtrl::OpenSelected()
         }
         return;
     }
+    // An opened quote has been seen: marked before the order form opens, so the
+    // order's own status for the quote is the one that stays.
+    const bool unseen = (item.flags & StatusMask) == 0 && incoming;
+    const QString quoteId = item.id;
     if (m_rules.marketMode == 1) {
-        Host()->ShowCarQuoteDetail(QStringLiteral("Quote #%1").arg(item.id), item.id);
+        Host()->ShowCarQuoteDetail(QStringLiteral("Quote #%1").arg(quoteId), quoteId);
     } else if (incoming) {
-        Host()->NewOrderForQuote(QueryIdOf(row), item.id);
+        const QString queryId = QueryIdOf(row);
+        if (unseen)
+            RunStatus(1, QStringLiteral("Read"));
+        Host()->NewOrderForQuote(queryId, quoteId);
+        return;
     } else {
         Host()->WriteComment();
         return;
     }
-    // An opened quote has been seen.
-    if ((item.flags & StatusMask) == 0 && incoming)
+    if (unseen)
         RunStatus(1, QStringLiteral("Read"));
 }
 

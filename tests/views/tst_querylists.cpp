@@ -171,6 +171,29 @@ private slots:
         QCOMPARE(list.GetComments(), QString("on the query"));
     }
 
+    // Ordering a new quote: the order's "Po" stays, the quote is not marked Read over it.
+    void orderedQuoteKeepsItsOrderStatus()
+    {
+        struct OrderingHost : FakeListHost
+        {
+            void NewOrderForQuote(const QString &queryId, const QString &quoteId) override
+            {
+                log.Add("NewOrderForQuote|" + queryId + "|" + quoteId);
+                theDatabase().Execute(QStringLiteral("UPDATE Quotes SET STATUS_CODE = 4, STATUS = 'Po' WHERE ID = ?"),
+                                      {quoteId});
+            }
+        } host;
+        AddQuery("Queries", "Q1", false, 2, "2024-05-02 10:00:00");
+        AddQuote("Quotes", "A", "Q1", true, 0, "2024-05-02 11:00:00");
+        host.node = 20003;
+        XQueryListCtrl list(&host, nullptr);
+        OpenFolder(list, 20003);
+        ClickRow(list, 1);
+        QTest::keyClick(&list, Qt::Key_Return);
+        QVERIFY(host.log.Calls().contains("NewOrderForQuote|Q1|A"));
+        QCOMPARE(State("Quotes", "A"), QString("4/Po/0"));
+    }
+
     // A query and a quote with one id are two remembered rows.
     void levelKeysNeverCollide()
     {

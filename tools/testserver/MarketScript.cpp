@@ -124,7 +124,7 @@ MarketScript::MarketScript(FakeServer &server, QByteArray firstPoll)
 QStringList MarketScript::Operations()
 {
     return {QStringLiteral("poll"),     QStringLiteral("newQuery"),   QStringLiteral("newCarQuery"),
-            QStringLiteral("newQuote"), QStringLiteral("newCarQuote"), QStringLiteral("newMessage"),
+            QStringLiteral("newQuote"), QStringLiteral("newCarQuote"), QStringLiteral("newOrder"),   QStringLiteral("newMessage"),
             QStringLiteral("getProfile")};
 }
 
@@ -137,6 +137,7 @@ void MarketScript::Install(const QStringList &untouched)
         {QStringLiteral("newCarQuery"), [this](const R &r) { return NewQuery(r, true); }},
         {QStringLiteral("newQuote"), [this](const R &r) { return NewQuote(r, false); }},
         {QStringLiteral("newCarQuote"), [this](const R &r) { return NewQuote(r, true); }},
+        {QStringLiteral("newOrder"), [this](const R &r) { return NewOrder(r); }},
         {QStringLiteral("newMessage"), [this](const R &r) { return NewMessage(r); }},
         {QStringLiteral("getProfile"), [this](const R &r) { return GetProfile(r); }},
     };
@@ -171,7 +172,7 @@ std::optional<FakeServer::Answer> MarketScript::Poll(const FakeServer::Request &
                          "<application>2008-2012</application><notes>Two days only.</notes></meta_info></deal>");
     }
     static const char *const kLists[ListCount] = {"query_list",   "car_query_list", "quote_list", "car_quote_list",
-                                                  "message_list", "deal_list",      "order_list"};
+                                                  "message_list", "deal_list",      "order_list",     "order_update_list"};
     QByteArray inner;
     for (int list = 0; list < ListCount; ++list) {
         if (m_pending[list].isEmpty())
@@ -247,6 +248,24 @@ std::optional<FakeServer::Answer> MarketScript::NewQuote(const FakeServer::Reque
                       Element("price", price) + "<notes>Please ship this week.</notes></product_info>"
                       "<billing_info><payment_method>Check</payment_method></billing_info></order>");
     return Xml(FakeServer::Response(0, Element("quote_id", quoteId) + "<create_time>" + now + "</create_time>"));
+}
+
+std::optional<FakeServer::Answer> MarketScript::NewOrder(const FakeServer::Request &request)
+{
+    QMutexLocker lock(&m_mutex);
+    const QString orderId = NextId("PO-");
+    const QByteArray now = Now();
+    const QString price = Field(request.body, QStringLiteral("product_info/price"));
+    const QString quantity = Field(request.body, QStringLiteral("product_info/quantity"));
+    const double total = price.toDouble() * qMax(1, quantity.toInt());
+    Later(OrderUpdates, "<order_update>" + Element("order_id", orderId) +
+                            Element("invoice_number", QStringLiteral("INV-") + orderId) +
+                            "<status>Shipped</status><date_shipped>" + now +
+                            "</date_shipped><shipper>UPS</shipper><track_number>1Z999AA10123456784</track_number>"
+                            "<adjustment>0</adjustment>" +
+                            Element("total", QString::number(total, 'f', 2)) +
+                            "<comment>Shipped today.</comment></order_update>");
+    return Xml(FakeServer::Response(0, Element("order_id", orderId) + "<create_time>" + now + "</create_time>"));
 }
 
 std::optional<FakeServer::Answer> MarketScript::NewMessage(const FakeServer::Request &request)

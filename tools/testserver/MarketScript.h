@@ -7,6 +7,8 @@
 //     seller at the next poll;
 //   - a quote the member sends is answered by a purchase order from the
 //     query's buyer at the next poll;
+//   - an order the member places is shipped: the seller's update of it comes
+//     at the next poll;
 //   - a message gets a reply from its recipient at the next poll;
 //   - the second poll brings a new hot deal;
 //   - the sample members can be looked up by passport id.
@@ -38,12 +40,13 @@ public:
     std::optional<FakeServer::Answer> Poll(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> NewQuery(const FakeServer::Request &request, bool cars);
     std::optional<FakeServer::Answer> NewQuote(const FakeServer::Request &request, bool cars);
+    std::optional<FakeServer::Answer> NewOrder(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> NewMessage(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> GetProfile(const FakeServer::Request &request);
 
 private:
     // Poll lists in the order the answer carries them.
-    enum List { Queries, CarQueries, Quotes, CarQuotes, Messages, Deals, Orders, ListCount };
+    enum List { Queries, CarQueries, Quotes, CarQuotes, Messages, Deals, Orders, OrderUpdates, ListCount };
 
     QString NextId(const char *prefix);
     void Later(List list, const QByteArray &record);
