@@ -9,6 +9,7 @@
 #include "browser/AppCommands.h"
 #include "browser/AppUrl.h"
 #include "browser/CWebBrowser2.h"
+#include "browser/HtmlPrinting.h"
 #include "browser/WebHost.h"
 #include "db/KVDatabase.h"
 #include "dialogs/CWizardScopeDlg.h"
@@ -228,6 +229,15 @@ public:
             return 2;
         ::PrintOrderDlg dlg(id, m_host.DialogParent());
         return dlg.DoModal();
+    }
+    int PrintDetailPage(const QString &html) override
+    {
+        QWidget *parent = m_host.DialogParent();
+        return HtmlPrinting::Print(
+                   html, [parent](QPrinter &printer) { return HtmlPrinting::AskPrinter(printer, parent); },
+                   QStringLiteral("Print"), QStringLiteral("The page could not be printed."))
+                   ? MsgBox::IdOk
+                   : MsgBox::IdCancel;
     }
     void SetListHost(IListHost *host) { m_listHost = host; }
     // A negative page opens the page shown last during this run.

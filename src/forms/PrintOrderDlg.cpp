@@ -4,32 +4,10 @@
 
 #include "app/AppCore.h"
 #include "browser/BrowserDlg.h"
-#include "browser/CWebBrowser2.h"
+#include "browser/HtmlPrinting.h"
 
-#include <QEventLoop>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineView>
-
-namespace {
-
-// The engine loads and prints asynchronously; the dialog waits for it.
-constexpr int PrintTimeoutMs = 60000;
-
-// Runs the loop until the engine reports or the time runs out.
-bool Wait(QEventLoop &loop, const bool &done)
-{
-    QTimer::singleShot(PrintTimeoutMs, &loop, &QEventLoop::quit);
-    if (!done)
-        loop.exec();
-    return done;
-}
-
-} // namespace
 
 PrintOrderDlg::PrintOrderDlg(const QString &orderId, QWidget *parent) : QDialog(parent), m_orderId(orderId)
 {
@@ -73,56 +51,12 @@ bool PrintOrderDlg::PrintKind(int kind)
         preview.SetHTML(html);
         preview.exec();
     }
-    QPrinter printer(QPrinter::HighResolution);
-    if (!ChoosePrinter(printer))
-        return false;
-    if (!PrintHtml(html, printer)) {
-        theApp().ShowMessageBox(QStringLiteral("The order could not be printed."), windowTitle(), MsgBox::IconError);
-        return false;
-    }
-    return true;
+    return HtmlPrinting::Print(
+        html, [this](QPrinter &printer) { return ChoosePrinter(printer); }, windowTitle(),
+        QStringLiteral("The order could not be printed."));
 }
 
 bool PrintOrderDlg::ChoosePrinter(QPrinter &printer)
 {
-    QPrintDialog dialog(&printer, this);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-bool PrintOrderDlg::PrintHtml(const QString &html, QPrinter &printer)
-{
-    // A hidden view of its own: the preview's is gone by now.
-    CWebBrowser2 browser(nullptr, QStringLiteral("BrowserWindow"));
-    bool done = false;
-    bool ok = false;
-    {
-        QEventLoop loop;
-        QObject::connect(browser.Page(), &QWebEnginePage::loadFinished, &loop, [&](bool success) {
-            done = true;
-            ok = success;
-            loop.quit();
-        });
-        browser.ShowHtml(html);
-        if (!Wait(loop, done) || !ok)
-            return false;
-    }
-    done = false;
-    QEventLoop loop;
-    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
-        QObject::connect(browser.Page(), &QWebEnginePage::pdfPrintingFinished, &loop,
-                         [&](const QString &, bool success) {
-                             done = true;
-                             ok = success;
-                             loop.quit();
-                         });
-        browser.Page()->printToPdf(printer.outputFileName(), printer.pageLayout());
-    } else {
-        QObject::connect(browser.View(), &QWebEngineView::printFinished, &loop, [&](bool success) {
-            done = true;
-            ok = success;
-            loop.quit();
-        });
-        browser.View()->print(&printer);
-    }
-    return Wait(loop, done) && ok;
+    return HtmlPrinting::AskPrinter(printer, this);
 }

@@ -19,10 +19,6 @@ public:
     // Preview, then print; false when there was nothing to print or the member stopped.
     bool PrintKind(int kind);
 
-    // Prints the HTML: a PDF printer with a file name gets the engine's PDF, any
-    // other printer the view's print. False on failure.
-    static bool PrintHtml(const QString &html, QPrinter &printer);
-
 protected:
     // The printer and its destination; false when the member cancelled.
     virtual bool ChoosePrinter(QPrinter &printer);

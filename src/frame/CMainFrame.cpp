@@ -1225,8 +1225,13 @@ void CMainFrame::RunCommand(int id)
     case CmdPrint:
         if (GetActiveListType() == ListOrders)
             m_dialogs->PrintOrderDlg();
-        else if (GetActiveListType() == ListPartQueries || GetActiveListType() == ListCarQueries)
-            m_dialogs->PrintDetailPage();
+        else if (GetActiveListType() == ListPartQueries || GetActiveListType() == ListCarQueries) {
+            if (auto *queries = qobject_cast<XQueryListCtrl *>(XBaseListCtrl::FromPane(m_currentList))) {
+                const QString html = queries->GetDetailsHtml(true);
+                if (!html.isEmpty())
+                    m_dialogs->PrintDetailPage(html);
+            }
+        }
         return;
     case CmdExit: OnAppExit(); return;
     case CmdSelectAllKey:

@@ -38,7 +38,8 @@ public:
     virtual int SearchDlg() = 0;
     virtual int SearchUserDlg() = 0;
     virtual int NewInventoryImpDlg() = 0;
-    virtual int PrintDetailPage() = 0;
+    // A record's printable detail page, ready HTML.
+    virtual int PrintDetailPage(const QString &html) = 0;
     // The address book; an implementation without it says so.
     virtual int AddressBookDlg() { return 2; }
     // The profile sheet as a page opens it: mode 0 signs up, 1 edits; the
@@ -94,7 +95,7 @@ public:
     int SearchDlg() override { return NotYetAvailable(QStringLiteral("Search")); }
     int SearchUserDlg() override { return NotYetAvailable(QStringLiteral("Member Lookup")); }
     int NewInventoryImpDlg() override { return NotYetAvailable(QStringLiteral("Inventory Import")); }
-    int PrintDetailPage() override { return NotYetAvailable(QStringLiteral("Printing")); }
+    int PrintDetailPage(const QString &) override { return NotYetAvailable(QStringLiteral("Printing")); }
     int AddressBookDlg() override { return NotYetAvailable(QStringLiteral("Address Book")); }
     int ProfilePropertySheet(const QString &, int, int) override { return NotYetAvailable(QStringLiteral("Profile")); }
     int SubmitQuickQuote(const QMap<QString, QString> &, const QString &) override
