@@ -1,6 +1,8 @@
 // Prepares a run folder for trying the client against the test marketplace
 // server: the sample member's passport id in a new database, automatic login
-// with the sample password in the settings. Uses the client's own database
+// with the sample password in the settings, and sample files for Inventory
+// Import (one in the own format, an ITrackPro folder) in DATA_FOLDER/samples
+// with the import settings pointing at them. Uses the client's own database
 // and settings classes, so the files are exactly what the client writes.
 //
 //   korvant-seedrun DATA_FOLDER
@@ -14,6 +16,10 @@
 #include "db/KVDatabase.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QFile>
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -21,6 +27,25 @@
 namespace {
 constexpr char SamplePassportId[] = "P1001";
 constexpr char SamplePassword[] = "sample";
+// The importers' places in the import list: ITrackPro, then the own format.
+constexpr int OwnFormatImporter = 1;
+
+// Copies the sample tree; files already there are kept (a member may have edited them).
+bool CopySamples(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (QFile::exists(target))
+            continue;
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target)) {
+            std::fprintf(stderr, "korvant-seedrun: cannot copy %s\n", qPrintable(source));
+            return false;
+        }
+    }
+    return true;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -54,6 +79,14 @@ int main(int argc, char *argv[])
     theSettings().SetInt(Setting::AutoLogin, 1);
     // A run started for trying things should not add itself to the desktop session.
     theSettings().SetInt(Setting::AutoRun, 0);
+
+    const QString samples = QDir(args.at(1)).absoluteFilePath(QStringLiteral("samples"));
+    if (!CopySamples(QStringLiteral(KORVANT_IMPORT_SAMPLES), samples))
+        return 1;
+    theSettings().SetString(Setting::KVInventoryFilePath, samples + QStringLiteral("/inventory.csv"));
+    theSettings().SetString(Setting::ITrackProIniFilePath, samples + QStringLiteral("/itrack/host.ini"));
+    theSettings().SetInt(Setting::DefaultImportType, OwnFormatImporter);
+    theSettings().SetInt(Setting::ImportNow, 1);
     if (!theSettings().Save()) {
         std::fprintf(stderr, "korvant-seedrun: cannot write the settings\n");
         return 1;

@@ -1,4 +1,5 @@
 #include "TestApp.h"
+#include "TestEnv.h"
 
 #include "app/FilterExpr.h"
 
@@ -287,5 +288,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFilterExpr)
+KORVANT_TEST_MAIN(TestFilterExpr)
 #include "tst_filterexpr.moc"

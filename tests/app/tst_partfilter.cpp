@@ -1,6 +1,7 @@
 // The parts speciality written to the filter language and read back.
 
 #include "TestApp.h"
+#include "TestEnv.h"
 
 #include "app/PartFilter.h"
 
@@ -117,5 +118,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPartFilter)
+KORVANT_TEST_MAIN(TestPartFilter)
 #include "tst_partfilter.moc"

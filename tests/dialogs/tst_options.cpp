@@ -4,6 +4,7 @@
 #include "ModalHelper.h"
 
 #include "TestApp.h"
+#include "TestEnv.h"
 
 #include "app/XSettings.h"
 #include "dialogs/OptionsPropSheet.h"
@@ -179,5 +180,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestOptions)
+KORVANT_TEST_MAIN(TestOptions)
 #include "tst_options.moc"

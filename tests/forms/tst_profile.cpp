@@ -285,5 +285,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProfile)
+KORVANT_TEST_MAIN(TestProfile)
 #include "tst_profile.moc"

@@ -1,6 +1,13 @@
 #include "FakeServer.h"
 #include "SampleAnswers.h"
+#include "TestApp.h"
 #include "TestEnv.h"
+
+#include "app/XSettings.h"
+#include "db/KVDatabase.h"
+#include "import/ImportArray.h"
+#include "import/KVInvImport.h"
+#include "import/XITrackInvImport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +25,7 @@ class TestProgram : public QObject
 private slots:
     void logsInPollsAndEndsOnSigterm();
     void exitsDuringHungPollAndLogout();
+    void seededImportSamplesImport();
 };
 
 namespace {
@@ -119,6 +127,42 @@ void TestProgram::exitsDuringHungPollAndLogout()
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(client.exitStatus(), QProcess::NormalExit);
     QCOMPARE(client.exitCode(), 0);
+}
+
+// The run folder's sample files import as they are, through the settings the
+// import dialog starts from.
+void TestProgram::seededImportSamplesImport()
+{
+    const Run run = Prepare();
+    const QString ini = QFileInfo(run.data).path() + QStringLiteral("/config/Korvant/Korvant.ini");
+    QVERIFY(QFile::exists(ini));
+    TestApp::Options options;
+    options.extra = {{GlobalSlot::Settings, [ini] { return std::make_unique<XSettings>(ini); }},
+                     {GlobalSlot::Database, [] { return std::make_unique<KVDatabase>(); }},
+                     {GlobalSlot::ImportArray, [] { return std::make_unique<CImportArray>(); }}};
+    TestApp app(options);
+    theSettings().init();
+    QVERIFY(theDatabase().init());
+    ImportService().CreateImporters();
+
+    const QString samples = run.data + QStringLiteral("/samples");
+    CBaseImport *chosen = theImportArray().GetAt(theSettings().GetInt(Setting::DefaultImportType));
+    QVERIFY(dynamic_cast<KVInvImport *>(chosen));
+    QVERIFY(theSettings().IsOn(Setting::ImportNow));
+    QCOMPARE(chosen->GetSourcePath(), samples + QStringLiteral("/inventory.csv"));
+    QCOMPARE(chosen->RunImport(), 4);
+
+    auto *itrack = dynamic_cast<XITrackInvImport *>(theImportArray().GetAt(0));
+    QVERIFY(itrack);
+    QCOMPARE(itrack->GetSourcePath(), samples + QStringLiteral("/itrack/host.ini"));
+    itrack->SetSettleTime(0);
+    QCOMPARE(itrack->RunImport(), 2);
+    QCOMPARE(itrack->GetErrorCount(), 0);
+    QCOMPARE(QDir(samples + QStringLiteral("/itrack/Exports")).entryList(QDir::Files, QDir::Name),
+             QStringList({"itrack.flg", "sample.out"}));
+    // The file a member drops into the export folder to watch monitor mode.
+    QVERIFY(QFile::exists(samples + QStringLiteral("/itrack/more.in")));
+    QCOMPARE(theDatabase().Connection().Scalar(QStringLiteral("SELECT COUNT(*) FROM Inventory")).toInt(), 6);
 }
 
 KORVANT_TEST_MAIN(TestProgram)

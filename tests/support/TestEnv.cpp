@@ -17,6 +17,15 @@ void RemoveRoot()
     if (!g_root.isEmpty() && !qEnvironmentVariableIsSet("KORVANT_KEEP_TEST_DIRS"))
         QDir(g_root).removeRecursively();
 }
+
+// Without the private root every folder would land at "/" and be shared by all
+// runs, so a test main that skipped PrepareProcess stops here.
+const QString &PreparedRoot()
+{
+    if (g_root.isEmpty())
+        qFatal("TestEnv::PrepareProcess was not called: start the test with KORVANT_TEST_MAIN");
+    return g_root;
+}
 } // namespace
 
 namespace TestEnv {
@@ -47,12 +56,12 @@ void PrepareProcess()
 
 QString Root()
 {
-    return g_root;
+    return PreparedRoot();
 }
 
 QString NewFolder(const QString &prefix)
 {
-    const QString path = QStringLiteral("%1/%2-%3").arg(g_root, prefix).arg(++g_counter);
+    const QString path = QStringLiteral("%1/%2-%3").arg(PreparedRoot(), prefix).arg(++g_counter);
     QDir().mkpath(path);
     return path;
 }
