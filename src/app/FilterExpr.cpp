@@ -64,37 +64,21 @@ std::optional<FilterExpr> Fail(FilterExpr::Error *error, int token, const QStrin
     return std::nullopt;
 }
 
-void LogLeftOut(const QString &what, const QString &value)
-{
-    if (AppCore *app = theAppIfAny())
-        app->WriteLog(QStringLiteral("Left out of the car filter: %1 \"%2\"").arg(what, Shown(value)),
-                      QStringLiteral("Filter"), 3);
-}
+const FilterWriter kCarWriter("car");
 
-// The value trimmed when it can stand as a token; else empty, with a log line.
 QString Writable(const QString &what, const QString &value)
 {
-    const QString trimmed = value.trimmed();
-    if (trimmed.isEmpty())
-        return trimmed;
-    if (!FilterExpr::IsWritableValue(trimmed)) {
-        LogLeftOut(what, value);
-        return QString();
-    }
-    return trimmed;
+    return kCarWriter.Writable(what, value);
 }
 
 QString Comparison(const QString &field, const QString &value, const char *op)
 {
-    return u'@' + field + kSep + value + kSep + QLatin1String(op);
+    return FilterWriter::Comparison(field, value, op);
 }
 
 QString Repeat(const char *token, qsizetype times)
 {
-    QString text;
-    for (qsizetype i = 0; i < times; ++i)
-        text += kSep + QLatin1String(token);
-    return text;
+    return FilterWriter::Repeat(token, times);
 }
 
 // ",,@low,,from,,#LT,,@high,,to,,#GT,,#OR,,#NOT,,#AND": the two ranges overlap.
@@ -310,38 +294,11 @@ QString CarFilter::ToText() const
         return QString::fromLatin1(FilterExpr::kNone);
 
     QStringList groups;
-    QStringList categoryTokens;
-    for (const QString &category : categories) {
-        const QString value = Writable(QStringLiteral("category"), category);
-        if (!value.isEmpty())
-            categoryTokens << Comparison(QStringLiteral("vi_category"), value, "#EQ");
+    for (const QString &group : {kCarWriter.AnyOf(QStringLiteral("vi_category"), QStringLiteral("category"), categories),
+                                 kCarWriter.Makes(makes)}) {
+        if (!group.isEmpty())
+            groups << group;
     }
-    if (!categoryTokens.isEmpty())
-        groups << categoryTokens.join(kSep) + Repeat("#OR", categoryTokens.size() - 1);
-
-    QString makeText;
-    qsizetype makeCount = 0;
-    for (const Make &make : makes) {
-        const QString value = Writable(QStringLiteral("make"), make.make);
-        if (value.isEmpty())
-            continue;
-        if (!makeText.isEmpty())
-            makeText += kSep;
-        makeText += Comparison(QStringLiteral("vi_make"), value, "#EQ");
-        qsizetype modelCount = 0;
-        for (const QString &model : make.models) {
-            const QString modelValue = Writable(QStringLiteral("model"), model);
-            if (modelValue.isEmpty())
-                continue;
-            makeText += kSep + Comparison(QStringLiteral("vi_model"), modelValue, "#EQ");
-            ++modelCount;
-        }
-        if (modelCount > 0)
-            makeText += Repeat("#OR", modelCount - 1) + QStringLiteral(",,#AND");
-        ++makeCount;
-    }
-    if (makeCount > 0)
-        groups << makeText + Repeat("#OR", makeCount - 1);
 
     QString text = groups.isEmpty() ? QString::fromLatin1(FilterExpr::kAll)
                                     : groups.join(kSep) + Repeat("#AND", groups.size() - 1);
@@ -401,4 +358,66 @@ CarFilter CarFilter::FromText(const QString &text)
         }
     }
     return filter;
+}
+
+QString FilterWriter::Writable(const QString &what, const QString &value) const
+{
+    const QString trimmed = value.trimmed();
+    if (trimmed.isEmpty() || FilterExpr::IsWritableValue(trimmed))
+        return trimmed;
+    if (AppCore *app = theAppIfAny())
+        app->WriteLog(QStringLiteral("Left out of the %1 filter: %2 \"%3\"")
+                          .arg(QLatin1String(m_filterName), what, Shown(value)),
+                      QStringLiteral("Filter"), 3);
+    return QString();
+}
+
+QString FilterWriter::AnyOf(const QString &field, const QString &what, const QStringList &values) const
+{
+    QStringList tokens;
+    for (const QString &v : values) {
+        const QString value = Writable(what, v);
+        if (!value.isEmpty())
+            tokens << Comparison(field, value, "#EQ");
+    }
+    return tokens.isEmpty() ? QString() : tokens.join(kSep) + Repeat("#OR", tokens.size() - 1);
+}
+
+QString FilterWriter::Makes(const std::vector<CarFilter::Make> &makes) const
+{
+    QString text;
+    qsizetype makeCount = 0;
+    for (const CarFilter::Make &make : makes) {
+        const QString value = Writable(QStringLiteral("make"), make.make);
+        if (value.isEmpty())
+            continue;
+        if (!text.isEmpty())
+            text += kSep;
+        text += Comparison(QStringLiteral("vi_make"), value, "#EQ");
+        qsizetype modelCount = 0;
+        for (const QString &model : make.models) {
+            const QString modelValue = Writable(QStringLiteral("model"), model);
+            if (modelValue.isEmpty())
+                continue;
+            text += kSep + Comparison(QStringLiteral("vi_model"), modelValue, "#EQ");
+            ++modelCount;
+        }
+        if (modelCount > 0)
+            text += Repeat("#OR", modelCount - 1) + QStringLiteral(",,#AND");
+        ++makeCount;
+    }
+    return makeCount > 0 ? text + Repeat("#OR", makeCount - 1) : QString();
+}
+
+QString FilterWriter::Comparison(const QString &field, const QString &value, const char *op)
+{
+    return u'@' + field + kSep + value + kSep + QLatin1String(op);
+}
+
+QString FilterWriter::Repeat(const char *token, qsizetype times)
+{
+    QString text;
+    for (qsizetype i = 0; i < times; ++i)
+        text += kSep + QLatin1String(token);
+    return text;
 }

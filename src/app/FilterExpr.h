@@ -105,3 +105,26 @@ struct CarFilter
     // price; otherwise the digits without "$" and ",".
     static QString NormalizePrice(const QString &price);
 };
+
+// Writes filter texts the way the server reads them. A value that cannot stand
+// as one token is left out, logged as left out of the `filterName` filter.
+class FilterWriter
+{
+public:
+    explicit FilterWriter(const char *filterName) : m_filterName(filterName) {}
+
+    // The value trimmed when it can stand as a token; else empty, with a log line.
+    QString Writable(const QString &what, const QString &value) const;
+    // "@field,,a,,#EQ,,@field,,b,,#EQ,,#OR"; empty when no value can be written.
+    QString AnyOf(const QString &field, const QString &what, const QStringList &values) const;
+    // Each make, with its models joined by "#OR" and "#AND"ed to it, the makes
+    // joined by "#OR"; empty when no make can be written.
+    QString Makes(const std::vector<CarFilter::Make> &makes) const;
+
+    static QString Comparison(const QString &field, const QString &value, const char *op);
+    // ",,token" `times` times.
+    static QString Repeat(const char *token, qsizetype times);
+
+private:
+    const char *m_filterName;
+};

@@ -1,47 +1,18 @@
 #include "PartFilter.h"
 
-#include "AppCore.h"
-
 namespace {
 
 const QString kSep = QStringLiteral(",,");
-
-// Metadata comes from the server; a value that is not one token would change
-// the meaning of everything after it, so it is dropped and logged.
-QString Writable(const QString &what, const QString &value)
-{
-    const QString trimmed = value.trimmed();
-    if (trimmed.isEmpty() || FilterExpr::IsWritableValue(trimmed))
-        return trimmed;
-    if (AppCore *app = theAppIfAny())
-        app->WriteLog(QStringLiteral("Left out of the parts filter: %1 \"%2\"").arg(what, value.left(80)),
-                      QStringLiteral("Filter"), 3);
-    return QString();
-}
+const FilterWriter kWriter("parts");
 
 QString Comparison(const QString &field, const QString &value, const char *op)
 {
-    return u'@' + field + kSep + value + kSep + QLatin1String(op);
+    return FilterWriter::Comparison(field, value, op);
 }
 
 QString Repeat(const char *token, qsizetype times)
 {
-    QString text;
-    for (qsizetype i = 0; i < times; ++i)
-        text += kSep + QLatin1String(token);
-    return text;
-}
-
-// "@field,,a,,#EQ,,@field,,b,,#EQ,,#OR"; empty when no value can be written.
-QString AnyOf(const QString &field, const QString &what, const QStringList &values)
-{
-    QStringList tokens;
-    for (const QString &v : values) {
-        const QString value = Writable(what, v);
-        if (!value.isEmpty())
-            tokens << Comparison(field, value, "#EQ");
-    }
-    return tokens.isEmpty() ? QString() : tokens.join(kSep) + Repeat("#OR", tokens.size() - 1);
+    return FilterWriter::Repeat(token, times);
 }
 
 int YearOf(const QString &value)
@@ -63,34 +34,12 @@ QString PartFilter::ToText(int currentYear) const
         if (!clause.isEmpty())
             clauses << clause;
     };
-    add(AnyOf(QStringLiteral("bi_business_type"), QStringLiteral("business type"), businessTypes));
-    add(AnyOf(QStringLiteral("si_state"), QStringLiteral("state"), states));
-    add(AnyOf(QStringLiteral("pi_type"), QStringLiteral("condition"), conditions));
-    add(AnyOf(QStringLiteral("pi_category"), QStringLiteral("category"), categories));
+    add(kWriter.AnyOf(QStringLiteral("bi_business_type"), QStringLiteral("business type"), businessTypes));
+    add(kWriter.AnyOf(QStringLiteral("si_state"), QStringLiteral("state"), states));
+    add(kWriter.AnyOf(QStringLiteral("pi_type"), QStringLiteral("condition"), conditions));
+    add(kWriter.AnyOf(QStringLiteral("pi_category"), QStringLiteral("category"), categories));
 
-    QString makeText;
-    qsizetype makeCount = 0;
-    for (const CarFilter::Make &make : makes) {
-        const QString value = Writable(QStringLiteral("make"), make.make);
-        if (value.isEmpty())
-            continue;
-        if (!makeText.isEmpty())
-            makeText += kSep;
-        makeText += Comparison(QStringLiteral("vi_make"), value, "#EQ");
-        qsizetype modelCount = 0;
-        for (const QString &model : make.models) {
-            const QString modelValue = Writable(QStringLiteral("model"), model);
-            if (modelValue.isEmpty())
-                continue;
-            makeText += kSep + Comparison(QStringLiteral("vi_model"), modelValue, "#EQ");
-            ++modelCount;
-        }
-        if (modelCount > 0)
-            makeText += Repeat("#OR", modelCount - 1) + QStringLiteral(",,#AND");
-        ++makeCount;
-    }
-    if (makeCount > 0)
-        add(makeText + Repeat("#OR", makeCount - 1));
+    add(kWriter.Makes(makes));
 
     QString text = clauses.isEmpty() ? QString::fromLatin1(FilterExpr::kAll)
                                      : clauses.join(kSep) + Repeat("#AND", clauses.size() - 1);
