@@ -1,0 +1,104 @@
+"""Steps the journeys share: a person's ways to the places of the window."""
+
+import time
+
+from harness import JourneyFailed  # noqa: F401
+
+
+def started(run):
+    """The sample member, logged in automatically, after the first poll and
+    its pop-up."""
+    run.start_server()
+    run.seed()
+    run.start_client()
+    run.wait_polls(1)
+    run.wait(lambda: run.db_value("SELECT COUNT(*) FROM Quotes WHERE ID = 'QT-3001'"), "the sample records")
+    run.wait_popup()
+    run.maximize()
+    run.shot("first-poll")
+    run.wait_popup_gone()
+
+
+def parts_mode(run):
+    """The "Car Parts" button of the tool bar."""
+    if "> Parts >" not in run.xdotool("getwindowname", run.main):
+        run.click(run.main, 85, 46)
+        run.wait_title("> Parts >")
+
+
+def post_part_query(run):
+    """A part query from Open Queries, until the seller's quote has come."""
+    run.key("alt+b", "o")  # Buy > Open Queries
+    run.wait_title("Open Requests")
+    run.key("ctrl+n")
+    dialog = run.wait_window("New Query")
+    run.shot("new-query")
+    for mnemonic, text in (("alt+k", "Ford"), ("alt+d", "Focus"), ("alt+y", "2005"), ("alt+a", "Engine"),
+                           ("alt+n", "Starter")):
+        run.key(mnemonic)
+        run.type(text)
+    run.shot("query-filled")
+    # Alt+S also names "Engine Size": Return in a text field submits.
+    run.key("alt+y", "Return")
+    run.wait(lambda: run.requests("newQuery"), "the query sent")
+    run.wait(lambda: run.window("^Korvant$"), "\"Your query was submitted successfully\"")
+    run.shot("query-sent")
+    run.key("Return")
+    run.wait_gone("New Query")
+    run.shot("query-under-open-requests")
+    query = run.wait(lambda: run.db("SELECT ID, P_NAME, V_MAKE FROM Queries WHERE IS_INCOMING = 0"), "the query stored")
+    if query != [("Q-8001", "Starter", "Ford")]:
+        raise JourneyFailed("stored queries %r" % (query,))
+    body = run.requests("newQuery")[0][1]
+    if "<name>Starter</name>" not in body or "<make>Ford</make>" not in body:
+        raise JourneyFailed("the server got %s" % body)
+
+    run.synchronize()
+    run.wait(lambda: run.db("SELECT STATUS FROM Queries WHERE ID = 'Q-8001'") == [("Replied",)] and
+             run.db("SELECT ID, C_NAME FROM Quotes WHERE QUERY_ID = 'Q-8001'") == [("QT-8002", "Pat Seller")],
+             "the seller's quote")
+    run.wait_popup()
+    run.shot("quote-pop-up")
+    run.wait_popup_gone()
+
+
+def cars_mode(run):
+    """The "Cars" button of the tool bar."""
+    if "> Cars >" not in run.xdotool("getwindowname", run.main):
+        run.click(run.main, *CARS_BUTTON)
+        run.wait_title("> Cars >")
+
+
+CARS_BUTTON = (33, 46)
+# Points of the car query sheet, from its top left corner.
+TRADE_IN_NO = (332, 616)
+SHEET_SUBMIT = (481, 653)
+# Rows of the main window's list.
+FIRST_ROW = (400, 130)
+SECOND_ROW = (400, 146)
+# The order page's "Submit Order", on the screen once the page is at its end.
+SUBMIT_ORDER = (307, 652)
+
+
+def lookup(run, passport):
+    """Action > Member Lookup, a search by passport id; the dialog's id."""
+    run.key("alt+a", "m")
+    dialog = run.wait_window("Member Lookup")
+    run.type(passport)
+    run.key("alt+s")
+    run.wait(lambda: [b for _, b in run.requests("getProfile") if "<passport_id>%s<" % passport in b], "the lookup")
+    return dialog
+
+
+# Points of the options sheet, a click away.
+OPTION_PAGES = {"Synchronization": (62, 46), "Notifications": (62, 60)}
+POLL_MINUTES = (300, 57)
+HOT_DEAL_ALERTS = (182, 133)
+
+
+def options_page(run, page):
+    """Tools > Options (Ctrl+O), one of its pages."""
+    run.key("ctrl+o")
+    sheet = run.wait_window("^Options$")
+    run.click(sheet, *OPTION_PAGES[page])
+    return sheet
