@@ -68,12 +68,13 @@ bool HotDealForm::Prepare()
 {
     if (!PreparePage())
         return false;
-    QFile page(PagePath());
-    if (!page.open(QIODevice::ReadOnly)) {
+    // Read only when the request is built, straight into it.
+    m_page.close();
+    m_page.setFileName(PagePath());
+    if (!m_page.open(QIODevice::ReadOnly)) {
         theApp().ShowMessageBox(QStringLiteral("Can't open file"), QStringLiteral("Korvant"), MsgBox::IconError);
         return false;
     }
-    m_content = QString::fromUtf8(page.readAll());
     return true;
 }
 
@@ -150,10 +151,13 @@ void HotDealForm::BuildRequest(XRequest &request)
 {
     FillRow();
     m_row.BuildDealXml(request);
-    request.GetRequestRoot().Select(QStringLiteral("deal")).AddChild(QStringLiteral("content"), m_content);
+    // Pictures make the page tens of megabytes: it is held once, in the
+    // request's tree, and "send.xml" is written from there piece by piece.
+    request.GetRequestRoot().Select(QStringLiteral("deal")).AddChildUtf8(QStringLiteral("content"), m_page);
+    m_page.close();
     QFile copy(theApp().GetDataFolder() + QStringLiteral("send.xml"));
     if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        copy.write(request.GetRequestXml());
+        request.GetRequestRoot().WriteXml(copy);
 }
 
 void HotDealForm::Store(const XRequest &answer)

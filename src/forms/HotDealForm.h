@@ -9,6 +9,7 @@
 
 #include "db/XHotDealSet.h"
 
+#include <QFile>
 #include <QList>
 #include <QString>
 
@@ -63,5 +64,5 @@ private:
 
     XHotDealSet m_row;
     QList<HotPicture> m_pictures;
-    QString m_content;
+    QFile m_page;  // opened by Prepare, read into the request
 };

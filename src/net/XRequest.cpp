@@ -17,6 +17,8 @@
 
 #include <curl/curl.h>
 
+#include <cstdio>
+
 namespace {
 
 std::atomic<int> g_defaultConnectMs{30000};
@@ -143,6 +145,18 @@ struct XRequestCurl
             r->m_httpReason = sp2 < 0 ? QString() : QString::fromLatin1(line.mid(sp2 + 1));
         }
         return n;
+    }
+
+    static size_t ReadBody(char *buffer, size_t size, size_t count, void *user)
+    {
+        return size_t(static_cast<XmlReadStream *>(user)->Read(buffer, qint64(size * count)));
+    }
+
+    static int SeekBody(void *user, curl_off_t offset, int origin)
+    {
+        if (origin != SEEK_SET)
+            return CURL_SEEKFUNC_CANTSEEK;
+        return static_cast<XmlReadStream *>(user)->Seek(qint64(offset)) ? CURL_SEEKFUNC_OK : CURL_SEEKFUNC_FAIL;
     }
 
     static int Progress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -344,8 +358,13 @@ bool XRequest::SendRequest()
     m_httpStatus = 0;
 
     QByteArray answer;
-    if (!Transfer(m_request.ToXml(false), answer))
-        return false;
+    {
+        // A large text (a hot deal's page) goes out from the tree as it is
+        // read: the body is never held beside it.
+        XmlReadStream body(m_request.Root());
+        if (!Transfer(body, answer))
+            return false;
+    }
 
     if (m_httpStatus != 200) {
         SetStatusShown(QStringLiteral("HTTP Error: %1 %2").arg(m_httpStatus).arg(m_httpReason));
@@ -383,7 +402,7 @@ bool XRequest::SendRequest()
     return false;
 }
 
-bool XRequest::Transfer(const QByteArray &body, QByteArray &answer)
+bool XRequest::Transfer(XmlReadStream &body, QByteArray &answer)
 {
     if (m_cancel.load() || g_cancelAll.load()) {
         Fail(NetworkErrorText(QStringLiteral("The request was cancelled.")));
@@ -408,8 +427,16 @@ bool XRequest::Transfer(const QByteArray &body, QByteArray &answer)
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.constData());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+    if (const QByteArray *whole = body.Whole()) {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, whole->constData());
+    } else {
+        curl_easy_setopt(curl, CURLOPT_READFUNCTION, &XRequestCurl::ReadBody);
+        curl_easy_setopt(curl, CURLOPT_READDATA, &body);
+        // A redirect sends the body again from its start.
+        curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, &XRequestCurl::SeekBody);
+        curl_easy_setopt(curl, CURLOPT_SEEKDATA, &body);
+    }
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.Size()));
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(m_connectTimeoutMs));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(m_totalTimeoutMs));

@@ -86,7 +86,7 @@ public:
 
 private:
     bool SendRequest();
-    bool Transfer(const QByteArray &body, QByteArray &answer);
+    bool Transfer(XmlReadStream &body, QByteArray &answer);
     void Fail(const QString &statusText);
     void SetStatusShown(const QString &text);
     QByteArray TraceXml() const;

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QFile>
+#include <QIODevice>
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -189,6 +190,54 @@ QByteArray XmlText(const QString &value)
     return clean.toUtf8();
 }
 
+// Bytes that are the same in UTF-8 and in ASCII and that XML 1.0 carries as they are.
+bool IsPlainXmlAscii(const QByteArray &bytes)
+{
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x80 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r'))
+            return false;
+    }
+    return true;
+}
+
+void SetChildText(xmlNodePtr element, const QByteArray &utf8, const QString &name)
+{
+    if (utf8.isEmpty())
+        return;
+    xmlNodePtr text = xmlNewDocTextLen(element->doc, X(utf8), int(utf8.size()));
+    if (!text || !xmlAddChild(element, text)) {
+        if (text)
+            xmlFreeNode(text);
+        throw XmlError(QStringLiteral("Cannot set the text of ") + name);
+    }
+}
+
+int AppendToBytes(void *context, const char *buffer, int len)
+{
+    static_cast<QByteArray *>(context)->append(buffer, len);
+    return len;
+}
+
+int WriteToDevice(void *context, const char *buffer, int len)
+{
+    return static_cast<QIODevice *>(context)->write(buffer, len) == len ? len : -1;
+}
+
+// Serializes the node exactly as xmlNodeDump does, but hands the text to the
+// writer in pieces as it is made instead of collecting it in libxml2's own
+// buffer, which would then have to be copied whole.
+bool DumpNode(xmlNodePtr node, xmlOutputWriteCallback write, void *context)
+{
+    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(write, nullptr, context, nullptr);
+    if (!out)
+        return false;
+    xmlNodeDumpOutput(out, node->doc, node, 0, 0, nullptr);
+    xmlOutputBufferFlush(out);
+    const bool ok = out->error == 0;
+    return xmlOutputBufferClose(out) >= 0 && ok;
+}
+
 constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 // Layout whitespace: blanks with no carriage return (one is written as a
@@ -307,23 +356,86 @@ bool XmlNode::HasAttr(const QString &name) const
 
 QByteArray XmlNode::ToXml() const
 {
-    if (!m_node)
-        return {};
-    xmlBufferPtr buf = xmlBufferCreate();
-    xmlNodeDump(buf, m_node->doc, m_node, 0, 0);
-    QByteArray out(reinterpret_cast<const char *>(xmlBufferContent(buf)), xmlBufferLength(buf));
-    xmlBufferFree(buf);
+    QByteArray out;
+    if (m_node)
+        DumpNode(m_node, &AppendToBytes, &out);
     return out;
+}
+
+bool XmlNode::WriteXml(QIODevice &device) const
+{
+    return m_node && DumpNode(m_node, &WriteToDevice, &device);
 }
 
 XmlNode XmlNode::AddChild(const QString &name, const QString &value)
 {
     xmlNodePtr el = NewChild(*this, name);
-    const QByteArray v = XmlText(value);
-    if (!v.isEmpty()) {
-        xmlNodePtr text = xmlNewDocTextLen(el->doc, X(v), v.size());
-        if (!text || !xmlAddChild(el, text))
-            throw XmlError(QStringLiteral("Cannot set the text of ") + name);
+    SetChildText(el, XmlText(value), name);
+    return XmlNode(m_doc, el);
+}
+
+XmlNode XmlNode::AddChildUtf8(const QString &name, const QByteArray &value)
+{
+    if (!IsPlainXmlAscii(value))
+        return AddChild(name, QString::fromUtf8(value));
+    xmlNodePtr el = NewChild(*this, name);
+    SetChildText(el, value, name);
+    return XmlNode(m_doc, el);
+}
+
+XmlNode XmlNode::AddChildUtf8(const QString &name, QIODevice &source)
+{
+    if (source.isSequential())
+        return AddChildUtf8(name, source.readAll());
+    const qint64 size = source.size() - source.pos();
+    if (size <= 0)
+        return AddChildUtf8(name, QByteArray());
+    // Read into the buffer the text node then owns: no copy of it is made.
+    auto *buffer = static_cast<xmlChar *>(xmlMallocAtomic(size_t(size) + 1));
+    if (!buffer)
+        throw XmlError(QStringLiteral("Not enough memory for the text of ") + name);
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 n = source.read(reinterpret_cast<char *>(buffer) + got, size - got);
+        if (n < 0) {
+            xmlFree(buffer);
+            throw XmlError(QStringLiteral("Cannot read the text of %1: %2").arg(name, source.errorString()));
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    buffer[got] = 0;
+    const QByteArray read = QByteArray::fromRawData(reinterpret_cast<const char *>(buffer), qsizetype(got));
+    if (!IsPlainXmlAscii(read)) {
+        XmlNode child;
+        try {
+            child = AddChild(name, QString::fromUtf8(read));
+        } catch (...) {
+            xmlFree(buffer);
+            throw;
+        }
+        xmlFree(buffer);
+        return child;
+    }
+    xmlNodePtr el = nullptr;
+    xmlNodePtr text = nullptr;
+    try {
+        el = NewChild(*this, name);
+    } catch (...) {
+        xmlFree(buffer);
+        throw;
+    }
+    if (got > 0)
+        text = xmlNewDocTextLen(el->doc, nullptr, 0);
+    if (text)
+        text->content = buffer;
+    else
+        xmlFree(buffer);
+    if (got > 0 && (!text || !xmlAddChild(el, text))) {
+        if (text)
+            xmlFreeNode(text);
+        throw XmlError(QStringLiteral("Cannot set the text of ") + name);
     }
     return XmlNode(m_doc, el);
 }
@@ -630,6 +742,167 @@ bool XmlDoc::SaveFile(const QString &path, QString *error) const
         return false;
     }
     return SaveFileAtomic(path, ToXml(true), error);
+}
+
+// --- XmlReadStream -------------------------------------------------------------------------
+
+namespace {
+
+// How the serializer writes a character of a text node (no output encoding):
+// null when as it stands.
+const char *TextEscape(char c)
+{
+    switch (c) {
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '&':
+        return "&amp;";
+    case '\r':
+        return "&#13;";
+    default:
+        return nullptr;
+    }
+}
+
+qint64 EscapedSize(const char *text, qsizetype size)
+{
+    qint64 n = size;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (const char *e = TextEscape(text[i]))
+            n += qint64(std::strlen(e)) - 1;
+    }
+    return n;
+}
+
+// Stands in for a large text while the rest is written: XML text never holds
+// U+0001 (the writers drop it, the parser refuses it), so each one in the
+// output marks where a large text goes.
+xmlChar g_textMark[] = "\x01";
+
+} // namespace
+
+XmlReadStream::XmlReadStream(const XmlNode &node) : m_node(node)
+{
+    xmlNodePtr top = node.Raw();
+    if (!top)
+        return;
+    struct Large
+    {
+        xmlNodePtr node;
+        xmlChar *content;
+    };
+    QList<Large> large;
+    for (xmlNodePtr n = top; n;) {
+        if (n->type == XML_TEXT_NODE && n->name != xmlStringTextNoenc && n->content &&
+            n->content != reinterpret_cast<xmlChar *>(&n->properties) && xmlStrlen(n->content) >= LargeTextBytes)
+            large.append({n, n->content});
+        if ((n->type == XML_ELEMENT_NODE || n == top) && n->children) {
+            n = n->children;
+            continue;
+        }
+        while (n && n != top && !n->next)
+            n = n->parent;
+        if (!n || n == top)
+            break;
+        n = n->next;
+    }
+    QByteArray outline;
+    if (!large.isEmpty()) {
+        for (const Large &l : std::as_const(large))
+            l.node->content = g_textMark;
+        outline = node.ToXml();
+        for (const Large &l : std::as_const(large))
+            l.node->content = l.content;
+    }
+    if (large.isEmpty() || outline.count('\x01') != large.size()) {
+        m_pieces.append({node.ToXml(), nullptr, 0});
+        m_size = m_pieces.first().bytes.size();
+        return;
+    }
+    qsizetype from = 0;
+    for (const Large &l : std::as_const(large)) {
+        const qsizetype mark = outline.indexOf('\x01', from);
+        m_pieces.append({outline.mid(from, mark - from), nullptr, 0});
+        const auto *text = reinterpret_cast<const char *>(l.content);
+        const qsizetype size = qsizetype(std::strlen(text));
+        m_pieces.append({QByteArray(), text, size});
+        m_size += m_pieces[m_pieces.size() - 2].bytes.size() + EscapedSize(text, size);
+        from = mark + 1;
+    }
+    m_pieces.append({outline.mid(from), nullptr, 0});
+    m_size += m_pieces.last().bytes.size();
+}
+
+const QByteArray *XmlReadStream::Whole() const
+{
+    return m_pieces.size() == 1 ? &m_pieces.first().bytes : nullptr;
+}
+
+qint64 XmlReadStream::Read(char *out, qint64 max)
+{
+    qint64 n = 0;
+    while (n < max) {
+        if (!m_pending.isEmpty()) {
+            const qint64 take = qMin(qint64(m_pending.size()), max - n);
+            std::memcpy(out + n, m_pending.constData(), size_t(take));
+            m_pending.remove(0, qsizetype(take));
+            n += take;
+            continue;
+        }
+        if (m_piece >= m_pieces.size())
+            break;
+        const Piece &p = m_pieces[m_piece];
+        if (!p.text) {
+            const qint64 take = qMin(qint64(p.bytes.size() - m_at), max - n);
+            std::memcpy(out + n, p.bytes.constData() + m_at, size_t(take));
+            m_at += qsizetype(take);
+            n += take;
+        } else {
+            while (n < max && m_at < p.textSize) {
+                qsizetype run = m_at;
+                const qsizetype end = qMin(p.textSize, m_at + qsizetype(max - n));
+                while (run < end && !TextEscape(p.text[run]))
+                    ++run;
+                if (run > m_at) {
+                    std::memcpy(out + n, p.text + m_at, size_t(run - m_at));
+                    n += run - m_at;
+                    m_at = run;
+                    continue;
+                }
+                const char *escape = TextEscape(p.text[m_at++]);
+                const qint64 length = qint64(std::strlen(escape));
+                const qint64 take = qMin(length, max - n);
+                std::memcpy(out + n, escape, size_t(take));
+                n += take;
+                if (take < length) {
+                    m_pending = QByteArray(escape + take, qsizetype(length - take));
+                    break;
+                }
+            }
+        }
+        if (m_at >= (p.text ? p.textSize : p.bytes.size())) {
+            ++m_piece;
+            m_at = 0;
+        }
+    }
+    return n;
+}
+
+bool XmlReadStream::Seek(qint64 offset)
+{
+    m_piece = 0;
+    m_at = 0;
+    m_pending.clear();
+    char scratch[16 * 1024];
+    while (offset > 0) {
+        const qint64 got = Read(scratch, qMin(offset, qint64(sizeof scratch)));
+        if (got <= 0)
+            return false;
+        offset -= got;
+    }
+    return true;
 }
 
 // --- helpers -------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <memory>
 #include <stdexcept>
 
+class QIODevice;
 struct _xmlDoc;
 struct _xmlNode;
 struct _xmlParserCtxt;
@@ -60,11 +61,22 @@ public:
     QString ChildText(const QString &xpath) const;
     QString Attr(const QString &name) const;
     bool HasAttr(const QString &name) const;
-    // The node and its children as XML text (no declaration).
+    // The node and its children as XML text (no declaration), written
+    // straight into the array (no second copy of a large document).
     QByteArray ToXml() const;
+    // The same text written piece by piece to the device; false when a write fails.
+    bool WriteXml(QIODevice &device) const;
 
     // --- writers (throw XmlError) ----------------------------------------------
     XmlNode AddChild(const QString &name, const QString &value = QString());
+    // The value given as UTF-8 bytes: printable ASCII (and tab, line feed,
+    // carriage return) goes into the tree as it stands, without passing
+    // through a QString; any other text is read as AddChild reads it.
+    XmlNode AddChildUtf8(const QString &name, const QByteArray &value);
+    // The same with the value read from the device's position to its end
+    // straight into the tree, so a large text is held once; XmlError when
+    // the device cannot be read.
+    XmlNode AddChildUtf8(const QString &name, QIODevice &source);
     XmlNode AddChildCData(const QString &name, const QString &value);
     XmlNode AddChildInt(const QString &name, qint64 value);
     XmlNode AddChildFloat(const QString &name, double value);
@@ -138,6 +150,39 @@ public:
 private:
     explicit XmlDoc(_xmlDoc *doc);
     std::shared_ptr<_xmlDoc> m_doc;
+};
+
+// A node's XML text, exactly as ToXml writes it, read piece by piece: every
+// text of at least LargeTextBytes is escaped straight from the tree as it is
+// read instead of being held a second time. What a request body carrying a
+// hot deal's page is sent from. The tree must not change while it is read.
+class XmlReadStream
+{
+public:
+    static constexpr qsizetype LargeTextBytes = 64 * 1024;
+
+    explicit XmlReadStream(const XmlNode &node);
+    // The whole text when the node holds no large text (it is then one piece).
+    const QByteArray *Whole() const;
+    qint64 Size() const { return m_size; }
+    // Copies up to `max` of the next bytes; 0 at the end.
+    qint64 Read(char *out, qint64 max);
+    // Continues from `offset` bytes into the text; false past its end.
+    bool Seek(qint64 offset);
+
+private:
+    struct Piece
+    {
+        QByteArray bytes;
+        const char *text = nullptr;  // a large text of the tree, escaped as read
+        qsizetype textSize = 0;
+    };
+    XmlNode m_node;  // keeps the document alive
+    QList<Piece> m_pieces;
+    qint64 m_size = 0;
+    qsizetype m_piece = 0;
+    qsizetype m_at = 0;
+    QByteArray m_pending;  // the rest of an escape that did not fit
 };
 
 // Calendar time in whole seconds (local time); 0 means no date.

@@ -5,8 +5,10 @@
 #include "app/Utils.h"
 #include "net/XmlUtil.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
+#include <QTemporaryFile>
 
 #include <unistd.h>
 
@@ -341,6 +343,113 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, value);
         QCOMPARE(ParseLeadingInt(text), value);
+    }
+
+    // Bytes taken as they stand or read as text: the same document either way.
+    void utf8ChildWritesAsTextChild_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QByteArray>("xml");
+        QTest::newRow("markup") << QByteArray("a<b&c>\"'") << QByteArray("<t>a&lt;b&amp;c&gt;\"'</t>");
+        QTest::newRow("line ends") << QByteArray("a\r\nb\tc") << QByteArray("<t>a&#13;\nb\tc</t>");
+        QTest::newRow("accents") << QByteArray("Gr\xC3\xBC\xC3\x9F" "e") << QByteArray("<t>Gr\xC3\xBC\xC3\x9F" "e</t>");
+        QTest::newRow("control dropped") << QByteArray("a\x01" "b\x7F") << QByteArray("<t>ab\x7F</t>");
+        QTest::newRow("broken UTF-8") << QByteArray("a\xFF" "b") << QByteArray("<t>a\xEF\xBF\xBD" "b</t>");
+        QTest::newRow("empty") << QByteArray() << QByteArray("<t/>");
+    }
+    void utf8ChildWritesAsTextChild()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QByteArray, xml);
+        XmlDoc bytes = XmlDoc::Create("r");
+        bytes.Root().AddChildUtf8("t", value);
+        XmlDoc text = XmlDoc::Create("r");
+        text.Root().AddChild("t", QString::fromUtf8(value));
+        QCOMPARE(bytes.ToXml(false), "<r>" + xml + "</r>");
+        QCOMPARE(bytes.ToXml(false), text.ToXml(false));
+        QCOMPARE(XmlDoc::Parse(bytes.ToXml()).Root().ChildText("t"), text.Root().ChildText("t"));
+        QVERIFY_THROWS_EXCEPTION(XmlError, XmlNode().AddChildUtf8("t", value));
+    }
+
+    // Written to a device piece by piece: the same text as ToXml, and a
+    // device that refuses is a failure, not a short file.
+    void writeXmlToDevice()
+    {
+        XmlDoc doc = XmlDoc::Create("r");
+        doc.Root().SetAttr("id", "a\"b");
+        doc.Root().AddChildUtf8("big", QByteArray(300000, 'x') + "\r\n");
+        doc.Root().AddChild("small", QString::fromUtf8("\xC3\xBC"));
+        QByteArray written;
+        QBuffer buffer(&written);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(doc.Root().WriteXml(buffer));
+        QCOMPARE(written.size(), doc.ToXml(false).size());
+        QVERIFY(written == doc.ToXml(false));
+        QVERIFY(written.endsWith("x&#13;\n</big><small>\xC3\xBC</small></r>"));
+        QBuffer closed;
+        QVERIFY(!doc.Root().WriteXml(closed));
+        QVERIFY(!XmlNode().WriteXml(buffer));
+    }
+
+    // From a device, the text goes into the tree as the bytes version puts it.
+    void utf8ChildFromDevice_data() { utf8ChildWritesAsTextChild_data(); }
+    void utf8ChildFromDevice()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QByteArray, xml);
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        file.write("skipped" + value);
+        QVERIFY(file.seek(7));
+        XmlDoc doc = XmlDoc::Create("r");
+        doc.Root().AddChildUtf8("t", file);
+        QCOMPARE(doc.ToXml(false), "<r>" + xml + "</r>");
+        QVERIFY(file.atEnd());
+        QFile closed(file.fileName());
+        QVERIFY_THROWS_EXCEPTION(XmlError, doc.Root().AddChildUtf8("u", closed));
+    }
+
+    // Read in pieces of any size, large texts escaped as they are read: the
+    // same bytes as ToXml, also after a seek.
+    void readStreamMatchesToXml_data()
+    {
+        QTest::addColumn<QByteArray>("large");
+        QTest::addColumn<int>("piece");
+        const QByteArray mixed = QByteArray("a<b>&c\r\n\t\xC3\xBC").repeated(20000);
+        QTest::newRow("markup, one byte") << mixed.left(70000) << 1;
+        QTest::newRow("markup, three bytes") << mixed << 3;
+        QTest::newRow("markup, 64 KB") << mixed << 65536;
+        QTest::newRow("plain, 7 bytes") << QByteArray(200000, 'x') << 7;
+        QTest::newRow("small, whole") << QByteArray("a<b\r") << 5;
+    }
+    void readStreamMatchesToXml()
+    {
+        QFETCH(QByteArray, large);
+        QFETCH(int, piece);
+        XmlDoc doc = XmlDoc::Create("r");
+        doc.Root().SetAttr("id", "1\"2");
+        doc.Root().AddChild("a", "before");
+        XmlNode deal = doc.Root().AddChild("deal");
+        deal.AddChildUtf8("content", large);
+        deal.AddChildUtf8("second", large);
+        doc.Root().AddChild("z", QString::fromUtf8("after \xC3\xBC"));
+        const QByteArray expected = doc.ToXml(false);
+
+        XmlReadStream stream(doc.Root());
+        QCOMPARE(stream.Whole() != nullptr, large.size() < XmlReadStream::LargeTextBytes);
+        QCOMPARE(stream.Size(), qint64(expected.size()));
+        QByteArray read;
+        QByteArray buffer(piece, Qt::Uninitialized);
+        for (qint64 n; (n = stream.Read(buffer.data(), piece)) > 0;)
+            read.append(buffer.constData(), qsizetype(n));
+        QVERIFY(read == expected);
+        const qint64 from = expected.size() / 3;
+        QVERIFY(stream.Seek(from));
+        read.clear();
+        for (qint64 n; (n = stream.Read(buffer.data(), piece)) > 0;)
+            read.append(buffer.constData(), qsizetype(n));
+        QVERIFY(read == expected.mid(from));
+        QVERIFY(!stream.Seek(expected.size() + 1));
     }
 
     void xmlErrorBox()

@@ -265,6 +265,31 @@ private slots:
         QVERIFY(r.GetStatusText().startsWith("Korvant cannot connect to the network. "));
     }
 
+    // A large text is sent from the tree as read: whole, with its length
+    // declared, and again from its start after a redirect.
+    void largeTextSentWholeAfterRedirect()
+    {
+        ServerFixture f;
+        theApp().GetSession().LoggedIn("S-7");
+        FakeServer::Answer redirect;
+        redirect.fault = FakeServer::Fault::RedirectLoop;
+        f.server.Enqueue("newDeal", redirect);
+        f.server.Enqueue("newDeal", Body(FakeServer::Response(0, "<deal_id>D-1</deal_id>")));
+        XRequest r("newDeal");
+        r.AddParam("deal").AddChildUtf8("content", QByteArray("line <&>\r\n").repeated(20000));
+        QVERIFY2(r.Send(), qPrintable(r.GetStatusText()));
+        QCOMPARE(r.GetResponseText("deal_id"), QString("D-1"));
+        const QList<FakeServer::Request> sent = f.server.RequestsFor("newDeal");
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(sent[1].path, QString("/loop"));
+        const QByteArray expected = r.GetRequestXml();
+        QVERIFY(expected.contains("session_id=\"S-7\"") && expected.size() > 200000);
+        for (const FakeServer::Request &req : sent) {
+            QCOMPARE(req.headers.value("content-length"), QString::number(expected.size()));
+            QVERIFY(req.body == expected);
+        }
+    }
+
     void cancelAbortsATransfer()
     {
         ServerFixture f;
