@@ -77,15 +77,21 @@ private:
     XPoller &m_poller;
 };
 
-void XPoller::ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
-                       const std::function<void(const XmlNode &)> &store)
+namespace {
+
+using ItemFunction = std::function<void(const XmlNode &)>;
+
+// Stores the items `forEach` hands over, in its order, in one transaction
+// committed at bounded intervals; a database error skips the item, any other
+// error ends the list (what was stored stays).
+void StoreItems(const std::function<void(const ItemFunction &)> &forEach, const char *logSource,
+                const ItemFunction &store)
 {
     SqlConnection &connection = theDatabase().Connection();
     std::optional<SqlTransaction> transaction;
     QElapsedTimer sinceCommit;
     try {
-        // A large list comes one item at a time: its whole tree is never held.
-        request.ForEachResponseItem(QLatin1String(list), QLatin1String(item), [&](const XmlNode &node) {
+        forEach([&](const XmlNode &node) {
             if (!transaction) {
                 transaction.emplace(connection);
                 sinceCommit.start();
@@ -109,6 +115,16 @@ void XPoller::ReadList(const XRequest &request, const char *list, const char *it
     }
     if (transaction)
         transaction->Commit();
+}
+
+} // namespace
+
+void XPoller::ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
+                       const std::function<void(const XmlNode &)> &store)
+{
+    // A large list comes one item at a time: its whole tree is never held.
+    StoreItems([&](const ItemFunction &each) { request.ForEachResponseItem(QLatin1String(list), QLatin1String(item), each); },
+               logSource, store);
 }
 
 void XPoller::ReadQueries(const XRequest &request)
@@ -172,20 +188,25 @@ void XPoller::ReadCarQuotes(const XRequest &request)
 void XPoller::ReadMessages(const XRequest &request)
 {
     // A thread's first stored message becomes its parent and the later ones
-    // are counted on it, so messages go in oldest first (ties in document order).
-    const XmlNode listNode = request.GetResponseNode(QStringLiteral("message_list"));
-    const QList<XmlNode> messages = listNode.SelectAll(QStringLiteral("message"));
-    // Each date read once, not once per comparison.
-    std::vector<std::pair<XmlTime, qsizetype>> order;
-    order.reserve(size_t(messages.size()));
-    for (qsizetype i = 0; i < messages.size(); ++i)
-        order.emplace_back(GetChildDate(messages[i], QStringLiteral("create_time")), i);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    size_t next = 0;
+    // are counted on it, so messages go in oldest first (ties in document
+    // order). The list is read once: each item's tree is kept with its date
+    // until it is stored.
+    auto oldestFirst = [&](const ItemFunction &each) {
+        std::vector<std::pair<XmlTime, XmlNode>> messages;
+        request.ForEachResponseItem(QStringLiteral("message_list"), QStringLiteral("message"),
+                                    [&](const XmlNode &node) {
+                                        messages.emplace_back(GetChildDate(node, QStringLiteral("create_time")),
+                                                              node);
+                                    });
+        std::stable_sort(messages.begin(), messages.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (auto &message : messages) {
+            const XmlNode node = std::exchange(message.second, XmlNode());
+            each(node);
+        }
+    };
     XMessageSet set;
-    ReadList(request, "message_list", "message", "Polling Messages DB Error", [&](const XmlNode &) {
-        const XmlNode &node = messages[order[next++].second];
+    StoreItems(oldestFirst, "Polling Messages DB Error", [&](const XmlNode &node) {
         set.AddNew();
         set.ReadMessageXml(&request, node);
         // Read before storing: a stored new row leaves the set's fields empty.
