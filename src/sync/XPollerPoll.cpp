@@ -81,21 +81,72 @@ namespace {
 
 using ItemFunction = std::function<void(const XmlNode &)>;
 
-// Stores the items `forEach` hands over, in its order, in one transaction
-// committed at bounded intervals; a database error skips the item, any other
-// error ends the list (what was stored stays).
+// The writes of one poll: its lists share one transaction, committed at
+// bounded intervals and when the poll asks (after the queries, at the end).
+// A commit writes every page changed since the last one, and the lists touch
+// the same pages (a quote or message marks its query): one commit per list
+// was a tenth of a small poll.
+class PollWrites
+{
+public:
+    PollWrites() : m_outer(t_current) { t_current = this; }
+    ~PollWrites() { t_current = m_outer; }
+    PollWrites(const PollWrites &) = delete;
+    PollWrites &operator=(const PollWrites &) = delete;
+
+    static PollWrites *Current() { return t_current; }
+
+    // Before each item.
+    void Begin()
+    {
+        if (!m_transaction) {
+            m_transaction.emplace(theDatabase().Connection());
+            m_sinceCommit.start();
+        }
+    }
+    // After each item: so no other writer waits past the busy time-out.
+    void Pace()
+    {
+        if (m_transaction && m_sinceCommit.elapsed() >= CommitIntervalMs) {
+            m_transaction->CommitAndContinue();
+            m_sinceCommit.restart();
+        }
+    }
+    void Commit()
+    {
+        if (!m_transaction)
+            return;
+        // Whatever the commit does, the next item starts a new transaction.
+        struct Reset
+        {
+            std::optional<SqlTransaction> &t;
+            ~Reset() { t.reset(); }
+        } reset{m_transaction};
+        m_transaction->Commit();
+    }
+
+private:
+    static thread_local PollWrites *t_current;
+    PollWrites *m_outer;
+    std::optional<SqlTransaction> m_transaction;
+    QElapsedTimer m_sinceCommit;
+};
+
+thread_local PollWrites *PollWrites::t_current = nullptr;
+
+// Stores the items `forEach` hands over, in its order, in the poll's
+// transaction (a list read outside a poll commits its own); a database error
+// skips the item, any other error ends the list (what was stored stays).
 void StoreItems(const std::function<void(const ItemFunction &)> &forEach, const char *logSource,
                 const ItemFunction &store)
 {
-    SqlConnection &connection = theDatabase().Connection();
-    std::optional<SqlTransaction> transaction;
-    QElapsedTimer sinceCommit;
+    std::optional<PollWrites> own;
+    if (!PollWrites::Current())
+        own.emplace();
+    PollWrites &writes = *PollWrites::Current();
     try {
         forEach([&](const XmlNode &node) {
-            if (!transaction) {
-                transaction.emplace(connection);
-                sinceCommit.start();
-            }
+            writes.Begin();
             // No savepoint per item: each store is one statement or its own
             // scope, so a failure undoes only itself, and a savepoint would
             // copy every page the item touches (a row and each of its indexes).
@@ -104,17 +155,14 @@ void StoreItems(const std::function<void(const ItemFunction &)> &forEach, const 
             } catch (const DbException &e) {
                 Log(ErrorText(e), logSource);
             }
-            if (sinceCommit.elapsed() >= CommitIntervalMs) {
-                transaction->CommitAndContinue();
-                sinceCommit.restart();
-            }
+            writes.Pace();
         });
     } catch (const std::exception &e) {
         // The rest of the list is skipped; what was stored stays.
         Log(QString::fromUtf8(e.what()), logSource);
     }
-    if (transaction)
-        transaction->Commit();
+    if (own)
+        own->Commit();
 }
 
 } // namespace
@@ -284,14 +332,17 @@ void XPoller::RunPoll()
     }
 
     // Each list under its own guard: a failure ends that list only.
+    PollWrites writes;
     auto step = [&](const char *status, void (XPoller::*read)(const XRequest &), bool startAutoReply = false) {
         if (status)
             Status(QLatin1String(status));
         try {
             (this->*read)(request);
-            // The queries are committed by now, so the auto-reply sees them.
-            if (startAutoReply)
+            // The queries committed first, so the auto-reply sees them.
+            if (startAutoReply) {
+                writes.Commit();
                 StartAutoReply();
+            }
         } catch (const std::exception &e) {
             app.WriteLog(QString::fromUtf8(e.what()), QStringLiteral("Poll"), 3);
         }
@@ -304,6 +355,11 @@ void XPoller::RunPoll()
     step("Processing hot deals ...", &XPoller::ReadHotDeals);
     step(nullptr, &XPoller::ReadOrders);
     step("Processing order updates ...", &XPoller::ReadOrderUpdates);
+    try {
+        writes.Commit();
+    } catch (const std::exception &e) {
+        app.WriteLog(QString::fromUtf8(e.what()), QStringLiteral("Poll"), 3);
+    }
 
     const NewCounts counts = Counts();
     const auto &c = counts.value;
