@@ -490,9 +490,14 @@ QString XBaseSet::GetFieldName(int index) const
 
 int XBaseSet::FindField(const char *name) const
 {
-    const uint32_t h = FoldedHash(name);
     const size_t n = m_cols.size();
     const size_t start = m_lastFound < n ? m_lastFound : 0;
+    // Readers name fields as the schema writes them, mostly in column order.
+    if (start < n && std::strcmp(m_cols[start]->name, name) == 0) {
+        m_lastFound = start + 1;
+        return int(start);
+    }
+    const uint32_t h = FoldedHash(name);
     auto scan = [&](size_t from, size_t to) -> int {
         for (size_t i = from; i < to; ++i) {
             if (m_nameHash[i] == h && qstricmp(m_cols[i]->name, name) == 0) {

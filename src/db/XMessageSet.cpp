@@ -10,6 +10,9 @@
 #include "net/XProfile.h"
 #include "net/XRequest.h"
 
+#include <optional>
+#include <utility>
+
 using RecordXml::Field;
 
 namespace {
@@ -48,36 +51,50 @@ SqlExpr ThreadsOf(const QString &contextId, const QString &contextType)
     return SqlExpr(QStringLiteral("IS_PARENT = TRUE AND CONTEXT_ID = ? AND CONTEXT_TYPE = ?"), {contextId, contextType});
 }
 
+// The thread counts of a context record: (all threads, new threads).
+std::pair<int, int> ThreadCounts(SqlConnection &c, const QString &contextId, const QString &contextType)
+{
+    const SqlExpr threads = ThreadsOf(contextId, contextType);
+    SqlStatement &counts = c.Prepare(
+        QStringLiteral("SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END) FROM [Messages] WHERE ") +
+        threads.text);
+    counts.BindAll(threads.args);
+    std::pair<int, int> out{0, 0};
+    if (counts.Step())
+        out = {counts.Int(0), counts.Int(1)};
+    counts.Reset();
+    return out;
+}
+
 // Writes the record's thread counts, and its "Replied" state when asked.
+// Each statement writes only when its values differ: STATUS and STATUS_CODE
+// are indexed, and every further message about a replied record would
+// otherwise rewrite their index entries with the same values.
 void UpdateContextRecord(const QString &contextId, const QString &contextType, KVDatabase *database,
                          bool markReplied)
 {
     const QString table = XMessageSet::ContextTable(contextType);
     if (table.isEmpty())
         return;
-    // One statement writes, so it needs no scope of its own.
     SqlConnection &c = Db(database).Connection();
-    const SqlExpr threads = ThreadsOf(contextId, contextType);
-    SqlStatement &counts = c.Prepare(
-        QStringLiteral("SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END) FROM [Messages] WHERE ") +
-        threads.text);
-    counts.BindAll(threads.args);
-    int total = 0;
-    int fresh = 0;
-    if (counts.Step()) {
-        total = counts.Int(0);
-        fresh = counts.Int(1);
-    }
-    counts.Reset();
+    const auto [total, fresh] = ThreadCounts(c, contextId, contextType);
+    // Two statements, all or nothing; a caller's transaction (the stored
+    // message's own) already makes them so.
+    std::optional<SqlTransaction> scope;
+    if (!c.InTransaction())
+        scope.emplace(c);
+    c.Exec(QStringLiteral("UPDATE [%1] SET MESS_NEW_COUNT = ?, MESS_TOTAL_COUNT = ? WHERE ID = ? AND "
+                          "(MESS_NEW_COUNT IS NOT ? OR MESS_TOTAL_COUNT IS NOT ?)")
+               .arg(table),
+           {fresh, total, contextId, fresh, total});
     // An order's state belongs to the order and its update, never to its messages.
     if (markReplied && contextType != kOrder)
-        c.Exec(QStringLiteral("UPDATE [%1] SET STATUS = 'Replied', STATUS_CODE = 2, MESS_NEW_COUNT = ?, "
-                              "MESS_TOTAL_COUNT = ? WHERE ID = ?")
+        c.Exec(QStringLiteral("UPDATE [%1] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ? AND "
+                              "(STATUS IS NOT 'Replied' COLLATE BINARY OR STATUS_CODE IS NOT 2)")
                    .arg(table),
-               {fresh, total, contextId});
-    else
-        c.Exec(QStringLiteral("UPDATE [%1] SET MESS_NEW_COUNT = ?, MESS_TOTAL_COUNT = ? WHERE ID = ?").arg(table),
-               {fresh, total, contextId});
+               {contextId});
+    if (scope)
+        scope->Commit();
 }
 
 int MarketMode()

@@ -269,11 +269,11 @@ void XRequest::ForEachResponseItem(const QString &list, const QString &item,
         if (part.name != list)
             continue;
         const QByteArray text = QByteArray::fromRawData(m_responseBody.constData() + part.offset, part.size);
-        QList<XmlDoc::Part> items;
-        if (XmlDoc::ParseOutline(text, 0, &items).IsNull() || items.isEmpty())
+        // The items were found by the answer's own outline pass.
+        if (part.children.empty())
             break;
         XmlDoc::Reader reader;
-        for (const XmlDoc::Part &p : std::as_const(items)) {
+        for (const XmlDoc::Part &p : part.children) {
             if (p.name != item)
                 continue;
             const XmlDoc one = reader.Parse(QByteArray::fromRawData(text.constData() + p.offset, p.size));

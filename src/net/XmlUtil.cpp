@@ -6,7 +6,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QFile>
@@ -579,7 +578,24 @@ struct OutlineScan
     qsizetype start = -1;
     QString name;
     QList<XmlDoc::Part> children;
+    // The current child's own children.
+    bool itemsUncuttable = false;
+    qsizetype itemStart = -1;
+    QString itemName;
+    const xmlChar *itemLocalName = nullptr;  // names are interned: the last one is shared
+    std::vector<XmlDoc::Part> items;
 };
+
+// Where the start tag just read begins: a start tag holds no "<" (not even
+// in attribute values).
+qsizetype StartTagOffset(xmlParserCtxtPtr ctxt, const QByteArray &text)
+{
+    const long end = xmlByteConsumed(ctxt);
+    qsizetype at = end > 0 ? qsizetype(end) - 1 : -1;
+    while (at >= 0 && at < text.size() && text.at(at) != '<')
+        --at;
+    return at;
+}
 
 OutlineScan &ScanOf(void *ctx)
 {
@@ -603,13 +619,23 @@ void OutlineStart(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
                 scan.uncuttable = true;
         }
     } else if (scan.depth == 2) {
-        const long end = xmlByteConsumed(ctxt);
-        qsizetype at = end > 0 ? qsizetype(end) - 1 : -1;
-        // A start tag holds no "<" (not even in attribute values).
-        while (at >= 0 && at < scan.text->size() && scan.text->at(at) != '<')
-            --at;
-        scan.start = at;
+        scan.start = StartTagOffset(ctxt, *scan.text);
         scan.name = prefix ? QString() : FromX(localname);
+        scan.items.clear();
+        // Its children inherit its namespaces, xml:space and xml:base.
+        scan.itemsUncuttable = namespaces > 0;
+        for (int a = 0; a < attributes; ++a) {
+            if (attrs[a * 5 + 1])
+                scan.itemsUncuttable = true;
+        }
+    } else if (scan.depth == 3 && !scan.itemsUncuttable) {
+        scan.itemStart = StartTagOffset(ctxt, *scan.text);
+        if (prefix) {
+            scan.itemsUncuttable = true;
+        } else if (localname != scan.itemLocalName) {
+            scan.itemName = FromX(localname);
+            scan.itemLocalName = localname;
+        }
     }
 }
 
@@ -618,10 +644,21 @@ void OutlineEnd(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *)
     OutlineScan &scan = ScanOf(ctx);
     if (scan.depth == 2) {
         const long end = xmlByteConsumed(static_cast<xmlParserCtxtPtr>(ctx));
-        if (scan.start < 0 || end <= scan.start || end > scan.text->size() || scan.name.isEmpty())
+        if (scan.start < 0 || end <= scan.start || end > scan.text->size() || scan.name.isEmpty()) {
             scan.uncuttable = true;
+        } else {
+            XmlDoc::Part part{scan.name, scan.start, qsizetype(end) - scan.start, {}};
+            if (!scan.itemsUncuttable)
+                part.children.swap(scan.items);
+            scan.children.append(std::move(part));
+        }
+        scan.items.clear();
+    } else if (scan.depth == 3 && !scan.itemsUncuttable) {
+        const long end = xmlByteConsumed(static_cast<xmlParserCtxtPtr>(ctx));
+        if (scan.itemStart <= scan.start || end <= scan.itemStart || end > scan.text->size())
+            scan.itemsUncuttable = true;
         else
-            scan.children.append({scan.name, scan.start, qsizetype(end) - scan.start});
+            scan.items.push_back({scan.itemName, scan.itemStart - scan.start, qsizetype(end) - scan.itemStart, {}});
     }
     --scan.depth;
 }
@@ -673,12 +710,12 @@ XmlDoc XmlDoc::ParseOutline(const QByteArray &text, qsizetype minPartBytes, QLis
         return Parse(text, error);
     QByteArray rest;
     qsizetype from = 0;
-    for (const Part &p : std::as_const(scan.children)) {
+    for (Part &p : scan.children) {
         if (!large.contains(p.name))
             continue;
         rest.append(text.constData() + from, p.offset - from);
         from = p.offset + p.size;
-        parts->append(p);
+        parts->append(std::move(p));
     }
     rest.append(text.constData() + from, text.size() - from);
     XmlDoc doc = Parse(rest, error);
@@ -981,37 +1018,106 @@ XmlTime LocalSeconds(const QDate &date, const QTime &time)
 
 } // namespace
 
+namespace {
+
+// Reads between `least` and `most` ASCII digits at `i` (and no more follow).
+bool ReadDigits(QStringView t, qsizetype &i, int least, int most, int &value)
+{
+    int n = 0;
+    value = 0;
+    while (i < t.size() && n < most && t[i] >= u'0' && t[i] <= u'9') {
+        value = value * 10 + (t[i].unicode() - u'0');
+        ++i;
+        ++n;
+    }
+    return n >= least && !(i < t.size() && t[i] >= u'0' && t[i] <= u'9');
+}
+
+bool Skip(QStringView t, qsizetype &i, char16_t ch)
+{
+    if (i < t.size() && t[i] == ch) {
+        ++i;
+        return true;
+    }
+    return false;
+}
+
+// "YYYY-MM-DD" with "[T ]HH:MM[:SS[.fraction]]" optional. A hand-written
+// reader: a poll reads a date per item, and a regular expression per date
+// was a visible share of it.
+bool ReadIsoDate(QStringView t, int &y, int &mo, int &d, int &h, int &mi, int &s)
+{
+    qsizetype i = 0;
+    if (!ReadDigits(t, i, 4, 4, y) || !Skip(t, i, u'-') || !ReadDigits(t, i, 1, 2, mo) || !Skip(t, i, u'-') ||
+        !ReadDigits(t, i, 1, 2, d))
+        return false;
+    if (i == t.size())
+        return true;
+    if (!Skip(t, i, u'T') && !Skip(t, i, u' '))
+        return false;
+    if (!ReadDigits(t, i, 1, 2, h) || !Skip(t, i, u':') || !ReadDigits(t, i, 2, 2, mi))
+        return false;
+    if (i == t.size())
+        return true;
+    if (!Skip(t, i, u':') || !ReadDigits(t, i, 2, 2, s))
+        return false;
+    if (i == t.size())
+        return true;
+    if (!Skip(t, i, u'.'))
+        return false;
+    const qsizetype from = i;
+    while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
+        ++i;
+    return i > from && i == t.size();
+}
+
+// "MM/DD/YYYY" with " +HH:MM[:SS][ *AM|PM]" optional; `ampm` 0, 'A' or 'P'.
+bool ReadUsDate(QStringView t, int &y, int &mo, int &d, int &h, int &mi, int &s, char &ampm)
+{
+    qsizetype i = 0;
+    if (!ReadDigits(t, i, 1, 2, mo) || !Skip(t, i, u'/') || !ReadDigits(t, i, 1, 2, d) || !Skip(t, i, u'/') ||
+        !ReadDigits(t, i, 4, 4, y))
+        return false;
+    if (i == t.size())
+        return true;
+    if (!Skip(t, i, u' '))
+        return false;
+    while (Skip(t, i, u' ')) {
+    }
+    if (!ReadDigits(t, i, 1, 2, h) || !Skip(t, i, u':') || !ReadDigits(t, i, 2, 2, mi))
+        return false;
+    if (Skip(t, i, u':') && !ReadDigits(t, i, 2, 2, s))
+        return false;
+    while (Skip(t, i, u' ')) {
+    }
+    if (i == t.size())
+        return true;
+    if (i + 2 != t.size())
+        return false;
+    const char16_t a = t[i].unicode(), m = t[i + 1].unicode();
+    if ((a != u'A' && a != u'a' && a != u'P' && a != u'p') || (m != u'M' && m != u'm'))
+        return false;
+    ampm = (a == u'A' || a == u'a') ? 'A' : 'P';
+    return true;
+}
+
+} // namespace
+
 XmlTime ParseServerDate(const QString &input)
 {
     const QString text = input.trimmed();
     if (text.isEmpty())
         return 0;
-    static const QRegularExpression iso(QStringLiteral(
-        R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[T ](\d{1,2}):(\d{2})(?::(\d{2})(?:\.\d+)?)?)?$)"));
-    static const QRegularExpression us(QStringLiteral(
-        R"(^(\d{1,2})/(\d{1,2})/(\d{4})(?: +(\d{1,2}):(\d{2})(?::(\d{2}))?(?: *([AaPp][Mm]))?)?$)"));
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-    if (const auto m = iso.match(text); m.hasMatch()) {
-        y = m.captured(1).toInt();
-        mo = m.captured(2).toInt();
-        d = m.captured(3).toInt();
-        h = m.captured(4).toInt();
-        mi = m.captured(5).toInt();
-        s = m.captured(6).toInt();
-    } else if (const auto u = us.match(text); u.hasMatch()) {
-        mo = u.captured(1).toInt();
-        d = u.captured(2).toInt();
-        y = u.captured(3).toInt();
-        h = u.captured(4).toInt();
-        mi = u.captured(5).toInt();
-        s = u.captured(6).toInt();
-        const QString ampm = u.captured(7).toUpper();
-        if (!ampm.isEmpty()) {
+    char ampm = 0;
+    if (ReadIsoDate(text, y, mo, d, h, mi, s)) {
+    } else if (h = mi = s = 0; ReadUsDate(text, y, mo, d, h, mi, s, ampm)) {
+        if (ampm) {
             if (h < 1 || h > 12)
                 return 0;
-            if (ampm == QLatin1String("PM") && h != 12)
+            if (ampm == 'P' && h != 12)
                 h += 12;
-            else if (ampm == QLatin1String("AM") && h == 12)
+            else if (ampm == 'A' && h == 12)
                 h = 0;
         }
     } else {

@@ -17,6 +17,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 class QIODevice;
 struct _xmlDoc;
@@ -129,6 +130,10 @@ public:
         QString name;
         qsizetype offset = 0;
         qsizetype size = 0;
+        // A cut part's own child elements, as where they stand in its text
+        // (empty when the part cannot be cut so): its items are read one at
+        // a time without another pass over the part.
+        std::vector<Part> children;
     };
     static XmlDoc ParseOutline(const QByteArray &text, qsizetype minPartBytes, QList<Part> *parts,
                                QString *error = nullptr);

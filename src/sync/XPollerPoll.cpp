@@ -77,19 +77,76 @@ private:
     XPoller &m_poller;
 };
 
-void XPoller::ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
-                       const std::function<void(const XmlNode &)> &store)
+namespace {
+
+using ItemFunction = std::function<void(const XmlNode &)>;
+
+// The writes of one poll: its lists share one transaction, committed at
+// bounded intervals and when the poll asks (after the queries, at the end).
+// A commit writes every page changed since the last one, and the lists touch
+// the same pages (a quote or message marks its query): one commit per list
+// was a tenth of a small poll.
+class PollWrites
 {
-    SqlConnection &connection = theDatabase().Connection();
-    std::optional<SqlTransaction> transaction;
-    QElapsedTimer sinceCommit;
+public:
+    PollWrites() : m_outer(t_current) { t_current = this; }
+    ~PollWrites() { t_current = m_outer; }
+    PollWrites(const PollWrites &) = delete;
+    PollWrites &operator=(const PollWrites &) = delete;
+
+    static PollWrites *Current() { return t_current; }
+
+    // Before each item.
+    void Begin()
+    {
+        if (!m_transaction) {
+            m_transaction.emplace(theDatabase().Connection());
+            m_sinceCommit.start();
+        }
+    }
+    // After each item: so no other writer waits past the busy time-out.
+    void Pace()
+    {
+        if (m_transaction && m_sinceCommit.elapsed() >= CommitIntervalMs) {
+            m_transaction->CommitAndContinue();
+            m_sinceCommit.restart();
+        }
+    }
+    void Commit()
+    {
+        if (!m_transaction)
+            return;
+        // Whatever the commit does, the next item starts a new transaction.
+        struct Reset
+        {
+            std::optional<SqlTransaction> &t;
+            ~Reset() { t.reset(); }
+        } reset{m_transaction};
+        m_transaction->Commit();
+    }
+
+private:
+    static thread_local PollWrites *t_current;
+    PollWrites *m_outer;
+    std::optional<SqlTransaction> m_transaction;
+    QElapsedTimer m_sinceCommit;
+};
+
+thread_local PollWrites *PollWrites::t_current = nullptr;
+
+// Stores the items `forEach` hands over, in its order, in the poll's
+// transaction (a list read outside a poll commits its own); a database error
+// skips the item, any other error ends the list (what was stored stays).
+void StoreItems(const std::function<void(const ItemFunction &)> &forEach, const char *logSource,
+                const ItemFunction &store)
+{
+    std::optional<PollWrites> own;
+    if (!PollWrites::Current())
+        own.emplace();
+    PollWrites &writes = *PollWrites::Current();
     try {
-        // A large list comes one item at a time: its whole tree is never held.
-        request.ForEachResponseItem(QLatin1String(list), QLatin1String(item), [&](const XmlNode &node) {
-            if (!transaction) {
-                transaction.emplace(connection);
-                sinceCommit.start();
-            }
+        forEach([&](const XmlNode &node) {
+            writes.Begin();
             // No savepoint per item: each store is one statement or its own
             // scope, so a failure undoes only itself, and a savepoint would
             // copy every page the item touches (a row and each of its indexes).
@@ -98,17 +155,24 @@ void XPoller::ReadList(const XRequest &request, const char *list, const char *it
             } catch (const DbException &e) {
                 Log(ErrorText(e), logSource);
             }
-            if (sinceCommit.elapsed() >= CommitIntervalMs) {
-                transaction->CommitAndContinue();
-                sinceCommit.restart();
-            }
+            writes.Pace();
         });
     } catch (const std::exception &e) {
         // The rest of the list is skipped; what was stored stays.
         Log(QString::fromUtf8(e.what()), logSource);
     }
-    if (transaction)
-        transaction->Commit();
+    if (own)
+        own->Commit();
+}
+
+} // namespace
+
+void XPoller::ReadList(const XRequest &request, const char *list, const char *item, const char *logSource,
+                       const std::function<void(const XmlNode &)> &store)
+{
+    // A large list comes one item at a time: its whole tree is never held.
+    StoreItems([&](const ItemFunction &each) { request.ForEachResponseItem(QLatin1String(list), QLatin1String(item), each); },
+               logSource, store);
 }
 
 void XPoller::ReadQueries(const XRequest &request)
@@ -172,20 +236,25 @@ void XPoller::ReadCarQuotes(const XRequest &request)
 void XPoller::ReadMessages(const XRequest &request)
 {
     // A thread's first stored message becomes its parent and the later ones
-    // are counted on it, so messages go in oldest first (ties in document order).
-    const XmlNode listNode = request.GetResponseNode(QStringLiteral("message_list"));
-    const QList<XmlNode> messages = listNode.SelectAll(QStringLiteral("message"));
-    // Each date read once, not once per comparison.
-    std::vector<std::pair<XmlTime, qsizetype>> order;
-    order.reserve(size_t(messages.size()));
-    for (qsizetype i = 0; i < messages.size(); ++i)
-        order.emplace_back(GetChildDate(messages[i], QStringLiteral("create_time")), i);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    size_t next = 0;
+    // are counted on it, so messages go in oldest first (ties in document
+    // order). The list is read once: each item's tree is kept with its date
+    // until it is stored.
+    auto oldestFirst = [&](const ItemFunction &each) {
+        std::vector<std::pair<XmlTime, XmlNode>> messages;
+        request.ForEachResponseItem(QStringLiteral("message_list"), QStringLiteral("message"),
+                                    [&](const XmlNode &node) {
+                                        messages.emplace_back(GetChildDate(node, QStringLiteral("create_time")),
+                                                              node);
+                                    });
+        std::stable_sort(messages.begin(), messages.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (auto &message : messages) {
+            const XmlNode node = std::exchange(message.second, XmlNode());
+            each(node);
+        }
+    };
     XMessageSet set;
-    ReadList(request, "message_list", "message", "Polling Messages DB Error", [&](const XmlNode &) {
-        const XmlNode &node = messages[order[next++].second];
+    StoreItems(oldestFirst, "Polling Messages DB Error", [&](const XmlNode &node) {
         set.AddNew();
         set.ReadMessageXml(&request, node);
         // Read before storing: a stored new row leaves the set's fields empty.
@@ -263,14 +332,17 @@ void XPoller::RunPoll()
     }
 
     // Each list under its own guard: a failure ends that list only.
+    PollWrites writes;
     auto step = [&](const char *status, void (XPoller::*read)(const XRequest &), bool startAutoReply = false) {
         if (status)
             Status(QLatin1String(status));
         try {
             (this->*read)(request);
-            // The queries are committed by now, so the auto-reply sees them.
-            if (startAutoReply)
+            // The queries committed first, so the auto-reply sees them.
+            if (startAutoReply) {
+                writes.Commit();
                 StartAutoReply();
+            }
         } catch (const std::exception &e) {
             app.WriteLog(QString::fromUtf8(e.what()), QStringLiteral("Poll"), 3);
         }
@@ -283,6 +355,11 @@ void XPoller::RunPoll()
     step("Processing hot deals ...", &XPoller::ReadHotDeals);
     step(nullptr, &XPoller::ReadOrders);
     step("Processing order updates ...", &XPoller::ReadOrderUpdates);
+    try {
+        writes.Commit();
+    } catch (const std::exception &e) {
+        app.WriteLog(QString::fromUtf8(e.what()), QStringLiteral("Poll"), 3);
+    }
 
     const NewCounts counts = Counts();
     const auto &c = counts.value;

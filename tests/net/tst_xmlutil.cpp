@@ -222,9 +222,16 @@ private slots:
         QCOMPARE(outline.Root().ChildText("error_message"), QString("none"));
         QCOMPARE(outline.Root().Select("small_list").ToXml(), QByteArray("<small_list><x/></small_list>"));
         QList<QByteArray> lists;
+        QList<QList<QByteArray>> cutItems;
         for (const XmlDoc::Part &p : cut) {
             QCOMPARE(p.name, QString("query_list"));
             lists << XmlDoc::Parse(text.mid(p.offset, p.size)).Root().ToXml();
+            // Its items, found by the same pass, each read alone.
+            cutItems.append(QList<QByteArray>());
+            for (const XmlDoc::Part &item : p.children) {
+                QCOMPARE(item.name, QString("query"));
+                cutItems.last() << XmlDoc::Parse(text.mid(p.offset + item.offset, item.size)).Root().ToXml();
+            }
         }
         if (parts == 0) {
             QCOMPARE(outline.ToXml(false), whole.ToXml(false));
@@ -232,6 +239,12 @@ private slots:
             const QList<XmlNode> original = whole.Root().SelectAll("query_list");
             QCOMPARE(lists, (QList<QByteArray>{original[0].ToXml(), original[1].ToXml()}));
             QVERIFY(outline.Root().Select("query_list").IsNull());
+            for (int k = 0; k < 2; ++k) {
+                QList<QByteArray> expected;
+                for (const XmlNode &n : original[k].Children())
+                    expected << n.ToXml();
+                QCOMPARE(cutItems[k], expected);
+            }
         }
         // What the whole parse refuses, the outline refuses with the same reason.
         QString wholeError;
@@ -239,6 +252,30 @@ private slots:
         QVERIFY(XmlDoc::ParseOutline(text.left(text.size() - 3), 1024, &cut, &error).IsNull());
         QCOMPARE(error, wholeError);
         QVERIFY(cut.isEmpty());
+    }
+
+    // A list whose items would lose what it declares for them (namespaces,
+    // xml:space) or whose items are prefixed is not cut into items.
+    void outlineKeepsListsWithDeclarationsWhole_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QByteArray>("item");
+        QTest::addColumn<int>("items");
+        QTest::newRow("plain") << QByteArray("<l>") << QByteArray("<i>x</i>") << 3;
+        QTest::newRow("namespace") << QByteArray("<l xmlns:x=\"urn:x\">") << QByteArray("<i>x</i>") << 0;
+        QTest::newRow("space kept") << QByteArray("<l xml:space=\"preserve\">") << QByteArray("<i> </i>") << 0;
+        QTest::newRow("prefixed item") << QByteArray("<l>") << QByteArray("<x:i xmlns:x=\"urn:x\">x</x:i>") << 0;
+    }
+    void outlineKeepsListsWithDeclarationsWhole()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, item);
+        QFETCH(int, items);
+        const QByteArray text = "<r>" + list + item + item + item + "</l><m/></r>";
+        QList<XmlDoc::Part> cut;
+        QVERIFY(!XmlDoc::ParseOutline(text, 8, &cut).IsNull());
+        QCOMPARE(int(cut.size()), 1);
+        QCOMPARE(int(cut[0].children.size()), items);
     }
 
     // A text starting with U+FEFF is not a byte-order mark: it reads back whole.

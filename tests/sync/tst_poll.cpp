@@ -5,6 +5,7 @@
 
 #include "db/XOrderSet.h"
 #include "db/XQuerySet.h"
+#include "net/XRequest.h"
 
 class TestPoll : public QObject
 {
@@ -17,6 +18,7 @@ private slots:
     void quoteKeptWhenMarkingFails();
     void messageUndoneWhenItsRecordRefuses();
     void messagesOldestFirst();
+    void largeMessageListOldestFirst();
     void dealAndOrderCountThreadsOfTheSameAnswer();
     void onlyOrderUpdatesNoRefresh();
     void failedRequestKeepsFrameCounts();
@@ -181,6 +183,25 @@ void TestPoll::messagesOldestFirst()
                       "LATEST_POST_DATE = '2024-03-06 10:00:00'"),
              2);
     QCOMPARE(f->Count("SELECT COUNT(*) FROM Messages WHERE ID = 'M2' AND IS_PARENT = 0"), 1);
+}
+
+// A list large enough to be read one item at a time keeps the same order.
+void TestPoll::largeMessageListOldestFirst()
+{
+    StoreOwnQuery("MINE");
+    QByteArray list = Message("M3", "query", "MINE", "2024-03-07 10:00:00");
+    for (int i = 0; i < 400; ++i)
+        list += Message("F" + QByteArray::number(i), "broadcast", "B" + QByteArray::number(i));
+    list += Message("M2", "query", "MINE", "2024-03-06 10:00:00") + Message("M1", "query", "MINE", "2024-03-01 10:00:00");
+    QVERIFY(list.size() > XRequest::OnDemandListBytes);
+    f->server.Script("poll", Ok("<message_list>" + list + "</message_list>"));
+    thePoller().Poll();
+    QCOMPARE(thePoller().GetNewMessages(), 403);
+    QCOMPARE(f->Count("SELECT INCOMING_COUNT FROM Messages WHERE ID = 'M1' AND IS_PARENT = 1 AND "
+                      "LATEST_POST_DATE = '2024-03-07 10:00:00'"),
+             3);
+    QCOMPARE(f->Count("SELECT COUNT(*) FROM Messages WHERE ID IN ('M2', 'M3') AND IS_PARENT = 0"), 2);
+    QCOMPARE(f->Count("SELECT MESS_TOTAL_COUNT FROM Queries WHERE ID = 'MINE' AND STATUS = 'Replied'"), 1);
 }
 
 void TestPoll::dealAndOrderCountThreadsOfTheSameAnswer()
