@@ -326,3 +326,23 @@ class Run:
         self.focus(self.main)
         self.key("F5")
         self.wait(lambda: self.poll_lines() > before, "the poll that F5 asks for")
+
+    # --- all the program's windows, and its own end -------------------------
+
+    def titles(self):
+        """The titles of the program's visible windows, the pop-up's too.
+        The search also reports the root window, and a window that has just
+        gone has no name: no window of the program is untitled."""
+        found = self.xdotool("search", "--onlyvisible", "--pid", str(self.client.pid), "--name", "").split()
+        return [t for t in (self.xdotool("getwindowname", w) for w in found) if t]
+
+    def wait_ended(self, what, timeout=30):
+        """Until the program has ended by itself (File > Exit); it must end
+        with 0."""
+        try:
+            code = self.client.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.shot("timeout")
+            raise JourneyFailed("the program did not end within %d s of %s" % (timeout, what))
+        if code != 0:
+            raise JourneyFailed("the program ended with %d after %s" % (code, what))

@@ -125,7 +125,7 @@ QStringList MarketScript::Operations()
 {
     return {QStringLiteral("poll"),     QStringLiteral("newQuery"),   QStringLiteral("newCarQuery"),
             QStringLiteral("newQuote"), QStringLiteral("newCarQuote"), QStringLiteral("newOrder"),   QStringLiteral("newMessage"),
-            QStringLiteral("getProfile")};
+            QStringLiteral("getProfile"), QStringLiteral("newProfile")};
 }
 
 void MarketScript::Install(const QStringList &untouched)
@@ -140,6 +140,7 @@ void MarketScript::Install(const QStringList &untouched)
         {QStringLiteral("newOrder"), [this](const R &r) { return NewOrder(r); }},
         {QStringLiteral("newMessage"), [this](const R &r) { return NewMessage(r); }},
         {QStringLiteral("getProfile"), [this](const R &r) { return GetProfile(r); }},
+        {QStringLiteral("newProfile"), [this](const R &r) { return NewProfile(r); }},
     };
     for (auto it = responders.cbegin(); it != responders.cend(); ++it) {
         if (!untouched.contains(it.key()))
@@ -295,6 +296,8 @@ std::optional<FakeServer::Answer> MarketScript::NewMessage(const FakeServer::Req
 
 std::optional<FakeServer::Answer> MarketScript::GetProfile(const FakeServer::Request &request)
 {
+    if (auto own = SignedUpProfile(request))
+        return own;
     const Member *m = FindMember(Field(request.body, QStringLiteral("passport_id")));
     // The member's own profile and unknown ids are left to the fixture.
     if (!m)
@@ -310,6 +313,48 @@ std::optional<FakeServer::Answer> MarketScript::GetProfile(const FakeServer::Req
                Element("business_type", QString::fromUtf8(m->businessType)) +
                "<website>www.example.com</website><role>Both</role><car_role>Both</car_role>" +
                Element("signature", name) + "</profile>"));
+}
+
+std::optional<FakeServer::Answer> MarketScript::NewProfile(const FakeServer::Request &request)
+{
+    QByteArray kept;
+    QXmlStreamReader xml(request.body);
+    bool inside = false;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && xml.name() == u"profile")
+            break;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (!inside) {
+            inside = xml.name() == u"profile";
+            continue;
+        }
+        const QByteArray name = xml.name().toUtf8();
+        const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        // The marketplace never hands a password back.
+        if (name != "password")
+            kept += Element(name.constData(), text);
+    }
+    if (!inside)
+        return Xml(FakeServer::Response(1, {}, "The request carries no profile"));
+
+    QMutexLocker lock(&m_mutex);
+    m_signedUpId = QStringLiteral("P") + QString::number(4000 + ++m_signUps);
+    m_signedUpProfile = kept;
+    return Xml(FakeServer::Response(0, Element("passport_id", m_signedUpId)));
+}
+
+std::optional<FakeServer::Answer> MarketScript::SignedUpProfile(const FakeServer::Request &request)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_signedUpId.isEmpty())
+        return std::nullopt;
+    const QString asked = Field(request.body, QStringLiteral("passport_id"));
+    if (!asked.isEmpty() && asked != m_signedUpId)
+        return std::nullopt;
+    return Xml(FakeServer::Response(0, "<profile>" + Element("passport_id", m_signedUpId) + m_signedUpProfile +
+                                           "</profile>"));
 }
 
 RequestLog::RequestLog(const FakeServer &server, const QString &path) : m_server(server), m_file(path)

@@ -11,7 +11,9 @@
 //     at the next poll;
 //   - a message gets a reply from its recipient at the next poll;
 //   - the second poll brings a new hot deal;
-//   - the sample members can be looked up by passport id.
+//   - the sample members can be looked up by passport id;
+//   - a sign-up gets a new passport id, and the marketplace keeps the new
+//     member's profile: it answers it as the member's own from then on.
 // Identifiers count up from fixed starts, so a run is the same every time.
 
 #include "FakeServer.h"
@@ -43,6 +45,7 @@ public:
     std::optional<FakeServer::Answer> NewOrder(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> NewMessage(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> GetProfile(const FakeServer::Request &request);
+    std::optional<FakeServer::Answer> NewProfile(const FakeServer::Request &request);
 
 private:
     // Poll lists in the order the answer carries them.
@@ -50,6 +53,8 @@ private:
 
     QString NextId(const char *prefix);
     void Later(List list, const QByteArray &record);
+    // The signed-up member's profile, asked for as the member's own or by id.
+    std::optional<FakeServer::Answer> SignedUpProfile(const FakeServer::Request &request);
 
     FakeServer &m_server;
     QMutex m_mutex;
@@ -58,6 +63,9 @@ private:
     int m_counter = 0;
     QMap<QString, QString> m_queryOwners;  // query id -> buyer's passport id
     QList<QByteArray> m_pending[ListCount];
+    int m_signUps = 0;
+    QString m_signedUpId;
+    QByteArray m_signedUpProfile;  // the profile's elements as sent, less the password
 };
 
 // Appends every request the server gets to a file as it comes: one line of
