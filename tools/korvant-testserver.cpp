@@ -2,12 +2,15 @@
 // own, answering on loopback with sample data, for trying the client by hand.
 //
 //   korvant-testserver [--samples DIR] [--fixtures DIR] [--fault OPERATION=MODE ...] [--requests FILE]
+//                      [--date "YYYY-MM-DD HH:MM:SS"]
 //
 // --fault makes every answer to one operation misbehave: silent (headers,
 // then nothing), trickle (1 byte/s), endless (a body that never ends),
 // huge-body (600 MB), huge-header (a 4 MB header line), html, cut-short,
 // http500, code4 (result code 4), redirect-loop, redirect-file (to file://).
 // --requests appends each request to FILE as it comes ("operation<TAB>body").
+// --date is the server's clock in the "getMainInfo" answer (the client purges
+// the queries that expired before it); the fixture's date otherwise.
 //
 // Listens on a free loopback port, prints "URL <address>" once it does,
 // then serves until interrupted.
@@ -17,6 +20,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
@@ -49,6 +53,18 @@ QByteArray ReadFile(const QString &path)
     return f.readAll();
 }
 
+QByteArray g_mainInfoDate;
+
+void StampMainInfoDate(QByteArray &body)
+{
+    if (g_mainInfoDate.isEmpty())
+        return;
+    const qsizetype from = body.indexOf("<date>");
+    const qsizetype to = body.indexOf("</date>");
+    if (from >= 0 && to > from)
+        body.replace(from + 6, to - from - 6, g_mainInfoDate);
+}
+
 FakeServer::Answer Body(const QByteArray &body)
 {
     FakeServer::Answer a;
@@ -64,6 +80,7 @@ void ServeTradingPages(FakeServer &server, const QDir &fixtures)
     const QByteArray mainInfo = ReadFile(fixtures.filePath(QStringLiteral("getMainInfo.xml")));
     server.SetResponder(QStringLiteral("getMainInfo"), [&server, mainInfo](const FakeServer::Request &) {
         QByteArray body = mainInfo;
+        StampMainInfoDate(body);
         const qsizetype from = body.indexOf("<ssl_host>");
         const qsizetype to = body.indexOf("</ssl_host>");
         if (from >= 0 && to > from)
@@ -117,7 +134,19 @@ int main(int argc, char *argv[])
     QCommandLineOption requests(QStringLiteral("requests"), QStringLiteral("Appends each request to a file."),
                                 QStringLiteral("file"));
     parser.addOption(requests);
+    QCommandLineOption date(QStringLiteral("date"), QStringLiteral("The server's time in the main info answer."),
+                            QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    parser.addOption(date);
     parser.process(app);
+    if (parser.isSet(date)) {
+        const QString value = parser.value(date);
+        if (!QDateTime::fromString(value, QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid()) {
+            std::fprintf(stderr, "korvant-testserver: --date wants \"yyyy-MM-dd HH:mm:ss\", not \"%s\"\n",
+                         qPrintable(value));
+            return 2;
+        }
+        g_mainInfoDate = value.toUtf8();
+    }
 
     const QDir fixtureDir(parser.value(fixtures));
     const QDir sampleDir(parser.value(samples));

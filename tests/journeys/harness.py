@@ -346,3 +346,79 @@ class Run:
             raise JourneyFailed("the program did not end within %d s of %s" % (timeout, what))
         if code != 0:
             raise JourneyFailed("the program ended with %d after %s" % (code, what))
+    # --- the program's own restart ------------------------------------------
+
+    def adopt_restarts(self):
+        """Restore and compaction end the program and start it anew, detached:
+        as the orphans' reaper the harness can follow the new process and read
+        its exit code."""
+        import ctypes
+        libc = ctypes.CDLL(None, use_errno=True)
+        if libc.prctl(36, 1, 0, 0, 0) != 0:  # PR_SET_CHILD_SUBREAPER
+            raise JourneyFailed("cannot reap the restarted program (errno %d)" % ctypes.get_errno())
+
+    def follow_restart(self):
+        """Until the program has ended by itself (code 0) and its new process
+        shows the main window; the harness then drives the new one."""
+        old, self.client = self.client, None
+        self.wait(lambda: old.poll() is not None, "the program to end for its restart", timeout=60)
+        if old.returncode != 0:
+            raise JourneyFailed("the program ended with %d before its restart" % old.returncode)
+        pid = self.wait(lambda: self.restarted_pid(old.pid), "the restarted program", timeout=30)
+        self.client = Restarted(pid)
+        self.wait(lambda: self.main, "the restarted main window")
+        self.maximize()
+
+    def restarted_pid(self, old):
+        program = os.path.realpath(os.path.join(self.bin, "korvant"))
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) == old:
+                continue
+            try:
+                with open("/proc/%s/cmdline" % entry, "rb") as f:
+                    argv = f.read().decode(errors="replace").split("\0")
+            except OSError:
+                continue
+            if os.path.realpath(argv[0]) == program and self.data in argv:
+                return int(entry)
+        return None
+
+
+class Restarted:
+    """The program's process after its own restart, a child by adoption: the
+    calls of subprocess.Popen the harness makes."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.returncode = None
+
+    def poll(self):
+        if self.returncode is None:
+            try:
+                pid, status = os.waitpid(self.pid, os.WNOHANG)
+            except ChildProcessError:
+                # Not adopted after all (no reaper): it is alive while /proc has it.
+                if not os.path.exists("/proc/%d" % self.pid):
+                    self.returncode = 0
+                return self.returncode
+            if pid:
+                self.returncode = os.waitstatus_to_exitcode(status)
+        return self.returncode
+
+    def wait(self, timeout=None):
+        deadline = time.monotonic() + (timeout if timeout is not None else 1e9)
+        while self.poll() is None:
+            if time.monotonic() > deadline:
+                raise subprocess.TimeoutExpired("korvant", timeout)
+            time.sleep(0.1)
+        return self.returncode
+
+    def send_signal(self, sig):
+        if self.poll() is None:
+            os.kill(self.pid, sig)
+
+    def terminate(self):
+        self.send_signal(signal.SIGTERM)
+
+    def kill(self):
+        self.send_signal(signal.SIGKILL)

@@ -20,6 +20,7 @@ from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SHEET_SUBMIT, SUBMIT_ORDE
                    cars_mode, lookup, options_page, parts_mode, post_part_query, started)
 from steps import HOT_DEAL_ALERTS, POLL_MINUTES  # noqa: E402,F401
 from first_start import first_start  # noqa: E402
+from housekeeping import housekeeping  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for journeys whose forms are not there yet
 
@@ -281,6 +282,7 @@ JOURNEYS = [
     ("quote_answered_by_order", None, quote_answered_by_order),
     ("order_quote_and_update", None, order_quote_and_update),
     ("first_start", None, first_start),
+    ("housekeeping", None, housekeeping),
     # Not driven yet: it joins the suite when its function is written here.
     ("publish_hot_deal", "a way through the hot deal editor and its payment page", None),
 ]
