@@ -1,13 +1,18 @@
 // The test marketplace server: the tests' fake server as a program of its
 // own, answering on loopback with sample data, for trying the client by hand.
 //
-//   korvant-testserver [--samples DIR] [--fixtures DIR] [--fault OPERATION=MODE ...] [--requests FILE]
-//                      [--date "YYYY-MM-DD HH:MM:SS"]
+//   korvant-testserver [--samples DIR] [--fixtures DIR] [--fault OPERATION=MODE ...] [--control FILE]
+//                      [--requests FILE] [--date "YYYY-MM-DD HH:MM:SS"]
 //
 // --fault makes every answer to one operation misbehave: silent (headers,
 // then nothing), trickle (1 byte/s), endless (a body that never ends),
 // huge-body (600 MB), huge-header (a 4 MB header line), html, cut-short,
-// http500, code4 (result code 4), redirect-loop, redirect-file (to file://).
+// http500, code4 (result code 4), redirect-loop, redirect-file (to file://),
+// garbage (broken XML with stray bytes).
+// --control switches faults while the server runs: FILE is read again
+// whenever it changes, its lines "operation=mode" applied in order, "ok" as
+// the mode giving the operation its usual answer back. Each line applied is
+// printed as "CONTROL operation=mode".
 // --requests appends each request to FILE as it comes ("operation<TAB>body").
 // --date is the server's clock in the "getMainInfo" answer (the client purges
 // the queries that expired before it); the fixture's date otherwise.
@@ -16,6 +21,7 @@
 // then serves until interrupted.
 
 #include "FakeServer.h"
+#include "testserver/FaultControl.h"
 #include "testserver/MarketScript.h"
 
 #include <QCommandLineParser>
@@ -124,9 +130,11 @@ int main(int argc, char *argv[])
                                QStringLiteral("dir"), QStringLiteral(KORVANT_TOOLS_SAMPLES));
     QCommandLineOption fixtures(QStringLiteral("fixtures"), QStringLiteral("Folder of the operation samples."),
                                 QStringLiteral("dir"), QStringLiteral(KORVANT_NET_FIXTURES));
+    QStringList faultModes = FaultControl::Modes();
+    faultModes.removeAll(QStringLiteral("ok"));
     QCommandLineOption fault(QStringLiteral("fault"),
-                             QStringLiteral("Answers OPERATION with a fault: ") +
-                                 FakeServer::FaultNames().mid(1).join(QStringLiteral(", ")) + u'.',
+                             QStringLiteral("Answers OPERATION with a fault: ") + faultModes.join(QStringLiteral(", ")) +
+                                 u'.',
                              QStringLiteral("operation=mode"));
     parser.addOption(samples);
     parser.addOption(fixtures);
@@ -137,6 +145,11 @@ int main(int argc, char *argv[])
     QCommandLineOption date(QStringLiteral("date"), QStringLiteral("The server's time in the main info answer."),
                             QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     parser.addOption(date);
+    QCommandLineOption control(QStringLiteral("control"),
+                               QStringLiteral("Switches faults while serving: lines \"operation=mode\" of a file, "
+                                              "read again whenever it changes (mode \"ok\": the usual answer)."),
+                               QStringLiteral("file"));
+    parser.addOption(control);
     parser.process(app);
     if (parser.isSet(date)) {
         const QString value = parser.value(date);
@@ -173,19 +186,7 @@ int main(int argc, char *argv[])
     // The other members: the first poll brings the sample records, later
     // polls what they answer to the member (tools/testserver/MarketScript.h).
     MarketScript market(server, ReadFile(sampleDir.filePath(QStringLiteral("poll.xml"))));
-    QStringList faulted;
-    for (const QString &f : parser.values(fault))
-        faulted << f.section(u'=', 0, 0);
-    market.Install(faulted);
-    for (const QString &f : parser.values(fault)) {
-        const QString operation = f.section(u'=', 0, 0);
-        const std::optional<FakeServer::Fault> mode = FakeServer::FaultByName(f.section(u'=', 1));
-        if (operation.isEmpty() || !mode) {
-            std::fprintf(stderr, "korvant-testserver: unknown fault \"%s\" (operation=mode)\n", qPrintable(f));
-            return 2;
-        }
-        server.Script(operation, FakeServer::FaultAnswer(*mode));
-    }
+    market.Install();
 
     // Every page of the web site (GET, no operation): a small page with
     // in-page commands, a form posted to one and an alert.
@@ -204,6 +205,15 @@ int main(int argc, char *argv[])
     server.Script(QString(), page);
     ServeTradingPages(server, fixtureDir);
 
+    // Faults stand before every answer above, so they are set up last.
+    FaultControl faults(server);
+    for (const QString &f : parser.values(fault)) {
+        if (!faults.Apply(f.toUtf8()).isEmpty()) {
+            std::fprintf(stderr, "korvant-testserver: unknown fault \"%s\" (operation=mode)\n", qPrintable(f));
+            return 2;
+        }
+    }
+
     if (server.Start() <= 0) {
         std::fprintf(stderr, "korvant-testserver: cannot listen on 127.0.0.1\n");
         return 1;
@@ -215,6 +225,12 @@ int main(int argc, char *argv[])
     }
     std::printf("URL %s\n", qPrintable(server.Url()));
     std::fflush(stdout);
+    if (parser.isSet(control)) {
+        faults.Watch(parser.value(control), [](const QString &line) {
+            std::printf("CONTROL %s\n", qPrintable(line));
+            std::fflush(stdout);
+        });
+    }
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return 1;

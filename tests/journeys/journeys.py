@@ -21,6 +21,7 @@ from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SHEET_SUBMIT, SUBMIT_ORDE
 from steps import HOT_DEAL_ALERTS, POLL_MINUTES  # noqa: E402,F401
 from first_start import first_start  # noqa: E402
 from housekeeping import housekeeping  # noqa: E402
+from bad_days import bad_days  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for journeys whose forms are not there yet
 
@@ -283,6 +284,7 @@ JOURNEYS = [
     ("order_quote_and_update", None, order_quote_and_update),
     ("first_start", None, first_start),
     ("housekeeping", None, housekeeping),
+    ("bad_days", None, bad_days),
     # Not driven yet: it joins the suite when its function is written here.
     ("publish_hot_deal", "a way through the hot deal editor and its payment page", None),
 ]

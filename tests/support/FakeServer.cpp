@@ -320,3 +320,9 @@ QString FakeServer::OperationOf(const QByteArray &body)
     }
     return {};
 }
+
+FakeServer::Responder FakeServer::ResponderOf(const QString &operation) const
+{
+    QMutexLocker l(&m_mutex);
+    return m_responders.value(operation);
+}

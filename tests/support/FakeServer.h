@@ -90,6 +90,9 @@ public:
     static std::optional<Fault> FaultByName(const QString &name);
     static QString FaultName(Fault fault);
 
+    // The responder an operation has (empty when none), e.g. to wrap it.
+    Responder ResponderOf(const QString &operation) const;
+
 private:
     Answer AnswerFor(const Request &request);
     void Misbehave(const Answer &a, httplib::Response &res);
