@@ -11,7 +11,8 @@
 //     at the next poll;
 //   - a message gets a reply from its recipient at the next poll;
 //   - the second poll brings a new hot deal;
-//   - the sample members can be looked up by passport id.
+//   - the sample members can be looked up by passport id;
+//   - a new specialty brings the leads it covers at the next poll.
 // Identifiers count up from fixed starts, so a run is the same every time.
 
 #include "FakeServer.h"
@@ -43,6 +44,11 @@ public:
     std::optional<FakeServer::Answer> NewOrder(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> NewMessage(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> GetProfile(const FakeServer::Request &request);
+    std::optional<FakeServer::Answer> ChangeProfile(const FakeServer::Request &request);
+
+    // The metadata answer with a rating script that rates every inventory
+    // part of the query's name and make at 90.
+    static QByteArray WithRatingScript(QByteArray metaInfo);
 
 private:
     // Poll lists in the order the answer carries them.
@@ -58,6 +64,7 @@ private:
     int m_counter = 0;
     QMap<QString, QString> m_queryOwners;  // query id -> buyer's passport id
     QList<QByteArray> m_pending[ListCount];
+    QList<int> m_leadsSent;  // leads by their place in the table
 };
 
 // Appends every request the server gets to a file as it comes: one line of
