@@ -173,6 +173,10 @@ int main(int argc, char *argv[])
         if (!body.isEmpty())
             server.Script(QFileInfo(file).completeBaseName(), Body(body));
     }
+    // The metadata's rating script rates the seller's inventory, so the
+    // auto-reply answers the leads it holds.
+    server.Script(QStringLiteral("getMetaInfo"),
+                  Body(MarketScript::WithRatingScript(ReadFile(fixtureDir.filePath(QStringLiteral("getMetaInfo.xml"))))));
     // A sample of the same operation stands in for the fixture (the
     // marketplaces add one whose server refuses queries).
     for (const QString &file : sampleDir.entryList({QStringLiteral("*.xml")}, QDir::Files)) {

@@ -98,6 +98,7 @@ bool XOrderListCtrl::CanDo(int operation) const
     case OpDelete:
     case OpCompleted:
     case OpContact:
+    case OpPrint:  // the order's purchase order or receipt
         return true;
     case OpMarkNew: return status != 0 && Cursor().Int(row, ColUserNew) == 0;
     case OpMarkRead: return status != 1;

@@ -22,6 +22,7 @@ from steps import HOT_DEAL_ALERTS, POLL_MINUTES  # noqa: E402,F401
 from first_start import first_start  # noqa: E402
 from housekeeping import housekeeping  # noqa: E402
 from bad_days import bad_days  # noqa: E402
+from seller_day import seller_day  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for journeys whose forms are not there yet
 
@@ -285,8 +286,7 @@ JOURNEYS = [
     ("first_start", None, first_start),
     ("housekeeping", None, housekeeping),
     ("bad_days", None, bad_days),
-    # Not driven yet: it joins the suite when its function is written here.
-    ("publish_hot_deal", "a way through the hot deal editor and its payment page", None),
+    ("seller_day", None, seller_day),
 ]
 
 

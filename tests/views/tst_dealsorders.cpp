@@ -147,6 +147,8 @@ private slots:
         OpenFolder(list, node);
         QCOMPARE(list.RowCount(), 1);
         ClickRow(list, 0);
+        // Print (Ctrl+P) follows the selection: every order page prints its order.
+        QVERIFY(list.CanDo(XBaseListCtrl::OpPrint));
         QTest::keyClick(&list, Qt::Key_Space);
         QCOMPARE(StatusAndFlag("O1"), after);
         QCOMPARE(m_host.log.Calls(), QStringList{QStringLiteral("RefreshCounters|8|%1").arg(node)});

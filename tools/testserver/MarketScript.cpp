@@ -4,6 +4,8 @@
 #include <QMutexLocker>
 #include <QXmlStreamReader>
 
+#include <iterator>
+
 namespace {
 
 struct Member
@@ -125,7 +127,7 @@ QStringList MarketScript::Operations()
 {
     return {QStringLiteral("poll"),     QStringLiteral("newQuery"),   QStringLiteral("newCarQuery"),
             QStringLiteral("newQuote"), QStringLiteral("newCarQuote"), QStringLiteral("newOrder"),   QStringLiteral("newMessage"),
-            QStringLiteral("getProfile"), QStringLiteral("newProfile")};
+            QStringLiteral("getProfile"), QStringLiteral("newProfile"), QStringLiteral("changeProfile")};
 }
 
 void MarketScript::Install(const QStringList &untouched)
@@ -141,6 +143,7 @@ void MarketScript::Install(const QStringList &untouched)
         {QStringLiteral("newMessage"), [this](const R &r) { return NewMessage(r); }},
         {QStringLiteral("getProfile"), [this](const R &r) { return GetProfile(r); }},
         {QStringLiteral("newProfile"), [this](const R &r) { return NewProfile(r); }},
+        {QStringLiteral("changeProfile"), [this](const R &r) { return ChangeProfile(r); }},
     };
     for (auto it = responders.cbegin(); it != responders.cend(); ++it) {
         if (!untouched.contains(it.key()))
@@ -381,4 +384,81 @@ void RequestLog::Flush()
         m_file.write(requests.at(m_written).operation.toUtf8() + '\t' + body + '\n');
     }
     m_file.flush();
+}
+
+namespace {
+
+// The queries a seller's specialty brings: one the sample inventory holds
+// (the auto-reply answers it), one it does not (answered by hand).
+struct Lead
+{
+    const char *owner;
+    const char *make;
+    const char *model;
+    const char *year;
+    const char *category;
+    const char *name;
+    const char *maxPrice;
+};
+
+const Lead kLeads[] = {
+    {"P2002", "Toyota", "Corolla", "2007", "Engine", "Alternator", "90.00"},
+    {"P2001", "Toyota", "Camry", "2009", "Body", "Hood", "200.00"},
+};
+
+// A lead goes to a specialty that names its make, or names no make at all;
+// "Do not receive any query" gets none.
+bool Covers(const QString &filter, const Lead &lead)
+{
+    if (filter.trimmed().isEmpty() || filter.trimmed() == QLatin1String("A,,B,,#EQ"))
+        return false;
+    if (!filter.contains(QLatin1String("@vi_make,,")))
+        return true;
+    return filter.contains(QStringLiteral("@vi_make,,") + QLatin1String(lead.make) + QStringLiteral(",,"));
+}
+
+} // namespace
+
+std::optional<FakeServer::Answer> MarketScript::ChangeProfile(const FakeServer::Request &request)
+{
+    const QString filter = Field(request.body, QStringLiteral("profile/filter"));
+    QMutexLocker lock(&m_mutex);
+    for (int i = 0; i < int(std::size(kLeads)); ++i) {
+        const Lead &lead = kLeads[i];
+        if (m_leadsSent.contains(i) || !Covers(filter, lead))
+            continue;
+        m_leadsSent.append(i);
+        const QString queryId = NextId("Q-");
+        const Member &buyer = *FindMember(QLatin1String(lead.owner));
+        m_queryOwners.insert(queryId, QLatin1String(lead.owner));
+        Later(Queries, "<query>" + Element("query_id", queryId) + Element("owner_id", QLatin1String(lead.owner)) +
+                           "<create_time>" + Now() + "</create_time><live_time>14</live_time>"
+                           "<market_id>MP-100</market_id><market_info><name>National Parts Exchange</name>"
+                           "</market_info>" + Contact(buyer) + "<vehicle_info>" +
+                           Element("make", QLatin1String(lead.make)) + Element("model", QLatin1String(lead.model)) +
+                           Element("year", QLatin1String(lead.year)) + "</vehicle_info><part_info>" +
+                           Element("category", QLatin1String(lead.category)) + "<type>Used</type>" +
+                           Element("name", QLatin1String(lead.name)) + "<quantity>1</quantity>" +
+                           Element("max_price", QLatin1String(lead.maxPrice)) +
+                           "<time_frame>Within a week</time_frame></part_info><business_info>"
+                           "<originating_state>OR</originating_state><qualification>3</qualification>"
+                           "</business_info></query>");
+    }
+    // The answer itself is the fixture's.
+    return std::nullopt;
+}
+
+QByteArray MarketScript::WithRatingScript(QByteArray metaInfo)
+{
+    static const QByteArray script =
+        "<script>MyObject.addContextRestriction(\"P_NAME\", MyObject.getQueryField(\"P_NAME\"));\n"
+        "MyObject.addContextRestriction(\"V_MAKE\", MyObject.getQueryField(\"V_MAKE\"));\n"
+        "MyObject.getInventoryList();\n"
+        "var ids = MyObject.ContextArray;\n"
+        "if (ids) ids.forEach(function (id) { MyObject.addContextInventory(id, 90); });</script>";
+    const qsizetype from = metaInfo.indexOf("<script>");
+    const qsizetype to = metaInfo.indexOf("</script>");
+    if (from >= 0 && to > from)
+        metaInfo.replace(from, to + 9 - from, script);
+    return metaInfo;
 }

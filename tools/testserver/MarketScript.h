@@ -14,6 +14,7 @@
 //   - the sample members can be looked up by passport id;
 //   - a sign-up gets a new passport id, and the marketplace keeps the new
 //     member's profile: it answers it as the member's own from then on.
+//   - a new specialty brings the leads it covers at the next poll.
 // Identifiers count up from fixed starts, so a run is the same every time.
 
 #include "FakeServer.h"
@@ -46,6 +47,11 @@ public:
     std::optional<FakeServer::Answer> NewMessage(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> GetProfile(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> NewProfile(const FakeServer::Request &request);
+    std::optional<FakeServer::Answer> ChangeProfile(const FakeServer::Request &request);
+
+    // The metadata answer with a rating script that rates every inventory
+    // part of the query's name and make at 90.
+    static QByteArray WithRatingScript(QByteArray metaInfo);
 
 private:
     // Poll lists in the order the answer carries them.
@@ -66,6 +72,7 @@ private:
     int m_signUps = 0;
     QString m_signedUpId;
     QByteArray m_signedUpProfile;  // the profile's elements as sent, less the password
+    QList<int> m_leadsSent;  // leads by their place in the table
 };
 
 // Appends every request the server gets to a file as it comes: one line of
