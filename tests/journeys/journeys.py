@@ -19,6 +19,7 @@ from harness import JourneyFailed, Run  # noqa: E402
 from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SHEET_SUBMIT, SUBMIT_ORDER, TRADE_IN_NO,  # noqa: E402
                    cars_mode, lookup, options_page, parts_mode, post_part_query, started)
 from steps import HOT_DEAL_ALERTS, POLL_MINUTES  # noqa: E402,F401
+from buyer_day import buyer_day  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for journeys whose forms are not there yet
 
@@ -279,6 +280,7 @@ JOURNEYS = [
     ("car_query_gets_quote", None, car_query_gets_quote),
     ("quote_answered_by_order", None, quote_answered_by_order),
     ("order_quote_and_update", None, order_quote_and_update),
+    ("buyer_day", None, buyer_day),
     # Not driven yet: it joins the suite when its function is written here.
     ("publish_hot_deal", "a way through the hot deal editor and its payment page", None),
 ]

@@ -44,6 +44,9 @@ public:
     std::optional<FakeServer::Answer> NewMessage(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> GetProfile(const FakeServer::Request &request);
 
+    // The small picture every part quote of the seller carries (none when empty).
+    void SetQuotePicture(QByteArray jpeg);
+
 private:
     // Poll lists in the order the answer carries them.
     enum List { Queries, CarQueries, Quotes, CarQuotes, Messages, Deals, Orders, OrderUpdates, ListCount };
@@ -58,6 +61,8 @@ private:
     int m_counter = 0;
     QMap<QString, QString> m_queryOwners;  // query id -> buyer's passport id
     QList<QByteArray> m_pending[ListCount];
+    QByteArray m_quotePicture;
+    QByteArray QuotePicture() const;
 };
 
 // Appends every request the server gets to a file as it comes: one line of
