@@ -31,9 +31,14 @@ void StallProbe::Tick()
     ++m_ticks;
     if (m_last < 0) {
         m_first = now;
-    } else if (now - m_last > m_worst) {
-        m_worst = now - m_last;
-        m_worstAt = now - m_first;
+    } else {
+        const qint64 gap = now - m_last;
+        if (gap > m_worst) {
+            m_worst = gap;
+            m_worstAt = now - m_first;
+        }
+        if (m_last - m_first >= SettleMs)
+            m_settledWorst = qMax(m_settledWorst, gap);
     }
     m_last = now;
     if (now - m_written >= 1000) {
@@ -45,7 +50,7 @@ void StallProbe::Tick()
 QByteArray StallProbe::Report() const
 {
     return "worst_ms " + QByteArray::number(m_worst) + "\nworst_at_ms " + QByteArray::number(m_worstAt) +
-           "\nticks " + QByteArray::number(m_ticks) + "\nrun_ms " +
+           "\nsettled_worst_ms " + QByteArray::number(m_settledWorst) + "\nticks " + QByteArray::number(m_ticks) + "\nrun_ms " +
            QByteArray::number(m_last < 0 ? 0 : m_last - m_first) + '\n';
 }
 

@@ -23,10 +23,14 @@ public:
     // A probe writing to the file KORVANT_STALL_LOG names, or none.
     static std::unique_ptr<StallProbe> FromEnvironment();
 
+    static constexpr qint64 SettleMs = 2000;
+
     qint64 WorstGapMs() const { return m_worst; }
+    qint64 SettledWorstGapMs() const { return m_settledWorst; }
     qint64 Ticks() const { return m_ticks; }
     // "worst_ms", "worst_at_ms" (when that gap ended, from the first tick),
-    // "ticks", "run_ms", one "name value" a line.
+    // "settled_worst_ms" (the worst after the first SettleMs: the window's
+    // first show apart), "ticks", "run_ms", one "name value" a line.
     QByteArray Report() const;
     bool Write() const;
 
@@ -40,6 +44,7 @@ private:
     qint64 m_last = -1;
     qint64 m_worst = 0;
     qint64 m_worstAt = 0;
+    qint64 m_settledWorst = 0;
     qint64 m_ticks = 0;
     qint64 m_written = 0;
 };

@@ -43,6 +43,8 @@ void TestStallProbe::blockedLoopIsTheWorstGap()
         QVERIFY2(probe.WorstGapMs() >= 250, QByteArray::number(probe.WorstGapMs()));
         QCOMPARE(Figure(probe.Report(), "worst_ms"), probe.WorstGapMs());
         QVERIFY(Figure(probe.Report(), "worst_at_ms") >= 250);
+        // Within the first show: not a settled stall.
+        QCOMPARE(probe.SettledWorstGapMs(), qint64(0));
     }
     // Written as it goes.
     QFile out(file);
