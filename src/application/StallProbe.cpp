@@ -37,8 +37,10 @@ void StallProbe::Tick()
             m_worst = gap;
             m_worstAt = now - m_first;
         }
-        if (m_last - m_first >= SettleMs)
-            m_settledWorst = qMax(m_settledWorst, gap);
+        if (m_last - m_first >= SettleMs && gap > m_settledWorst) {
+            m_settledWorst = gap;
+            m_settledWorstAt = now - m_first;
+        }
     }
     m_last = now;
     if (now - m_written >= 1000) {
@@ -50,7 +52,8 @@ void StallProbe::Tick()
 QByteArray StallProbe::Report() const
 {
     return "worst_ms " + QByteArray::number(m_worst) + "\nworst_at_ms " + QByteArray::number(m_worstAt) +
-           "\nsettled_worst_ms " + QByteArray::number(m_settledWorst) + "\nticks " + QByteArray::number(m_ticks) + "\nrun_ms " +
+           "\nsettled_worst_ms " + QByteArray::number(m_settledWorst) +
+           "\nsettled_worst_at_ms " + QByteArray::number(m_settledWorstAt) + "\nticks " + QByteArray::number(m_ticks) + "\nrun_ms " +
            QByteArray::number(m_last < 0 ? 0 : m_last - m_first) + '\n';
 }
 

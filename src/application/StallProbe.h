@@ -30,7 +30,8 @@ public:
     qint64 Ticks() const { return m_ticks; }
     // "worst_ms", "worst_at_ms" (when that gap ended, from the first tick),
     // "settled_worst_ms" (the worst after the first SettleMs: the window's
-    // first show apart), "ticks", "run_ms", one "name value" a line.
+    // first show apart), "settled_worst_at_ms", "ticks", "run_ms", one
+    // "name value" a line.
     QByteArray Report() const;
     bool Write() const;
 
@@ -45,6 +46,7 @@ private:
     qint64 m_worst = 0;
     qint64 m_worstAt = 0;
     qint64 m_settledWorst = 0;
+    qint64 m_settledWorstAt = 0;
     qint64 m_ticks = 0;
     qint64 m_written = 0;
 };
