@@ -190,6 +190,7 @@ int main(int argc, char *argv[])
     // The other members: the first poll brings the sample records, later
     // polls what they answer to the member (tools/testserver/MarketScript.h).
     MarketScript market(server, ReadFile(sampleDir.filePath(QStringLiteral("poll.xml"))));
+    market.SetQuotePicture(ReadFile(fixtureDir.filePath(QStringLiteral("quote_image.jpg"))));
     market.Install();
 
     // Every page of the web site (GET, no operation): a small page with

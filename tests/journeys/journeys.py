@@ -23,6 +23,7 @@ from first_start import first_start  # noqa: E402
 from housekeeping import housekeeping  # noqa: E402
 from bad_days import bad_days  # noqa: E402
 from seller_day import seller_day  # noqa: E402
+from buyer_day import buyer_day  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for journeys whose forms are not there yet
 
@@ -287,6 +288,7 @@ JOURNEYS = [
     ("housekeeping", None, housekeeping),
     ("bad_days", None, bad_days),
     ("seller_day", None, seller_day),
+    ("buyer_day", None, buyer_day),
 ]
 
 

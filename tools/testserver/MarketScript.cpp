@@ -220,7 +220,7 @@ std::optional<FakeServer::Answer> MarketScript::NewQuery(const FakeServer::Reque
                       "<quantity>1</quantity><box_quantity>1</box_quantity><price>95.00</price>"
                       "<core_deposit>0.00</core_deposit><shipping_handling>15.00</shipping_handling><brand>OEM</brand>" +
                       Element("stock_number", QStringLiteral("STK-") + quoteId) +
-                      "<other>In stock, ships the next day.</other></part_info>"
+                      "<other>In stock, ships the next day.</other>" + QuotePicture() + "</part_info>"
                       "<business_info><qualification>5</qualification></business_info></quote>");
     return Xml(FakeServer::Response(0, Element("query_id", queryId) + "<create_time>" + now + "</create_time>"));
 }
@@ -358,6 +358,21 @@ std::optional<FakeServer::Answer> MarketScript::SignedUpProfile(const FakeServer
         return std::nullopt;
     return Xml(FakeServer::Response(0, "<profile>" + Element("passport_id", m_signedUpId) + m_signedUpProfile +
                                            "</profile>"));
+}
+
+void MarketScript::SetQuotePicture(QByteArray jpeg)
+{
+    m_quotePicture = std::move(jpeg);
+}
+
+// The seller's photo of the part, small in the quote; the enlarged one is
+// fetched from the server's picture address.
+QByteArray MarketScript::QuotePicture() const
+{
+    if (m_quotePicture.isEmpty())
+        return {};
+    return "<image_1_title>Part as removed</image_1_title><image_1_small><![CDATA[" + m_quotePicture.toBase64() +
+           "]]></image_1_small>";
 }
 
 RequestLog::RequestLog(const FakeServer &server, const QString &path) : m_server(server), m_file(path)

@@ -53,6 +53,9 @@ public:
     // part of the query's name and make at 90.
     static QByteArray WithRatingScript(QByteArray metaInfo);
 
+    // The small picture every part quote of the seller carries (none when empty).
+    void SetQuotePicture(QByteArray jpeg);
+
 private:
     // Poll lists in the order the answer carries them.
     enum List { Queries, CarQueries, Quotes, CarQuotes, Messages, Deals, Orders, OrderUpdates, ListCount };
@@ -73,6 +76,8 @@ private:
     QString m_signedUpId;
     QByteArray m_signedUpProfile;  // the profile's elements as sent, less the password
     QList<int> m_leadsSent;  // leads by their place in the table
+    QByteArray m_quotePicture;
+    QByteArray QuotePicture() const;
 };
 
 // Appends every request the server gets to a file as it comes: one line of
