@@ -123,8 +123,10 @@ bool BrowserView::event(QEvent *event)
         if (QObject *child = static_cast<QChildEvent *>(event)->child(); child && child->isWidgetType())
             child->installEventFilter(this);
     }
+    // Left unaccepted, the window's own shortcut for the key (F5 polls) still
+    // fires; the browser's refresh, new window and print never see it.
     if (event->type() == QEvent::ShortcutOverride && IsInertKey(static_cast<QKeyEvent *>(event))) {
-        event->accept();
+        event->ignore();
         return true;
     }
     return QWebEngineView::event(event);
@@ -133,9 +135,14 @@ bool BrowserView::event(QEvent *event)
 bool BrowserView::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        if (IsInertKey(static_cast<QKeyEvent *>(event))) {
+            event->ignore();
+            return true;
+        }
+        break;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
         if (IsInertKey(static_cast<QKeyEvent *>(event))) {
             event->accept();
             return true;

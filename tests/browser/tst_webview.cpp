@@ -9,7 +9,9 @@
 #include "browser/CWebBrowser2.h"
 #include "browser/WebHost.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QVBoxLayout>
 #include <QPushButton>
 #include <QDeadlineTimer>
 #include <QSignalSpy>
@@ -249,6 +251,33 @@ private slots:
         QVERIFY(factory.CreateDashboard(&parent) && factory.CreateSpeciality(&parent));
         details.reset();
         QVERIFY(parent.findChildren<QWebEngineView *>().isEmpty());
+    }
+
+    // The page's own refresh never acts, but the window's shortcuts do: F5
+    // in a details page still polls.
+    void windowShortcutsPassThePage()
+    {
+        TestApp t;
+        QWidget window;
+        CWebBrowser2 browser(&window);
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(browser.View());
+        QAction poll(&window);
+        poll.setShortcut(QKeySequence(Qt::Key_F5));
+        window.addAction(&poll);
+        QSignalSpy polled(&poll, &QAction::triggered);
+        window.resize(400, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(WaitLoaded(browser, [&] { browser.ShowHtml("<html><body><input id=\"f\"></body></html>"); }));
+        Eval(browser, "window.marker = 7; document.getElementById('f').focus();");
+        QWidget *target = browser.View()->focusProxy() ? browser.View()->focusProxy() : browser.View();
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_F5);
+        QTest::keyClick(target, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(polled.count(), 1);
+        QTest::qWait(300);
+        QCOMPARE(Eval(browser, "window.marker").toInt(), 7);
     }
 
     void mhtPreviewShowsPicture()
