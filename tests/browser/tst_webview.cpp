@@ -10,6 +10,7 @@
 #include "browser/WebHost.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPushButton>
 #include <QDeadlineTimer>
 #include <QSignalSpy>
@@ -117,6 +118,34 @@ private slots:
         QCOMPARE(m_frame.pending.price, QStringLiteral("7"));
         QCOMPARE(m_frame.pending.shipping, QStringLiteral("x=y"));
         QCOMPARE(browser.Page()->url(), page);
+    }
+
+    // A link's command that opens a window with its own page: that page loads
+    // while the window is up (the link's navigation must not hold the engine).
+    void linkOpensWindowThatLoads()
+    {
+        struct Opening : RecordingCommands
+        {
+            bool loaded = false;
+            void ShowQuotePartPicture(const QString &, const QString &, const QString &) override
+            {
+                QDialog window;
+                CWebBrowser2 inner(&window);
+                window.show();
+                loaded = WaitLoaded(inner, [&] { inner.ShowHtml("<html><body>inner</body></html>"); });
+                log.Add("opened");
+            }
+        } opening;
+        TestApp t;
+        m_host->SetFrameCommands(&opening);
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] {
+            browser.ShowHtml("<html><body><a id='l' href='app:show-partpicture?quote_id=Q1&pic_id=1'>x</a></body></html>");
+        }));
+        Eval(browser, "document.getElementById('l').click()");
+        QTRY_COMPARE_WITH_TIMEOUT(opening.log.Calls(), QStringList{"opened"}, 2 * kLoadTimeout);
+        m_host->SetFrameCommands(&m_frame);
+        QVERIFY(opening.loaded);
     }
 
     // Links in a sub-frame or on a page of another origin run nothing.
