@@ -103,8 +103,11 @@ BrowserBridge::BrowserBridge(CWebBrowser2 *owner) : QObject(owner), m_owner(owne
 
 void BrowserBridge::post(const QString &action, const QString &body)
 {
-    // The script runs in main frames only.
-    m_owner->HandleAppNavigation(QUrl(action.trimmed()), body.toUtf8(), true);
+    // The script runs in main frames only. Later, as for links: the engine
+    // waits on this call.
+    QTimer::singleShot(0, m_owner, [owner = m_owner, url = QUrl(action.trimmed()), data = body.toUtf8()] {
+        owner->HandleAppNavigation(url, data, true);
+    });
 }
 
 // --- BrowserView ------------------------------------------------------------------

@@ -120,10 +120,17 @@ private slots:
         QCOMPARE(browser.Page()->url(), page);
     }
 
-    // A link's command that opens a window with its own page: that page loads
-    // while the window is up (the link's navigation must not hold the engine).
-    void linkOpensWindowThatLoads()
+    // A command that opens a window with its own page: that page loads while
+    // the window is up (neither a link's navigation nor a post holds the engine).
+    void commandOpensWindowThatLoads_data()
     {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("link") << "document.getElementById('l').click()";
+        QTest::newRow("post") << "document.getElementById('f').requestSubmit()";
+    }
+    void commandOpensWindowThatLoads()
+    {
+        QFETCH(QString, script);
         struct Opening : RecordingCommands
         {
             bool loaded = false;
@@ -140,9 +147,11 @@ private slots:
         m_host->SetFrameCommands(&opening);
         CWebBrowser2 browser(nullptr);
         QVERIFY(WaitLoaded(browser, [&] {
-            browser.ShowHtml("<html><body><a id='l' href='app:show-partpicture?quote_id=Q1&pic_id=1'>x</a></body></html>");
+            browser.ShowHtml("<html><body><a id='l' href='app:show-partpicture?quote_id=Q1&pic_id=1'>x</a>"
+                             "<form id='f' method='post' action='app:show-partpicture?quote_id=Q1'>"
+                             "<input name='pic_id' value='1'></form></body></html>");
         }));
-        Eval(browser, "document.getElementById('l').click()");
+        Eval(browser, script);
         QTRY_COMPARE_WITH_TIMEOUT(opening.log.Calls(), QStringList{"opened"}, 2 * kLoadTimeout);
         m_host->SetFrameCommands(&m_frame);
         QVERIFY(opening.loaded);
