@@ -1,5 +1,6 @@
 #include "CWebBrowser2.h"
 
+#include "AppUrl.h"
 #include "WebHost.h"
 
 #include "app/AppCore.h"
@@ -11,6 +12,7 @@
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineProfile>
@@ -58,9 +60,16 @@ BrowserPage::BrowserPage(QWebEngineProfile *profile, CWebBrowser2 *owner) : QWeb
 
 bool BrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    // A redirect into "app:" is never the page's own command.
-    if (m_owner->HandleAppNavigation(url, QByteArray(), isMainFrame && type != NavigationTypeRedirect))
+    // A redirect into "app:" is never the page's own command. The command runs
+    // once this callback has returned: a window it opens runs its own loop, and
+    // while the engine waits here no page (the window's own included) loads.
+    if (AppUrl::ParseAppUrl(url.toString(QUrl::FullyEncoded), nullptr, nullptr)) {
+        const bool mainFrame = isMainFrame && type != NavigationTypeRedirect;
+        QTimer::singleShot(0, m_owner, [owner = m_owner, url, mainFrame] {
+            owner->HandleAppNavigation(url, QByteArray(), mainFrame);
+        });
         return false;
+    }
     const QString scheme = url.scheme().toLower();
     if (scheme == u"http" || scheme == u"https" || scheme == QLatin1String(AppCommands::kOwnScheme)
         || url.toString() == u"about:blank")
@@ -94,8 +103,11 @@ BrowserBridge::BrowserBridge(CWebBrowser2 *owner) : QObject(owner), m_owner(owne
 
 void BrowserBridge::post(const QString &action, const QString &body)
 {
-    // The script runs in main frames only.
-    m_owner->HandleAppNavigation(QUrl(action.trimmed()), body.toUtf8(), true);
+    // The script runs in main frames only. Later, as for links: the engine
+    // waits on this call.
+    QTimer::singleShot(0, m_owner, [owner = m_owner, url = QUrl(action.trimmed()), data = body.toUtf8()] {
+        owner->HandleAppNavigation(url, data, true);
+    });
 }
 
 // --- BrowserView ------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QVBoxLayout>
+#include <QDialog>
 #include <QPushButton>
 #include <QDeadlineTimer>
 #include <QSignalSpy>
@@ -119,6 +120,43 @@ private slots:
         QCOMPARE(m_frame.pending.price, QStringLiteral("7"));
         QCOMPARE(m_frame.pending.shipping, QStringLiteral("x=y"));
         QCOMPARE(browser.Page()->url(), page);
+    }
+
+    // A command that opens a window with its own page: that page loads while
+    // the window is up (neither a link's navigation nor a post holds the engine).
+    void commandOpensWindowThatLoads_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("link") << "document.getElementById('l').click()";
+        QTest::newRow("post") << "document.getElementById('f').requestSubmit()";
+    }
+    void commandOpensWindowThatLoads()
+    {
+        QFETCH(QString, script);
+        struct Opening : RecordingCommands
+        {
+            bool loaded = false;
+            void ShowQuotePartPicture(const QString &, const QString &, const QString &) override
+            {
+                QDialog window;
+                CWebBrowser2 inner(&window);
+                window.show();
+                loaded = WaitLoaded(inner, [&] { inner.ShowHtml("<html><body>inner</body></html>"); });
+                log.Add("opened");
+            }
+        } opening;
+        TestApp t;
+        m_host->SetFrameCommands(&opening);
+        CWebBrowser2 browser(nullptr);
+        QVERIFY(WaitLoaded(browser, [&] {
+            browser.ShowHtml("<html><body><a id='l' href='app:show-partpicture?quote_id=Q1&pic_id=1'>x</a>"
+                             "<form id='f' method='post' action='app:show-partpicture?quote_id=Q1'>"
+                             "<input name='pic_id' value='1'></form></body></html>");
+        }));
+        Eval(browser, script);
+        QTRY_COMPARE_WITH_TIMEOUT(opening.log.Calls(), QStringList{"opened"}, 2 * kLoadTimeout);
+        m_host->SetFrameCommands(&m_frame);
+        QVERIFY(opening.loaded);
     }
 
     // Links in a sub-frame or on a page of another origin run nothing.
