@@ -57,6 +57,8 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -612,6 +614,8 @@ void CMainFrame::hideEvent(QHideEvent *event)
 void CMainFrame::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::StyleChange)
+        std::fill(std::begin(m_rowIcons), std::end(m_rowIcons), QIcon());
     if (event->type() == QEvent::WindowStateChange)
         m_minimizedOrHidden.store(isMinimized() || !isVisible());
 }
@@ -1426,11 +1430,17 @@ void CMainFrame::ShowActionMenu(const QPoint &globalPos)
 
 QIcon CMainFrame::RowIcon(int listType) const
 {
+    const auto kept = [this](int slot, QStyle::StandardPixmap pixmap) {
+        QIcon &icon = m_rowIcons[slot];
+        if (icon.isNull())
+            icon = style()->standardIcon(pixmap);
+        return icon;
+    };
     switch (listType) {
     case ListPartQueries:
-    case ListCarQueries: return style()->standardIcon(QStyle::SP_FileDialogListView);
-    case ListMessages: return style()->standardIcon(QStyle::SP_MessageBoxInformation);
-    case ListHotDeals: return style()->standardIcon(QStyle::SP_DialogApplyButton);
+    case ListCarQueries: return kept(0, QStyle::SP_FileDialogListView);
+    case ListMessages: return kept(1, QStyle::SP_MessageBoxInformation);
+    case ListHotDeals: return kept(2, QStyle::SP_DialogApplyButton);
     default: return QIcon();
     }
 }

@@ -7,6 +7,7 @@
 #include "dialogs/PaneInterfaces.h"
 #include "views/IListHost.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QMutex>
 
@@ -300,6 +301,9 @@ private:
     std::atomic<bool> m_countersDirty{false};
     int m_paneKind = 0;
     QString m_newButtonText;
+    // Rows paint their icon on every repaint: a fresh style icon reads and
+    // decodes its image files each time, a kept one has its pixmaps cached.
+    mutable QIcon m_rowIcons[3];
 
     mutable QMutex m_mutex;  // guards what worker threads read or write
     QString m_pageTitle;

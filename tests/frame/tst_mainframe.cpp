@@ -25,8 +25,10 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QTest>
 
+#include <memory>
 #include <thread>
 
 namespace {
@@ -74,6 +76,7 @@ private slots:
     void exitDropsQueuedRefresh();
     void secondStartBringsFrameForward_data();
     void secondStartBringsFrameForward();
+    void rowIconsKeptAcrossPaints();
 
 private:
     FakeServer m_server;
@@ -488,6 +491,25 @@ void TestMainFrame::secondStartBringsFrameForward()
     QTRY_VERIFY(frame->isActiveWindow());
     env.app().ExitInstance();
     gui.DestroyFrame();
+}
+
+// Every row asks for its icon on each repaint; a style icon made anew each
+// time reads and decodes its image files again on the GUI thread.
+void TestMainFrame::rowIconsKeptAcrossPaints()
+{
+    TestApp env;
+    const std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("Windows")));
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    const qint64 parts = frame.RowIcon(ListPartQueries).cacheKey();
+    QCOMPARE(frame.RowIcon(ListPartQueries).cacheKey(), parts);
+    QCOMPARE(frame.RowIcon(ListCarQueries).cacheKey(), parts);
+    QCOMPARE(frame.RowIcon(ListMessages).cacheKey(), frame.RowIcon(ListMessages).cacheKey());
+    QVERIFY(frame.RowIcon(ListMessages).cacheKey() != parts);
+    QVERIFY(frame.RowIcon(ListOrders).isNull());
+    // A new style gives new icons.
+    frame.setStyle(windows.get());
+    QVERIFY(frame.RowIcon(ListPartQueries).cacheKey() != parts);
 }
 
 KORVANT_TEST_MAIN(TestMainFrame)
