@@ -7,8 +7,8 @@ import os
 import time
 
 from harness import JourneyFailed
-from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SHEET_SUBMIT, SUBMIT_ORDER, TRADE_IN_NO,  # noqa: F401
-                   cars_mode, parts_mode, post_part_query, started)
+from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SUBMIT_ORDER,  # noqa: F401
+                   cars_mode, parts_mode, post_car_query, post_part_query, started)
 
 # Points of the main window with the details bar dragged up: the part
 # picture of the quote's page two pages down, the page's "Send a message".
@@ -22,25 +22,6 @@ def poll_summary(run, text):
     """The poll's summary line (status bar and log) with `text` in it."""
     run.wait(lambda: run.log_has(text), "the poll summary \"%s\"" % text)
 
-
-def post_car_query(run):
-    """A car query from Open Queries, sent and stored."""
-    run.key("alt+b", "o")  # Buy > Open Queries
-    run.wait_title("> Cars > Open Requests")
-    run.key("ctrl+n")
-    sheet = run.wait_window("Cars - New Query")
-    run.key("alt+k")
-    run.type("Subaru")
-    run.key("alt+d")
-    run.type("Outback")
-    run.click(sheet, *TRADE_IN_NO)
-    run.shot("car-query-filled")
-    run.click(sheet, *SHEET_SUBMIT)
-    run.wait(lambda: run.requests("newCarQuery"), "the car query sent")
-    run.wait(lambda: run.window("^Korvant$"), "\"Your query was submitted successfully\"")
-    run.key("Return")
-    run.wait_gone("Cars - New Query")
-    run.shot("car-query-under-open-requests")
 
 
 def buyer_day(run):

@@ -6,6 +6,7 @@ import re
 import time
 
 from harness import JourneyFailed
+import steps
 from steps import lookup, parts_mode
 
 # The server's clock: the sample queries Q-1001 (14 days from 2024-03-01) and
@@ -95,14 +96,7 @@ def book(run):
 def address_book(run):
     add_to_book(run, "1000318")
     run.wait(lambda: book(run) == ["1000318"], "the member in the book")
-    fetched = len(run.requests("getProfile"))
-    run.key("alt+a", "b")  # Action > Address Book
-    run.wait_window("^Address Book$")
-    run.wait(lambda: len(run.requests("getProfile")) > fetched, "the member's profile for the book")
-    time.sleep(1)
-    run.shot("address-book")
-    run.key("Escape")
-    run.wait_gone("^Address Book$")
+    steps.address_book(run)
 
 
 def choose_file(run, title, path):

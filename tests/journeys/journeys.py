@@ -16,9 +16,10 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import JourneyFailed, Run  # noqa: E402
-from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SHEET_SUBMIT, SUBMIT_ORDER, TRADE_IN_NO,  # noqa: E402
+from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SUBMIT_ORDER,  # noqa: E402
                    cars_mode, lookup, options_page, parts_mode, post_part_query, started)
 from steps import HOT_DEAL_ALERTS, POLL_MINUTES  # noqa: E402,F401
+from steps import address_book, post_car_query  # noqa: E402
 from first_start import first_start  # noqa: E402
 from housekeeping import housekeeping  # noqa: E402
 from bad_days import bad_days  # noqa: E402
@@ -40,25 +41,7 @@ def part_query_gets_quote(run):
 def car_query_gets_quote(run):
     started(run)
     cars_mode(run)
-    run.key("alt+b", "o")  # Buy > Open Queries
-    run.wait_title("> Cars > Open Requests")
-    run.key("ctrl+n")
-    sheet = run.wait_window("Cars - New Query")
-    run.shot("new-car-query")
-    # The lists find an item by the letters typed.
-    run.key("alt+k")
-    run.type("Subaru")
-    run.key("alt+d")
-    run.type("Outback")
-    run.click(sheet, *TRADE_IN_NO)
-    run.shot("car-query-filled")
-    run.click(sheet, *SHEET_SUBMIT)  # Return is Next
-    run.wait(lambda: run.requests("newCarQuery"), "the car query sent")
-    run.wait(lambda: run.window("^Korvant$"), "\"Your query was submitted successfully\"")
-    run.shot("car-query-sent")
-    run.key("Return")
-    run.wait_gone("Cars - New Query")
-    run.shot("car-query-under-open-requests")
+    post_car_query(run)
     query = run.wait(lambda: run.db("SELECT MAKE, MODEL, IS_INCOMING FROM Queries_Cars WHERE ID = 'CQ-8001'"),
                      "the car query stored")
     if query != [("Subaru", "Outback", 0)]:
@@ -216,15 +199,7 @@ def lookup_and_address_book(run):
     run.wait(lambda: run.db("SELECT PASSPORT_ID FROM ABookUsers") == [("1000318",)], "the member in the book")
     run.key("alt+c")
     run.wait_gone("Member Lookup")
-    fetched = len(run.requests("getProfile"))
-    run.key("alt+a", "b")  # Action > Address Book
-    run.wait_window("^Address Book$")
-    # The book fetches each member's profile before it lists them.
-    run.wait(lambda: len(run.requests("getProfile")) > fetched, "the member's profile for the book")
-    time.sleep(1)
-    run.shot("address-book")
-    run.key("Escape")
-    run.wait_gone("^Address Book$")
+    address_book(run)
 
 
 def options_kept_across_restart(run):

@@ -9,7 +9,7 @@ import time
 import zlib
 
 from harness import JourneyFailed
-from steps import FIRST_ROW, parts_mode
+from steps import FIRST_ROW, first_poll, parts_mode
 
 # Points of windows, from their top left corners.
 SPECIALTY_EDIT = (59, 293)          # "Edit my specialty" on My Specialty
@@ -52,13 +52,7 @@ def started(run):
         text = f.read()
     with open(path, "w", encoding="utf-8") as f:
         f.write(re.sub(r"^AutoReply=1$", "AutoReply=0", text, flags=re.M))
-    run.start_client()
-    run.wait_polls(1)
-    run.wait(lambda: run.db_value("SELECT COUNT(*) FROM Quotes WHERE ID = 'QT-3001'"), "the sample records")
-    run.wait_popup()
-    run.maximize()
-    run.shot("first-poll")
-    run.wait_popup_gone()
+    first_poll(run)
 
 
 def synchronize(run):

@@ -10,6 +10,12 @@ def started(run):
     its pop-up."""
     run.start_server()
     run.seed()
+    first_poll(run)
+
+
+def first_poll(run):
+    """The program started on its prepared folder, until the first poll and
+    its pop-up have come."""
     run.start_client()
     run.wait_polls(1)
     run.wait(lambda: run.db_value("SELECT COUNT(*) FROM Quotes WHERE ID = 'QT-3001'"), "the sample records")
@@ -102,3 +108,40 @@ def options_page(run, page):
     sheet = run.wait_window("^Options$")
     run.click(sheet, *OPTION_PAGES[page])
     return sheet
+
+
+def post_car_query(run):
+    """A car query from Open Queries (cars mode), sent and stored."""
+    run.key("alt+b", "o")  # Buy > Open Queries
+    run.wait_title("> Cars > Open Requests")
+    run.key("ctrl+n")
+    sheet = run.wait_window("Cars - New Query")
+    run.shot("new-car-query")
+    # The lists find an item by the letters typed.
+    run.key("alt+k")
+    run.type("Subaru")
+    run.key("alt+d")
+    run.type("Outback")
+    run.click(sheet, *TRADE_IN_NO)
+    run.shot("car-query-filled")
+    run.click(sheet, *SHEET_SUBMIT)  # Return is Next
+    run.wait(lambda: run.requests("newCarQuery"), "the car query sent")
+    run.wait(lambda: run.window("^Korvant$"), "\"Your query was submitted successfully\"")
+    run.shot("car-query-sent")
+    run.key("Return")
+    run.wait_gone("Cars - New Query")
+    run.shot("car-query-under-open-requests")
+
+
+def address_book(run):
+    """Action > Address Book, once it has fetched its members' profiles;
+    closed again."""
+    fetched = len(run.requests("getProfile"))
+    run.key("alt+a", "b")  # Action > Address Book
+    run.wait_window("^Address Book$")
+    # The book fetches each member's profile before it lists them.
+    run.wait(lambda: len(run.requests("getProfile")) > fetched, "the member's profile for the book")
+    time.sleep(1)
+    run.shot("address-book")
+    run.key("Escape")
+    run.wait_gone("^Address Book$")
