@@ -7,7 +7,7 @@ import os
 import time
 
 from harness import JourneyFailed
-from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SUBMIT_ORDER,  # noqa: F401
+from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, place_order,  # noqa: F401
                    cars_mode, parts_mode, post_car_query, post_part_query, started)
 
 # Points of the main window with the details bar dragged up: the part
@@ -78,18 +78,7 @@ def buyer_day(run):
 
     # The order page opens on the quote.
     run.click(run.main, *SECOND_ROW)
-    run.key("Return")
-    dialog = run.wait_window("Order")
-    run.wait(lambda: run.requests("getMainInfo"), "the order page")
-    time.sleep(3)
-    run.shot("new-order")
-    run.click(dialog, 600, 300)
-    run.key("End")
-    time.sleep(1)
-    x, y, _, _ = run.geometry(dialog)
-    run.click(dialog, SUBMIT_ORDER[0] - x, SUBMIT_ORDER[1] - y)
-    run.wait(lambda: run.requests("newOrder"), "the order sent")
-    run.wait_gone("Order")
+    place_order(run)
     order = run.wait(lambda: run.db("SELECT ID, IS_INCOMING FROM Orders WHERE CONTEXT_ID = 'QT-8002'"),
                      "the order stored")
     if order != [("PO-8005", 0)]:

@@ -16,7 +16,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import JourneyFailed, Run  # noqa: E402
-from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, SUBMIT_ORDER,  # noqa: E402
+from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, place_order,  # noqa: E402
                    cars_mode, lookup, options_page, parts_mode, post_part_query, started)
 from steps import HOT_DEAL_ALERTS, POLL_MINUTES  # noqa: E402,F401
 from steps import address_book, post_car_query  # noqa: E402
@@ -114,20 +114,7 @@ def order_quote_and_update(run):
     run.key("alt+b", "p")  # Buy > Pending Quotes
     run.wait_title("Pending Quotes")
     run.click(run.main, *SECOND_ROW)  # the seller's quote under the query
-    run.key("Return")
-    dialog = run.wait_window("Order")
-    # The page fills in the member's addresses; its form ends in Submit Order.
-    run.wait(lambda: run.requests("getMainInfo"), "the order page")
-    time.sleep(3)
-    run.shot("new-order")
-    run.click(dialog, 600, 300)
-    run.key("End")
-    time.sleep(1)
-    run.shot("order-form-end")
-    x, y, _, _ = run.geometry(dialog)
-    run.click(dialog, SUBMIT_ORDER[0] - x, SUBMIT_ORDER[1] - y)
-    run.wait(lambda: run.requests("newOrder"), "the order sent")
-    run.wait_gone("Order")
+    place_order(run)
     run.shot("order-sent")
     order = run.wait(lambda: run.db("SELECT ID, IS_INCOMING FROM Orders WHERE CONTEXT_ID = 'QT-8002'"),
                      "the order stored")

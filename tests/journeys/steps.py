@@ -145,3 +145,21 @@ def address_book(run):
     run.shot("address-book")
     run.key("Escape")
     run.wait_gone("^Address Book$")
+
+
+def place_order(run):
+    """The order page of the selected quote, submitted; until it has gone."""
+    run.key("Return")
+    dialog = run.wait_window("Order")
+    # The page fills in the member's addresses; its form ends in Submit Order.
+    run.wait(lambda: run.requests("getMainInfo"), "the order page")
+    time.sleep(3)
+    run.shot("new-order")
+    run.click(dialog, 600, 300)
+    run.key("End")
+    time.sleep(1)
+    run.shot("order-form-end")
+    x, y, _, _ = run.geometry(dialog)
+    run.click(dialog, SUBMIT_ORDER[0] - x, SUBMIT_ORDER[1] - y)
+    run.wait(lambda: run.requests("newOrder"), "the order sent")
+    run.wait_gone("Order")
