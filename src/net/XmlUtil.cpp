@@ -252,6 +252,18 @@ bool IsLayoutBlank(const xmlChar *text)
     return true;
 }
 
+// The node after `n` in document order below `top`, or null at the end:
+// depth first without recursion, since a hostile answer may nest deeply.
+// Only elements (and `top` itself) are entered.
+xmlNodePtr NextBelow(xmlNodePtr n, xmlNodePtr top)
+{
+    if ((n->type == XML_ELEMENT_NODE || n == top) && n->children)
+        return n->children;
+    while (n && n != top && !n->next)
+        n = n->parent;
+    return !n || n == top ? nullptr : n->next;
+}
+
 // The parser drops whitespace between elements only where it was written
 // as is; written as character references ("&#32;") it stays, and the next
 // read of our own writing would drop it. Dropping it here as the parser
@@ -260,7 +272,7 @@ bool IsLayoutBlank(const xmlChar *text)
 // follows a first text child, stays).
 void DropLayoutBlanks(xmlNodePtr element)
 {
-    for (xmlNodePtr n = element; n;) {
+    for (xmlNodePtr n = element; n; n = NextBelow(n, element)) {
         if (n->type == XML_ELEMENT_NODE && xmlNodeGetSpacePreserve(n) != 1) {
             xmlNodePtr firstKept = nullptr;
             for (xmlNodePtr c = n->children; c;) {
@@ -277,16 +289,6 @@ void DropLayoutBlanks(xmlNodePtr element)
                 c = next;
             }
         }
-        // Depth first without recursion: a hostile answer may nest deeply.
-        if (n->type == XML_ELEMENT_NODE && n->children) {
-            n = n->children;
-            continue;
-        }
-        while (n && n != element && !n->next)
-            n = n->parent;
-        if (!n || n == element)
-            break;
-        n = n->next;
     }
 }
 
@@ -831,19 +833,10 @@ XmlReadStream::XmlReadStream(const XmlNode &node) : m_node(node)
         xmlChar *content;
     };
     QList<Large> large;
-    for (xmlNodePtr n = top; n;) {
+    for (xmlNodePtr n = top; n; n = NextBelow(n, top)) {
         if (n->type == XML_TEXT_NODE && n->name != xmlStringTextNoenc && n->content &&
             n->content != reinterpret_cast<xmlChar *>(&n->properties) && xmlStrlen(n->content) >= LargeTextBytes)
             large.append({n, n->content});
-        if ((n->type == XML_ELEMENT_NODE || n == top) && n->children) {
-            n = n->children;
-            continue;
-        }
-        while (n && n != top && !n->next)
-            n = n->parent;
-        if (!n || n == top)
-            break;
-        n = n->next;
     }
     QByteArray outline;
     if (!large.isEmpty()) {
