@@ -288,6 +288,18 @@ void DropLayoutBlanks(xmlNodePtr element)
                 }
                 c = next;
             }
+            // The parser joins neighbouring texts of one kind, so the
+            // neighbours a dropped blank leaves are joined here as well.
+            for (xmlNodePtr c = n->children; c && c->next;) {
+                xmlNodePtr next = c->next;
+                if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && next->type == c->type) {
+                    xmlNodeAddContent(c, next->content);
+                    xmlUnlinkNode(next);
+                    xmlFreeNode(next);
+                } else {
+                    c = next;
+                }
+            }
         }
     }
 }

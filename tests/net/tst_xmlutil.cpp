@@ -181,6 +181,8 @@ private slots:
         QTest::newRow("after a first text") << QByteArray("<r>x<b/>&#32;<c/></r>") << QByteArray("<r>x<b/> <c/></r>");
         QTest::newRow("space preserved") << QByteArray("<r xml:space=\"preserve\">&#32;<b/></r>")
                                          << QByteArray("<r xml:space=\"preserve\"> <b/></r>");
+        QTest::newRow("between two CDATA sections") << QByteArray("<r><![CDATA[x]]>&#9;<![CDATA[y]]></r>")
+                                                    << QByteArray("<r><![CDATA[xy]]></r>");
     }
     void blanksAsReferencesReadLikePlainOnes()
     {
