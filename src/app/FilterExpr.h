@@ -21,10 +21,12 @@ public:
     static constexpr char kTrue[] = "A,,A,,#EQ";
     static constexpr char kSeparator[] = ",,";
 
-    // Beyond these the strict parser refuses the text.
+    // Beyond these the strict parser refuses the text. The writers put every
+    // "#OR" of a list after all its values, so a list of n values nests n
+    // deep in 4n tokens: the depth bound takes whatever fits the token bound.
     static constexpr int kMaxLength = 256 * 1024;
     static constexpr int kMaxTokens = 8192;
-    static constexpr int kMaxDepth = 256;
+    static constexpr int kMaxDepth = kMaxTokens / 2;
 
     enum class Op { EQ, LT, GT, AND, OR, NOT, CZD };
     struct Node

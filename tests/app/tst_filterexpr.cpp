@@ -126,6 +126,43 @@ private slots:
     }
 
     // Values the server could not read back are left out, with a log line.
+    // The largest filters the car dialog writes read back whole: long lists
+    // nest as deep as they are long.
+    void largeFiltersReadBack_data()
+    {
+        QTest::addColumn<CarFilter>("filter");
+        QStringList many;
+        for (int i = 0; i < 1000; ++i)
+            many << QStringLiteral("V%1").arg(i);
+        QTest::newRow("256 categories") << Categories(many.mid(0, 256));
+        std::vector<CarFilter::Make> makes;
+        for (const QString &m : many.mid(0, 256))
+            makes.push_back({m, {}});
+        QTest::newRow("256 makes") << Makes(makes);
+        QTest::newRow("one make, 1500 models") << Makes({{"Ford", many + many.mid(0, 500)}});
+        CarFilter all = Categories(many);
+        for (const QString &m : many.mid(0, 999))
+            all.makes.push_back({m, {}});
+        all.yearFrom = "1980";
+        all.yearTo = "2005";
+        all.priceFrom = "$1,000";
+        all.priceTo = "$20,000";
+        all.localOnly = true;
+        all.zip = "97401";
+        all.range = "50";
+        QTest::newRow("1000 categories, 999 makes, every bound") << all;
+    }
+    void largeFiltersReadBack()
+    {
+        QFETCH(CarFilter, filter);
+        const QString text = filter.ToText();
+        FilterExpr::Error error;
+        const auto tree = FilterExpr::Parse(text, &error);
+        QVERIFY2(tree, qPrintable(error.Text()));
+        QCOMPARE(tree->ToText(), text);
+        QVERIFY(CarFilter::FromText(text) == filter);
+    }
+
     void writerLeavesOut_data()
     {
         QTest::addColumn<CarFilter>("filter");
