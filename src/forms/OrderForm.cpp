@@ -200,6 +200,13 @@ void OrderForm::BuildRequest(XRequest &request)
 void OrderForm::Store(const XRequest &answer)
 {
     m_row.SetText("ID", answer.GetResponseText(QStringLiteral("order_id")));
+    // The member's own card went to the seller; the copy kept here is only
+    // for recognising the order, so it holds no usable card data.
+    static const std::pair<const char *, const char *> secrets[] = {
+        {"PAYMENT_ACCOUNT", "payment_account"}, {"CC_NUMBER", "cc_number"}, {"CC_MONTH", "cc_month"},
+        {"CC_YEAR", "cc_year"}, {"CC_V_NUMBER", "cc_v_number"}};
+    for (const auto &[column, element] : secrets)
+        m_row.SetText(column, XRequest::MaskedValue(QLatin1String(element), m_row.GetText(column)));
     if (const XmlTime created = answer.GetResponseDate(QStringLiteral("create_time")))
         m_row.SetText("POST_DATE", SqlValue::FormatSeconds(created));
     m_row.Update();

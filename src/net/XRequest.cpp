@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QThread>
 #include <QWaitCondition>
 
@@ -316,15 +317,59 @@ void XRequest::SetStatusShown(const QString &text)
     Log(CutToChars(text, MaxLoggedChars), QStringLiteral("Request"), 4);
 }
 
-// The request as written to the trace: every password replaced.
-QByteArray XRequest::TraceXml() const
+namespace {
+
+const QString HiddenText = QStringLiteral("*****");
+
+// A card number keeps its last four digits and its layout; anything else
+// in its place (entities, CDATA) is hidden whole.
+QString MaskCardNumber(const QString &text)
 {
-    XmlDoc copy = XmlDoc::Parse(m_request.ToXml(false));
-    for (XmlNode n : copy.Root().SelectAll(QStringLiteral("//password")))
-        n.SetText(QStringLiteral("*****"));
-    for (XmlNode n : copy.Root().SelectAll(QStringLiteral("//*[@password]")))
-        n.SetAttr(QStringLiteral("password"), QStringLiteral("*****"));
-    return copy.ToXml(false);
+    static const QRegularExpression plain(QStringLiteral("^[0-9 -]*$"));
+    if (!plain.match(text).hasMatch())
+        return HiddenText;
+    QString masked = text;
+    int kept = 0;
+    for (qsizetype i = masked.size() - 1; i >= 0; --i) {
+        if (!masked[i].isDigit())
+            continue;
+        if (kept < 4)
+            ++kept;
+        else
+            masked[i] = u'*';
+    }
+    return masked;
+}
+
+} // namespace
+
+QString XRequest::MaskedValue(const QString &element, const QString &value)
+{
+    if (value.isEmpty())
+        return value;
+    return element == QLatin1String("cc_number") ? MaskCardNumber(value) : HiddenText;
+}
+
+QString XRequest::MaskSecrets(const QString &xml)
+{
+    static const QString names = QStringLiteral("password|cc_number|cc_v_number|cc_month|cc_year|payment_account");
+    static const QRegularExpression quick(names);
+    if (!quick.match(xml).hasMatch())
+        return xml;
+    static const QRegularExpression element(QStringLiteral("<(%1)(\\s[^>]*)?>((?:[^<]|<!\\[CDATA\\[[\\s\\S]*?\\]\\]>)*)</\\1\\s*>").arg(names));
+    static const QRegularExpression attribute(QStringLiteral("(\\s(?:%1)\\s*=\\s*)(\"[^\"]*\"|'[^']*')").arg(names));
+    QString out;
+    out.reserve(xml.size());
+    qsizetype from = 0;
+    for (auto it = element.globalMatch(xml); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString value = m.captured(3);
+        out += QStringView(xml).mid(from, m.capturedStart(3) - from);
+        out += MaskedValue(m.captured(1), value);
+        from = m.capturedEnd(3);
+    }
+    out += QStringView(xml).mid(from);
+    return out.replace(attribute, QStringLiteral("\\1\"") + HiddenText + u'"');
 }
 
 bool XRequest::SendRequest()
@@ -333,7 +378,7 @@ bool XRequest::SendRequest()
     StatusBar(QStringLiteral("Sending request ..."));
     AppCore *app = App();
     if (app && app->LogLevel() >= 5)
-        Log(QString::fromUtf8(TraceXml()), QStringLiteral("Sending Request"), 5);
+        Log(MaskSecrets(QString::fromUtf8(m_request.ToXml(false))), QStringLiteral("Sending Request"), 5);
 
     // The session id and its generation as one consistent pair.
     QString sessionId;
@@ -377,8 +422,8 @@ bool XRequest::SendRequest()
     m_response = m_listsOnDemand ? XmlDoc::ParseOutline(answer, OnDemandListBytes, &m_listParts, &parseError)
                                  : XmlDoc::Parse(answer, &parseError);
     if (app && app->LogLevel() >= 5) {
-        Log(QString::fromUtf8(answer), m_httpReason, 5);
-        Log(QString::fromUtf8(m_response.ToXml(false)), m_httpReason, 5);
+        Log(MaskSecrets(QString::fromUtf8(answer)), m_httpReason, 5);
+        Log(MaskSecrets(QString::fromUtf8(m_response.ToXml(false))), m_httpReason, 5);
     }
     if (m_response.IsNull()) {
         // A broken answer is no answer: never read as a success.

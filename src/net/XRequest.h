@@ -84,12 +84,18 @@ public:
     // Status and error texts are cut to this many characters; the log keeps more.
     static constexpr int MaxShownChars = 500;
 
+    // An XML text as the log may keep it: passwords, security codes, card
+    // expiry and payment accounts hidden, card numbers down to their last
+    // four digits. Works on text, so a broken answer is masked too.
+    static QString MaskSecrets(const QString &xml);
+    // One such element's text as it may be kept ("cc_number", "password", ...).
+    static QString MaskedValue(const QString &element, const QString &value);
+
 private:
     bool SendRequest();
     bool Transfer(XmlReadStream &body, QByteArray &answer);
     void Fail(const QString &statusText);
     void SetStatusShown(const QString &text);
-    QByteArray TraceXml() const;
 
     QString m_operation;
     QString m_url;

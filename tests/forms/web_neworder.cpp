@@ -8,6 +8,8 @@
 #include "browser/CWebBrowser2.h"
 #include "forms/NewOrderDlg.h"
 
+#include <QDirIterator>
+
 namespace {
 
 struct OrderPageFixture : WebFormsFixture
@@ -93,9 +95,40 @@ private slots:
         const QByteArray body = f.LastBody("newOrder");
         QVERIFY2(body.contains("4111 1111") && body.contains("a+b &amp; c=d"), body.constData());
         QCOMPARE(f.Text("SELECT ID || '|' || NOTES || '|' || CC_NUMBER || '|' || TOTAL_PRICE || '|' || RCP_NAME FROM Orders"),
-                 QString("PO-1|a+b & c=d|4111 1111|28.0|Sam Seller"));
+                 QString("PO-1|a+b & c=d|**** 1111|28.0|Sam Seller"));
         QCOMPARE(f.QuoteStatus(), QString("Po|4"));
         QVERIFY(f.host.log.Calls().contains("RefreshOrders"));
+    }
+
+    // An order paid by card with every trace on: the server gets the card,
+    // no file the program writes keeps it (log, database, settings, ...).
+    void cardDataNeverWrittenInClear()
+    {
+        OrderPageFixture f;
+        theApp().SetLogLevel(5);
+        f.server.Script("newOrder", Answer(0, "<order_id>PO-2</order_id><billing_info><cc_number>4000 1234 5678 "
+                                              "9010</cc_number><cc_v_number>97531</cc_v_number></billing_info>"));
+        NewOrderDlg dlg(&f.host, "quote", "QT-1");
+        dlg.show();
+        dlg.SubmitOrder({{"pay_method", "Credit Card"}, {"cc_number", "4000 1234 5678 9010"}, {"cc_v_number", "97531"},
+                         {"cc_month", "11"}, {"cc_year", "2047"}, {"pp_account", "buyer-pp@pay.example"}});
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        const QByteArray body = f.LastBody("newOrder");
+        QVERIFY(body.contains("<cc_number>4000 1234 5678 9010</cc_number>") && body.contains("97531"));
+        QCOMPARE(f.Text("SELECT CC_NUMBER || '|' || CC_V_NUMBER || '|' || CC_MONTH || '|' || CC_YEAR || '|' || "
+                        "PAYMENT_ACCOUNT FROM Orders"),
+                 QString("**** **** **** 9010|*****|*****|*****|*****"));
+        QVERIFY(f.t.LogText().contains("<cc_number>**** **** **** 9010</cc_number>"));
+        int files = 0;
+        for (QDirIterator it(TestEnv::Root(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            QFile file(it.next());
+            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+            const QByteArray bytes = file.readAll();
+            ++files;
+            for (const char *clear : {"4000 1234", "97531", "2047", "<cc_month>11", "buyer-pp"})
+                QVERIFY2(!bytes.contains(clear), qPrintable(file.fileName() + ": " + clear));
+        }
+        QVERIFY(files > 3);
     }
 
     void noOrderWithoutSecureAddress_data()

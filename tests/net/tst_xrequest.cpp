@@ -119,6 +119,57 @@ private slots:
         QVERIFY(f.server.Requests().last().body.contains("top-secret-2"));
     }
 
+    void maskSecrets_data()
+    {
+        QTest::addColumn<QString>("xml");
+        QTest::addColumn<QString>("masked");
+        QTest::newRow("card") << "<b><cc_number>4111 1111 1111 1234</cc_number></b>"
+                              << "<b><cc_number>**** **** **** 1234</cc_number></b>";
+        QTest::newRow("card, attributes") << "<cc_number t=\"v\">4111111111111234</cc_number >"
+                                          << "<cc_number t=\"v\">************1234</cc_number >";
+        QTest::newRow("card, entity") << "<cc_number>4111&#32;1111&#32;1234</cc_number>" << "<cc_number>*****</cc_number>";
+        QTest::newRow("card, CDATA") << "<cc_number><![CDATA[4111<1111]]>1234</cc_number>"
+                                     << "<cc_number>*****</cc_number>";
+        QTest::newRow("others") << "<cc_v_number>123</cc_v_number><cc_month>07</cc_month><cc_year>2031</cc_year>"
+                                   "<payment_account>me@pay.example</payment_account><password>pw</password>"
+                                << "<cc_v_number>*****</cc_v_number><cc_month>*****</cc_month><cc_year>*****</cc_year>"
+                                   "<payment_account>*****</payment_account><password>*****</password>";
+        QTest::newRow("attribute") << "<login password=\"pw\" user='x'/><p password = 'q'/>"
+                                   << "<login password=\"*****\" user='x'/><p password = \"*****\"/>";
+        QTest::newRow("empty and alike") << "<cc_number/><cc_numbers>4111111111111111</cc_numbers><cc_year></cc_year>"
+                                         << "<cc_number/><cc_numbers>4111111111111111</cc_numbers><cc_year></cc_year>";
+        QTest::newRow("unclosed") << "<r><cc_v_number>123" << "<r><cc_v_number>123";
+    }
+    void maskSecrets()
+    {
+        QFETCH(QString, xml);
+        QFETCH(QString, masked);
+        QCOMPARE(XRequest::MaskSecrets(xml), masked);
+    }
+
+    // An incoming order's answer carries the buyer's card: the trace keeps
+    // neither the raw answer nor its parsed copy in clear.
+    void traceNeverWritesCardData()
+    {
+        ServerFixture f;
+        theApp().SetLogLevel(5);
+        f.server.Script("getOrder", Body(FakeServer::Response(
+                                        0, "<order><billing_info><cc_number>4111111111119876</cc_number>"
+                                           "<cc_v_number>737</cc_v_number><cc_month>09</cc_month>"
+                                           "<cc_year>2031</cc_year><payment_account>pp-acct@pay.example"
+                                           "</payment_account></billing_info></order>")));
+        XRequest r("getOrder");
+        XmlNode billing = r.AddParam("billing_info");
+        AddChildElement(billing, "cc_number", "5500 0000 0000 4444");
+        QVERIFY(r.Send());
+        QCOMPARE(r.GetResponseText("order/billing_info/cc_number"), QString("4111111111119876"));
+        const QString log = f.t.LogText();
+        QCOMPARE(log.count("************9876"), 2);
+        QVERIFY(log.contains("**** **** **** 4444"));
+        for (const char *clear : {"411111111111", "5500 0000", ">737<", ">09<", "2031", "pp-acct"})
+            QVERIFY2(!log.contains(clear), clear);
+    }
+
     void logLinesOnlyAtRaisedLevel()
     {
         ServerFixture f;
