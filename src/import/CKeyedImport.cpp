@@ -64,12 +64,35 @@ void CKeyedImport::LogMalformed(int64_t lineNumber, LineFault fault, const std::
     LogDump(text);
 }
 
-void CKeyedImport::LogRequired(const QString &missing, const std::string &line)
+void CKeyedImport::LogRejected(int64_t lineNumber, const std::string &why, const std::string &line)
+{
+    CountError();
+    WriteLog(QStringLiteral("Line %1: rejected, %2.").arg(lineNumber).arg(QString::fromUtf8(why.data(), qsizetype(why.size()))));
+    LogDump(line);
+}
+
+void CKeyedImport::LogNothingLoaded(const QString &path, int records, int headers, int rejected, int unchanged)
+{
+    QString why;
+    if (records == 0)
+        why = QStringLiteral("it holds %1 line(s) of column names and no record").arg(headers);
+    else if (rejected > 0)
+        why = QStringLiteral("%1 of its %2 record(s) were rejected (see the lines above)").arg(rejected).arg(records);
+    else
+        why = QStringLiteral("its %1 record(s) changed nothing (inserts of known keys, updates or deletes of unknown ones)")
+                  .arg(unchanged);
+    // The completion box then shows an error that leads to this line.
+    if (rejected == 0)
+        CountError();
+    WriteLog(QStringLiteral("No records were loaded from %1: %2.").arg(path, why));
+}
+
+void CKeyedImport::LogRequired(int64_t lineNumber, const QString &missing, const std::string &line)
 {
     CountError();
     const bool plural = missing.contains(u',');
-    WriteLog(QStringLiteral("Error in data. Required field%1 empty or zero: %2")
-                 .arg(plural ? QStringLiteral("s are") : QStringLiteral(" is"), missing));
+    WriteLog(QStringLiteral("Line %1: Error in data. Required field%2 empty or zero: %3")
+                 .arg(QString::number(lineNumber), plural ? QStringLiteral("s are") : QStringLiteral(" is"), missing));
     LogDump(line);
 }
 
@@ -78,7 +101,7 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
     FileResult result;
     ResetMap();
     SetProgress(QStringLiteral("Waiting..."), -1);
-    LineReader reader;
+    RecordReader reader;
     if (!reader.Open(path)) {
         ProgressEnd();
         result.failed = true;
@@ -95,7 +118,7 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
         SetProgress(QStringLiteral("Preparing for import:"), -1);
         writer->LoadKeys(KeyPrefix());
         const int64_t lines = CountLines(path);
-        if (!AcceptFile(path, reader)) {
+        if (!AcceptFile(path, reader.Lines())) {
             ProgressEnd();
             result.failed = true;
             return result;
@@ -110,19 +133,23 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
             result.stored += c.inserted + c.updated;
         };
         std::string line;
+        std::string why;
         LineFault fault;
         FieldSplitter fields;
         bool storedAny = false;
+        bool deletedAny = false;
+        // What the file's lines came to, to say why a file with lines loaded nothing.
+        int records = 0, headers = 0, rejected = 0, unchanged = 0;
         while (true) {
             if (!CheckCancel()) {
                 result.cancelled = true;
                 break;
             }
-            if (!reader.Next(line, fault))
+            if (!reader.Next(line, fault, lineNumber))
                 break;
-            lineNumber = reader.LineNumber();
             ProgressStep();
             if (fault != LineFault::None) {
+                ++rejected;
                 LogMalformed(lineNumber, fault, line);
                 continue;
             }
@@ -131,13 +158,26 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
                 continue;
             MakeUtf8(line);
             if (!fields.Split(line)) {
+                ++rejected;
                 LogMalformed(lineNumber, LineFault::UnterminatedQuote, line);
                 continue;
             }
-            const Action action = Classify(fields, storedAny);
-            if (action == Action::Skip || action == Action::Header)
+            why.clear();
+            const Action action = Classify(fields, storedAny, why);
+            if (action == Action::Header) {
+                ++headers;
                 continue;
+            }
+            if (action == Action::Skip)
+                continue;
+            ++records;
+            if (action == Action::Reject) {
+                ++rejected;
+                LogRejected(lineNumber, why, line);
+                continue;
+            }
             if (fields.Count() < FieldsNeeded(action)) {
+                ++rejected;
                 LogMalformed(lineNumber, LineFault::TooFewFields, line);
                 continue;
             }
@@ -145,8 +185,12 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
             AppendKey(fields, m_key);
             const bool known = writer->IsKnown(m_key);
             if (action == Action::Delete) {
-                if (known)
+                if (known) {
                     writer->Delete(m_key);
+                    deletedAny = true;
+                } else {
+                    ++unchanged;
+                }
             } else {
                 const bool insert = !known && (action == Action::Upsert || action == Action::Insert);
                 const bool update = known && (action == Action::Upsert || action == Action::Update);
@@ -156,17 +200,22 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
                     QString missing;
                     Fill(fields, m_row, insert, missing);
                     if (!missing.isEmpty()) {
-                        LogRequired(missing, line);
+                        ++rejected;
+                        LogRequired(lineNumber, missing, line);
                     } else if (insert) {
                         writer->Insert(m_key, m_row);
                         storedAny = true;
                     } else if (writer->Update(m_key, m_row)) {
                         storedAny = true;
                     }
+                } else {
+                    ++unchanged;
                 }
             }
             take(writer->Step());
         }
+        if (!result.cancelled && !storedAny && !deletedAny && records + headers > 0)
+            LogNothingLoaded(path, records, headers, rejected, unchanged);
         if (reader.Failed()) {
             CountError();
             WriteLog(QStringLiteral("ImportFromFile: %1 the file could not be read to its end.").arg(path));

@@ -22,6 +22,7 @@ public:
         Insert,  // insert unless the key is known
         Update,  // update only a known key
         Delete,  // delete only a known key
+        Reject,  // not a record it can read (the reason is given)
     };
 
     struct FileResult
@@ -37,7 +38,9 @@ protected:
     virtual void ResetMap() = 0;
     // Reads what comes before the records; false refuses the file (the member was told).
     virtual bool AcceptFile(const QString &path, ImportText::LineReader &reader);
-    virtual Action Classify(const ImportText::FieldSplitter &fields, bool storedAny) = 0;
+    // A line is a header only when it names columns the importer knows, so a
+    // first record that the header rule would take for one is still a record.
+    virtual Action Classify(const ImportText::FieldSplitter &fields, bool storedAny, std::string &why) = 0;
     // The fields a line needs for the action.
     virtual int FieldsNeeded(Action action) const = 0;
     // Appends the key's own part (after the prefix).
@@ -49,8 +52,10 @@ protected:
     FileResult ImportKeyedFile(const QString &path, bool fullDump = false);
 
     void LogMalformed(int64_t lineNumber, ImportText::LineFault fault, const std::string &line);
-    void LogRequired(const QString &missing, const std::string &line);
+    void LogRejected(int64_t lineNumber, const std::string &why, const std::string &line);
+    void LogRequired(int64_t lineNumber, const QString &missing, const std::string &line);
     void LogDump(const std::string &line);
+    void LogNothingLoaded(const QString &path, int records, int headers, int rejected, int unchanged);
 
     // Shared by the fillers: numbers and the required-field rule.
     static void AddRequired(bool present, const char *name, QString &list);

@@ -51,7 +51,7 @@ protected:
     std::string_view KeyPrefix() const override { return "CAP_"; }
     void ResetMap() override {}
     bool AcceptFile(const QString &path, ImportText::LineReader &reader) override;
-    Action Classify(const ImportText::FieldSplitter &, bool) override { return Action::Upsert; }
+    Action Classify(const ImportText::FieldSplitter &, bool, std::string &) override { return Action::Upsert; }
     int FieldsNeeded(Action) const override { return 14; }
     void AppendKey(const ImportText::FieldSplitter &fields, std::string &key) override;
     void Fill(const ImportText::FieldSplitter &fields, InvRow &row, bool inserting, QString &missing) override;

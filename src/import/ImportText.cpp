@@ -150,7 +150,8 @@ bool LineReader::Next(std::string &line, LineFault &fault)
             continue;
         }
         const size_t consumed = nl ? len + 1 : len;
-        if (len > 0 && start[len - 1] == '\r')
+        m_endedInCr = nl && len > 0 && start[len - 1] == '\r';
+        if (m_endedInCr)
             --len;
         ++m_lineNumber;
         if (len > MaxLineBytes) {
@@ -164,6 +165,81 @@ bool LineReader::Next(std::string &line, LineFault &fault)
         m_pos += consumed;
         return true;
     }
+}
+
+// --- RecordReader -------------------------------------------------------------------------
+
+bool QuoteOpenAtEnd(std::string_view line)
+{
+    // A doubled quote inside quotes toggles twice: only the count's parity matters.
+    return !line.empty() && line.front() == '"' && std::count(line.begin(), line.end(), '"') % 2 == 1;
+}
+
+bool RecordReader::Open(const QString &path)
+{
+    m_back.clear();
+    return m_lines.Open(path);
+}
+
+void RecordReader::Close()
+{
+    m_back.clear();
+    m_lines.Close();
+}
+
+bool RecordReader::Read(Line &line)
+{
+    if (!m_back.empty()) {
+        line = std::move(m_back.back());
+        m_back.pop_back();
+        return true;
+    }
+    if (!m_lines.Next(line.text, line.fault))
+        return false;
+    line.number = m_lines.LineNumber();
+    line.cr = m_lines.EndedInCr();
+    return true;
+}
+
+bool RecordReader::Next(std::string &record, LineFault &fault, int64_t &lineNumber)
+{
+    Line first;
+    if (!Read(first))
+        return false;
+    lineNumber = first.number;
+    fault = first.fault;
+    if (first.fault != LineFault::None || !QuoteOpenAtEnd(first.text)) {
+        record = std::move(first.text);
+        return true;
+    }
+    std::string joined = first.text;
+    std::vector<Line> taken;
+    bool cr = first.cr;
+    bool open = true;
+    while (open) {
+        Line next;
+        if (!Read(next))
+            break;
+        if (next.fault != LineFault::None || joined.size() + next.text.size() + 2 > MaxLineBytes) {
+            m_back.push_back(std::move(next));
+            break;
+        }
+        joined += cr ? "\r\n" : "\n";
+        joined += next.text;
+        cr = next.cr;
+        // The quote count of the joined text flips with each odd line.
+        if (std::count(next.text.begin(), next.text.end(), '"') % 2 == 1)
+            open = false;
+        taken.push_back(std::move(next));
+    }
+    if (open) {
+        for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+            m_back.push_back(std::move(*it));
+        record = std::move(first.text);
+        return true;
+    }
+    record = std::move(joined);
+    return true;
 }
 
 int64_t CountLines(const QString &path)

@@ -38,6 +38,8 @@ public:
     bool Next(std::string &line, LineFault &fault);
     // Lines read so far (the number of the last line returned).
     int64_t LineNumber() const { return m_lineNumber; }
+    // Whether the last line returned ended in CR LF.
+    bool EndedInCr() const { return m_endedInCr; }
     bool Failed() const { return m_failed; }
 
 private:
@@ -48,8 +50,41 @@ private:
     size_t m_end = 0;
     bool m_eof = false;
     bool m_failed = false;
+    bool m_endedInCr = false;
     int64_t m_lineNumber = 0;
 };
+
+// Records of a file: a quoted line (one starting with a double quote) whose
+// quote is still open at its end goes on over the next lines, their line
+// breaks part of the value. A quote that stays open to the end of the file
+// or past MaxLineBytes leaves the line on its own and the lines after it are
+// read again as records of their own.
+class RecordReader
+{
+public:
+    bool Open(const QString &path);
+    void Close();
+    // What comes before the records is read line by line.
+    LineReader &Lines() { return m_lines; }
+    // Next record; `lineNumber` is that of its first line.
+    bool Next(std::string &record, LineFault &fault, int64_t &lineNumber);
+    bool Failed() const { return m_lines.Failed(); }
+
+private:
+    struct Line
+    {
+        std::string text;
+        LineFault fault = LineFault::None;
+        int64_t number = 0;
+        bool cr = false;
+    };
+    bool Read(Line &line);
+    LineReader m_lines;
+    std::vector<Line> m_back;  // lines read ahead and given back, the next one last
+};
+
+// Whether a line read in quoted mode ends inside quotes.
+bool QuoteOpenAtEnd(std::string_view line);
 
 // Number of lines of a file (a last line without line end counts); -1 when it cannot be read.
 int64_t CountLines(const QString &path);

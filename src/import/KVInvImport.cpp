@@ -63,17 +63,23 @@ void KVInvImport::ResetMap()
     m_needed = Inv::ColumnCount;
 }
 
-void KVInvImport::MapFrom(const FieldSplitter &fields)
+bool KVInvImport::MapFrom(const FieldSplitter &fields)
 {
-    m_pos.fill(-1);
-    m_needed = 0;
+    std::array<int, Inv::ColumnCount> pos;
+    pos.fill(-1);
+    int needed = 0;
     for (int i = 0; i < fields.Count(); ++i) {
         const int c = Inv::Find(ToUpperAscii(fields.Text(i)));
-        if (c >= 0 && m_pos[c] < 0) {
-            m_pos[c] = i;
-            m_needed = qMax(m_needed, i + 1);
+        if (c >= 0 && pos[c] < 0) {
+            pos[c] = i;
+            needed = qMax(needed, i + 1);
         }
     }
+    if (needed == 0)
+        return false;
+    m_pos = pos;
+    m_needed = needed;
+    return true;
 }
 
 void KVInvImport::BuildColumnMap(const QString &header)
@@ -85,7 +91,10 @@ void KVInvImport::BuildColumnMap(const QString &header)
     FieldSplitter fields;
     const QByteArray bytes = header.toUtf8();
     fields.Split(std::string_view(bytes.constData(), size_t(bytes.size())));
-    MapFrom(fields);
+    if (!MapFrom(fields)) {
+        m_pos.fill(-1);
+        m_needed = 0;
+    }
 }
 
 bool KVInvImport::AcceptFile(const QString &path, LineReader &reader)
@@ -101,17 +110,14 @@ bool KVInvImport::AcceptFile(const QString &path, LineReader &reader)
     return false;
 }
 
-CKeyedImport::Action KVInvImport::Classify(const FieldSplitter &fields, bool storedAny)
+CKeyedImport::Action KVInvImport::Classify(const FieldSplitter &fields, bool storedAny, std::string &why)
 {
-    if (!storedAny) {
-        const std::string_view id = m_pos[Inv::ID] >= 0 ? fields.Text(m_pos[Inv::ID]) : std::string_view();
-        bool digit = false;
-        for (const char c : id)
-            digit = digit || (c >= '0' && c <= '9');
-        if (!digit) {
-            MapFrom(fields);
-            return Action::Header;
-        }
+    const std::string_view id = m_pos[Inv::ID] >= 0 ? fields.Text(m_pos[Inv::ID]) : std::string_view();
+    if (!storedAny && id.find_first_of("0123456789") == std::string_view::npos && MapFrom(fields))
+        return Action::Header;
+    if (id.empty()) {
+        why = "no ID";
+        return Action::Reject;
     }
     return Action::Upsert;
 }

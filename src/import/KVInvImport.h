@@ -36,13 +36,14 @@ protected:
     std::string_view KeyPrefix() const override { return "KIF_"; }
     void ResetMap() override;
     bool AcceptFile(const QString &path, ImportText::LineReader &reader) override;
-    Action Classify(const ImportText::FieldSplitter &fields, bool storedAny) override;
+    Action Classify(const ImportText::FieldSplitter &fields, bool storedAny, std::string &why) override;
     int FieldsNeeded(Action) const override { return m_needed; }
     void AppendKey(const ImportText::FieldSplitter &fields, std::string &key) override;
     void Fill(const ImportText::FieldSplitter &fields, InvRow &row, bool inserting, QString &missing) override;
 
 private:
-    void MapFrom(const ImportText::FieldSplitter &fields);
+    // False (the map unchanged) when the line names no column.
+    bool MapFrom(const ImportText::FieldSplitter &fields);
     // Position of each column in a line, -1 when the line lacks it.
     std::array<int, Inv::ColumnCount> m_pos{};
     int m_needed = Inv::ColumnCount;

@@ -226,35 +226,41 @@ void XITrackInvImport::ResetMap()
     m_needed = FieldCount;
 }
 
-void XITrackInvImport::MapFrom(const FieldSplitter &fields)
+bool XITrackInvImport::MapFrom(const FieldSplitter &fields)
 {
-    m_pos.fill(-1);
-    m_needed = 0;
+    std::array<int, FieldCount> pos;
+    pos.fill(-1);
+    int needed = 0;
     for (int i = 0; i < fields.Count(); ++i) {
         const std::string name = ToLowerAscii(fields.Text(i));
         for (int f = 0; f < FieldCount; ++f) {
-            if (name == FieldNames[f] && m_pos[f] < 0) {
-                m_pos[f] = i;
-                m_needed = qMax(m_needed, i + 1);
+            if (name == FieldNames[f] && pos[f] < 0) {
+                pos[f] = i;
+                needed = qMax(needed, i + 1);
             }
         }
     }
+    if (needed == 0)
+        return false;
+    m_pos = pos;
+    m_needed = needed;
+    return true;
 }
 
-CKeyedImport::Action XITrackInvImport::Classify(const FieldSplitter &fields, bool storedAny)
+CKeyedImport::Action XITrackInvImport::Classify(const FieldSplitter &fields, bool storedAny, std::string &why)
 {
     const std::string_view action = m_pos[FAction] >= 0 ? fields.Text(m_pos[FAction]) : std::string_view();
-    if (!storedAny && action.find_first_of("IUD") == std::string_view::npos) {
-        MapFrom(fields);
+    if (!storedAny && action.find_first_of("IUD") == std::string_view::npos && MapFrom(fields))
         return Action::Header;
+    if (action != "I" && action != "U" && action != "D") {
+        why = action.empty() ? std::string("no action") : "unknown action \"" + std::string(action) + '"';
+        return Action::Reject;
     }
-    if (action == "I")
-        return Action::Insert;
-    if (action == "U")
-        return Action::Update;
-    if (action == "D")
-        return Action::Delete;
-    return Action::Skip;
+    if (m_pos[FPartNum] < 0 || fields.Text(m_pos[FPartNum]).empty()) {
+        why = "no partnum";
+        return Action::Reject;
+    }
+    return action == "I" ? Action::Insert : action == "U" ? Action::Update : Action::Delete;
 }
 
 int XITrackInvImport::FieldsNeeded(Action action) const

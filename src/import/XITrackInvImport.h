@@ -63,7 +63,7 @@ public:
 protected:
     std::string_view KeyPrefix() const override { return "ITR_"; }
     void ResetMap() override;
-    Action Classify(const ImportText::FieldSplitter &fields, bool storedAny) override;
+    Action Classify(const ImportText::FieldSplitter &fields, bool storedAny, std::string &why) override;
     int FieldsNeeded(Action action) const override;
     void AppendKey(const ImportText::FieldSplitter &fields, std::string &key) override;
     void Fill(const ImportText::FieldSplitter &fields, InvRow &row, bool inserting, QString &missing) override;
@@ -75,7 +75,8 @@ private:
     void MonitorRun();
     // Waits until the file stops changing; false when the run was cancelled first.
     bool WaitUntilSettled(const QString &path);
-    void MapFrom(const ImportText::FieldSplitter &fields);
+    // False (the map unchanged) when the line names no field.
+    bool MapFrom(const ImportText::FieldSplitter &fields);
 
     std::array<int, FieldCount> m_pos{};
     int m_needed = FieldCount;

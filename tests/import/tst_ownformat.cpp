@@ -73,6 +73,73 @@ private slots:
         QCOMPARE(ReadBytes(second), fixture);
     }
 
+    // Every text column through export and import unchanged, whatever it
+    // holds: line breaks inside the quotes are part of the value.
+    void hostileTextsRoundTrip()
+    {
+        const QStringList values{QStringLiteral("two\nlines"), QStringLiteral("three\r\nlines\r\n"),
+                                 QStringLiteral("\"quoted\", with, commas"), QStringLiteral("\ttab\tinside"),
+                                 QStringLiteral("   leading blanks"), QString::fromUtf8("Größe – 日本 \"\n\""),
+                                 QStringLiteral("\n")};
+        QStringList columns;
+        for (int c = Inv::P_STOCK_NUMBER; c < Inv::SOURCE; ++c) {
+            if (!Inv::IsNumber(c))
+                columns << QLatin1String(Inv::Name(c));
+        }
+        const QString marks = QStringLiteral("?, ").repeated(columns.size());
+        for (const QString &value : values) {
+            QVariantList args;
+            for (int i = 0; i < columns.size(); ++i)
+                args << value;
+            theDatabase().Connection().Exec(QStringLiteral("INSERT INTO Inventory (%1, P_PRICE) VALUES (%2 1.5)")
+                                                .arg(columns.join(", "), marks),
+                                            args);
+        }
+        const QString select = QStringLiteral("SELECT %1 FROM Inventory ORDER BY ID").arg(columns.join(" || '|' || "));
+        const QString before = Column(select);
+        const QString path = m_dir + "/texts.csv";
+        QCOMPARE(KVInvImport(CBaseImport::ExportOperation).ExportInventory(path), int(values.size()));
+
+        Fresh();
+        KVInvImport imp;
+        QCOMPARE(imp.ImportFromFile(path), int(values.size()));
+        QCOMPARE(imp.GetErrorCount(), 0);
+        QCOMPARE(Column(select), before);
+    }
+
+    // A first record the header rule would take for column names is read as
+    // a record; a file that loads nothing says why.
+    void nothingLoadedSaysWhy_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("errors");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("first record without ID") << QList<QByteArray>{Line(""), Line("1"), Line("2")} << 2 << 1
+                                                 << "Line 2: rejected, no ID.";
+        QTest::newRow("first record, lower-case ID")
+            << QList<QByteArray>{Line("a"), Line("1")} << 2 << 0 << "import from";
+        QTest::newRow("only a header")
+            << QList<QByteArray>{"id,p_name,p_price,v_make,v_model,v_year"} << 0 << 1
+            << "it holds 1 line(s) of column names and no record.";
+        QTest::newRow("every record rejected")
+            << QList<QByteArray>{Line(""), Line("1", {{"P_NAME", ""}})} << 0 << 2
+            << "2 of its 2 record(s) were rejected";
+    }
+    void nothingLoadedSaysWhy()
+    {
+        QFETCH(QList<QByteArray>, lines);
+        KVInvImport imp;
+        const QString path = File(lines);
+        QTEST(imp.ImportFile(path), "stored");
+        QTEST(imp.GetErrorCount(), "errors");
+        QFETCH(QString, logged);
+        const QString log = ImportLog();
+        QVERIFY2(log.contains(logged), qPrintable(log));
+        QFETCH(int, stored);
+        QCOMPARE(log.contains("No records were loaded from " + path + ": "), stored == 0);
+    }
+
     void reimportOnlyUpdates()
     {
         KVInvImport imp;
