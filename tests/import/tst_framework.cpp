@@ -14,6 +14,22 @@ class ThrowingImport : public CBaseImport
 public:
     int ImportData() override { throw std::runtime_error("broken"); }
 };
+
+// A monitoring importer whose folder cannot even be named.
+class BrokenMonitor : public CBaseImport
+{
+public:
+    explicit BrokenMonitor(bool standard) : m_standard(standard) { m_canMonitor = true; }
+    QString GetMonitorFolder() const override
+    {
+        if (m_standard)
+            throw std::runtime_error("no folder");
+        throw 1;
+    }
+
+private:
+    bool m_standard;
+};
 } // namespace
 
 // The run frame: cancel questions, background runs and the task registry.
@@ -141,6 +157,24 @@ private slots:
         QVERIFY(!theTasksDispatcher().IsTaskRunning(CBaseImport::ImportTask));
         TaskScope next(theTasksDispatcher(), 3, 100);
         QVERIFY(next.Begun());
+    }
+
+    void monitorThatThrowsNoLongerMonitors_data()
+    {
+        QTest::addColumn<bool>("standard");
+        QTest::newRow("exception") << true;
+        QTest::newRow("anything else") << false;
+    }
+    void monitorThatThrowsNoLongerMonitors()
+    {
+        QFETCH(bool, standard);
+        theImportArray().Add(std::make_unique<BrokenMonitor>(standard));
+        CBaseImport *imp = theImportArray().GetAt(0);
+        QVERIFY(imp->SetMonitoring(true));
+        QVERIFY(imp->WaitForRun(10000));
+        QVERIFY(!imp->IsMonitoring());
+        QCOMPARE(imp->GetErrorCount(), 1);
+        QVERIFY(ImportLog().contains("UpdatMonitoringCallback: "));
     }
 
     void cancelAndWaitMidRun()

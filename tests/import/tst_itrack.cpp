@@ -155,6 +155,8 @@ private slots:
         QTest::newRow("D of a known key") << Line("D", "7") << "" << 0 << 0 << 1 << "";
         QTest::newRow("D of an unknown key") << Line("D", "8") << "ITR_7=Old" << 0 << 0 << 0 << "kept";
         QTest::newRow("lower-case action") << Line("i", "3") << "ITR_7=Old" << 0 << 0 << 0 << "kept";
+        QTest::newRow("key with a quote") << Line("I", "9'x", "A") + Line("U", "9'x", "B") + Line("D", "9'x")
+                                          << "ITR_7=Old" << 1 << 1 << 1 << "kept";
         QTest::newRow("header, then U of some fields")
             << QByteArray("action,Partnum,PART,suggestedprice\r\nU,7,Renamed,30\r\n") << "ITR_7=Renamed" << 0 << 1 << 0
             << "kept";
@@ -173,6 +175,21 @@ private slots:
         QTEST(imp.GetDeletedCount(), "deleted");
         QTEST(Column("SELECT P_NOTES FROM Inventory WHERE SOURCE = 'ITR_7'"), "notes7");
         QCOMPARE(Files(), QStringList({"itrack.flg", "x.out"}));
+    }
+
+    // A first line with a lower-case action is a rejected record, not the
+    // file's column names.
+    void firstLineNotAHeader()
+    {
+        Setup();
+        Drop("x.in", Line("i", "3") + Line("I", "4") + Line("I", ""));
+        XITrackInvImport &imp = Importer();
+        imp.RunImport();
+        QCOMPARE(Column("SELECT SOURCE FROM Inventory"), QString("ITR_4"));
+        QCOMPARE(imp.GetErrorCount(), 2);
+        const QString log = ImportLog();
+        QVERIFY2(log.contains("Line 1: rejected, unknown action \"i\".") && log.contains("Line 3: rejected, no partnum."),
+                 qPrintable(log));
     }
 
     void noFlagFile()

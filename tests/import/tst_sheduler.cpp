@@ -1,5 +1,6 @@
 #include "ITrackFolder.h"
 
+#include "app/TasksDispatcher.h"
 #include "import/CapInvImport.h"
 #include "import/CapInvImporter.h"
 #include "import/ImportSheduler.h"
@@ -204,6 +205,34 @@ private slots:
         s.RunScheduledImport();
         QVERIFY(s.ScheduledCap()->WaitForRun(10000));
         QCOMPARE(runs(), 2);
+        s.CancelImport();
+        QVERIFY(!s.ScheduledCap()->IsRunning());
+    }
+
+    // A scheduled CAP run waiting for its turn is stopped by CancelImport,
+    // whatever importer the member has chosen since it started.
+    void cancelStopsScheduledCap_data()
+    {
+        QTest::addColumn<int>("typeNow");
+        QTest::newRow("ITrackPro") << 0;
+        QTest::newRow("own format") << 1;
+        QTest::newRow("CAP") << 2;
+    }
+    void cancelStopsScheduledCap()
+    {
+        QFETCH(int, typeNow);
+        const QString file = TestEnv::NewFolder(QStringLiteral("sch")) + QStringLiteral("/INVENT.CAP");
+        WriteBytes(file, "x\r\n");
+        theSettings().SetInt(Setting::DefaultImportType, 1);
+        theSettings().SetString(Setting::Import2SrcFile, file);
+        TaskScope held(theTasksDispatcher(), CBaseImport::ImportTask, 1000);
+        QVERIFY(held.Begun());
+        ImportSheduler s;
+        s.RunScheduledImport();
+        QVERIFY(s.ScheduledCap());
+        QTest::qWait(150);
+        QVERIFY(s.ScheduledCap()->IsRunning());
+        theSettings().SetInt(Setting::DefaultImportType, typeNow);
         s.CancelImport();
         QVERIFY(!s.ScheduledCap()->IsRunning());
     }
