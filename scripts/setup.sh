@@ -15,6 +15,7 @@ packages=(
   fonts-dejavu-core
   clang libclang-rt-14-dev
   xdotool python3 python3-pil
+  lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -110,7 +110,6 @@ public:
     IRecordViews *Views() const { return m_views; }
     IImport *Import() const { return m_import; }
     ICrashHooks *CrashHooks() const { return m_crash; }
-    ILoginHook *LoginHook() const { return m_login; }
 
 private:
     template<class R>

@@ -31,7 +31,4 @@ signals:
     void PoolNotifyOpt();
     void ImportNotify();
     void SetDashboardCounter(int nodeId, int total, int second);
-    void CtxButtonClick(int button);
-    void InfoButtonNotify(int button);
-    void MenuBarSetMenuNull();
 };

@@ -23,7 +23,6 @@ public:
     // Scales in place to exactly width x height (smooth); sizes below 1 become 1.
     void Resample(int width, int height);
     void SetJpegQuality(int quality) { m_quality = qBound(0, quality, 100); }
-    int GetJpegQuality() const { return m_quality; }
     // JPEG at the set quality.
     bool Save(const QString &path) const;
     QByteArray Encode() const;

@@ -18,7 +18,6 @@ public:
     void Save();
 
     bool IsValid() const { return m_valid; }
-    bool IsColumns() const { return m_columns; }
     QString Name() const { return m_name; }
 
     // Placement: the window's saved geometry and whether it was minimised.

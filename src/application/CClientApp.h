@@ -41,7 +41,6 @@ public:
     ~CClientApp() override;
 
     void SetFrameFactory(IFrameFactory *factory) { m_factory = factory; }
-    IFrameFactory *FrameFactory() const { return m_factory; }
 
     // --- life cycle ---------------------------------------------------------------
     // The start-up sequence; false ends the program (ExitInstance still runs).

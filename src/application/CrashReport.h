@@ -35,7 +35,6 @@ public:
     QString PassportId() const { return m_passportId; }
     QString Version() const { return m_version; }
     QString ErrorMessage() const { return m_errorMessage; }
-    bool IsFilled() const { return m_filled; }
     XRequest &Request() { return *m_request; }
     // The request document with this report's exception element.
     QByteArray DocumentText() const;

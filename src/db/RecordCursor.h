@@ -55,7 +55,6 @@ public:
     void DropCache();
 
     int Count() const { return int(m_rowIds.size()); }
-    const std::vector<qint64> &RowIds() const { return m_rowIds; }
     qint64 RowId(int row) const;
 
     // Throws DbException when the page cannot be read.

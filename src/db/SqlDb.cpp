@@ -112,7 +112,7 @@ static void UcaseFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 // --- SqlStatement ----------------------------------------------------------------------
 
-SqlStatement::SqlStatement(SqlConnection &connection, const QByteArray &sql) : m_connection(connection), m_sql(sql)
+SqlStatement::SqlStatement(SqlConnection &connection, const QByteArray &sql) : m_connection(connection)
 {
     if (!connection.IsOpen())
         throw DbException(SQLITE_MISUSE, QStringLiteral("Database is closed"), connection.Path(),

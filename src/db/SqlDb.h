@@ -77,14 +77,12 @@ public:
     double Double(int column) const;
     QString Text(int column) const;
     QVariant Value(int column) const;
-    QByteArray Sql() const { return m_sql; }
     sqlite3_stmt *Handle() const { return m_stmt; }
 
 private:
     void Check(int rc, const char *what) const;
     SqlConnection &m_connection;
     sqlite3_stmt *m_stmt = nullptr;
-    QByteArray m_sql;
 };
 
 // One SQLite connection. Statements prepared through Prepare are cached for

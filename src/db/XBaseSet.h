@@ -173,7 +173,6 @@ public:
     // The current filter compiles (a long search can exceed SQLite's limits).
     bool SearchFitsLimits() const;
     const QStringList &SearchWords() const { return m_words; }
-    QString SearchText() const { return m_searchText; }
     // The lookup idiom: filter (and sort), then requery when open, else open.
     bool Select(const SqlExpr &filter);
     bool Select(const SqlExpr &filter, const QString &sort);

@@ -16,7 +16,6 @@ public:
     void SetLinkColor(const QColor &color);
     void SetHoverColor(const QColor &color);
     void SetNotifyParent(bool on);
-    bool NotifyParent() const { return m_notifyParent; }
     void SetUseToolTip(bool on);
     void SetToolTipText(const QString &text);
     void SetLinkText(const QString &text);

@@ -18,7 +18,6 @@ public:
 
     void SetImages(const QImage &normal, const QImage &checked);
     void SetUserValue(int value) { m_userValue = value; }
-    int UserValue() const { return m_userValue; }
     // False for an empty name; otherwise the button leaves its old group.
     bool SetGroup(const QString &name);
     QString Group() const { return m_group; }

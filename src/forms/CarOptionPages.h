@@ -33,7 +33,6 @@ public:
     int OnQuerySiblings(int param) override;
 
     QString OptionsText() const { return m_options; }
-    QString AddOptionsText() const { return m_addOptions; }
 
 private:
     void LoadTexts();

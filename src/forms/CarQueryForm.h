@@ -42,7 +42,6 @@ public:
     QString PrivateName() const { return m_privateName; }
 
     void SetTradeIn(TradeIn answer) { m_tradeIn = answer; }
-    TradeIn TradeInAnswer() const { return m_tradeIn; }
 
     // A list's text as sent: "All" within, a mileage of "0", "No Maximum" or
     // "100,000+", a price of "$0", "No Maximum" or "100,000+" are none; the

@@ -51,7 +51,6 @@ public:
     // The page's images (id, http(s) source) not cached yet are fetched.
     void FetchPagePictures();
     int CurrentPicture() const { return m_current; }
-    bool IsIncoming() const { return m_incoming; }
     CWebBrowser2 &Browser() { return *m_browser; }
 
 signals:

@@ -81,12 +81,10 @@ public:
                               QWidget *parent = nullptr);
     ~NewInventoryCarsPropSheet() override;
 
-    bool IsQuoteMode() const { return m_quoteForm != nullptr; }
     CarQuoteForm *QuoteForm() const { return m_quoteForm.get(); }
     CarInventoryForm *InventoryForm() const { return m_inventoryForm.get(); }
     IFormHost *Host() const { return m_host; }
     SubmitPipeline &Pipeline() { return m_pipeline; }
-    CarGeneralPage *GeneralPage() const { return m_general; }
     inventoryImagesDlg *PicturesPage() const { return m_pictures; }
     DamageOptionsDlg *DamagePage() const { return m_damage; }
     QCheckBox *StoreCheck() const { return m_store; }

@@ -47,7 +47,6 @@ public:
     QString Caption(const QString &marketModeName) const;
 
     void SetStoreToInventory(bool on) { m_storeToInventory = on; }
-    bool StoreToInventory() const { return m_storeToInventory; }
     void SetPictures(const QList<InvPicture> &pictures) { m_pictures = pictures; }
     qint64 InventoryCopyId() const { return m_inventoryCopy; }
 

@@ -23,7 +23,6 @@ public:
     QStackedWidget *Panes() const { return m_panes; }
 
     void ShowInfoPanel(bool show);
-    bool IsInfoPanelShown() const { return m_infoShown; }
     // The widget of a filter bar; the slot's placeholder until one is set.
     void SetFilterBar(FilterSlot slot, QWidget *bar);
     QWidget *FilterBar(FilterSlot slot) const { return m_filters[slot]; }

@@ -20,7 +20,6 @@ public:
     explicit CInfoButton(const QString &text, QWidget *parent = nullptr);
     void SetBlink(bool on);
     bool IsBlinking() const { return m_blinking; }
-    bool BlinkPhase() const { return m_phase; }
     QSize GetContentSize() const;
     QSize sizeHint() const override;
 

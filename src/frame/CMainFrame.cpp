@@ -136,13 +136,6 @@ void CMainFrame::Step(int number, const char *what)
                       QStringLiteral("CMainFrame"), 5);
 }
 
-void CMainFrame::Later(const char *what)
-{
-    if (AppCore *app = theAppIfAny())
-        app->WriteLog(QStringLiteral("%1: not part of this version yet").arg(QLatin1String(what)),
-                      QStringLiteral("CMainFrame"), 5);
-}
-
 void CMainFrame::OnMain(std::function<void()> fn)
 {
     if (QThread::currentThread() == thread())
@@ -432,12 +425,6 @@ void CMainFrame::OnLogoClick(int id)
         GuiUtils::OpenNewBrowserWindow(QLatin1String(Korvant::MakerWebSite));
     else if (id == SponsorLogo)
         GuiUtils::OpenNewBrowserWindow(QLatin1String(SponsorWebSite));
-}
-
-void CMainFrame::NotYetAvailable(const QString &what)
-{
-    theApp().ShowMessageBox(what + QStringLiteral(" is not yet available in this version of Korvant."),
-                            QStringLiteral("Korvant"), MsgBox::IconInformation);
 }
 
 void CMainFrame::ContactUs()

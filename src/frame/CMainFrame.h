@@ -73,7 +73,6 @@ public:
     bool OnCreate();
     QString CreationError() const { return m_creationError; }
     // The frame's own failures at creation step 6 arrive here as well.
-    int CreationStep() const { return m_step; }
 
     // --- panes ---------------------------------------------------------------------
     void ShowPane(int kind);
@@ -82,7 +81,6 @@ public:
     IRecordList *CurrentList() const { return m_currentList; }
     IRecordList *List(IPaneFactory::ListKind kind) const;
     IRecordList *GetListForNode(int nodeId) const;
-    IBrowserPane *DocumentBrowser() const { return m_docBrowser.get(); }
     IBrowserPane *DetailsBrowser() const { return m_detBrowser.get(); }
     IDashboardPane *Dashboard() const { return m_dashboard.get(); }
     ISpecialityPane *Speciality() const { return m_speciality.get(); }
@@ -139,7 +137,6 @@ public:
     // The member closed the window: to the tray, or minimised without one.
     void OnClose();
     CTrayIcon *TrayIcon() const { return m_tray.get(); }
-    FrameTimers *Timers() const { return m_timers.get(); }
     InstalledFilterBars FilterBars() const { return m_bars; }
     NewInfoModel *NewInfo() const { return m_newInfo.get(); }
     // Runs a refresh plan on the main thread (nothing once Exit has begun).
@@ -147,8 +144,6 @@ public:
     void ApplyCounter(const NodeCounter &counter);
     void UpdateNewInfoNotice();
     void OnPollNotify();
-    // Runs a command whose window is not part of this version (one box).
-    void NotYetAvailable(const QString &what);
 
     // --- IMainFrame ---------------------------------------------------------------
     int GetMarketMode() const override { return m_marketMode.load(); }
@@ -223,7 +218,6 @@ protected:
 private:
     // Runs on the main thread: now when called there, else queued.
     void OnMain(std::function<void()> fn);
-    void Later(const char *what);
     void Step(int number, const char *what);
     void CreateBars();
     void CreateViews();

@@ -36,7 +36,6 @@ public:
     void FillLists();
     // The base condition alone, or the selections' filter, to the query list; then it reloads.
     void ApplyFilter(bool showAll);
-    SqlExpr BuildWhereClause() const { return m_filler.Filter(false); }
     void OnSelChangeMake();
     void OnSelChangeCategory();
     void OnShowAll();

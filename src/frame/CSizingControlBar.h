@@ -12,7 +12,6 @@ public:
     explicit FlatCaption(QDockWidget *bar);
     // "Tahoma" when the system has it, else "Arial", else the default family.
     static QString CaptionFamily(const QStringList &families);
-    QString Family() const { return m_family; }
     bool IsActive() const { return m_active; }
     void SetActive(bool active);
     QSize sizeHint() const override;

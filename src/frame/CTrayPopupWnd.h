@@ -58,7 +58,6 @@ public:
     void CloseAnimated();
 
     QString Text() const { return m_text; }
-    int ClickActionValue() const { return m_clickAction; }
     // Where the "Options" link was last drawn, in the window's coordinates.
     QRect OptionsRect() const { return m_optionsRect; }
     PopupPlacement::Placement Placement() const { return m_placement; }

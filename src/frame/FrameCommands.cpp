@@ -15,13 +15,6 @@
 #include "views/XOrderListCtrl.h"
 #include "views/XQueryListCtrl.h"
 
-void FrameCommands::Later(const char *what) const
-{
-    if (AppCore *app = theAppIfAny())
-        app->WriteLog(QStringLiteral("%1: not part of this version yet").arg(QLatin1String(what)),
-                      QStringLiteral("CMainFrame"), 5);
-}
-
 // The query list of the market shown, when it is the list shown.
 static XQueryListCtrl *ShownQueries(int marketMode)
 {

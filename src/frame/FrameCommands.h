@@ -51,8 +51,6 @@ public:
     void UpdateSelectedOrder() override;
 
 private:
-    void Later(const char *what) const;
-
     CMainFrame &m_frame;
     PendingQuote m_pending;
 };

@@ -28,7 +28,6 @@ public:
     int Lower() const { return m_lower; }
     int Upper() const { return m_upper; }
     int Percent() const;
-    int LastPercent() const { return m_lastPercent; }
     void MarkDrawn() { m_lastPercent = Percent(); }
 
     // Where the bar goes in the pane: right of the text (text width plus four

@@ -87,7 +87,6 @@ public:
     void WriteErrorLog(const QString &text);
     static QString GetLogFilePath();
     QString GetSummaryText() const;
-    QString OperationName() const { return m_operation; }
 
     // The field readers of one record line (index from 0).
     static bool GetField(QString &out, const QString &line, int index, char separator = ',');

@@ -62,7 +62,6 @@ public:
     qint64 m_srcFileLastUpdate1 = 0;
     qint64 m_srcFileLastUpdate2 = 0;
 
-    XITrackInvImport *ScheduledITrack() const { return m_itrack.get(); }
     CapInvImporter *ScheduledCap() const { return m_cap.get(); }
 
 private:

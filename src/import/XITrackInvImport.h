@@ -44,7 +44,6 @@ public:
     int ImportNewITrackFiles();
     int RunNewFilesImport();
     void SetImportPath(const QString &path) { SetSourcePath(path); }
-    bool NewRecords() const { return m_newRecords.load(); }
 
     // The importer's own threads (the schedule's ITrackPro runs): one import
     // of the new files, or that import followed by a watch of the export

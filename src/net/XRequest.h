@@ -30,7 +30,6 @@ public:
     int GetWarningCode() const { return m_warningCode; }
     QString GetStatusText() const { return m_statusText; }
     QString GetErrorMessage() const { return m_errorMessage; }
-    int GetHttpStatus() const { return m_httpStatus; }
 
     QString GetResponseText(const QString &path) const;
     // A child of the root (or a path below one). In the list-at-a-time mode a
@@ -44,7 +43,6 @@ public:
     XmlTime GetResponseDate(const QString &path) const;
     XmlNode GetResponseRoot() const { return m_response.Root(); }
     const XmlDoc &GetResponseDocument() const { return m_response; }
-    QByteArray GetResponseBody() const { return m_responseBody; }
 
     XmlNode GetRequestRoot() const { return m_request.Root(); }
     // The body as posted: the request root without an XML declaration.

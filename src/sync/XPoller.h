@@ -64,7 +64,6 @@ public:
         m_autoReplyCancel = false;
     }
     void StopAutoReply() { m_autoReplyCancel = true; }
-    bool IsAutoReplyCancelled() const { return m_autoReplyCancel.load(); }
     bool IsExiting() const { return m_exit.load(); }
     bool IsStopped() const { return m_stop.load(); }
 

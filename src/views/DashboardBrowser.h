@@ -34,7 +34,6 @@ public:
     void SetCounter(int nodeId, int total, int second, bool bold) override;
     // The speciality lines of the page shown, from the profile as it is now.
     void UpdateSpecialities();
-    int ShownMode() const { return m_mode; }
 
     // The make chosen on the page: its models into the "model" list.
     void OnMakeChanged(const QString &makeId);

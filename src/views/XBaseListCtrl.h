@@ -151,7 +151,6 @@ protected:
     void SetSecondarySortColumn(int column) { m_secondarySort = column; }
     // The table set that knows the folder filters and the word search.
     void SetRecordSet(XBaseSet *set) { m_set = set; }
-    XBaseSet *RecordSet() const { return m_set; }
     IBrowserPane *DetailsBrowser() const { return m_details; }
 
     virtual QString CellText(int row, int column) const = 0;

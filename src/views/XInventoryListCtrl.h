@@ -22,7 +22,6 @@ class XInventoryListBase : public XBaseListCtrl
 
 public:
     ~XInventoryListBase() override;
-    bool IsRated() const { return m_rated; }
     void Refill() override;
     bool CanDo(int operation) const override;
     // ID of the selected record; 0 without a selection.

@@ -21,7 +21,6 @@ public:
     XQueryListCtrl(const QueryListRules &rules, IListHost *host, QWidget *parent);
     ~XQueryListCtrl() override;
 
-    const QueryListRules &Rules() const { return m_rules; }
     ActiveListType ListType() const override { return m_rules.listType; }
     bool CanDo(int operation) const override;
 

@@ -57,7 +57,6 @@ public:
     int GetParentItem(int row) const;
     bool IsTopLevelRow(int row) const { return row >= 0 && row < RowCount() && Item(row).topLevel; }
     bool HasChildRows(int row) const { return IsTopLevelRow(row) && Item(row).childCount > 0; }
-    bool IsCollapsed(int row) const { return IsTopLevelRow(row) && Item(row).collapsed; }
     bool IsSelectedTopLevel() const { return IsTopLevelRow(CurrentRow()); }
     // The record id of a row (query or quote), and the id of its query.
     QString RowId(int row) const;

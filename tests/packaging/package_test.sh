@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the .deb, unpacks it into a fresh root, and starts the installed
-# program against the test marketplace server: it must log in, poll and end
-# cleanly on SIGTERM.
+# Builds the .deb, checks it with lintian and its desktop entry and AppStream
+# metadata with their validators (any finding fails), unpacks it into a fresh
+# root, and starts the installed program against the test marketplace server:
+# it must log in, poll and end cleanly on SIGTERM.
 set -euo pipefail
 build="$1"
 work="$(mktemp -d)"
@@ -24,9 +25,24 @@ case "$info" in
 esac
 dpkg-deb -x "$deb" "$work/root"
 for f in usr/bin/korvant usr/lib/korvant/korvant usr/lib/korvant/Xsl usr/lib/korvant/doc/how.html \
-         usr/share/applications/korvant.desktop usr/share/icons/hicolor/scalable/apps/korvant.svg; do
+         usr/share/applications/korvant.desktop usr/share/icons/hicolor/scalable/apps/korvant.svg \
+         usr/share/metainfo/com.korvant.korvant.metainfo.xml usr/share/man/man1/korvant.1.gz \
+         usr/share/doc/korvant/copyright usr/share/doc/korvant/changelog.gz; do
   [ -e "$work/root/$f" ] || { echo "missing in the package: $f" >&2; exit 1; }
 done
+
+# Every checker must stay silent: an error, a warning, an info or a hint fails.
+findings=0
+report() { # name output
+  if [ -n "$2" ]; then echo "$1:" >&2; echo "$2" >&2; findings=1; fi
+}
+out="$(lintian --fail-on none "$deb" 2>&1 | grep -v '^N: ' || true)"
+report lintian "$(echo "$out" | grep -E '^[EW]: ' || true)"
+report desktop-file-validate "$(desktop-file-validate "$work/root/usr/share/applications/korvant.desktop" 2>&1 || echo failed)"
+out="$(appstreamcli validate --no-net "$work/root/usr/share/metainfo/com.korvant.korvant.metainfo.xml" 2>&1 || echo failed)"
+report appstreamcli "$(echo "$out" | grep -v -E '^(✔ Validation was successful\.)?$' || true)"
+[ "$findings" -eq 0 ] || exit 1
+echo "lintian, desktop-file-validate and appstreamcli: clean"
 
 "$build/bin/korvant-testserver" >"$work/server.out" 2>"$work/server.log" &
 server=$!
