@@ -3,7 +3,9 @@
 #include "app/WaitCursor.h"
 
 #include "NetInit.h"
+#include "ReloginThread.h"
 #include "app/AppCore.h"
+#include "app/ThreadWait.h"
 #include "app/Utils.h"
 #include "app/XSettings.h"
 
@@ -298,7 +300,10 @@ XmlTime XRequest::GetResponseDate(const QString &path) const
 bool XRequest::Send()
 {
     WaitCursor cursor;
-    return SendRequest();
+    // Never on the window's thread: it keeps answering while the exchange is on the wire.
+    bool ok = false;
+    RunOffMainThread([&] { ok = SendRequest(); });
+    return ok;
 }
 
 void XRequest::Fail(const QString &statusText)
@@ -490,6 +495,11 @@ bool XRequest::Transfer(XmlReadStream &body, QByteArray &answer)
     }
     m_httpStatus = int(status);
     return true;
+}
+
+bool IsReloginThread()
+{
+    return t_reloginDepth > 0;
 }
 
 bool XRequest::SendWithRelogin()
