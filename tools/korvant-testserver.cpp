@@ -8,7 +8,8 @@
 // then nothing), trickle (1 byte/s), endless (a body that never ends),
 // huge-body (600 MB), huge-header (a 4 MB header line), html, cut-short,
 // http500, code4 (result code 4), redirect-loop, redirect-file (to file://),
-// garbage (broken XML with stray bytes).
+// garbage (broken XML with stray bytes), code4-once (result code 4 to the
+// next request only).
 // --control switches faults while the server runs: FILE is read again
 // whenever it changes, its lines "operation=mode" applied in order, "ok" as
 // the mode giving the operation its usual answer back. Each line applied is

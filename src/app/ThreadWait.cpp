@@ -1,8 +1,16 @@
 #include "ThreadWait.h"
 
+#include "AppCore.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <thread>
 
 bool WaitForThreadEnd(QThread *t, int timeoutMs)
 {
@@ -17,4 +25,42 @@ bool WaitForThreadEnd(QThread *t, int timeoutMs)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     return true;
+}
+
+bool IsOnMainThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+void RunOffMainThread(const std::function<void()> &work)
+{
+    if (!IsOnMainThread()) {
+        work();
+        return;
+    }
+    QEventLoop loop;
+    std::exception_ptr error;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        AppCore::PrepareWorkerThread();
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        // Queued, so it arrives even when the work ends before the loop starts.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        done = true;
+    });
+    loop.exec();
+    // The loop returns at once once the application is told to quit; events
+    // are still served until the work ends (exit cancels the transfers).
+    while (!done.load()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    worker.join();
+    if (error)
+        std::rethrow_exception(error);
 }

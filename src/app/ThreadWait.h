@@ -7,3 +7,13 @@ class QThread;
 // the window or asking the member is never blocked by the thread waiting for
 // it. True when the thread has ended (or there is none).
 bool WaitForThreadEnd(QThread *thread, int timeoutMs);
+
+#include <functional>
+
+// Runs work on a worker thread when called on the main thread, which keeps
+// serving its events (and the worker's dispatcher calls) until the work ends;
+// on any other thread, or without an application object, runs it in place.
+// An exception of the work is raised again on the calling thread.
+void RunOffMainThread(const std::function<void()> &work);
+// True on the application's main thread.
+bool IsOnMainThread();

@@ -3,9 +3,10 @@
 #include "IFrameFactory.h"
 
 #include "app/AppCore.h"
+#include "app/Turn.h"
 
 #include <QObject>
-#include <QRecursiveMutex>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 
@@ -120,6 +121,7 @@ private:
     enum class Credentials { Proceed, Failed, LoggedInByDialog };
     Credentials PrepareCredentials();
     void AfterLogin();
+    void RunFollowUps();
     void OfferFirstQuery();
     // Stops everything that uses the database (poller, imports).
     void StopWorkers();
@@ -133,7 +135,10 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     // Calls queued to the main thread go with the object.
     std::unique_ptr<QObject> m_mainContext;
-    QRecursiveMutex m_loginLock;
+    // One "login" exchange at a time (the exchange only, never what follows it).
+    Turn m_loginTurn;
+    // Set while the steps that follow a login run (main thread).
+    int m_followUps = 0;
     mutable QMutex m_titleMutex;
     QString m_windowTitle;
     QString m_stopReason;

@@ -8,6 +8,7 @@
 #include "app/XSettings.h"
 #include "net/XMarketPlaces.h"
 #include "net/XMetaData.h"
+#include "net/ReloginThread.h"
 #include "net/XProfile.h"
 #include "net/XRequest.h"
 #include "sync/XPoller.h"
@@ -22,22 +23,25 @@ const char *const WrongPasswordText =
     "make sure that your Caps Lock and language selector\nare correctly set. If you have forgotten your password,\n"
     "click on the \"Forgot Password?\" link.";
 
-// The login lock. The main thread keeps serving events while a worker holds
-// it (the worker's login may need a box answered); a worker gives up once
-// the program is ending.
+const char *const LoginAgainText = "\n\nYou are not logged in. To log in again, choose Login in the File menu "
+                                  "(Ctrl+L).";
+
+// The login turn held while this thread runs its "login" exchange. The main
+// thread keeps serving events while a worker holds it (the worker's login may
+// need a box answered); a worker gives up once the program is ending.
 class LoginLocker
 {
 public:
-    LoginLocker(QRecursiveMutex &mutex, bool onMain) : m_mutex(mutex)
+    LoginLocker(Turn &turn, bool onMain) : m_turn(turn)
     {
         if (onMain) {
             // A short timed try between event rounds: no spinning while a worker logs in.
-            while (!m_mutex.tryLock(5))
+            while (!m_turn.Take(5))
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             m_locked = true;
             return;
         }
-        while (!(m_locked = m_mutex.tryLock(50))) {
+        while (!(m_locked = m_turn.Take(50))) {
             if (XRequest::IsCancelAll())
                 return;
         }
@@ -45,12 +49,14 @@ public:
     ~LoginLocker()
     {
         if (m_locked)
-            m_mutex.unlock();
+            m_turn.Give();
     }
+    LoginLocker(const LoginLocker &) = delete;
+    LoginLocker &operator=(const LoginLocker &) = delete;
     bool Locked() const { return m_locked; }
 
 private:
-    QRecursiveMutex &m_mutex;
+    Turn &m_turn;
     bool m_locked = false;
 };
 
@@ -74,7 +80,10 @@ LoginOutcome SendLogin(const QString &passportId, const QString &password)
             out.ok = true;
             out.sessionId = request.GetResponseText(QStringLiteral("session_id"));
         } else {
+            // A failed transfer has no server message: its reason is the status text.
             out.errorMessage = request.GetErrorMessage();
+            if (out.errorMessage.isEmpty())
+                out.errorMessage = request.GetStatusText();
             out.resultCode = request.GetResultCode();
         }
     }
@@ -87,9 +96,9 @@ LoginOutcome SendLogin(const QString &passportId, const QString &password)
 // workers (the poll thread, the request layer's re-login). Only the "login"
 // exchange runs on a worker; the version hand-over, the dialogs and what a
 // login refreshes run on the main thread, through the dispatcher where the
-// worker needs the answer and queued where it does not. A worker holds the
-// login lock only around the exchange, so a login the main thread runs for
-// it (the login dialog) never waits for the worker that waits for it.
+// worker needs the answer and queued where it does not. The login turn covers
+// only the exchange, so a login the main thread runs for a worker (the login
+// dialog) never waits for the worker that waits for it.
 bool CClientApp::DoLogin()
 {
     const bool onMain = IsMainThread();
@@ -102,15 +111,12 @@ bool CClientApp::DoLogin()
         WriteLog(QStringLiteral("no login after the member logged out"), QStringLiteral("DoLogin"), 4);
         return false;
     }
-    std::unique_ptr<LoginLocker> mainLock;
-    if (onMain)
-        mainLock = std::make_unique<LoginLocker>(m_loginLock, true);
 
     // 0 stop, 1 go on with the exchange, 2 logged in by the dialog.
     auto prepare = [this]() -> int {
         if (CheckNewVersion(false)) {
             // Never from inside a login: the updater hand-over stops the poller,
-            // whose thread may be waiting for this very lock.
+            // whose thread may be waiting for this very login.
             if (!UpdateLater() && !m_updaterQueued.exchange(true))
                 QueueOnMain([this] { RunUpdaterAndExit(); });
             return 0;
@@ -133,7 +139,7 @@ bool CClientApp::DoLogin()
 
     LoginOutcome outcome;
     {
-        LoginLocker lock(m_loginLock, onMain);
+        LoginLocker lock(m_loginTurn, onMain);
         if (!lock.Locked())
             return false;
         const Session &s = GetSession();
@@ -156,22 +162,46 @@ bool CClientApp::DoLogin()
                 return GetSession().IsLoggedIn();
             }
         } else if (*ShowErrorsFlag()) {
-            ShowMessageDlg2(QStringLiteral("Cannot retrieve main info"), outcome.errorMessage, ShowErrorsFlag(), 0,
+            ShowMessageDlg2(QStringLiteral("Cannot retrieve main info"),
+                            outcome.errorMessage + QLatin1String(LoginAgainText), ShowErrorsFlag(), 0,
                             MsgBox::IconResWarning);
         }
         return false;
     }
 
-    if (onMain) {
-        AfterLogin();
+    if (IsReloginThread()) {
+        // The session was renewed for a request that found it expired: what
+        // the first login set up stands, and the request repeats only itself.
+        WriteLog(QStringLiteral("logged in again for an expired session"), QStringLiteral("DoLogin"), 4);
+    } else if (onMain) {
+        RunFollowUps();
     } else {
         QueueOnMain([this] {
-            LoginLocker lock(m_loginLock, true);
             if (GetSession().IsLoggedIn())
-                AfterLogin();
+                RunFollowUps();
         });
     }
     return true;
+}
+
+// A login while the follow-ups run (a command served while one of their
+// requests is on the wire) does only the exchange: the follow-ups under way
+// go on with the new session, and running them again from inside would start
+// them over on the stack of the first run.
+void CClientApp::RunFollowUps()
+{
+    if (m_followUps > 0) {
+        WriteLog(QStringLiteral("logged in again while the login's follow-up steps run"), QStringLiteral("DoLogin"), 4);
+        return;
+    }
+    ++m_followUps;
+    try {
+        AfterLogin();
+    } catch (...) {
+        --m_followUps;
+        throw;
+    }
+    --m_followUps;
 }
 
 CClientApp::Credentials CClientApp::PrepareCredentials()

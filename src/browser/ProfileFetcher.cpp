@@ -2,6 +2,7 @@
 
 #include "MemberProfile.h"
 
+#include "net/AnswerId.h"
 #include "net/XRequest.h"
 
 #include <QMetaObject>
@@ -104,8 +105,12 @@ void ProfileFetcher::Run()
                 continue;
             last = m_pending.empty();
         }
-        if (ok) {
-            const QStringList row = MemberProfile::Row(request.GetResponseNode(QStringLiteral("//profile")));
+        const XmlNode profile = ok ? request.GetResponseNode(QStringLiteral("//profile")) : XmlNode();
+        if (ok && !AnswerIsFor(profile, QStringLiteral("passport_id"), id, request.GetOperation())) {
+            const QString message = AnotherRecordText(QStringLiteral("member"));
+            Deliver(batch, [this, id, message] { emit failed(id, message); });
+        } else if (ok) {
+            const QStringList row = MemberProfile::Row(profile);
             Deliver(batch, [this, row] { emit rowReady(row); });
         } else if (request.GetResultCode() == NoSuchMemberCode) {
             Deliver(batch, [this, id] { emit memberGone(id); });

@@ -169,6 +169,8 @@ bool XMarketPlaces::SaveCache()
     return m_doc.SaveFile(m_cachePath);
 }
 
+// The list is fetched with no lock held (the re-login of an expired session
+// runs inside the send) and stored and parsed under the document lock.
 bool XMarketPlaces::RetrieveMarketPlaces()
 {
     AppCore &app = theApp();
@@ -182,6 +184,7 @@ bool XMarketPlaces::RetrieveMarketPlaces()
     const QList<XmlNode> children = request.GetResponseRoot().Children();
     if (children.isEmpty())
         return true;  // nothing to store: the cached list stands
+    QMutexLocker l(&m_docMutex);
     if (m_doc.IsNull())
         m_doc = XmlDoc::Create(QStringLiteral("market_place_list"));
     XmlNode root = m_doc.SetRootCopy(children.first());
@@ -196,11 +199,14 @@ bool XMarketPlaces::RetrieveMarketPlaces()
 
 void XMarketPlaces::Refresh(int marketMode)
 {
-    QMutexLocker l(&m_docMutex);
-    if (m_cachePath.isEmpty())
-        m_cachePath = theApp().GetDataFolder() + CacheFileName;
+    {
+        QMutexLocker l(&m_docMutex);
+        if (m_cachePath.isEmpty())
+            m_cachePath = theApp().GetDataFolder() + CacheFileName;
+    }
     if (!RetrieveMarketPlaces())
         return;
+    QMutexLocker l(&m_docMutex);
     const auto old = Current();
     bool had = false;
     auto fresh = std::make_shared<Snapshot>(Parse(m_doc, had));

@@ -3,7 +3,9 @@
 #include "app/WaitCursor.h"
 
 #include "NetInit.h"
+#include "ReloginThread.h"
 #include "app/AppCore.h"
+#include "app/ThreadWait.h"
 #include "app/Utils.h"
 #include "app/XSettings.h"
 
@@ -299,7 +301,10 @@ XmlTime XRequest::GetResponseDate(const QString &path) const
 bool XRequest::Send()
 {
     WaitCursor cursor;
-    return SendRequest();
+    // Never on the window's thread: it keeps answering while the exchange is on the wire.
+    bool ok = false;
+    RunOffMainThread([&] { ok = SendRequest(); });
+    return ok;
 }
 
 void XRequest::Fail(const QString &statusText)
@@ -535,6 +540,11 @@ bool XRequest::Transfer(XmlReadStream &body, QByteArray &answer)
     }
     m_httpStatus = int(status);
     return true;
+}
+
+bool IsReloginThread()
+{
+    return t_reloginDepth > 0;
 }
 
 bool XRequest::SendWithRelogin()

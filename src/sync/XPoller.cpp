@@ -217,7 +217,19 @@ void XPoller::Exit()
 
 void XPoller::Poll()
 {
-    QMutexLocker lock(&m_pollLock);
+    // One poll at a time; a poll waiting behind another ends at exit.
+    const bool onMain = IsOnMainThread();
+    while (!m_pollTurn.Take(onMain ? 5 : 50)) {
+        if (m_exit)
+            return;
+        if (onMain)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    const struct Given
+    {
+        Turn &turn;
+        ~Given() { turn.Give(); }
+    } given{m_pollTurn};
     if (m_exit)
         return;
     ClearCounts();

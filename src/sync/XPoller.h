@@ -6,6 +6,8 @@
 #include "app/Globals.h"
 #include "app/Interfaces.h"
 
+#include "app/Turn.h"
+
 #include <QMutex>
 #include <QThread>
 #include <QVariantList>
@@ -166,7 +168,7 @@ private:
 
     AutoEvent m_pollEvent{false};
     std::array<std::atomic<int>, NewCounts::Size> m_counts{};
-    QMutex m_pollLock;
+    Turn m_pollTurn;  // held by the running poll (never a lock across its send)
     std::array<std::unique_ptr<PollerThread>, SlotCount> m_threads;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_exit{false};

@@ -10,6 +10,7 @@
 #include "db/KVDatabase.h"
 #include "db/RecordActions.h"
 #include "dialogs/NodeIds.h"
+#include "net/AnswerId.h"
 #include "net/XRequest.h"
 
 namespace {
@@ -244,11 +245,17 @@ bool XOrderListCtrl::FetchPaymentInfo(bool refresh)
         theApp().ShowMessageBox(why, QStringLiteral("Cannot get the payment information"), MsgBox::IconError);
         return false;
     }
+    const XmlNode order = request.GetResponseNode(QStringLiteral("order"));
+    if (!AnswerIsFor(order, QStringLiteral("order_id"), id, request.GetOperation())) {
+        theApp().ShowMessageBox(AnotherRecordText(QStringLiteral("order")),
+                                QStringLiteral("Cannot get the payment information"), MsgBox::IconError);
+        return false;
+    }
     try {
         if (!m_set.SelectById(id))
             return false;
         m_set.Edit();
-        m_set.ReadBillingInfoXml(request.GetResponseNode(QStringLiteral("order")));
+        m_set.ReadBillingInfoXml(order);
         m_set.Update();
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Can not store the payment information"), e);

@@ -18,6 +18,7 @@
 #include "db/XQuerySet.h"
 #include "db/XQuoteCarsSet.h"
 #include "db/XQuoteSet.h"
+#include "net/AnswerId.h"
 #include "net/XRequest.h"
 
 #include <QHelpEvent>
@@ -588,6 +589,11 @@ bool XQueryListCtrl::RequestContactInfo(bool show)
                 QStringLiteral("Subscription Plan Reminder"), MsgBox::IconInformation);
         try {
             const XmlNode answer = request.GetResponseNode(QLatin1String(m_rules.contactAnswer));
+            if (!AnswerIsFor(answer, QLatin1String(m_rules.contactParam), queryId, request.GetOperation())) {
+                theApp().ShowMessageBox(AnotherRecordText(QStringLiteral("query")),
+                                        QStringLiteral("Cannot get the contact information"), MsgBox::IconError);
+                return false;
+            }
             if (m_rules.marketMode == 1)
                 StoreContact<XQueryCarsSet>(queryId, answer);
             else

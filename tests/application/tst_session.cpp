@@ -112,6 +112,12 @@ void TestSession::outcomes()
             shown << QString(c).replace(QRegularExpression("^(MessageDlg2\\|[^|]*\\|)[^|]*"), "\\1");
     }
     QCOMPARE(shown, boxes);
+    // A failed transfer has no server message: the box says what happened and how to log in again.
+    for (const QString &c : env.dialogs.log.Calls().filter("MessageDlg2|")) {
+        const QStringList parts = c.section('|', 2, 2).split("\n\n");
+        QVERIFY2(parts.size() == 2 && !parts[0].trimmed().isEmpty(), qPrintable(c));
+        QCOMPARE(parts[1], QString("You are not logged in. To log in again, choose Login in the File menu (Ctrl+L)."));
+    }
     const auto sent = m_server.RequestsFor("login").value(0).body;
     QVERIFY(sent.contains("<passport_id>P-1</passport_id>"));
     QVERIFY(!env.LogText().contains("pw<"));

@@ -18,6 +18,7 @@ class TestThreads : public QObject
 private slots:
     void servingFlagOnlyInsideCall();
     void mainRequestInsideWorkersLoginDoesNotWait();
+    void windowAnswersWhileItsRequestIsOnTheWire();
 };
 
 void TestThreads::servingFlagOnlyInsideCall()
@@ -92,6 +93,31 @@ void TestThreads::mainRequestInsideWorkersLoginDoesNotWait()
     QVERIFY(!nestedResult.load());
     QVERIFY(!workerResult.load());
     QCOMPARE(t.login.calls.load(), 1);
+}
+
+// A request the window sends (a contact fetch, the start-up login) leaves its
+// thread free: timers, repaints and commands run while the answer is awaited.
+void TestThreads::windowAnswersWhileItsRequestIsOnTheWire()
+{
+    FakeServer server;
+    server.Start();
+    FakeServer::Answer slow{FakeServer::Response(0, "<query/>")};
+    slow.delayMs = 1500;
+    server.Script("getQuery", slow);
+    TestApp t;
+    theSettings().SetString(Setting::ServerURL, server.Url());
+    theApp().GetSession().LoggedIn(QStringLiteral("S-1"));
+
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(50);
+    XRequest request(QStringLiteral("getQuery"));
+    request.AddParam(QStringLiteral("query_id"), QStringLiteral("Q1"));
+    QVERIFY(request.SendWithRelogin());
+    tick.stop();
+    QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+    QCOMPARE(server.RequestsFor("getQuery").size(), 1);
 }
 
 KORVANT_TEST_MAIN(TestThreads)

@@ -19,7 +19,7 @@ from harness import JourneyFailed, Run  # noqa: E402
 from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, place_order,  # noqa: E402
                    cars_mode, lookup, options_page, parts_mode, post_part_query, started)
 from steps import HOT_DEAL_ALERTS, POLL_MINUTES  # noqa: E402,F401
-from steps import address_book, post_car_query  # noqa: E402
+from steps import address_book, first_poll, post_car_query  # noqa: E402
 from first_start import first_start  # noqa: E402
 from housekeeping import housekeeping  # noqa: E402
 from bad_days import bad_days  # noqa: E402
@@ -234,6 +234,28 @@ def hot_deal_appears(run):
     run.shot("hot-deals")
 
 
+def expired_session_at_start(run):
+    """The marketplace forgets the session right after the start-up login:
+    the first marketplaces list and the first profile asked for answer result
+    code 4. The program logs in once more for each, repeats only that request,
+    and starts as it does on a good day."""
+    run.start_server("--fault", "getMarketPlaces=code4-once", "--fault", "getProfile=code4-once")
+    run.seed()
+    first_poll(run)
+    run.wait(lambda: "[Offline]" not in run.xdotool("getwindowname", run.main), "the member's name in the title")
+    sent = {op: len(run.requests(op)) for op in ("login", "getMarketPlaces", "getProfile")}
+    if sent != {"login": 3, "getMarketPlaces": 2, "getProfile": 2}:
+        raise JourneyFailed("requests at start-up: %r" % (sent,))
+    # The window answers: a menu opens and another page shows.
+    run.key("alt+f")
+    time.sleep(0.5)
+    run.shot("file-menu")
+    run.key("Escape")
+    run.key("alt+b", "p")  # Buy > Pending Quotes
+    run.wait_title("Pending Quotes")
+    run.shot("pending-quotes")
+
+
 # Name, what it needs that is not there yet (None: runs), the journey.
 
 
@@ -249,6 +271,7 @@ JOURNEYS = [
     ("first_start", None, first_start),
     ("housekeeping", None, housekeeping),
     ("bad_days", None, bad_days),
+    ("expired_session_at_start", None, expired_session_at_start),
     ("seller_day", None, seller_day),
     ("buyer_day", None, buyer_day),
 ]

@@ -125,6 +125,16 @@ private slots:
         QCOMPARE(Post(*m_server, "login").status, 500);
     }
 
+    // A session that expired once: result code 4, then the usual answers.
+    void code4Once()
+    {
+        FaultControl control(*m_server);
+        QVERIFY(control.Apply("poll=code4-once\n").isEmpty());
+        QVERIFY(Post(*m_server, "poll").body.contains("result_code=\"4\""));
+        QCOMPARE(Post(*m_server, "poll").body, Polled);
+        QCOMPARE(Post(*m_server, "poll").body, Polled);
+    }
+
     // A request hung on a silent answer does not hold back the next one once
     // the operation is back to normal.
     void silentThenOk()

@@ -237,8 +237,12 @@ private slots:
                                           "<payment_method>card</payment_method></billing_info></order>");
         FakeServer::Answer refused;
         refused.body = FakeServer::Response(9, {}, "No such order");
+        FakeServer::Answer another;
+        another.body = FakeServer::Response(0, "<order><order_id>O2</order_id><billing_info><name>Someone Else</name>"
+                                               "</billing_info></order>");
         server.Enqueue("getOrder", ok);
         server.Enqueue("getOrder", refused);
+        server.Enqueue("getOrder", another);
         AddOrder("O1", true, 0, false, false, "2024-05-01 10:00:00");
         theDatabase().Execute("UPDATE Orders SET IS_BILLING_FULL = 0");
         m_host.node = 195;
@@ -251,6 +255,13 @@ private slots:
         QVERIFY(!list.FetchPaymentInfo(true));
         QCOMPARE(m_app->dialogs.log.Calls().filter("MessageBox|"),
                  QStringList{"MessageBox|No such order|Cannot get the payment information|16"});
+        // Another order's answer is refused and stored nowhere.
+        QVERIFY(!list.FetchPaymentInfo(true));
+        QCOMPARE(m_app->dialogs.log.Calls().filter("MessageBox|").last(),
+                 QString("MessageBox|The server answered with another order's information. Nothing was changed; please "
+                         "try again.|Cannot get the payment information|16"));
+        QCOMPARE(Scalar("SELECT B_NAME FROM Orders"), QString("Pat Buyer"));
+        QVERIFY(m_app->LogText().contains("not the \"O1\" asked for; refused"));
         server.Stop();
     }
 

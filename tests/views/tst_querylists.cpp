@@ -379,11 +379,20 @@ private slots:
         QTest::addColumn<int>("warning");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("box");
-        QTest::newRow("stored") << 0 << 0 << true << "";
-        QTest::newRow("reminder") << 0 << 600 << true << "MessageBox|Great news!";
-        QTest::newRow("110") << 110 << 0 << false << "SubscribeMsgDlg|Your current subscription with the \"Parts Market\"";
-        QTest::newRow("112") << 112 << 0 << false << "SubscribeMsgDlg|";
-        QTest::newRow("other") << 9 << 0 << false << "MessageBox|No such query|Cannot get the contact information|16";
+        QTest::addColumn<QString>("answeredId");  // the answer's own "query_id", if any
+        QTest::newRow("stored") << 0 << 0 << true << "" << "";
+        QTest::newRow("stored, its own id") << 0 << 0 << true << "" << "Q3";
+        QTest::newRow("another query's answer")
+            << 0 << 0 << false
+            << "MessageBox|The server answered with another query's information. Nothing was changed; please try "
+               "again.|Cannot get the contact information|16"
+            << "Q9";
+        QTest::newRow("reminder") << 0 << 600 << true << "MessageBox|Great news!" << "";
+        QTest::newRow("110") << 110 << 0 << false << "SubscribeMsgDlg|Your current subscription with the \"Parts Market\""
+                             << "";
+        QTest::newRow("112") << 112 << 0 << false << "SubscribeMsgDlg|" << "";
+        QTest::newRow("other") << 9 << 0 << false << "MessageBox|No such query|Cannot get the contact information|16"
+                               << "";
     }
     void requestContactInfo()
     {
@@ -391,6 +400,7 @@ private slots:
         QFETCH(int, warning);
         QFETCH(bool, ok);
         QFETCH(QString, box);
+        QFETCH(QString, answeredId);
         NetInit net;
         FakeServer server;
         server.Start();
@@ -404,6 +414,8 @@ private slots:
             code ? "No such query" : QByteArray());
         if (warning)
             body.replace("result_code=\"0\"", "result_code=\"0\" warning_code=\"600\"");
+        if (!answeredId.isEmpty())
+            body.replace("<query>", "<query><query_id>" + answeredId.toUtf8() + "</query_id>");
         answer.body = body;
         server.Script("getQuery", answer);
         AddQuery("Queries", "Q3", true, 0, "2024-05-03 10:00:00", false, "A.");

@@ -8,6 +8,8 @@
 namespace {
 constexpr char Ok[] = "ok";
 constexpr char Garbage[] = "garbage";
+// Result code 4 on the next request only: a session that expired once.
+constexpr char Code4Once[] = "code4-once";
 } // namespace
 
 FaultControl::FaultControl(FakeServer &server) : m_server(server)
@@ -18,7 +20,7 @@ FaultControl::FaultControl(FakeServer &server) : m_server(server)
 QStringList FaultControl::Modes()
 {
     QStringList modes = FakeServer::FaultNames().mid(1);
-    modes << QLatin1String(Garbage) << QLatin1String(Ok);
+    modes << QLatin1String(Garbage) << QLatin1String(Code4Once) << QLatin1String(Ok);
     return modes;
 }
 
@@ -37,7 +39,10 @@ bool FaultControl::Set(const QString &operation, const QString &mode)
     if (operation.isEmpty())
         return false;
     std::optional<FakeServer::Answer> answer;
-    if (mode == QLatin1String(Garbage)) {
+    const bool once = mode == QLatin1String(Code4Once);
+    if (once) {
+        answer = FakeServer::FaultAnswer(FakeServer::Fault::Code4);
+    } else if (mode == QLatin1String(Garbage)) {
         answer.emplace();
         answer->body = GarbageBody();
     } else if (mode != QLatin1String(Ok)) {
@@ -54,8 +59,12 @@ bool FaultControl::Set(const QString &operation, const QString &mode)
             {
                 QMutexLocker lock(&state->mutex);
                 const auto it = state->faults.constFind(operation);
-                if (it != state->faults.cend())
-                    return std::optional<FakeServer::Answer>(*it);
+                if (it != state->faults.cend()) {
+                    const FakeServer::Answer fault = *it;
+                    if (state->once.remove(operation))
+                        state->faults.remove(operation);
+                    return std::optional<FakeServer::Answer>(fault);
+                }
             }
             return usual ? usual(request) : std::nullopt;
         });
@@ -65,6 +74,10 @@ bool FaultControl::Set(const QString &operation, const QString &mode)
         m_state->faults.insert(operation, *answer);
     else
         m_state->faults.remove(operation);
+    if (once)
+        m_state->once.insert(operation);
+    else
+        m_state->once.remove(operation);
     return true;
 }
 

@@ -3,8 +3,9 @@
 // Faults switched while the server runs. An operation given a mode answers
 // with it from its next request on; the mode "ok" gives it back its usual
 // answer (its responder, queued or scripted answer). Modes are the fault
-// names of FakeServer (silent, trickle, html, http500, ...) and "garbage":
-// a whole 200 answer of broken XML with stray bytes in it.
+// names of FakeServer (silent, trickle, html, http500, ...), "garbage": a
+// whole 200 answer of broken XML with stray bytes in it, and "code4-once":
+// result code 4 to the next request only, as a session that expired once.
 //
 // The control wraps the responder an operation has when it is first named,
 // so it is set up after every responder is installed.
@@ -47,6 +48,7 @@ private:
     {
         QMutex mutex;
         QMap<QString, FakeServer::Answer> faults;
+        QSet<QString> once;  // faults that answer one request, then end
     };
 
     void CheckFile();
