@@ -17,11 +17,11 @@
         <xsl:choose>
           <xsl:when test="starts-with(name(/*), 'form-')"/>
           <xsl:when test="self::details">
-            <xsl:if test="@sendquote = '1' and @incoming = '1' and status_code &lt; 2">
+            <xsl:if test="@sendquote = '1' and @incoming = '1' and not(status_code &gt;= 2)">
               <xsl:call-template name="quote-form"/>
             </xsl:if>
           </xsl:when>
-          <xsl:when test="@sendquote = '1' and status_code &lt; 2">
+          <xsl:when test="@sendquote = '1' and not(status_code &gt;= 2)">
             <div class="commands">
               <xsl:call-template name="command"><xsl:with-param name="name" select="'send-quote'"/><xsl:with-param name="text" select="'Send a quote'"/></xsl:call-template>
             </div>

@@ -1488,10 +1488,13 @@ void CMainFrame::NotifyCatalogChanged()
     OnMain([this] {
         if (m_exiting)
             return;
-        if (m_currentTree && m_currentTree->CurrentNode() == NodePartsCatalog)
+        if (m_currentTree && m_currentTree->CurrentNode() == NodePartsCatalog) {
             OnNavigatorSelect(NodePartsCatalog);
-        else
-            ApplyCounterOf(NodePartsCatalog);
+        } else if (m_counters) {
+            // A count that fails is logged and left out.
+            for (const NodeCounter &c : m_counters->Count(QList<int>{NodePartsCatalog}))
+                ApplyCounter(c);
+        }
     });
 }
 
