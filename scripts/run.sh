@@ -12,8 +12,10 @@ run="${KORVANT_RUN_DIR:-$PWD/build/run}"
 mkdir -p "$run/data" "$run/config"
 chmod 700 "$run" "$run/data" "$run/config"
 
+# The server remembers what it sent this folder's member; a new folder starts afresh.
+[ -f "$run/data/kvc.mdb" ] || rm -f "$run/server.state"
 server_out="$run/server.out"
-./build/bin/korvant-testserver >"$server_out" 2>"$run/server.log" &
+./build/bin/korvant-testserver --state "$run/server.state" >"$server_out" 2>"$run/server.log" &
 server=$!
 stop_server() { kill "$server" 2>/dev/null && wait "$server" 2>/dev/null || true; }
 trap stop_server EXIT

@@ -79,6 +79,9 @@ int main(int argc, char *argv[])
     theSettings().SetInt(Setting::AutoLogin, 1);
     // A run started for trying things should not add itself to the desktop session.
     theSettings().SetInt(Setting::AutoRun, 0);
+    // Reading the fresh settings made the first-run autostart entry, and it
+    // names this tool.
+    theApp().DeleteStartupShortcut();
 
     const QString samples = QDir(args.at(1)).absoluteFilePath(QStringLiteral("samples"));
     if (!CopySamples(QStringLiteral(KORVANT_IMPORT_SAMPLES), samples))

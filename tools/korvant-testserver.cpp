@@ -2,7 +2,7 @@
 // own, answering on loopback with sample data, for trying the client by hand.
 //
 //   korvant-testserver [--samples DIR] [--fixtures DIR] [--fault OPERATION=MODE ...] [--control FILE]
-//                      [--requests FILE] [--date "YYYY-MM-DD HH:MM:SS"]
+//                      [--requests FILE] [--date "YYYY-MM-DD HH:MM:SS"] [--state FILE]
 //
 // --fault makes every answer to one operation misbehave: silent (headers,
 // then nothing), trickle (1 byte/s), endless (a body that never ends),
@@ -17,6 +17,8 @@
 // --requests appends each request to FILE as it comes ("operation<TAB>body").
 // --date is the server's clock in the "getMainInfo" answer (the client purges
 // the queries that expired before it); the fixture's date otherwise.
+// --state keeps in FILE how far the member has got (polls answered, ids
+// given), so that a run started again on the same data folder goes on.
 //
 // Listens on a free loopback port, prints "URL <address>" once it does,
 // then serves until interrupted.
@@ -151,6 +153,11 @@ int main(int argc, char *argv[])
                                               "read again whenever it changes (mode \"ok\": the usual answer)."),
                                QStringLiteral("file"));
     parser.addOption(control);
+    QCommandLineOption state(QStringLiteral("state"),
+                             QStringLiteral("Remembers in a file what the member was sent, so that a server started "
+                                            "again for the same data folder goes on where the last one stopped."),
+                             QStringLiteral("file"));
+    parser.addOption(state);
     parser.process(app);
     if (parser.isSet(date)) {
         const QString value = parser.value(date);
@@ -192,6 +199,8 @@ int main(int argc, char *argv[])
     // polls what they answer to the member (tools/testserver/MarketScript.h).
     MarketScript market(server, ReadFile(sampleDir.filePath(QStringLiteral("poll.xml"))));
     market.SetQuotePicture(ReadFile(fixtureDir.filePath(QStringLiteral("quote_image.jpg"))));
+    if (parser.isSet(state))
+        market.RememberIn(parser.value(state));
     market.Install();
 
     // Every page of the web site (GET, no operation): a small page with

@@ -22,7 +22,9 @@
             <xsl:if test="@get_billing_info = '1'">
               <xsl:call-template name="command"><xsl:with-param name="name" select="'get-order-billing-info'"/><xsl:with-param name="text" select="'Get payment information'"/></xsl:call-template>
             </xsl:if>
-            <xsl:call-template name="command"><xsl:with-param name="name" select="'goto-order-quote'"/><xsl:with-param name="text" select="'Go to the quote'"/></xsl:call-template>
+            <xsl:if test="@quote = '1'">
+              <xsl:call-template name="command"><xsl:with-param name="name" select="'goto-order-quote'"/><xsl:with-param name="text" select="'Go to the quote'"/></xsl:call-template>
+            </xsl:if>
             <xsl:if test="@incoming = '1'">
               <xsl:call-template name="command"><xsl:with-param name="name" select="'update-order'"/><xsl:with-param name="text" select="'Update the order'"/></xsl:call-template>
             </xsl:if>

@@ -12,15 +12,16 @@
         <h2>Query <xsl:value-of select="@id"/></h2>
         <xsl:call-template name="record-commands"/>
         <!-- A car query carries no "incoming" mark: the selling side shows only incoming ones.
-             The quote forms show the page without its commands. -->
+             The quote forms show the page without its commands. A query already
+             answered (status 2 and on) is not offered for quoting again. -->
         <xsl:choose>
           <xsl:when test="starts-with(name(/*), 'form-')"/>
           <xsl:when test="self::details">
-            <xsl:if test="@sendquote = '1' and @incoming = '1'">
+            <xsl:if test="@sendquote = '1' and @incoming = '1' and not(status_code &gt;= 2)">
               <xsl:call-template name="quote-form"/>
             </xsl:if>
           </xsl:when>
-          <xsl:when test="@sendquote = '1'">
+          <xsl:when test="@sendquote = '1' and not(status_code &gt;= 2)">
             <div class="commands">
               <xsl:call-template name="command"><xsl:with-param name="name" select="'send-quote'"/><xsl:with-param name="text" select="'Send a quote'"/></xsl:call-template>
             </div>

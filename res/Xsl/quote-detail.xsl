@@ -12,7 +12,8 @@
         <h2>Quote <xsl:value-of select="@id"/></h2>
         <xsl:call-template name="record-commands"/>
         <div class="commands">
-          <xsl:if test="@incoming = '1'">
+          <!-- An ordered quote (status 4, or an order placed from it) is not ordered twice. -->
+          <xsl:if test="@incoming = '1' and not(@orders = '1') and not(status_code = 4)">
             <xsl:call-template name="command"><xsl:with-param name="name" select="'new-order'"/><xsl:with-param name="text" select="'Place a purchase order'"/></xsl:call-template>
           </xsl:if>
           <xsl:if test="self::details-car or self::details-car-det">

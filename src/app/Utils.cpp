@@ -300,11 +300,15 @@ struct XslGlobals
     }
     ~XslGlobals() { xsltFreeSecurityPrefs(security); }
 
+    // A failed load is kept too, with its reason, so that a missing or broken
+    // file is neither read nor reported again until it changes.
     struct Sheet
     {
+        bool exists = false;
         QDateTime modified;
         qint64 size = -1;
         std::shared_ptr<xsltStylesheet> style;
+        QString error;
     };
 
     xsltSecurityPrefsPtr security = nullptr;
@@ -319,16 +323,30 @@ XslGlobals &Xsl()
 }
 
 // The compiled sheet of the file, compiled again when the file has changed
-// or when the caller asks for a fresh read.
-std::shared_ptr<xsltStylesheet> LoadSheet(const QString &path, QString &error, bool fresh)
+// or when the caller asks for a fresh read. A failure is remembered until the
+// file changes; *known tells that it was met before.
+std::shared_ptr<xsltStylesheet> LoadSheet(const QString &path, QString &error, bool fresh, bool *known = nullptr)
 {
     XslGlobals &g = Xsl();
     const QFileInfo info(path);
     QMutexLocker lock(&g.mutex);
     const auto found = g.sheets.constFind(path);
-    if (!fresh && found != g.sheets.constEnd() && info.exists() && found->modified == info.lastModified()
-        && found->size == info.size())
+    if (!fresh && found != g.sheets.constEnd() && found->exists == info.exists()
+        && found->modified == info.lastModified() && found->size == info.size()) {
+        if (!found->style) {
+            error = found->error;
+            if (known)
+                *known = true;
+        }
         return found->style;
+    }
+    const auto failed = [&](const QString &reason) {
+        error = reason;
+        g.sheets.insert(path, {info.exists(), info.lastModified(), info.size(), nullptr, reason});
+        return nullptr;
+    };
+    if (!info.exists())
+        return failed(QStringLiteral("Cannot load %1").arg(path));
 
     ErrorScope scope;
     xmlParserCtxtPtr parser = xmlNewParserCtxt();
@@ -339,11 +357,11 @@ std::shared_ptr<xsltStylesheet> LoadSheet(const QString &path, QString &error, b
     xmlDocPtr doc = xmlCtxtReadFile(parser, QFile::encodeName(path).constData(), nullptr, XML_PARSE_NONET);
     if (!doc) {
         const xmlError *e = xmlCtxtGetLastError(parser);
-        error = e && e->message ? QString::fromUtf8(e->message).trimmed() : scope.Text();
-        if (error.isEmpty())
-            error = QStringLiteral("Cannot load %1").arg(path);
+        QString reason = e && e->message ? QString::fromUtf8(e->message).trimmed() : scope.Text();
+        if (reason.isEmpty())
+            reason = QStringLiteral("Cannot load %1").arg(path);
         xmlFreeParserCtxt(parser);
-        return nullptr;
+        return failed(reason);
     }
     xmlFreeParserCtxt(parser);
     xsltStylesheetPtr style = xsltParseStylesheetDoc(doc);  // owns doc on success
@@ -352,13 +370,13 @@ std::shared_ptr<xsltStylesheet> LoadSheet(const QString &path, QString &error, b
             xsltFreeStylesheet(style);
         else
             xmlFreeDoc(doc);
-        error = scope.Text();
-        if (error.isEmpty())
-            error = QStringLiteral("Invalid style sheet %1").arg(path);
-        return nullptr;
+        QString reason = scope.Text();
+        if (reason.isEmpty())
+            reason = QStringLiteral("Invalid style sheet %1").arg(path);
+        return failed(reason);
     }
     std::shared_ptr<xsltStylesheet> shared(style, &xsltFreeStylesheet);
-    g.sheets.insert(path, {info.lastModified(), info.size(), shared});
+    g.sheets.insert(path, {true, info.lastModified(), info.size(), shared, QString()});
     return shared;
 }
 
@@ -417,9 +435,10 @@ QString Utils::TransformXml(xmlDocPtr document, const QString &sheetName)
     AppCore *app = theAppIfAny();
     const QString path = (app ? app->GetXslFolder() : QString()) + u'/' + sheetName;
     QString error;
-    const XslSheet style = LoadXslSheet(path, &error);
+    bool known = false;
+    const XslSheet style = LoadSheet(path, error, false, &known);
     if (!style)
-        return Fail(error);
+        return known ? QString() : Fail(error);
     const QString text = ApplyXslSheet(style, document, &error);
     if (!error.isEmpty())
         return Fail(error);

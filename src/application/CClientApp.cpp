@@ -70,6 +70,7 @@ CClientApp::~CClientApp()
     SetLoginHook(nullptr);
     SetCrashHooks(nullptr);
     m_instance.reset();
+    m_folderLock.reset();
     if (m_options.installCrashHandler)
         CrashHandler::RemoveCrashHandler();
 }
@@ -170,6 +171,27 @@ bool CClientApp::StartupSteps()
                 m_factory->ActivateMainWindow();
         });
     }
+
+    // The guard above is skipped for a named folder or server; two clients on
+    // one database would both poll and store every record twice.
+    m_folderLock = std::make_unique<DataFolderLock>(GetDataFolder());
+    const DataFolderLock::Result folder = m_folderLock->Acquire();
+    if (folder != DataFolderLock::Result::Acquired) {
+        m_folderLock.reset();
+        m_started = false;
+        m_stopReason = QStringLiteral("the data folder is in use");
+        if (folder == DataFolderLock::Result::InUse)
+            ShowMessageBox(QStringLiteral("Korvant is already running on the data folder %1 and does not answer. "
+                                          "Close it, or start Korvant on another folder.")
+                               .arg(QDir::toNativeSeparators(GetDataFolder())),
+                           QStringLiteral("Korvant"), MsgBox::IconError);
+        return false;
+    }
+    QObject::connect(m_folderLock.get(), &DataFolderLock::ShowRequested, m_folderLock.get(), [this] {
+        WriteLog(QStringLiteral("another start on this data folder"), QStringLiteral("ShowWindow"), 5);
+        if (m_factory && MainWindowFlag())
+            m_factory->ActivateMainWindow();
+    });
 
     if (m_factory)
         m_factory->ShowSplash();
@@ -373,5 +395,6 @@ int CClientApp::ExitInstance()
         GetSession().SetLoggedIn(false);
     }
     m_instance.reset();
+    m_folderLock.reset();
     return 0;
 }

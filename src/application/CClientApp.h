@@ -17,6 +17,7 @@
 
 class CrashHooks;
 class SingleInstance;
+class DataFolderLock;
 
 // The application object: the start-up order of every service, the
 // single-instance guard, the member's login and logout, the commands that act
@@ -133,6 +134,7 @@ private:
     IFrameFactory *m_factory = nullptr;
     std::unique_ptr<::CrashHooks> m_crashHooks;
     std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<DataFolderLock> m_folderLock;
     // Calls queued to the main thread go with the object.
     std::unique_ptr<QObject> m_mainContext;
     // One "login" exchange at a time (the exchange only, never what follows it).

@@ -405,6 +405,15 @@ void XOrderSet::BuildDetailXml(XmlNode root, int mode, bool searchView)
         RecordXml::SetFlag(root, "sendmessage", SendMessageEnabled());
         RecordXml::SetFlag(root, "messages", XMessageSet::CountByContext(id, QStringLiteral("order"), m_pDatabase) >= 1);
         RecordXml::SetFlag(root, "get_billing_info", incoming && !GetBool("IS_BILLING_FULL") && !searchView);
+        // An order placed from a hot deal, or whose quote is gone, has no
+        // quote to go to.
+        if (GetText("CONTEXT_TYPE") == QLatin1String("quote_cars")) {
+            XBaseSet carQuote(m_pDatabase, "Quotes_Cars");
+            carQuote.Select(SqlExpr(QStringLiteral("ID = ?"), {GetText("CONTEXT_ID")}));
+            RecordXml::SetFlag(root, "quote", !carQuote.IsEOF());
+        } else {
+            RecordXml::SetFlag(root, "quote", quoteFound && GetText("CONTEXT_TYPE") == QLatin1String("quote"));
+        }
         break;
     default:
         break;

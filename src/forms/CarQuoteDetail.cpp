@@ -213,8 +213,12 @@ bool CarQuoteDetail::Fetch(int number)
 bool CarQuoteDetail::ShowPicture(int from, int direction, bool testOnly)
 {
     const int step = direction < 0 ? -1 : 1;
-    for (int n = from; n >= 1 && n <= PictureCount; n += step) {
-        Fetch(n);
+    // A parts quote has one picture. Asking whether there is another only
+    // looks in the cache: fetching is for the picture the member steps to.
+    const int last = m_parts ? 1 : PictureCount;
+    for (int n = from; n >= 1 && n <= last; n += step) {
+        if (!testOnly)
+            Fetch(n);
         const QString file = FileOf(n, true);
         if (file.isEmpty() || !QFileInfo::exists(file))
             continue;

@@ -106,6 +106,7 @@ SubmitSpec HotDealForm::Spec()
     spec.operation = QStringLiteral("newDeal");
     spec.failureCaption = QStringLiteral("Cannot send the hot deal");
     spec.recordWord = QStringLiteral("hot deal");
+    spec.sender = RefusalSender::Deal;
     return spec;
 }
 

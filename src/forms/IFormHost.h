@@ -97,4 +97,6 @@ public:
     virtual void RefreshOrders() = 0;
     // After a deal was kept: a shown My Hot Deals list reloads; otherwise it opens (select).
     virtual void RefreshMyHotDeals(bool select) = 0;
+    // After a message written outside the lists: the shown list and the messages reload.
+    virtual void RefreshAfterMessage() = 0;
 };

@@ -523,6 +523,9 @@ int NewInventoryCarsPropSheet::DoModal()
                                 MsgBox::IconInformation);
         return MsgBox::IdCancel;
     }
+    // Modal before it shows: exec() on a window already visible would leave
+    // the window behind usable while the sheet walks its car list.
+    setWindowModality(Qt::ApplicationModal);
     show();
     m_placement->Apply();
     return exec() == QDialog::Accepted ? MsgBox::IdOk : MsgBox::IdCancel;

@@ -125,6 +125,7 @@ SubmitSpec OrderForm::Spec()
     spec.operation = QStringLiteral("newOrder");
     spec.failureCaption = QStringLiteral("Cannot send the purchase order");
     spec.recordWord = QStringLiteral("purchase order");
+    spec.sender = RefusalSender::Order;
     return spec;
 }
 

@@ -221,21 +221,28 @@ void OrderUpdateDlg::StoreRow(const QString &updateTime)
         throw std::runtime_error("The order is no longer stored.");
 }
 
+SubmitSpec OrderUpdateDlg::Spec(const QString &buyer)
+{
+    SubmitSpec spec;
+    spec.operation = QStringLiteral("newOrderUpdate");
+    spec.failureCaption = QStringLiteral("Cannot update the order");
+    spec.recordWord = QStringLiteral("order update");
+    spec.sender = RefusalSender::OrderUpdate;
+    spec.confirmSetting = Setting::SendOrderUpdConfirm;
+    spec.successText = QStringLiteral("Your completed order information was sent to %1. The status of this order "
+                                      "changed to \"completed\" and the order was moved to the the \"Completed "
+                                      "Sales\" folder.")
+                           .arg(buyer);
+    return spec;
+}
+
 void OrderUpdateDlg::accept()
 {
     if (!m_loaded || m_pipeline.IsBusy())
         return;
     Exchange();
     if (m_notify->isChecked()) {
-        SubmitSpec spec;
-        spec.operation = QStringLiteral("newOrderUpdate");
-        spec.failureCaption = QStringLiteral("Cannot update the order");
-        spec.recordWord = QStringLiteral("order update");
-        spec.confirmSetting = Setting::SendOrderUpdConfirm;
-        spec.successText = QStringLiteral("Your completed order information was sent to %1. The status of this order "
-                                          "changed to \"completed\" and the order was moved to the the \"Completed "
-                                          "Sales\" folder.")
-                               .arg(m_set.GetText("C_NAME"));
+        const SubmitSpec spec = Spec(m_set.GetText("C_NAME"));
         const FormOutcome outcome = m_pipeline.Run(*this, spec);
         if (outcome != FormOutcome::Sent && outcome != FormOutcome::SentNotStored)
             return;

@@ -32,6 +32,8 @@ public:
     // Base total plus the adjustment text read as a number (anything else counts as 0).
     static QString TotalText(double baseTotal, const QString &adjustment);
     static QStringList Statuses();
+    // The submit of a completed order; the buyer's name goes in its notice.
+    static SubmitSpec Spec(const QString &buyer);
 
 private:
     void BuildControls();

@@ -376,9 +376,9 @@ void SearchUserDlg::OnPrivateMessage()
     dlg.SetRecipientName(m_list->GetSelectedText(1));
     if (dlg.DoModal() != MsgBox::IdOk)
         return;
-    // The frame refreshes the list it shows: the message list when that is active.
-    if (IMainFrame *frame = theApp().Frame())
-        frame->RefreshListAfterRequest();
+    // The message is stored: the shown list and the messages show it.
+    if (m_host)
+        m_host->RefreshAfterMessage();
 }
 
 void SearchUserDlg::OnPrivateQuery()

@@ -10,7 +10,7 @@
 
 struct XMarketPlace;
 
-enum class RefusalSender { Query, Quote, Message, ContactRequest };
+enum class RefusalSender { Query, Quote, Message, ContactRequest, Order, OrderUpdate, Deal };
 
 namespace ServerRefusal {
 
@@ -24,7 +24,9 @@ inline bool IsRefusal(int resultCode)
 QString NoticeText(RefusalSender sender);
 // Looks the marketplace up (by id, else by name; unknown: empty name and id),
 // shows the notice (112 offers no passes) and hands a page choice to the
-// host. Returns the choice.
-int Handle(RefusalSender sender, int resultCode, const XMarketPlace &lookup, int marketMode, IFormHost *host);
+// host. The server's message, when given, follows the notice. Returns the
+// choice.
+int Handle(RefusalSender sender, int resultCode, const XMarketPlace &lookup, int marketMode, IFormHost *host,
+           const QString &serverMessage = QString());
 
 } // namespace ServerRefusal

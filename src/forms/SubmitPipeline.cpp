@@ -88,7 +88,12 @@ FormOutcome SubmitPipeline::Route(SubmitForm &form, const SubmitSpec &spec, XReq
         return FormOutcome::Sent;
     }
     if (ServerRefusal::IsRefusal(code)) {
-        const int choice = ServerRefusal::Handle(spec.sender, code, form.RefusingMarket(), spec.marketMode, m_host);
+        // Orders and deals have no notice of their own wording: the server's
+        // words say what was refused.
+        const bool ownWords = spec.sender == RefusalSender::Order || spec.sender == RefusalSender::OrderUpdate ||
+                              spec.sender == RefusalSender::Deal;
+        const int choice = ServerRefusal::Handle(spec.sender, code, form.RefusingMarket(), spec.marketMode, m_host,
+                                                 ownWords ? request.GetErrorMessage() : QString());
         return choice == ServerRefusal::RemainVisitor ? FormOutcome::Refused : FormOutcome::RefusedClosed;
     }
     if (form.HandleResultCode(request))

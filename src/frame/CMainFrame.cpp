@@ -741,6 +741,9 @@ void CMainFrame::SetMarketMode(int mode)
         m_trees->setCurrentWidget(m_currentTree);
         const ProfileData profile = Globals::As<XProfile>(GlobalSlot::Profile) ? theProfile().Get() : ProfileData{};
         m_currentTree->RebuildTree(mode == Korvant::MarketCars ? profile.carRole : profile.role);
+        // The tree shown is counted afresh: it may be new, or stale since the
+        // other market was shown.
+        m_countersDirty.store(true);
     }
 }
 
@@ -970,10 +973,17 @@ void CMainFrame::ReloadNavigator()
 {
     const ProfileData profile = Globals::As<XProfile>(GlobalSlot::Profile) ? theProfile().Get() : ProfileData{};
     CNavigatorTree *other = m_currentTree == m_partsTree ? m_carsTree : m_partsTree;
+    const bool cars = m_currentTree == m_carsTree;
     if (m_currentTree)
-        m_currentTree->ForceRebuild(m_currentTree == m_carsTree ? profile.carRole : profile.role);
+        m_currentTree->ForceRebuild(cars ? profile.carRole : profile.role);
     if (other)
         other->ResetBuilt();
+    // A rebuilt tree has no counters until they are set again.
+    if (m_counters && !m_exiting) {
+        const int mode = cars ? Korvant::MarketCars : Korvant::MarketParts;
+        for (const NodeCounter &c : m_counters->ReloadNavigatorCounters(mode, cars ? profile.carRole : profile.role))
+            ApplyCounter(c);
+    }
 }
 
 void CMainFrame::ApplyRoleToNavigator()
@@ -1463,8 +1473,15 @@ void CMainFrame::UpdateSelectedOrder()
 void CMainFrame::NotifyCatalogChanged()
 {
     OnMain([this] {
-        if (!m_exiting && m_currentTree && m_currentTree->CurrentNode() == NodePartsCatalog)
+        if (m_exiting)
+            return;
+        if (m_currentTree && m_currentTree->CurrentNode() == NodePartsCatalog) {
             OnNavigatorSelect(NodePartsCatalog);
+        } else if (m_counters) {
+            // A count that fails is logged and left out.
+            for (const NodeCounter &c : m_counters->Count(QList<int>{NodePartsCatalog}))
+                ApplyCounter(c);
+        }
     });
 }
 
@@ -1508,6 +1525,9 @@ void CMainFrame::RefreshListAfterRequest()
     const NewCounts counts = GetNewCounts();
     OnMain([this, counts] {
         RunPlan(RefreshPlanner::AfterPoll(counts, {CurrentNode(), GetActiveListType()}, AlertSettings::FromSettings()));
+        // The plan counts the pages the news is on; a record the poll moved
+        // (an answered query, an ordered quote) leaves others behind.
+        m_countersDirty.store(true);
     });
 }
 
@@ -1521,13 +1541,27 @@ void CMainFrame::RefreshSellerCarQueries()
     OnMain([this] { RunPlan(RefreshPlanner::AfterSellerCarReply(CurrentNode())); });
 }
 
+// A trace of what a whole recount set, one line.
+static void TraceCounters(const QList<NodeCounter> &counters)
+{
+    AppCore *app = theAppIfAny();
+    if (!app || app->LogLevel() < 5)
+        return;
+    QStringList text;
+    for (const NodeCounter &c : counters)
+        text << c.ToString();
+    app->WriteLog(text.join(QLatin1String("; ")), QStringLiteral("Counters"), 5);
+}
+
 void CMainFrame::UpdatePartsCounters()
 {
     OnMain([this] {
         if (m_exiting || !m_counters)
             return;
-        for (const NodeCounter &c : m_counters->UpdatePartsCounters())
+        const QList<NodeCounter> counters = m_counters->UpdatePartsCounters();
+        for (const NodeCounter &c : counters)
             ApplyCounter(c);
+        TraceCounters(counters);
     });
 }
 
@@ -1536,8 +1570,10 @@ void CMainFrame::UpdateCarsCounters()
     OnMain([this] {
         if (m_exiting || !m_counters)
             return;
-        for (const NodeCounter &c : m_counters->UpdateCarsCounters())
+        const QList<NodeCounter> counters = m_counters->UpdateCarsCounters();
+        for (const NodeCounter &c : counters)
             ApplyCounter(c);
+        TraceCounters(counters);
     });
 }
 
@@ -1604,6 +1640,9 @@ void CMainFrame::OnPollNotify()
         return;
     m_trayFlag = false;
     ActivateMainWindow();
+    // What the member sees first is the list as the poll left it.
+    if (m_currentList)
+        m_currentList->Reload();
     const RefreshPlanner::PollNotifyPlan p = RefreshPlanner::AfterPollNotify(
         GetNewCounts(), GetMarketMode(), CurrentNode(), AlertSettings::FromSettings());
     if (p.switchToMode == Korvant::MarketCars)
@@ -1612,9 +1651,8 @@ void CMainFrame::OnPollNotify()
         SwitchToParts();
     if (p.node < 0)
         return;
-    if (p.reloadOnly && m_currentList)
-        m_currentList->Reload();
-    else if (m_currentTree)
+    // A page already current was reloaded above.
+    if (!p.reloadOnly && m_currentTree)
         m_currentTree->SelectItemById(p.node);
 }
 
@@ -1689,10 +1727,15 @@ void CMainFrame::ComposeMessage(int kind)
     UpdateMessagesCounter();
     if (m_dialogs->NewMessageDlg(address) != MsgBox::IdOk)
         return;
+    RefreshAfterMessage();
+}
+
+void CMainFrame::RefreshAfterMessage()
+{
     if (m_currentList)
         m_currentList->Reload();
     if (XBaseListCtrl *messages = ListRegistry::Instance().Shown(IRecordViews::ListKind::Messages);
-        messages && messages != list)
+        messages && messages != XBaseListCtrl::FromPane(m_currentList))
         messages->Refill();
     UpdateMessagesCounter();
 }

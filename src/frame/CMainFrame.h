@@ -200,6 +200,8 @@ public:
     // A new message about the shown list's selected record (`kind`: see
     // XBaseListCtrl::GetMessageAddress), a broadcast without one.
     void ComposeMessage(int kind) override;
+    // A message was sent: the shown list, the message list and its counter.
+    void RefreshAfterMessage();
     void ShowMarketSubscription(const QString &marketId, int kind) override;
     void UpdateMessagesCounter() override;
 
@@ -292,7 +294,8 @@ private:
     std::atomic<int> m_marketMode{-1};
     std::atomic<int> m_pageSection{2};
     std::atomic<int> m_activeList{0};
-    std::atomic<bool> m_countersDirty{false};
+    // Set from the start: the first idle moment counts the navigator.
+    std::atomic<bool> m_countersDirty{true};
     int m_paneKind = 0;
     QString m_newButtonText;
     // Rows paint their icon on every repaint: a fresh style icon reads and

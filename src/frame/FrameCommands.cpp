@@ -126,7 +126,9 @@ void FrameCommands::CheckMarketPlaces()
 
 void FrameCommands::ShowDealDetail()
 {
-    m_frame.ShowHotDealPreview();
+    // The page's link opens the deal as a double-click does: read, counted.
+    if (auto *deals = ShownAs<XHotDealListCtrl>(m_frame))
+        deals->ShowDealDetail();
 }
 
 void FrameCommands::EditSpecialty(bool cars)

@@ -38,9 +38,9 @@ void FrameFormHost::RefreshOpenList(int node, int listType, bool select)
             list->Reload();
     } else if (select) {
         m_frame->SelectNavigatorItem(node);
-    } else {
-        m_frame->RefreshCounters(listType, node);
     }
+    // Whatever is shown, the new record counts in its node and its neighbours.
+    m_frame->RefreshCounters(listType, node);
 }
 
 void FrameFormHost::ShowMarketSubscription(const SubscribeRequest &request)
@@ -260,11 +260,16 @@ void FrameFormHost::RefreshOrders()
 {
     if (!m_frame)
         return;
-    if (GetActiveListType() == ListOrders) {
-        if (IRecordList *list = m_frame->CurrentList())
-            list->Reload();
-    }
+    // The quote list an order was placed from changes too: its quote is ordered.
+    if (IRecordList *list = m_frame->CurrentList())
+        list->Reload();
     m_frame->RefreshCounters(ListOrders, m_frame->CurrentNode());
+}
+
+void FrameFormHost::RefreshAfterMessage()
+{
+    if (m_frame)
+        m_frame->RefreshAfterMessage();
 }
 
 void FrameFormHost::RefreshMyHotDeals(bool select)
@@ -276,7 +281,6 @@ void FrameFormHost::RefreshMyHotDeals(bool select)
             list->Reload();
     } else if (select) {
         m_frame->SelectNavigatorItem(NodeMyHotDeals);
-    } else {
-        m_frame->RefreshCounters(ListHotDeals, NodeMyHotDeals);
     }
+    m_frame->RefreshCounters(ListHotDeals, NodeMyHotDeals);
 }

@@ -43,6 +43,7 @@ public:
 
     QString SelectedOrderId() const override;
     void RefreshOrders() override;
+    void RefreshAfterMessage() override;
     void RefreshMyHotDeals(bool select) override;
 
 private:

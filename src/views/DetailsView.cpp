@@ -4,14 +4,12 @@
 #include "app/Utils.h"
 #include "dialogs/PaneInterfaces.h"
 
-#include <QFileInfo>
-
 namespace DetailsView {
 
 QString Render(const QByteArray &xml, const QString &sheetName)
 {
-    AppCore *app = theAppIfAny();
-    if (!app || !QFileInfo::exists(app->GetXslFolder() + u'/' + sheetName))
+    // A missing sheet is reported like a broken one, once.
+    if (!theAppIfAny())
         return {};
     return Utils::TransformXml(xml, sheetName);
 }

@@ -8,6 +8,7 @@
 #include "db/KVDatabase.h"
 #include "db/RecordActions.h"
 #include "dialogs/LayoutAdapters.h"
+#include "dialogs/PaneInterfaces.h"
 #include "forms/RecordComments.h"
 
 #include <QAbstractTableModel>
@@ -668,12 +669,22 @@ void XBaseListCtrl::ShowDetailsSoon()
 void XBaseListCtrl::ShowDetailsNow()
 {
     m_detailsPending = false;
+    const int row = CurrentRow();
+    AppCore *app = theAppIfAny();
+    if (row < 0 || SelectedCount() == 0) {
+        // The record shown before may have left the list; its links must not stay.
+        if (IBrowserPane *pane = DetailsBrowser()) {
+            pane->Clear();
+            if (app)
+                app->WriteLog(QStringLiteral("none"), QStringLiteral("Details bar"), 5);
+        }
+        return;
+    }
     if (SelectedCount() != 1)
         return;
-    const int row = CurrentRow();
-    if (row < 0)
-        return;
     try {
+        if (app && DetailsBrowser())
+            app->WriteLog(GetRowKey(row), QStringLiteral("Details bar"), 5);
         ShowDetails(row);
     } catch (const std::exception &e) {
         ReportDbError(QStringLiteral("Can not show the details"), e);

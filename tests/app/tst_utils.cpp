@@ -379,6 +379,32 @@ private slots:
         QVERIFY(!XslError(t).isEmpty());
     }
 
+    // A missing or broken sheet is reported once, not read again until it
+    // changes, and used as soon as it is mended.
+    void failedSheetReportedOnceUntilChanged_data()
+    {
+        QTest::addColumn<QByteArray>("sheet");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("broken") << QByteArray("<xsl:stylesheet version=\"1.0\" xmlns:xsl=");
+    }
+    void failedSheetReportedOnceUntilChanged()
+    {
+        QFETCH(QByteArray, sheet);
+        TestApp t;
+        Utils::ClearXslCache();
+        const QString path = t.App().GetXslFolder() + "/once.xsl";
+        QDir().mkpath(t.App().GetXslFolder());
+        if (!sheet.isEmpty())
+            WriteFile(path, sheet);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(Utils::TransformXml(QByteArray("<record/>"), "once.xsl").isEmpty());
+        QCOMPARE(t.dialogs.log.Count("MessageBox|"), 1);
+        QVERIFY(!XslError(t).isEmpty());
+        WriteFile(path, kDetailSheet);
+        QVERIFY(Utils::TransformXml(QByteArray("<record><name>ok</name></record>"), "once.xsl").contains(">ok<"));
+        QCOMPARE(t.dialogs.log.Count("MessageBox|"), 1);
+    }
+
     // A changed sheet is compiled again; the cached one serves until then.
     void changedSheetRecompiled()
     {

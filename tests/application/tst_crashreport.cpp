@@ -12,7 +12,9 @@
 #include "app/XSettings.h"
 #include "net/XRequest.h"
 
+#include <QDir>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
@@ -37,6 +39,7 @@ private slots:
     void boxShownWhileFilingFilesNothing();
     void secondInstanceAsksFirstToShow();
     void staleSocketDoesNotBlock();
+    void dataFolderHasOneClient();
 
 private:
     FakeServer m_server;
@@ -291,6 +294,27 @@ void TestCrashReport::staleSocketDoesNotBlock()
     }
     SingleInstance s(name);
     QVERIFY(s.Acquire());
+}
+
+// One client per data folder: a second start on it raises the first, a
+// folder locked by a client that does not answer is refused, another folder runs.
+void TestCrashReport::dataFolderHasOneClient()
+{
+    const QString folder = TestEnv::NewFolder(QStringLiteral("lock"));
+    DataFolderLock first(folder + "/data");
+    QCOMPARE(first.Acquire(), DataFolderLock::Result::Acquired);
+    QSignalSpy shown(&first, &DataFolderLock::ShowRequested);
+    DataFolderLock::Result second = DataFolderLock::Result::Acquired;
+    std::thread other([&] { second = DataFolderLock(folder + "/data/").Acquire(); });
+    QTRY_COMPARE(shown.count(), 1);
+    other.join();
+    QCOMPARE(second, DataFolderLock::Result::Raised);
+    QCOMPARE(DataFolderLock(folder + "/other").Acquire(), DataFolderLock::Result::Acquired);
+
+    QDir().mkpath(folder + "/silent");
+    QLockFile silent(folder + "/silent/" + DataFolderLock::LockFileName);
+    QVERIFY(silent.tryLock(0));
+    QCOMPARE(DataFolderLock(folder + "/silent").Acquire(), DataFolderLock::Result::InUse);
 }
 
 KORVANT_TEST_MAIN(TestCrashReport)

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 using CarForms::Child;
 using CarForms::Choose;
@@ -144,6 +145,19 @@ private slots:
             QCOMPARE(model->currentText(), QString(expected));
         }
         QVERIFY(sheet.isVisible());
+    }
+
+    void sheetIsModal()
+    {
+        CarFormsFixture f;
+        NewInventoryCarsPropSheet sheet(&f.host, "Cars - Catalog Record", false, 0);
+        QWidget *modal = nullptr;
+        QTimer::singleShot(0, &sheet, [&] {
+            modal = QApplication::activeModalWidget();
+            sheet.reject();
+        });
+        QCOMPARE(sheet.DoModal(), int(MsgBox::IdCancel));
+        QCOMPARE(modal, static_cast<QWidget *>(&sheet));
     }
 
     void obsoleteQueryKeepsTheSheetOpen()

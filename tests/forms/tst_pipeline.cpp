@@ -4,6 +4,9 @@
 
 #include "FormsFixture.h"
 
+#include "forms/HotDealForm.h"
+#include "forms/OrderForm.h"
+#include "forms/OrderUpdateDlg.h"
 #include "forms/PartQueryForm.h"
 #include "forms/ServerRefusal.h"
 
@@ -105,6 +108,45 @@ private slots:
         QCOMPARE(boxes[0], QString("SubscribeMsgDlg|%1|%2").arg(notice).arg(code == 112));
         QCOMPARE(f.host.log.Calls(), hostCall.isEmpty() ? QStringList() : QStringList{hostCall});
         QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 0);
+    }
+
+    // Orders and deals are refused in their own words, with what the server
+    // said, and never offer the passes a buyer's query would.
+    void refusalWordingBySender_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("serverWords");
+        QTest::newRow("newQuery") << 0 << "query" << false;
+        QTest::newRow("newOrder") << 1 << "purchase order" << true;
+        QTest::newRow("newOrderUpdate") << 2 << "order update" << true;
+        QTest::newRow("newDeal") << 3 << "hot deal" << true;
+    }
+    void refusalWordingBySender()
+    {
+        QFETCH(int, which);
+        QFETCH(QString, word);
+        QFETCH(bool, serverWords);
+        struct Blank : SubmitForm
+        {
+            QString MissingFields() override { return {}; }
+            void BuildRequest(XRequest &) override {}
+            void Store(const XRequest &) override {}
+            XMarketPlace RefusingMarket() const override { return {}; }
+        } form;
+        const SubmitSpec spec[] = {PartQueryForm::Spec(), OrderForm::Spec(), OrderUpdateDlg::Spec("Robin"),
+                                   HotDealForm::Spec()};
+        FormsFixture f;
+        f.server.Script(spec[which].operation, Answer(110, {}, "Membership ended on May 1"));
+        f.t.dialogs.QueueAnswer(ServerRefusal::BuyPasses);
+        SubmitPipeline pipeline(&f.host);
+        QCOMPARE(pipeline.Run(form, spec[which]), FormOutcome::RefusedClosed);
+        const QStringList boxes = f.t.dialogs.log.Calls();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith("SubscribeMsgDlg|The marketplace \"\" did not accept your " + word + ":"),
+                 qPrintable(boxes[0]));
+        QCOMPARE(boxes[0].contains("Membership ended on May 1"), serverWords);
+        QCOMPARE(f.host.log.Calls(), QStringList{QString("ShowMarketSubscription||2|%1").arg(serverWords ? 0 : 1)});
     }
 
     void unknownMarketplaceGivesEmptyNameAndId()

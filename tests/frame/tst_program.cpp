@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -26,6 +27,7 @@ private slots:
     void logsInPollsAndEndsOnSigterm();
     void exitsDuringHungPollAndLogout();
     void seededImportSamplesImport();
+    void secondStartOnTheFolderRaisesTheFirst();
 };
 
 namespace {
@@ -163,6 +165,42 @@ void TestProgram::seededImportSamplesImport()
     // The file a member drops into the export folder to watch monitor mode.
     QVERIFY(QFile::exists(samples + QStringLiteral("/itrack/more.in")));
     QCOMPARE(theDatabase().Connection().Scalar(QStringLiteral("SELECT COUNT(*) FROM Inventory")).toInt(), 6);
+}
+
+// However the two are started, one data folder has one client: the second
+// start asks the first to show itself and ends without logging in.
+void TestProgram::secondStartOnTheFolderRaisesTheFirst()
+{
+    FakeServer server;
+    QVERIFY(server.Start() > 0);
+    SampleAnswers::ScriptAll(server);
+    server.Script("poll", {FakeServer::Response(0)});
+    const Run r = Prepare();
+    // The set-up turned starting with the session off; it leaves no entry behind.
+    QVERIFY(!QFile::exists(QFileInfo(r.data).path() + QStringLiteral("/config/autostart/Korvant.desktop")));
+
+    const QStringList args{"-dbpath", r.data, "-url", server.Url(), "-level", "5"};
+    QProcess first;
+    first.setProcessEnvironment(r.env);
+    first.start(QStringLiteral(KORVANT_BIN_DIR "/korvant"), args);
+    QVERIFY(first.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(!server.RequestsFor("poll").isEmpty(), 60000);
+    const qsizetype logins = server.RequestsFor("login").size();
+
+    QProcess second;
+    second.setProcessEnvironment(r.env);
+    second.start(QStringLiteral(KORVANT_BIN_DIR "/korvant"), args);
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(server.RequestsFor("login").size(), logins);
+    const auto log = [&r] {
+        QFile file(r.data + QStringLiteral("/kvc.log"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains("ShowWindow another start on this data folder"), 10000);
+
+    ::kill(pid_t(first.processId()), SIGTERM);
+    QVERIFY(first.waitForFinished(10000));
 }
 
 KORVANT_TEST_MAIN(TestProgram)

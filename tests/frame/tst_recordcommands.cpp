@@ -5,10 +5,16 @@
 #include "TestEnv.h"
 
 #include "frame/CMainFrame.h"
+#include "frame/CNavigatorTree.h"
 #include "frame/FrameCommands.h"
+#include "frame/FrameFormHost.h"
+#include "dialogs/NodeIds.h"
 #include "frame/FrameTables.h"
 #include "frame/IFrameDialogs.h"
 #include "views/ViewsPaneFactory.h"
+
+#include <QApplication>
+#include <QTimer>
 
 namespace {
 
@@ -84,6 +90,69 @@ private slots:
         m_dialogs.log.Clear();
         m_frame->RunCommand(FrameTables::CmdSendMessage);
         QCOMPARE(m_dialogs.log.Calls(), QStringList{"NewMessageDlg|broadcast|||"});
+    }
+
+    // The deal page's link reads the deal and recounts, as a double-click does.
+    void dealPageLinkMarksTheDealRead()
+    {
+        AddDeal("H1", "Brake pads", true, 0, "2024-05-02 10:00:00", "C9");
+        m_frame->SelectNode(130);
+        XBaseListCtrl *deals = XBaseListCtrl::FromPane(m_frame->CurrentList());
+        QVERIFY(deals);
+        ClickRow(*deals, 0);
+        m_frame->TakeCountersDirty();
+        bool viewer = false;
+        QTimer::singleShot(0, m_frame.get(), [&] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                viewer = true;
+                w->close();
+            }
+        });
+        FrameCommands(*m_frame).ShowDealDetail();
+        QVERIFY(viewer);
+        QCOMPARE(Scalar("SELECT STATUS_CODE FROM HotDeals"), QString("1"));
+        QVERIFY(m_frame->TakeCountersDirty());
+    }
+
+    // A click on the poll's pop-up shows the list as the poll left it, even
+    // when no rule picks another page.
+    void pollNotifyReloadsTheShownList()
+    {
+        m_frame->SelectNode(130);
+        XBaseListCtrl *deals = XBaseListCtrl::FromPane(m_frame->CurrentList());
+        QVERIFY(deals);
+        QCOMPARE(deals->RowCount(), 0);
+        AddDeal("H1", "Brake pads", true, 1, "2024-05-02 10:00:00", "C9");
+        m_frame->OnPollNotify();
+        QCOMPARE(deals->RowCount(), 1);
+    }
+
+    // The navigator is counted from the start, after a sent record whatever
+    // page is shown, after an import and after the tree is rebuilt.
+    void countersFollowTheRecords()
+    {
+        QVERIFY(m_frame->TakeCountersDirty());  // the first idle moment counts
+        m_frame->SwitchToParts();
+        FrameFormHost host;
+        host.Attach(m_frame.get());
+        m_frame->SelectNode(NodeOpenRequests);
+        m_frame->TakeCountersDirty();
+        host.RefreshOpenQueries(false);
+        QVERIFY(m_frame->TakeCountersDirty());
+        m_frame->SelectNode(131);
+        m_frame->TakeCountersDirty();
+        host.RefreshMyHotDeals(false);
+        QVERIFY(m_frame->TakeCountersDirty());
+
+        theDatabase().Execute("INSERT INTO Inventory (P_STOCK_NUMBER, P_NAME) VALUES ('S1', 'Door'), ('S2', 'Hood')");
+        m_frame->NotifyCatalogChanged();
+        QCoreApplication::processEvents();
+        QVERIFY2(m_frame->PartsTree()->GetItemCaption(NodePartsCatalog).endsWith("(2)"),
+                 qPrintable(m_frame->PartsTree()->GetItemCaption(NodePartsCatalog)));
+
+        m_frame->ReloadNavigator();
+        QVERIFY2(m_frame->PartsTree()->GetItemCaption(NodePartsCatalog).endsWith("(2)"),
+                 qPrintable(m_frame->PartsTree()->GetItemCaption(NodePartsCatalog)));
     }
 
     // A page's "continue_query" values reach the part query form.

@@ -20,6 +20,7 @@ from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, place_order,  # noqa: E40
                    cars_mode, lookup, options_page, parts_mode, post_part_query, started)
 from steps import HOT_DEAL_ALERTS, POLL_MINUTES  # noqa: E402,F401
 from steps import address_book, first_poll, post_car_query  # noqa: E402
+from steps import counters_after, details_left, log_lines  # noqa: E402
 from first_start import first_start  # noqa: E402
 from housekeeping import housekeeping  # noqa: E402
 from bad_days import bad_days  # noqa: E402
@@ -70,6 +71,7 @@ def quote_answered_by_order(run):
     run.wait_title("Incoming Leads")
     run.shot("incoming-leads")
     run.click(run.main, *FIRST_ROW)
+    shown = len(log_lines(run, "Details bar"))
     run.key("Return")
     dialog = run.wait_window("New Quote - QueryID")
     query = re.search(r"QueryID \[([^\]]+)\]", run.xdotool("getwindowname", dialog)).group(1)
@@ -90,6 +92,9 @@ def quote_answered_by_order(run):
                     "the quote stored")
     if sent != [("QT-8001", 120)]:
         raise JourneyFailed("the stored quote is %r" % (sent,))
+    # The answered lead left Incoming Leads, and the Details bar with it.
+    details_left(run, shown, query)
+    run.shot("details-after-the-lead-left")
     body = run.requests("newQuote")[0][1]
     if "<query_id>%s</query_id>" % query not in body or "<price>120" not in body:
         raise JourneyFailed("the server got %s" % body)
@@ -110,11 +115,18 @@ def quote_answered_by_order(run):
 def order_quote_and_update(run):
     started(run)
     parts_mode(run)
+    shown = len(log_lines(run, "Details bar"))
     post_part_query(run)
+    # The quote moved the query out of Open Requests; the Details bar followed.
+    details_left(run, shown, "Q-8001")
+    run.shot("details-after-refill")
     run.key("alt+b", "p")  # Buy > Pending Quotes
     run.wait_title("Pending Quotes")
     run.click(run.main, *SECOND_ROW)  # the seller's quote under the query
+    shown = len(log_lines(run, "Details bar"))
     place_order(run)
+    # The list shows the ordered quote again, its page without the order link.
+    run.wait(lambda: len(log_lines(run, "Details bar")) > shown, "the Details bar after the order")
     run.shot("order-sent")
     order = run.wait(lambda: run.db("SELECT ID, IS_INCOMING FROM Orders WHERE CONTEXT_ID = 'QT-8002'"),
                      "the order stored")
@@ -200,11 +212,17 @@ def options_kept_across_restart(run):
     run.wait(lambda: "PollTimeout=360" in run.settings(), "the minutes saved")
 
     polls = run.poll_lines()
+    counted = len(log_lines(run, "Counters"))
     run.stop_client()
     run.start_client()
     # The second start logs in by itself and polls again.
     run.wait_polls(polls + 1)
     run.maximize()
+    # The navigator is counted from the start, the records of the first day with it.
+    counters = counters_after(run, counted)
+    if not any(total for total, _ in counters.values()):
+        raise JourneyFailed("no counter after the restart: %r" % (counters,))
+    run.shot("counters-after-restart")
     options_page(run, "Synchronization")
     run.shot("still-6-minutes")
     run.key("Escape")

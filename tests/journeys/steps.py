@@ -1,5 +1,6 @@
 """Steps the journeys share: a person's ways to the places of the window."""
 
+import os
 import time
 
 from harness import JourneyFailed  # noqa: F401
@@ -163,3 +164,45 @@ def place_order(run):
     run.click(dialog, SUBMIT_ORDER[0] - x, SUBMIT_ORDER[1] - y)
     run.wait(lambda: run.requests("newOrder"), "the order sent")
     run.wait_gone("Order")
+
+
+def log_lines(run, context):
+    """The texts the client logged under a context, oldest first."""
+    try:
+        with open(os.path.join(run.data, "kvc.log"), encoding="utf-8", errors="replace") as f:
+            return [line.split(" %s " % context, 1)[1].strip() for line in f if " %s " % context in line]
+    except FileNotFoundError:
+        return []
+
+
+def details_left(run, before, record):
+    """The Details bar, after the list it follows was refilled, no longer
+    shows the record (nor its links); it shows the list's current row or
+    nothing."""
+    def same(line):  # a two-level list keys its rows "1|<id>" (a record) or "0|<id>"
+        return line.split("|")[-1] == record
+
+    def moved():
+        shown = log_lines(run, "Details bar")[before:]
+        last = max((i for i, line in enumerate(shown) if same(line)), default=None)
+        if last is None or last + 1 == len(shown):
+            return None
+        return shown[-1] if not same(shown[-1]) else None
+    now = run.wait(moved, "the Details bar to leave %s" % record)
+    time.sleep(1)
+    if same(log_lines(run, "Details bar")[-1]):
+        raise JourneyFailed("the Details bar went back to %s" % record)
+    return now
+
+
+def counters_after(run, before):
+    """The navigator's counters of the first recount after the log had
+    `before` counter lines, as {node: (total, new)}."""
+    line = run.wait(lambda: log_lines(run, "Counters")[before:] and log_lines(run, "Counters")[before],
+                    "the navigator's counters")
+    counters = {}
+    for entry in line.split("; "):
+        node, counts = entry.split()[:2]
+        total, new = counts.split("/")
+        counters[int(node)] = (int(total), int(new))
+    return counters

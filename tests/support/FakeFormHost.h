@@ -75,6 +75,7 @@ public:
     QString SelectedOrderId() const override { return selectedOrder; }
     void RefreshOrders() override { log.Add("RefreshOrders"); }
     void RefreshMyHotDeals(bool select) override { log.Add(QStringLiteral("RefreshMyHotDeals|%1").arg(select)); }
+    void RefreshAfterMessage() override { log.Add("RefreshAfterMessage"); }
 
     int activeList = 0;
     bool incoming = false;

@@ -40,6 +40,16 @@ void AddSixDeals()
 class TestBaseList : public QObject
 {
     Q_OBJECT
+    static void WriteDealSheet()
+    {
+        QDir().mkpath(theApp().GetXslFolder());
+        QFile sheet(theApp().GetXslFolder() + "/hotdeal-detail.xsl");
+        QVERIFY(sheet.open(QIODevice::WriteOnly));
+        sheet.write("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                    "<xsl:template match=\"/\"><html><body><xsl:value-of select=\"name(/*)\"/></body></html>"
+                    "</xsl:template></xsl:stylesheet>");
+    }
+
 private slots:
     void init()
     {
@@ -256,13 +266,7 @@ private slots:
     void detailsRenderOncePerTurn()
     {
         AddSixDeals();
-        QDir().mkpath(theApp().GetXslFolder());
-        QFile sheet(theApp().GetXslFolder() + "/hotdeal-detail.xsl");
-        QVERIFY(sheet.open(QIODevice::WriteOnly));
-        sheet.write("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-                    "<xsl:template match=\"/\"><html><body><xsl:value-of select=\"name(/*)\"/></body></html>"
-                    "</xsl:template></xsl:stylesheet>");
-        sheet.close();
+        WriteDealSheet();
         FakeBrowser browser;
         XHotDealListCtrl list(&m_host, nullptr);
         list.SetDetailsBrowser(&browser);
@@ -275,6 +279,24 @@ private slots:
         QCOMPARE(browser.log.Calls(), QStringList());
         QCoreApplication::processEvents();
         QCOMPARE(browser.log.Calls(), QStringList{"SetHtml|<html><body>details</body></html>"});
+    }
+
+    // The Details bar follows the list: a refill that leaves no record
+    // clears it, rather than leave the last record with its links.
+    void detailsClearedWhenTheListEmpties()
+    {
+        AddDeal("H1", "Brake pads", true, 0, "2024-05-02 10:00:00");
+        WriteDealSheet();
+        FakeBrowser browser;
+        XHotDealListCtrl list(&m_host, nullptr);
+        list.SetDetailsBrowser(&browser);
+        OpenFolder(list, 130);
+        QTRY_COMPARE(browser.log.Count("SetHtml"), 1);
+        browser.log.Clear();
+        theDatabase().Execute("DELETE FROM HotDeals");
+        list.Refill();
+        QCOMPARE(list.RowCount(), 0);
+        QTRY_COMPARE(browser.log.Calls(), QStringList{"Clear"});
     }
 
     void actionMenuOnlyOutsideDialogMode()

@@ -5,8 +5,10 @@
 #include "TestEnv.h"
 #include "ViewsFixture.h"
 
+#include "app/Utils.h"
 #include "app/XSLTransformer.h"
 #include "browser/AppUrl.h"
+#include "views/DetailsView.h"
 #include "views/XHotDealListCtrl.h"
 #include "views/XMessageListCtrl.h"
 #include "views/XOrderListCtrl.h"
@@ -88,17 +90,21 @@ private slots:
         QTest::addColumn<int>("section");
         QTest::addColumn<bool>("contactFull");
         QTest::addColumn<bool>("sendMessage");
+        QTest::addColumn<int>("status");
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
         QTest::newRow("incoming, selling")
-            << true << 2 << false << false
+            << true << 2 << false << false << 0
             << QStringList{"app:get-contact", "app:show-messages", "app:extended-profile", "app:print",
                            "app:selectpartimage", "#price", "#shipping", "#notes", "#cond"}
             << QStringList{"app:send-message"};
         QTest::newRow("incoming, contact known, messages allowed")
-            << true << 2 << true << true << QStringList{"app:send-message", "#price"}
+            << true << 2 << true << true << 1 << QStringList{"app:send-message", "#price"}
             << QStringList{"app:get-contact"};
-        QTest::newRow("own") << false << 1 << false << true << QStringList{"app:send-message", "app:print"}
+        // Answered already: no second quote from its page.
+        QTest::newRow("incoming, replied") << true << 2 << true << true << 2 << QStringList{"app:send-message"}
+                                           << QStringList{"#price", "app:send-quote", "app:selectpartimage"};
+        QTest::newRow("own") << false << 1 << false << true << 0 << QStringList{"app:send-message", "app:print"}
                              << QStringList{"app:get-contact", "#price", "app:selectpartimage", "app:send-quote"};
     }
     void partQuery()
@@ -107,17 +113,21 @@ private slots:
         QFETCH(int, section);
         QFETCH(bool, contactFull);
         QFETCH(bool, sendMessage);
+        QFETCH(int, status);
         QFETCH(QStringList, present);
         QFETCH(QStringList, absent);
         theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, IS_CONTACT_FULL, STATUS_CODE, "
-                              "POST_DATE, P_NAME, C_ID) VALUES ('Q1', ?, 0, ?, 0, '2024-05-01 10:00:00', 'Door', "
+                              "POST_DATE, P_NAME, C_ID) VALUES ('Q1', ?, 0, ?, ?, '2024-05-01 10:00:00', 'Door', "
                               "'P9')",
-                              {incoming ? 1 : 0, contactFull ? 1 : 0});
+                              {incoming ? 1 : 0, contactFull ? 1 : 0, status});
         AddThread("T1", "Q1", "query", "P9");
+        if (status == 2)  // answered: the member's quote lists it under Sent Quotes
+            theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE) "
+                                  "VALUES ('QT1', 'Q1', 0, 0, 0, '2024-05-01 11:00:00')");
         m_app->frame.pageSection = section;
         m_app->views.enabled = sendMessage;
         XQueryListCtrl list(&m_host, nullptr);
-        OpenFolder(list, incoming ? 20102 : 20002);
+        OpenFolder(list, incoming ? (status < 2 ? 20102 : 20101) : 20002);
         Check(list.GetDetailsHtml(false), present, absent);
     }
 
@@ -134,23 +144,40 @@ private slots:
               {"#price", "app:show-messages"});
         m_app->frame.pageSection = 1;
         Check(list.GetDetailsHtml(false), {"app:get-contact"}, {"app:send-quote"});
+        // Once answered it is not offered again.
+        m_app->frame.pageSection = 2;
+        theDatabase().Execute("UPDATE Queries_Cars SET STATUS_CODE = 2");
+        Check(list.GetDetailsHtml(false), {"app:get-contact"}, {"app:send-quote"});
     }
 
-    // An incoming quote offers the order form; one with an order, the order.
+    // An incoming quote offers the order form; one with an order, or marked
+    // ordered, only the order.
     void partQuote()
     {
         theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE) VALUES "
                               "('Q1', 0, 0, 2, '2024-05-01 10:00:00')");
         theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE) "
                               "VALUES ('A', 'Q1', 1, 0, 1, '2024-05-01 11:00:00'), "
-                              "('B', 'Q1', 1, 0, 1, '2024-05-01 12:00:00')");
+                              "('B', 'Q1', 1, 0, 1, '2024-05-01 12:00:00'), ('C', 'Q1', 1, 0, 4, "
+                              "'2024-05-01 10:00:00')");
         theDatabase().Execute("INSERT INTO Orders (ID, CONTEXT_ID, CONTEXT_TYPE) VALUES ('O1', 'A', 'quote')");
         XQueryListCtrl list(&m_host, nullptr);
         OpenFolder(list, 20003);
-        ClickRow(list, 1);  // B, the newer quote
+        // The quote's row, found by the page it shows.
+        const auto click = [&list](const QString &id) {
+            for (int row = 1; row < list.RowCount(); ++row) {
+                ClickRow(list, row);
+                if (list.GetDetailsHtml(false).contains("Quote " + id + "</h2>"))
+                    return;
+            }
+            QFAIL(qPrintable("no quote " + id));
+        };
+        click("B");
         Check(list.GetDetailsHtml(false), {"app:new-order", "app:extended-profile"}, {"app:show-orders"});
-        ClickRow(list, 2);
-        Check(list.GetDetailsHtml(false), {"app:new-order", "app:show-orders"}, {"app:show-messages"});
+        click("A");
+        Check(list.GetDetailsHtml(false), {"app:show-orders"}, {"app:new-order", "app:show-messages"});
+        click("C");
+        Check(list.GetDetailsHtml(false), {"app:extended-profile"}, {"app:new-order"});
     }
 
     void hotDeal()
@@ -167,11 +194,26 @@ private slots:
         Check(list.GetDetailsHtml(), {"app:show-dealdetail"}, {"app:show-messages"});
     }
 
+    // A detail sheet that is not there is said once, not shown as a blank page.
+    void missingSheetIsReported()
+    {
+        Utils::ClearXslCache();
+        m_app->App().SetModuleFolder(TestEnv::NewFolder() + '/');
+        QVERIFY(DetailsView::Render("<order-details/>", "order.xsl").isEmpty());
+        QVERIFY(DetailsView::Render("<order-details/>", "order.xsl").isEmpty());
+        const QStringList boxes = m_app->dialogs.log.Calls();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains("|Error of XSL transformation|"), qPrintable(boxes[0]));
+    }
+
     // An incoming order: payment information until it is known, the update form.
     void order()
     {
-        theDatabase().Execute("INSERT INTO Orders (ID, IS_INCOMING, IS_BILLING_FULL, STATUS_CODE, POST_DATE) VALUES "
-                              "('O1', 1, 0, 0, '2024-05-02 10:00:00'), ('O2', 0, 0, 0, '2024-05-01 10:00:00')");
+        // O1 was placed from a quote, O2 from a hot deal: only O1 has a quote to go to.
+        theDatabase().Execute("INSERT INTO Orders (ID, IS_INCOMING, IS_BILLING_FULL, STATUS_CODE, POST_DATE, "
+                              "CONTEXT_ID, CONTEXT_TYPE) VALUES ('O1', 1, 0, 0, '2024-05-02 10:00:00', 'QT1', "
+                              "'quote'), ('O2', 0, 0, 0, '2024-05-01 10:00:00', 'H1', 'deal')");
+        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID) VALUES ('QT1', 'Q1')");
         AddThread("T1", "O1", "order", "B1");
         XOrderListCtrl list(&m_host, nullptr);
         OpenFolder(list, 0);
@@ -181,8 +223,8 @@ private slots:
         list.Refill();
         Check(list.GetOrderHtml(0), {"app:update-order"}, {"app:get-order-billing-info"});
         ClickRow(list, 1);
-        Check(list.GetOrderHtml(0), {"app:goto-order-quote"},
-              {"app:get-order-billing-info", "app:update-order", "app:show-messages"});
+        Check(list.GetOrderHtml(0), {"app:print"},
+              {"app:get-order-billing-info", "app:update-order", "app:show-messages", "app:goto-order-quote"});
     }
 
     // A thread leads to its record, car records too; a reply only to another member's thread.

@@ -1,5 +1,8 @@
 #include "MarketScript.h"
 
+#include <QFile>
+#include <QSaveFile>
+
 #include <QDateTime>
 #include <QMutexLocker>
 #include <QXmlStreamReader>
@@ -153,7 +156,39 @@ void MarketScript::Install(const QStringList &untouched)
 
 QString MarketScript::NextId(const char *prefix)
 {
-    return QLatin1String(prefix) + QString::number(8000 + ++m_counter);
+    const QString id = QLatin1String(prefix) + QString::number(8000 + ++m_counter);
+    SaveState();
+    return id;
+}
+
+void MarketScript::RememberIn(const QString &file)
+{
+    QMutexLocker lock(&m_mutex);
+    m_stateFile = file;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return;
+    // "polls <n>" and "ids <n>", one a line.
+    for (const QByteArray &line : in.readAll().split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (words.size() != 2)
+            continue;
+        if (words[0] == "polls")
+            m_polls = words[1].toInt();
+        else if (words[0] == "ids")
+            m_counter = words[1].toInt();
+    }
+}
+
+void MarketScript::SaveState() const
+{
+    if (m_stateFile.isEmpty())
+        return;
+    QSaveFile out(m_stateFile);
+    if (out.open(QIODevice::WriteOnly)) {
+        out.write("polls " + QByteArray::number(m_polls) + "\nids " + QByteArray::number(m_counter) + '\n');
+        out.commit();
+    }
 }
 
 void MarketScript::Later(List list, const QByteArray &record)
@@ -165,6 +200,7 @@ std::optional<FakeServer::Answer> MarketScript::Poll(const FakeServer::Request &
 {
     QMutexLocker lock(&m_mutex);
     ++m_polls;
+    SaveState();
     if (m_polls == 1 && !m_firstPoll.isEmpty())
         return Xml(m_firstPoll);
     if (m_polls == 2) {

@@ -56,11 +56,17 @@ public:
     // The small picture every part quote of the seller carries (none when empty).
     void SetQuotePicture(QByteArray jpeg);
 
+    // Keeps how many polls were answered and which ids were given out in a
+    // file, so that a server started again for the same member neither
+    // sends the first poll's records a second time nor gives an id twice.
+    void RememberIn(const QString &file);
+
 private:
     // Poll lists in the order the answer carries them.
     enum List { Queries, CarQueries, Quotes, CarQuotes, Messages, Deals, Orders, OrderUpdates, ListCount };
 
     QString NextId(const char *prefix);
+    void SaveState() const;
     void Later(List list, const QByteArray &record);
     // The signed-up member's profile, asked for as the member's own or by id.
     std::optional<FakeServer::Answer> SignedUpProfile(const FakeServer::Request &request);
@@ -70,6 +76,7 @@ private:
     QByteArray m_firstPoll;
     int m_polls = 0;
     int m_counter = 0;
+    QString m_stateFile;
     QMap<QString, QString> m_queryOwners;  // query id -> buyer's passport id
     QList<QByteArray> m_pending[ListCount];
     int m_signUps = 0;
