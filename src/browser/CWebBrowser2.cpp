@@ -24,14 +24,6 @@ namespace {
 
 constexpr char kCaption[] = "Korvant";
 
-bool IsInertKey(const QKeyEvent *key)
-{
-    const auto mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-    if (key->key() == Qt::Key_F5)
-        return true;
-    return mods == Qt::ControlModifier && (key->key() == Qt::Key_N || key->key() == Qt::Key_P);
-}
-
 bool OverrideFlag()
 {
     const AppCore *app = theAppIfAny();
@@ -128,6 +120,14 @@ void BrowserView::contextMenuEvent(QContextMenuEvent *event)
     event->accept();
 }
 
+bool BrowserView::IsWindowKey(const QKeyEvent *key)
+{
+    const auto mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (key->key() == Qt::Key_F5)
+        return true;
+    return mods == Qt::ControlModifier && (key->key() == Qt::Key_N || key->key() == Qt::Key_P);
+}
+
 bool BrowserView::event(QEvent *event)
 {
     // The render widget arrives as a child; its keys pass the filter below.
@@ -137,7 +137,7 @@ bool BrowserView::event(QEvent *event)
     }
     // Left unaccepted, the window's own shortcut for the key (F5 polls) still
     // fires; the browser's refresh, new window and print never see it.
-    if (event->type() == QEvent::ShortcutOverride && IsInertKey(static_cast<QKeyEvent *>(event))) {
+    if (event->type() == QEvent::ShortcutOverride && IsWindowKey(static_cast<QKeyEvent *>(event))) {
         event->ignore();
         return true;
     }
@@ -148,14 +148,14 @@ bool BrowserView::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride:
-        if (IsInertKey(static_cast<QKeyEvent *>(event))) {
+        if (IsWindowKey(static_cast<QKeyEvent *>(event))) {
             event->ignore();
             return true;
         }
         break;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        if (IsInertKey(static_cast<QKeyEvent *>(event))) {
+        if (IsWindowKey(static_cast<QKeyEvent *>(event))) {
             event->accept();
             return true;
         }

@@ -47,11 +47,16 @@ private:
 };
 
 // The view: no context menu outside editable text, no drops, inert browser keys.
+class QKeyEvent;
+
 class BrowserView : public QWebEngineView
 {
     Q_OBJECT
 public:
     explicit BrowserView(QWidget *parent);
+    // Keys the window keeps (F5 polls, Ctrl+N, Ctrl+P): never the page's
+    // refresh, new window or print.
+    static bool IsWindowKey(const QKeyEvent *key);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

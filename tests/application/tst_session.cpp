@@ -34,6 +34,7 @@ private slots:
     void logout();
     void logoutDuringPollLogsNothingIn();
     void logoutCancelsStalledPoll();
+    void loginAnswerAfterLogoutStaysOut();
     void synchronizeAsksForLogin();
     void updaterNeverRunsOnAWorker();
 
@@ -261,6 +262,27 @@ void TestSession::logoutCancelsStalledPoll()
     env.app().Logout();
     QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(!thePoller().IsThreadRunning(XPoller::LoopSlot));
+}
+
+// A worker's login whose answer arrives after the member logged out leaves
+// the member logged out.
+void TestSession::loginAnswerAfterLogoutStaysOut()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    Setup(env, true);
+    QVERIFY(env.app().DoLogin());
+    m_server.Script("login", {FakeServer::Response(0, "<session_id>S-2002</session_id>"), 200, 1500, false, false,
+                              "text/xml"});
+    std::atomic<int> result{-1};
+    std::thread worker([&] { result = env.app().DoLogin() ? 1 : 0; });
+    QTRY_COMPARE(m_server.RequestsFor("login").size(), 2);
+    env.app().Logout();
+    QTRY_VERIFY_WITH_TIMEOUT(result.load() >= 0, 10000);
+    worker.join();
+    QCoreApplication::processEvents();
+    QCOMPARE(result.load(), 0);
+    QVERIFY(!env.app().GetSession().IsLoggedIn());
+    QVERIFY(env.app().GetSession().SessionId() != QString("S-2002"));
 }
 
 void TestSession::synchronizeAsksForLogin()

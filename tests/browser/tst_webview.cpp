@@ -293,6 +293,31 @@ private slots:
 
     // The page's own refresh never acts, but the window's shortcuts do: F5
     // in a details page still polls.
+    // Which keys the window keeps and which the page gets.
+    void windowKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("window");
+        QTest::newRow("F5") << int(Qt::Key_F5) << int(Qt::NoModifier) << true;
+        QTest::newRow("Shift+F5") << int(Qt::Key_F5) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("Ctrl+N") << int(Qt::Key_N) << int(Qt::ControlModifier) << true;
+        QTest::newRow("Ctrl+P") << int(Qt::Key_P) << int(Qt::ControlModifier) << true;
+        QTest::newRow("Ctrl+N on the keypad") << int(Qt::Key_N) << int(Qt::ControlModifier | Qt::KeypadModifier) << true;
+        QTest::newRow("Ctrl+Shift+N") << int(Qt::Key_N) << int(Qt::ControlModifier | Qt::ShiftModifier) << false;
+        QTest::newRow("Ctrl+Alt+P") << int(Qt::Key_P) << int(Qt::ControlModifier | Qt::AltModifier) << false;
+        QTest::newRow("N") << int(Qt::Key_N) << int(Qt::NoModifier) << false;
+        QTest::newRow("Ctrl+R") << int(Qt::Key_R) << int(Qt::ControlModifier) << false;
+        QTest::newRow("F4") << int(Qt::Key_F4) << int(Qt::NoModifier) << false;
+    }
+    void windowKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        const QKeyEvent event(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers));
+        QTEST(BrowserView::IsWindowKey(&event), "window");
+    }
+
     void windowShortcutsPassThePage()
     {
         TestApp t;
@@ -316,6 +341,39 @@ private slots:
         QCOMPARE(polled.count(), 1);
         QTest::qWait(300);
         QCOMPARE(Eval(browser, "window.marker").toInt(), 7);
+    }
+
+    // Texts with quotes, backslashes and a script end reach the page's
+    // fields as they are, and run nothing of their own.
+    void quoteInputsAndFocusTakeAnyText()
+    {
+        TestApp t;
+        QWidget window;
+        CWebBrowser2 browser(&window);
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(browser.View());
+        window.resize(400, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString id = QStringLiteral("x'y\"z\\</script>");
+        QVERIFY(WaitLoaded(browser, [&] {
+            browser.ShowHtml("<html><body><input id=\"price\"><input id=\"shipping\"><textarea id=\"notes\"></textarea>"
+                             "<select id=\"cond\"><option>New</option><option>Used</option><option>Rebuilt</option>"
+                             "</select><input id=\"other\"></body></html>");
+        }));
+        Eval(browser, "document.getElementById('other').id = " + QStringLiteral("'x\\'y\"z\\\\</script>'"));
+        const QStringList texts{QStringLiteral("1'2"), QStringLiteral("\"3\"\\"),
+                                QStringLiteral("a\\b</script><script>window.pwned=1</script>'\"\n2")};
+        browser.FillQuoteInputs(texts[0], texts[1], texts[2], 2);
+        const QStringList read = Eval(browser, "['price','shipping','notes'].map(function (i) { "
+                                               "return document.getElementById(i).value; })")
+                                     .toStringList();
+        QCOMPARE(read, texts);
+        QCOMPARE(Eval(browser, "document.getElementById('cond').selectedIndex").toInt(), 2);
+        browser.FocusElement(id);
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, "document.activeElement ? document.activeElement.id : ''").toString(), id,
+                                  kLoadTimeout);
+        QCOMPARE(Eval(browser, "typeof window.pwned").toString(), QString("undefined"));
     }
 
     void mhtPreviewShowsPicture()

@@ -21,6 +21,7 @@ private slots:
     void buttonWithoutGroupChecksAlone();
     void sameGroupTwiceKeepsOneEntry();
     void destroyedButtonLeavesGroup();
+    void lastOfGroupLeavesNoGroup();
     void releaseSendsUserValue();
     void arrowLines_data();
     void arrowLines();
@@ -89,6 +90,21 @@ void TestControls::destroyedButtonLeavesGroup()
     b.SetChecked(true);  // no dangling member to uncheck
     QVERIFY(b.IsChecked());
     QVERIFY(!env.LogText().contains("Clear DIB objects"));
+}
+
+// The last button of a group takes the group with it; the others stay.
+void TestControls::lastOfGroupLeavesNoGroup()
+{
+    RBitmapButton other;
+    QVERIFY(other.SetGroup("kept"));
+    const int groups = RBitmapButton::GroupCount();
+    {
+        RBitmapButton last;
+        QVERIFY(last.SetGroup("last"));
+        QCOMPARE(RBitmapButton::GroupCount(), groups + 1);
+    }
+    QCOMPARE(RBitmapButton::GroupCount(), groups);
+    QCOMPARE(RBitmapButton::GroupSize("kept"), 1);
 }
 
 void TestControls::releaseSendsUserValue()

@@ -22,6 +22,7 @@ private slots:
     void exitEndsHangingTransfer();
     void loopExceptionShownAndEnds();
     void teardownJoinsOneShotPoll();
+    void exitBoundedByBlockedOneShotPoll();
     void loopReadsIntervalBeforeEachWait();
 
 private:
@@ -181,6 +182,30 @@ void TestPoller::teardownJoinsOneShotPoll()
     }
     QVERIFY(finished.load());
     QVERIFY(!XRequest::IsCancelAll());
+}
+
+// A one-shot poll blocked where no cancel reaches it: Exit gives up after
+// its wait, and the thread is still joined before the objects go.
+void TestPoller::exitBoundedByBlockedOneShotPoll()
+{
+    std::atomic<bool> started{false}, finished{false};
+    {
+        TestApp t(WithPoller());
+        thePoller().SetPollBody([&](XPoller &) {
+            started = true;
+            QThread::msleep(4500);
+            finished = theSettingsIfAny() != nullptr;
+        });
+        thePoller().RequestBackground();
+        QTRY_VERIFY(started.load());
+        QElapsedTimer timer;
+        timer.start();
+        thePoller().Exit();
+        QVERIFY2(timer.elapsed() < 3600, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(thePoller().IsThreadRunning(XPoller::OneShotSlot));
+    }
+    QVERIFY(finished.load());
+    XRequest::CancelAll(false);
 }
 
 void TestPoller::loopExceptionShownAndEnds()

@@ -447,9 +447,10 @@ private slots:
         AddOrder("O2", false, 1, false, false, "2024-05-02 10:00:00");
         AddOrder("O3", false, 1, false, false, "2024-05-01 10:00:00");
         theDatabase().Execute("UPDATE Orders SET C_ID = 'B' || ID, RCP_ID = 'S' || ID");
-        theDatabase().Execute("UPDATE Orders SET RCP_ID = NULL, CONTEXT_ID = 'A', CONTEXT_TYPE = 'quote' "
-                              "WHERE ID = 'O3'");
-        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, C_ID, C_NAME) VALUES ('A', 'Q1', 'P7', 'Quoter')");
+        // Ids holding a quote are looked up as they are.
+        theDatabase().Execute("UPDATE Orders SET ID = 'O''3', RCP_ID = NULL, CONTEXT_ID = 'A''1', "
+                              "CONTEXT_TYPE = 'quote' WHERE ID = 'O3'");
+        theDatabase().Execute("INSERT INTO Quotes (ID, QUERY_ID, C_ID, C_NAME) VALUES ('A''1', 'Q1', 'P7', 'Quoter')");
         const auto text = [](const MessageAddress &a) {
             return QStringList{a.contextType, a.contextId, a.recipientId, a.recipientName, a.subject}.join('|');
         };
@@ -467,7 +468,7 @@ private slots:
         OpenFolder(orders, 0);
         const QStringList expected{"order|O1|BO1|Buyer O1|Purchase Order #O1 - Door",
                                    "order|O2|SO2|Seller O2|Purchase Order #O2 - Door",
-                                   "order|O3|P7|Quoter|Purchase Order #O3 - Door"};
+                                   "order|O'3|P7|Quoter|Purchase Order #O'3 - Door"};
         for (int row = 0; row < 3; ++row) {
             ClickRow(orders, row);
             MessageAddress o;

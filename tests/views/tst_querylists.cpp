@@ -281,6 +281,40 @@ private slots:
         QCOMPARE(State("Queries", "Q'4"), QString("2/S0/0"));
     }
 
+    // Status and delete, as archive, change every selected key or none: a
+    // failure at the second key leaves the first as it was.
+    void statusAndDeleteAreWhole_data()
+    {
+        QTest::addColumn<bool>("deleting");
+        QTest::newRow("status") << false;
+        QTest::newRow("delete") << true;
+    }
+    void statusAndDeleteAreWhole()
+    {
+        QFETCH(bool, deleting);
+        Sample(QueryListRules::Parts());
+        m_host.node = 20003;
+        XQueryListCtrl list(&m_host, nullptr);
+        OpenFolder(list, 20003);
+        QCOMPARE(ColumnTexts(list, 13), (QStringList{"Q1", "B", "A", "Q2"}));
+        ClickRow(list, 0);
+        ClickRow(list, 3, Qt::ControlModifier);
+        const auto snapshot = [] {
+            return Scalar("SELECT GROUP_CONCAT(ID || '/' || STATUS_CODE || '/' || STATUS, ' ') FROM Queries") + " | " +
+                   Scalar("SELECT GROUP_CONCAT(ID || '/' || STATUS_CODE || '/' || STATUS, ' ') FROM Quotes");
+        };
+        const QString before = snapshot();
+        theDatabase().Execute(deleting ? "CREATE TRIGGER fail BEFORE DELETE ON Queries WHEN OLD.ID = 'Q2' "
+                                         "BEGIN SELECT RAISE(ABORT, 'injected'); END"
+                                       : "CREATE TRIGGER fail AFTER UPDATE ON Queries WHEN NEW.ID = 'Q2' "
+                                         "BEGIN SELECT RAISE(ABORT, 'injected'); END");
+        if (deleting)
+            QVERIFY(!list.DeleteSelected());
+        else
+            QVERIFY_THROWS_EXCEPTION(DbException, list.SetStatus(5, "Completed"));
+        QCOMPARE(snapshot(), before);
+    }
+
     // The last quote of a replied query deleted: the query is Read again.
     void deleteLastQuote()
     {
@@ -331,6 +365,28 @@ private slots:
             if (list.CanDo(op))
                 got << QString::number(op);
         QCOMPARE(got.join(' '), allowed);
+    }
+
+    // Rows that cannot be read draw empty with one "Error" box per refill,
+    // however many cells fail.
+    void cellReadErrorOneBoxPerRefill()
+    {
+        Sample(QueryListRules::Parts());
+        m_host.node = 20003;
+        XQueryListCtrl list(&m_host, nullptr);
+        OpenFolder(list, 20003);
+        list.show();
+        for (int refill = 1; refill <= 2; ++refill) {
+            theDatabase().Execute("ALTER TABLE Queries RENAME TO QueriesGone");
+            list.Cursor().DropCache();
+            list.viewport()->repaint();
+            list.viewport()->repaint();
+            QCoreApplication::processEvents();
+            QCOMPARE(m_app->dialogs.log.Count("MessageBox|"), refill);
+            QCOMPARE(m_app->dialogs.log.Calls().filter("MessageBox|").constLast().section(u'|', 2, 2), QString("Error"));
+            theDatabase().Execute("ALTER TABLE QueriesGone RENAME TO Queries");
+            list.Refill();
+        }
     }
 
     void cells()

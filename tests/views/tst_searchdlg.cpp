@@ -173,6 +173,24 @@ private slots:
         ListRegistry::Instance().SetShown(kind, nullptr);
     }
 
+    // A search the database cannot run is reported as the search's failure,
+    // and the dialog stays for another try.
+    void databaseErrorSaysSoAndStaysOpen()
+    {
+        AddQuery("Q1", "Starter", "2024-05-02 10:00:00");
+        FakeBrowser browser;
+        SearchDlg dlg(1, &m_host, nullptr, &browser);
+        dlg.show();
+        theDatabase().Execute("ALTER TABLE Queries RENAME TO QueriesGone");
+        Type(dlg, "Starter");
+        QVERIFY(dlg.isVisible());
+        const QStringList boxes = m_app->dialogs.log.Calls().filter("MessageBox|");
+        QVERIFY2(!boxes.isEmpty() && boxes.first().startsWith("MessageBox|Search.\nSource : "), qPrintable(boxes.join("; ")));
+        theDatabase().Execute("ALTER TABLE QueriesGone RENAME TO Queries");
+        Type(dlg, "Starter");
+        QCOMPARE(dlg.StatusText(), QString("Search is complete. Records found: 1"));
+    }
+
     void tooManyWordsSaysSoAndStaysOpen()
     {
         AddQuery("Q1", "Starter", "2024-05-02 10:00:00");
