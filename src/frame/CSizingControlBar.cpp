@@ -83,6 +83,13 @@ CSizingControlBarCF::CSizingControlBarCF(const QString &title, QWidget *parent)
     connect(this, &QDockWidget::windowTitleChanged, m_caption, qOverload<>(&QWidget::update));
 }
 
+CSizingControlBarCF::~CSizingControlBarCF()
+{
+    // QWidget's destructor closes a floating bar, which moves the focus: the
+    // slot must not run on a bar that is already half destroyed.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
+
 void CSizingControlBarCF::OnFocusChanged(QWidget *, QWidget *now)
 {
     m_caption->SetActive(now && isAncestorOf(now));

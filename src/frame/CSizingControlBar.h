@@ -36,6 +36,7 @@ class CSizingControlBarCF : public QDockWidget
     Q_OBJECT
 public:
     CSizingControlBarCF(const QString &title, QWidget *parent);
+    ~CSizingControlBarCF() override;
     FlatCaption *Caption() const { return m_caption; }
 
 private:
