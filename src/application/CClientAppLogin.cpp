@@ -6,9 +6,9 @@
 
 #include "app/Constants.h"
 #include "app/XSettings.h"
+#include "net/ReloginThread.h"
 #include "net/XMarketPlaces.h"
 #include "net/XMetaData.h"
-#include "net/ReloginThread.h"
 #include "net/XProfile.h"
 #include "net/XRequest.h"
 #include "sync/XPoller.h"
