@@ -1,8 +1,10 @@
 // bench/filterbars [N...]: the two filter bars over N incoming queries of each
 // market (default 10,000 and 100,000): FillLists of each bar (median of five,
 // warm), beside the same distinct selects run bare on the connection in the
-// same run (values read, nothing sorted or shown), and the ratio. Aim:
-// FillLists within 50 ms at 10,000 queries.
+// same run (values read, nothing sorted or shown), and beside a hand-written
+// bare pass through the SQLite C API that reads every top list's column in one
+// scan and keeps the distinct values; with the ratios. Goal: FillLists within
+// 50 ms at 10,000 queries.
 
 #include "../tests/frame/FilterFixture.h"
 #include "TestEnv.h"
@@ -12,9 +14,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -75,6 +81,35 @@ void RunBare(const FilterBarSpec &spec)
             FilterListFiller::RunOnConnection(builder.ListQuery(int(i)));
 }
 
+// By hand: one scan of the table's rows under the bars' base condition,
+// every top list's column read, its distinct values kept.
+size_t HandWritten(const FilterBarSpec &spec)
+{
+    QStringList columns;
+    for (const FilterControlSpec &c : spec.controls)
+        if (!c.parentId)
+            columns << (c.kind == FilterListKind::Date ? "substr(" + c.column + ", 1, 10)" : c.column);
+    const QByteArray sql =
+        ("SELECT " + columns.join(", ") + " FROM " + spec.table + " WHERE " + FilterBars::BaseCondition).toUtf8();
+    sqlite3 *db = theDatabase().Connection().Handle();
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+    std::vector<std::unordered_set<std::string>> distinct(size_t(columns.size()));
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < int(columns.size()); ++c) {
+            if (sqlite3_column_type(st, c) == SQLITE_NULL)
+                continue;
+            const char *text = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
+            distinct[size_t(c)].emplace(text, size_t(sqlite3_column_bytes(st, c)));
+        }
+    }
+    sqlite3_finalize(st);
+    size_t values = 0;
+    for (const auto &d : distinct)
+        values += d.size();
+    return values;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -89,7 +124,12 @@ int main(int argc, char **argv)
     if (sizes.empty())
         sizes = {10000, 100000};
 
-    bool met = true;
+    struct Goal
+    {
+        const char *bar;
+        double ms;
+    };
+    std::vector<Goal> goals;
     for (int n : sizes) {
         TestApp t(FilterOptions());
         if (!theDatabase().init())
@@ -110,12 +150,16 @@ int main(int argc, char **argv)
         for (const auto &b : bars) {
             const double fillMs = MedianMs([&] { b.bar->FillLists(); });
             const double bareMs = MedianMs([&] { RunBare(b.spec); });
-            std::printf("  %-5s FillLists %.1f ms; bare distinct selects %.1f ms; ratio %.2f\n", b.name, fillMs,
-                        bareMs, fillMs / bareMs);
-            if (n <= 10000 && fillMs > 50)
-                met = false;
+            const double handMs = MedianMs([&] { HandWritten(b.spec); });
+            std::printf("  %-5s FillLists %.1f ms; its distinct selects bare %.1f ms (ratio %.2f); hand-written "
+                        "one-scan bare %.1f ms (ratio %.2f)\n",
+                        b.name, fillMs, bareMs, fillMs / bareMs, handMs, fillMs / handMs);
+            if (n == 10000)
+                goals.push_back({b.name, fillMs});
         }
     }
-    std::printf("aim (FillLists within 50 ms at 10,000 queries): %s\n", met ? "met" : "NOT met");
+    for (const Goal &g : goals)
+        std::printf("goal %s filter bar FillLists over 10000 queries: %.1f ms (target 50 ms): %s\n", g.bar, g.ms,
+                    g.ms <= 50 ? "met" : "missed");
     return 0;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
-// What a record list reads its rows through. A refill takes one snapshot of
-// the matching rows' ids in the list's order; rows are then read by id, a page
-// at a time with one bound statement, into a small cache. Nothing walks the
-// set: a row's record, a key's row and a row id's row are direct lookups.
+// What a record list reads its rows through. When an index gives the list's
+// order, a refill counts the matching rows and takes the ids of the first
+// page; every other page's ids are read when first needed, by LIMIT/OFFSET
+// along that index (from the far end for the back half), so memory does not
+// grow with the rows. Without such an index a refill takes one snapshot of
+// every matching id, as does SetSnapshot. Either way a page's ids, once read,
+// stay until the next refill; the rows are read by id, a page at a time with
+// one bound statement, into a small cache.
 
 #include "XBaseSet.h"
 
@@ -45,8 +49,8 @@ public:
     void SetSort(const QString &sort) { m_sort = sort; }
     QString Sort() const { return m_sort; }
 
-    // A new snapshot: "SELECT rowid ... WHERE <filter> ORDER BY <sort>".
-    // Throws DbException (the old snapshot is kept then).
+    // A new count and first page (or snapshot) for the filter and sort.
+    // Throws DbException (the old rows are kept then).
     void Refill();
     // These rows, in this order, become the snapshot (a rated list's order).
     void SetSnapshot(std::vector<qint64> rowIds);
@@ -54,8 +58,9 @@ public:
     // Forgets the rows read, keeping the snapshot (after a mark).
     void DropCache();
 
-    int Count() const { return int(m_rowIds.size()); }
-    qint64 RowId(int row) const;
+    int Count() const { return m_count; }
+    // Throws DbException when the page's ids cannot be read.
+    qint64 RowId(int row);
 
     // Throws DbException when the page cannot be read.
     const Record &Read(int row);
@@ -76,6 +81,10 @@ public:
     // For tests and benchmarks.
     qint64 RowsRead() const { return m_rowsRead; }
     int SnapshotsTaken() const { return m_snapshots; }
+    // Whether the last refill pages along an index instead of a snapshot.
+    bool Paged() const { return m_paged; }
+    // Pages whose ids are kept in the paged mode.
+    static constexpr int MaxIdPages = 1024;
 
 private:
     struct Page
@@ -83,6 +92,9 @@ private:
         std::vector<Record> rows;
     };
     const Page &LoadPage(int page);
+    const std::vector<qint64> &PageIds(int page);
+    std::vector<qint64> ReadIds(int first, int n);
+    bool IndexGivesOrder(const QString &where, const QString &order);
     KVDatabase &Db() const;
 
     KVDatabase *m_database;
@@ -92,7 +104,15 @@ private:
     QByteArray m_pageSql;
     SqlExpr m_filter;
     QString m_sort;
-    std::vector<qint64> m_rowIds;
+    std::vector<qint64> m_rowIds;  // the snapshot
+    int m_count = 0;
+    bool m_paged = false;
+    QString m_idSql;  // the ordered ids, without LIMIT
+    QString m_reverseIdSql;  // the same from the far end; empty when the sort cannot be turned
+    QString m_planFor;  // what the last plan check was about, and its answer
+    bool m_planPaged = false;
+    std::unordered_map<int, std::vector<qint64>> m_idPages;  // paged mode
+    std::list<int> m_idPageOrder;  // oldest first
     std::unordered_map<int, Page> m_pages;
     std::list<int> m_pageOrder;  // oldest first
     std::unordered_map<qint64, int> m_rowOf;  // built on the first lookup by id

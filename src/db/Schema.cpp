@@ -233,7 +233,7 @@ const std::vector<TableDef> &Tables()
              {"MARKET_NAME", ColumnType::Text, 64, false, ColumnDefault::NoDefault},
              {"MESS_NEW_COUNT", ColumnType::Integer, 0, false, ColumnDefault::NoDefault},
          },
-         {"QUERY_ID", "INVENTORY_ID", "MARKET_ID", "C_ID", "IS_INCOMING", "IS_ARCHIVE", "POST_DATE", "MARKET_NAME", "QFY_LEVEL", "V_YEAR", "V_MAKE", "V_MODEL", "P_NAME", "C_STATE", "C_ZIP", "C_NAME", "P_PRICE", "STATUS", "STATUS_CODE"}},
+         {"QUERY_ID,STATUS_CODE", "INVENTORY_ID", "MARKET_ID", "C_ID", "IS_INCOMING", "IS_ARCHIVE", "POST_DATE", "MARKET_NAME", "QFY_LEVEL", "V_YEAR", "V_MAKE", "V_MODEL", "P_NAME", "C_STATE", "C_ZIP", "C_NAME", "P_PRICE", "STATUS", "STATUS_CODE"}},
         {"Inventory",
          {
              {"ID", ColumnType::Identity, 0, true, ColumnDefault::NoDefault},
@@ -559,7 +559,7 @@ const std::vector<TableDef> &Tables()
              {"MESS_TOTAL_COUNT", ColumnType::Integer, 0, false, ColumnDefault::NoDefault},
              {"MESS_NEW_COUNT", ColumnType::Integer, 0, false, ColumnDefault::NoDefault},
          },
-         {"QUERY_ID", "INVENTORY_ID", "MARKET_ID", "C_ID", "IS_INCOMING", "IS_ARCHIVE", "POST_DATE", "MARKET_NAME", "QFY_LEVEL", "CATEGORY", "YEAR", "MAKE", "MODEL", "MILEAGE", "BODY_STYLE", "EXT_COLOR", "C_CITY", "C_NAME", "STATUS", "STATUS_CODE"}},
+         {"QUERY_ID,STATUS_CODE", "INVENTORY_ID", "MARKET_ID", "C_ID", "IS_INCOMING", "IS_ARCHIVE", "POST_DATE", "MARKET_NAME", "QFY_LEVEL", "CATEGORY", "YEAR", "MAKE", "MODEL", "MILEAGE", "BODY_STYLE", "EXT_COLOR", "C_CITY", "C_NAME", "STATUS", "STATUS_CODE"}},
         {"Inventory_Cars",
          {
              {"ID", ColumnType::Identity, 0, true, ColumnDefault::NoDefault},

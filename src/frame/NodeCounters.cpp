@@ -89,14 +89,14 @@ std::pair<int, int> NodeCounters::CountQuotes(XBaseSet &querySet, int node)
     const SqlExpr filter = querySet.GetFolderFilter(node);
     const bool cars = node == 159 || node == 162;
     // One statement for the page: the quotes whose query is in the page's
-    // folder. The folder's values stay bound; no id becomes SQL text.
-    // The page's queries drive, each looked up in the quotes' QUERY_ID index.
-    QString sql = QStringLiteral("SELECT COUNT(*), COALESCE(SUM(t.STATUS_CODE = 0), 0) FROM (SELECT DISTINCT ID FROM %1")
-                      .arg(querySet.GetDefaultSQL());
+    // folder. The folder's values stay bound; no id becomes SQL text. Each of
+    // the page's queries is looked up in the quotes' (QUERY_ID, STATUS_CODE)
+    // index, which answers both counts without reading a quote row.
+    QString sql = QStringLiteral("SELECT COUNT(*), COALESCE(SUM(STATUS_CODE = 0), 0) FROM %1 WHERE QUERY_ID IN (SELECT ID FROM %2")
+                      .arg(cars ? QStringLiteral("[Quotes_Cars]") : QStringLiteral("[Quotes]"), querySet.GetDefaultSQL());
     if (!filter.isEmpty())
         sql += QStringLiteral(" WHERE (") + filter.text + QStringLiteral(")");
-    sql += QStringLiteral(") AS q JOIN %1 AS t ON t.QUERY_ID = q.ID")
-               .arg(cars ? QStringLiteral("[Quotes_Cars]") : QStringLiteral("[Quotes]"));
+    sql += QStringLiteral(")");
     SqlStatement &st = querySet.Database()->Connection().Prepare(sql);
     st.BindAll(filter.args);
     if (!st.Step())

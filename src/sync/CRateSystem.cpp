@@ -148,27 +148,42 @@ QString CParamCmd::InventoryField(const char *table, const QString &id, const QS
     const std::optional<qint64> key = InventoryId(id);
     if (!key || !theDatabaseIfAny())
         return {};
-    // A script reads several fields of one record in a row: it is read once per run.
-    if (m_inventoryFieldsOf == std::make_pair(table, *key))
-        return m_inventoryFields.value(name);
+    std::unique_ptr<XBaseSet> &kept = m_inventorySets[cars ? 1 : 0];
+    // A script reads several fields of one record in a row: it is read once
+    // per run, and only the fields asked for are made into text.
+    if (m_inventoryFieldsOf == std::make_pair(table, *key) && kept)
+        return FieldText(*kept, name, cars);
     try {
         m_inventoryFieldsOf = {};
-        XBaseSet set(&theDatabase(), table, cars ? CarInventoryFields() : PartsInventoryFields());
-        set.SetReadOnly(true);
-        if (!set.Select(SqlExpr(QStringLiteral("ID = ?"), {*key})) || set.IsEOF())
+        if (!kept || kept->Database() != &theDatabase()) {
+            kept = std::make_unique<XBaseSet>(&theDatabase(), table, cars ? CarInventoryFields() : PartsInventoryFields());
+            kept->SetReadOnly(true);
+        }
+        // The select leaves the set on its first record.
+        if (!kept->Select(SqlExpr(QStringLiteral("ID = ?"), {*key})) || kept->IsEOF())
             return {};
-        set.MoveFirst();
-        m_inventoryFields.clear();
-        if (cars)
-            LoadCarInventoryFields(set, m_inventoryFields);
-        else
-            LoadInventoryFields(set, m_inventoryFields);
         m_inventoryFieldsOf = {table, *key};
-        return m_inventoryFields.value(name);
+        return FieldText(*kept, name, cars);
     } catch (const std::exception &e) {
         ScriptError(QString::fromUtf8(e.what()));
         return {};
     }
+}
+
+QString CParamCmd::FieldText(const XBaseSet &r, const QString &name, bool cars)
+{
+    if (!(cars ? CarInventoryFields() : PartsInventoryFields()).contains(name))
+        return {};
+    const QByteArray n = name.toLatin1();
+    const int i = r.FindField(n.constData());
+    if (i < 0)
+        return {};
+    if (!cars && (name == QLatin1String("P_PRICE") || name == QLatin1String("P_HANDLING") ||
+                  name == QLatin1String("P_WEIGHT")))
+        return NumberText(r.GetDouble(i));
+    if (!cars && name == QLatin1String("P_QUANTITY"))
+        return QString::number(r.GetInt64(i));
+    return r.GetText(i);
 }
 
 QString CParamCmd::getInventoryField(const QString &id, const QString &name)
@@ -352,23 +367,15 @@ void CParamCmd::LoadCarQueryFields(const XBaseSet &q)
 void CParamCmd::LoadInventoryFields(const XBaseSet &r, QHash<QString, QString> &fields)
 {
     fields.clear();
-    for (const QString &name : PartsInventoryFields()) {
-        const QByteArray n = name.toLatin1();
-        if (name == QLatin1String("P_PRICE") || name == QLatin1String("P_HANDLING") ||
-            name == QLatin1String("P_WEIGHT"))
-            PutNumber(r, fields, n.constData());
-        else if (name == QLatin1String("P_QUANTITY"))
-            PutInt(r, fields, n.constData());
-        else
-            PutText(r, fields, n.constData());
-    }
+    for (const QString &name : PartsInventoryFields())
+        fields.insert(name, FieldText(r, name, false));
 }
 
 void CParamCmd::LoadCarInventoryFields(const XBaseSet &r, QHash<QString, QString> &fields)
 {
     fields.clear();
     for (const QString &name : CarInventoryFields())
-        PutText(r, fields, name.toLatin1().constData());
+        fields.insert(name, FieldText(r, name, true));
 }
 
 // --- CRateSystem -----------------------------------------------------------------------------

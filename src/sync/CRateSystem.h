@@ -58,6 +58,8 @@ public:
     // The fields a script may read of one inventory record.
     static void LoadInventoryFields(const XBaseSet &record, QHash<QString, QString> &fields);
     static void LoadCarInventoryFields(const XBaseSet &record, QHash<QString, QString> &fields);
+    // One of those fields as a script reads it; empty for any other name.
+    static QString FieldText(const XBaseSet &record, const QString &name, bool cars);
 
     // The restrictions as a condition over the table: columns checked against
     // the table, values bound. Empty when there is none; nullopt when a
@@ -78,8 +80,10 @@ private:
 
     QList<Rating> m_ratings;
     QHash<QString, int> m_ratingIndex;
-    QHash<QString, QString> m_inventoryFields;
-    std::pair<const char *, qint64> m_inventoryFieldsOf{nullptr, 0};  // the record m_inventoryFields holds
+    std::pair<const char *, qint64> m_inventoryFieldsOf{nullptr, 0};  // the record its set holds
+    // One reading set a table (parts, cars) for the object's life: making
+    // one costs far more than reading a record through it.
+    std::unique_ptr<XBaseSet> m_inventorySets[2];
     QHash<QString, QString> m_queryFields;
     QList<QPair<QString, CValuesList>> m_restrictions;  // in the order first named
     QVariant m_contextArray;
