@@ -1,7 +1,7 @@
 """SIGTERM ends the program within 5 s whatever state the member left it in:
 the sign-up sheet of a first start, the login dialog, the update prompt, a
-form, a box over it, a send the server never answers and a poll it never
-answers. Each state is a start of its own; the signal comes once the state
+form, a box over it, a send the server never answers, a poll it never
+answers and an import. Each state is a start of its own; the signal comes once the state
 shows. The program must end with 0 through its own shutdown (never through
 its last-resort guard), send its logout where it was logged in, and leave
 the database whole."""
@@ -127,6 +127,26 @@ def ends_on_signal(run):
     time.sleep(1)
     terminate(run, "a poll without an answer", True)
     control(run, "poll=ok")
+
+    # An import of a long inventory file runs.
+    samples = os.path.join(run.data, "samples", "inventory.csv")
+    with open(samples, encoding="utf-8") as f:
+        head, first = f.readline(), f.readline()
+    fields = first.rstrip("\n").split(",")
+    with open(samples, "w", encoding="utf-8") as f:
+        f.write(head)
+        for i in range(200000):
+            fields[1] = '"S-%d"' % i
+            f.write(",".join(fields) + "\n")
+    logged_in_start(run)
+    run.key("alt+f", "Down", "Down", "Down", "Down", "Right", "Return")  # File > Import... > Inventory
+    run.wait_window("^Inventory Import$")
+    run.key("Return")
+    run.wait(lambda: not run.window("^Inventory Import$"), "the import to start")
+    time.sleep(0.3)
+    if run.window("^Inventory Import Completed$"):
+        raise JourneyFailed("the import ended before the signal")
+    terminate(run, "an import", True)
 
     # The server offers a newer version: the start-up prompt is up.
     fixtures = os.path.join(run.home, "fixtures")
