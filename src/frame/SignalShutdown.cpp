@@ -3,13 +3,15 @@
 #include "CMainFrame.h"
 
 #include "app/AppCore.h"
+#include "app/Constants.h"
+#include "app/Globals.h"
+#include "app/TasksDispatcher.h"
 #include "import/CBaseImport.h"
 #include "import/ImportArray.h"
 #include "net/XRequest.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QMenu>
 #include <QPointer>
 
 #include <atomic>
@@ -28,29 +30,30 @@ void Log(const QString &text)
         app->WriteLog(text, QStringLiteral("Signal"), 3);
 }
 
-// Closes the modal windows and menus on top; false when one would not go.
-bool CloseModalWindows()
+// Closes the modal window or menu on top. Queued, not called here: a window
+// that asks something as it closes runs that box's loop from the queue, and
+// the next round closes the box.
+void CloseTopWindow()
 {
-    for (int guard = 0; guard < 20; ++guard) {
-        QWidget *popup = QApplication::activePopupWidget();
-        QWidget *modal = popup ? popup : QApplication::activeModalWidget();
-        if (!modal)
-            return true;
-        const QPointer<QWidget> before(modal);
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-        else
-            modal->close();
-        if (before && before->isVisible()) {
-            // A window that refuses to close (a box without an escape
-            // button) is hidden: its loop still has to end.
-            if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->done(QDialog::Rejected);
-            if (before && before->isVisible())
-                return false;
-        }
-    }
-    return false;
+    QWidget *popup = QApplication::activePopupWidget();
+    QWidget *top = popup ? popup : QApplication::activeModalWidget();
+    if (!top)
+        return;
+    QMetaObject::invokeMethod(
+        top,
+        [window = QPointer<QWidget>(top)] {
+            if (!window)
+                return;
+            if (auto *dialog = qobject_cast<QDialog *>(window.data())) {
+                dialog->reject();
+                // A box without an escape button ignores reject: it still ends.
+                if (window && window->isVisible())
+                    dialog->done(QDialog::Rejected);
+            } else {
+                window->close();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace
@@ -113,9 +116,16 @@ void SignalShutdown::Tick()
 {
     // A transfer started since (a login after the sheet closed) ends too.
     XRequest::CancelInFlight();
-    CloseModalWindows();
+    CloseTopWindow();
     CMainFrame *frame = m_frame ? m_frame() : nullptr;
     if (frame) {
+        // The Exit runs from the window's own loop once these have ended, never
+        // from inside one of them (a foreground import would lose its
+        // importer under its feet).
+        TasksDispatcher *tasks = Globals::As<TasksDispatcher>(GlobalSlot::TasksDispatcher);
+        if (QApplication::activePopupWidget() || QApplication::activeModalWidget() ||
+            (tasks && tasks->IsTaskRunning(Korvant::TaskImport)))
+            return;
         if (!m_exitPosted && !frame->IsExiting()) {
             m_exitPosted = true;
             frame->PostExit();
