@@ -54,6 +54,7 @@
 #include "sync/XPoller.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QFile>
 #include <QTimer>
 #include <QWindow>
@@ -73,6 +74,8 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override
     {
+        ++s_depth;
+        const auto leave = qScopeGuard([] { --s_depth; });
         try {
             return QApplication::notify(receiver, event);
         } catch (...) {
@@ -83,6 +86,12 @@ public:
             return false;
         }
     }
+
+    // Events being handled now, one inside another: 1 is the main loop's own.
+    static int Depth() { return s_depth; }
+
+private:
+    static inline int s_depth = 0;
 };
 
 
@@ -352,7 +361,8 @@ int main(int argc, char *argv[])
         app.SetImport(&import);
 
         // SIGINT and SIGTERM end the program the way Exit does, from any state.
-        SignalShutdown shutdown([&factory] { return factory.Frame(); });
+        SignalShutdown shutdown([&factory] { return factory.Frame(); },
+                                [] { return KorvantApplication::Depth() == 1; });
         TerminationSignals termination;
         QObject::connect(&termination, &TerminationSignals::terminationRequested,
                          [&shutdown](int number) { shutdown.Begin(number); });

@@ -11,12 +11,15 @@
 #include "net/XRequest.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QFile>
 #include <QDialog>
 #include <QPointer>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -58,7 +61,8 @@ void CloseTopWindow()
 
 } // namespace
 
-SignalShutdown::SignalShutdown(FrameGetter frame, QObject *parent) : QObject(parent), m_frame(std::move(frame))
+SignalShutdown::SignalShutdown(FrameGetter frame, std::function<bool()> topLevel, QObject *parent)
+    : QObject(parent), m_frame(std::move(frame)), m_topLevel(std::move(topLevel))
 {
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &SignalShutdown::Tick);
@@ -81,11 +85,25 @@ void SignalShutdown::Begin(int signalNumber)
     Log(QStringLiteral("signal %1: ending the program").arg(signalNumber));
     // The guard: a plain exit keeps the database whole (every write is a
     // transaction); only the rest of the shutdown is lost.
-    std::thread([] {
+    // It writes its line by itself: the globals may be going when it wakes.
+    QByteArray logPath;
+    if (AppCore *app = theAppIfAny())
+        logPath = QFile::encodeName(app->GetDataFolder() + QLatin1String(Korvant::LogFileName));
+    const QByteArray line =
+        AppCore::FormatLogLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                               QStringLiteral("Signal"), QString::fromLatin1(HardExitText()))
+            .toUtf8();
+    std::thread([logPath, line] {
         std::this_thread::sleep_for(std::chrono::milliseconds(HardLimitMs));
         if (g_finished.load())
             return;
-        Log(QString::fromLatin1(HardExitText()));
+        if (!logPath.isEmpty()) {
+            const int fd = ::open(logPath.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                [[maybe_unused]] const ssize_t n = ::write(fd, line.constData(), size_t(line.size()));
+                ::close(fd);
+            }
+        }
         ::_exit(0);
     }).detach();
     const int cancelled = XRequest::CancelInFlight();
@@ -120,15 +138,15 @@ void SignalShutdown::Tick()
     CMainFrame *frame = m_frame ? m_frame() : nullptr;
     if (frame) {
         // The Exit runs from the window's own loop once these have ended, never
-        // from inside one of them (a foreground import would lose its
-        // importer under its feet).
+        // from inside one of them: a handler that runs a foreground import
+        // would find its importer gone when it goes on.
         TasksDispatcher *tasks = Globals::As<TasksDispatcher>(GlobalSlot::TasksDispatcher);
         if (QApplication::activePopupWidget() || QApplication::activeModalWidget() ||
-            (tasks && tasks->IsTaskRunning(Korvant::TaskImport)))
+            (tasks && tasks->IsTaskRunning(Korvant::TaskImport)) || (m_topLevel && !m_topLevel()))
             return;
         if (!m_exitPosted && !frame->IsExiting()) {
             m_exitPosted = true;
-            frame->PostExit();
+            frame->OnAppExit();
         }
         return;
     }

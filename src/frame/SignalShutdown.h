@@ -19,7 +19,9 @@ class SignalShutdown : public QObject
 {
 public:
     using FrameGetter = std::function<CMainFrame *()>;
-    explicit SignalShutdown(FrameGetter frame, QObject *parent = nullptr);
+    // `topLevel`: whether the event being handled is the main loop's own, not
+    // one handled inside another handler (a foreground import's progress).
+    SignalShutdown(FrameGetter frame, std::function<bool()> topLevel, QObject *parent = nullptr);
 
     void Begin(int signalNumber);
     static bool IsRequested();
@@ -37,6 +39,7 @@ private:
     void Tick();
 
     FrameGetter m_frame;
+    std::function<bool()> m_topLevel;
     QTimer m_timer;
     bool m_exitPosted = false;
 };
