@@ -41,6 +41,7 @@
 #include "frame/FrameCommands.h"
 #include "frame/FrameFormHost.h"
 #include "frame/GuiFrameFactory.h"
+#include "frame/SignalShutdown.h"
 #include "frame/IFrameDialogs.h"
 #include "views/ListRegistry.h"
 #include "views/ListState.h"
@@ -53,6 +54,7 @@
 #include "sync/XPoller.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QFile>
 #include <QTimer>
 #include <QWindow>
@@ -72,6 +74,8 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override
     {
+        ++s_depth;
+        const auto leave = qScopeGuard([] { --s_depth; });
         try {
             return QApplication::notify(receiver, event);
         } catch (...) {
@@ -82,6 +86,12 @@ public:
             return false;
         }
     }
+
+    // Events being handled now, one inside another: 1 is the main loop's own.
+    static int Depth() { return s_depth; }
+
+private:
+    static inline int s_depth = 0;
 };
 
 
@@ -350,20 +360,20 @@ int main(int argc, char *argv[])
         ImportService import;
         app.SetImport(&import);
 
-        // SIGINT and SIGTERM end the program the way Exit does.
+        // SIGINT and SIGTERM end the program the way Exit does, from any state.
+        SignalShutdown shutdown([&factory] { return factory.Frame(); },
+                                [] { return KorvantApplication::Depth() == 1; });
         TerminationSignals termination;
-        QObject::connect(&termination, &TerminationSignals::terminationRequested, [&factory](int) {
-            if (CMainFrame *frame = factory.Frame())
-                frame->PostExit();
-            else
-                QCoreApplication::quit();
-        });
+        QObject::connect(&termination, &TerminationSignals::terminationRequested,
+                         [&shutdown](int number) { shutdown.Begin(number); });
         std::unique_ptr<ExposeProbe> probe;
         if (qEnvironmentVariableIsSet("KORVANT_EXPOSE_PROBE")) {
             probe = std::make_unique<ExposeProbe>(factory, qEnvironmentVariable("KORVANT_EXPOSE_PROBE"));
             qapp.installEventFilter(probe.get());
         }
-        if (app.InitInstance()) {
+        // A signal during start-up (a sheet, a box) ends it there: the loop
+        // would otherwise start afresh after the quit and run on.
+        if (app.InitInstance() && !SignalShutdown::IsRequested()) {
             QTimer idle;
             int idleCount = 0;
             QObject::connect(&idle, &QTimer::timeout, [&] { app.OnIdle(++idleCount); });
@@ -373,6 +383,7 @@ int main(int argc, char *argv[])
             const std::unique_ptr<StallProbe> stalls = StallProbe::FromEnvironment();
             exitCode = app.Run([] { return QApplication::exec(); });
         }
+        shutdown.Finish();
         app.SetMainWindowFlag(false);
         if (XPoller *poller = thePollerIfAny())
             poller->Exit();
@@ -387,6 +398,7 @@ int main(int argc, char *argv[])
         app.SetRecordViews(nullptr);
         app.SetDialogs(nullptr);
     }
+    SignalShutdown::Ended();
     // The new run starts once this one has closed its database and its guard.
     if (restart.pending)
         CClientApp::StartDetached(restart.program, restart.arguments);

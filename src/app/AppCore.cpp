@@ -1,4 +1,5 @@
 #include "AppCore.h"
+#include "LogLimit.h"
 
 #include "Constants.h"
 
@@ -132,6 +133,20 @@ QString AppCore::FormatLogLine(const QString &timeStamp, const QString &context,
     return QStringLiteral("** %1 %2 %3 \n").arg(timeStamp, context, message);
 }
 
+namespace {
+std::atomic<qint64> g_logLimit{LogLimit::DefaultBytes};
+} // namespace
+
+void LogLimit::Set(qint64 bytes)
+{
+    g_logLimit.store(bytes);
+}
+
+qint64 LogLimit::Get()
+{
+    return g_logLimit.load();
+}
+
 bool AppCore::AppendLine(const QString &path, const QString &line)
 {
     QFile file(path);
@@ -139,7 +154,15 @@ bool AppCore::AppendLine(const QString &path, const QString &line)
         return false;
     const QByteArray bytes = line.toUtf8();
     const bool ok = file.write(bytes) == bytes.size();
+    const qint64 size = file.size();
     file.close();
+    const qint64 limit = LogLimit::Get();
+    if (ok && limit > 0 && size > limit) {
+        // Under the log lock: no line goes to a file being renamed.
+        const QString previous = LogLimit::PreviousPath(path);
+        QFile::remove(previous);
+        QFile::rename(path, previous);
+    }
     return ok && file.error() == QFileDevice::NoError;
 }
 

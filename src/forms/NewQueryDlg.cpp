@@ -98,7 +98,7 @@ void NewQueryDlg::BuildControls()
     AddRow(vg, 3, 0, QStringLiteral("&VIN"), m_vin);
     AddRow(vg, 3, 2, QStringLiteral("&Engine Type"), m_engine);
     AddRow(vg, 4, 0, QStringLiteral("Engine &Size"), engineSize, m_engineSize);
-    AddRow(vg, 4, 2, QStringLiteral("Fuel &Delivery"), m_delivery);
+    AddRow(vg, 4, 2, QStringLiteral("F&uel Delivery"), m_delivery);
     AddRow(vg, 5, 0, QStringLiteral("&Fuel"), m_fuel);
     AddRow(vg, 5, 2, QStringLiteral("As&piration"), m_aspiration);
     vg->setColumnStretch(1, 1);
@@ -134,11 +134,11 @@ void NewQueryDlg::BuildControls()
     AddRow(pg, 1, 2, QStringLiteral("Part &Name"), nameBox, m_partName);
     AddRow(pg, 2, 0, QStringLiteral("&Quantity"), m_quantity);
     AddRow(pg, 2, 2, QStringLiteral("Max &Price"), m_maxPrice);
-    AddRow(pg, 3, 0, QStringLiteral("C&olor"), m_color);
+    AddRow(pg, 3, 0, QStringLiteral("Co&lor"), m_color);
     AddRow(pg, 3, 2, QStringLiteral("S&ide"), m_side);
     AddRow(pg, 4, 0, QStringLiteral("Wheel &Width"), m_wheelWidth);
     AddRow(pg, 4, 2, QStringLiteral("Wheel &Height"), m_wheelHeight);
-    AddRow(pg, 5, 0, QStringLiteral("Time &Frame"), m_timeFrame);
+    AddRow(pg, 5, 0, QStringLiteral("Time F&rame"), m_timeFrame);
     pg->setColumnStretch(1, 1);
     pg->setColumnStretch(3, 1);
     top->addWidget(part);

@@ -7,11 +7,18 @@
 #include "net/XMarketPlaces.h"
 #include "net/XRequest.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include <exception>
+#include <memory>
 #include <thread>
 
 SubmitPipeline::SubmitPipeline(IFormHost *host) : m_host(host), m_exchange(&SubmitPipeline::SendOffThread)
@@ -31,10 +38,52 @@ void SubmitPipeline::SendOffThread(XRequest &request)
         request.SendWithRelogin();
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
+    // A send that takes more than a moment gets a box whose Cancel ends the
+    // transfer: the member is never held by a server that does not answer.
+    std::unique_ptr<QDialog> box;
+    QTimer later;
+    later.setSingleShot(true);
+    QObject::connect(&later, &QTimer::timeout, [&box, &request] {
+        box = std::make_unique<QDialog>(QApplication::activeWindow());
+        box->setObjectName(QStringLiteral("sendWaitBox"));
+        box->setWindowTitle(QStringLiteral("Sending"));
+        box->setWindowModality(Qt::ApplicationModal);
+        auto *layout = new QVBoxLayout(box.get());
+        auto *text = new QLabel(QStringLiteral("Waiting for the server's answer..."), box.get());
+        layout->addWidget(text);
+        auto *cancel = new QPushButton(QStringLiteral("Cancel"), box.get());
+        cancel->setObjectName(QStringLiteral("cancelSendButton"));
+        layout->addWidget(cancel, 0, Qt::AlignHCenter);
+        const auto stop = [&request, text, cancel] {
+            request.Cancel();
+            text->setText(QStringLiteral("Cancelling..."));
+            cancel->setEnabled(false);
+        };
+        QObject::connect(cancel, &QPushButton::clicked, stop);
+        // Escape and the window's close button cancel too.
+        QObject::connect(box.get(), &QDialog::rejected, stop);
+        box->show();
+    });
+    later.start(WaitBoxDelayMs);
     // The quit is queued to the loop, so it arrives even when the exchange
     // ends before the loop starts.
     loop.exec();
+    later.stop();
+    if (box) {
+        box->disconnect();
+        box->hide();
+    }
     worker.join();
+}
+
+QString SubmitPipeline::NoAnswerText(const XRequest &request, const QString &recordWord)
+{
+    if (request.MayHaveReachedServer())
+        return QStringLiteral("The server may have received your %1 before the connection ended. Look for it "
+                              "after the next Synchronize (F5) before you send it again: sent twice, it is posted "
+                              "twice.")
+            .arg(recordWord);
+    return QStringLiteral("Your %1 was not sent.").arg(recordWord);
 }
 
 FormOutcome SubmitPipeline::Run(SubmitForm &form, const SubmitSpec &spec)
@@ -101,6 +150,9 @@ FormOutcome SubmitPipeline::Route(SubmitForm &form, const SubmitSpec &spec, XReq
     QString message = request.GetErrorMessage();
     if (message.isEmpty())
         message = request.GetStatusText();
+    // No answer, or not one to read: whether the record got there is unknown.
+    if (code == -1 && !spec.recordWord.isEmpty())
+        message += QStringLiteral("\n\n") + NoAnswerText(request, spec.recordWord);
     theApp().ShowMessageBox(message, spec.failureCaption, MsgBox::IconError);
     return FormOutcome::Failed;
 }

@@ -75,6 +75,10 @@ public:
     void SetExchange(Exchange exchange) { m_exchange = std::move(exchange); }
 
     static void SendOffThread(XRequest &request);
+    // How long a send runs before its box with Cancel shows.
+    static constexpr int WaitBoxDelayMs = 1000;
+    // After a failure without an answer: whether the server may have the record.
+    static QString NoAnswerText(const XRequest &request, const QString &recordWord);
 
 private:
     FormOutcome Route(SubmitForm &form, const SubmitSpec &spec, XRequest &request);

@@ -907,9 +907,8 @@ void CMainFrame::OnNavigatorSelect(int nodeId)
         break;
     case PageKind::ServerAddress:
         ShowPane(PaneDocument);
-        m_docBrowser->Navigate(QString::fromUtf8(page.content)
-                                   .arg(theSettings().GetString(Setting::ServerURL),
-                                        theApp().GetSession().SessionId()));
+        m_docBrowser->Navigate(FrameTables::ServerAddressUrl(page.content, theSettings().GetString(Setting::ServerURL),
+                                                             theApp().GetSession().SessionId()));
         break;
     case PageKind::ServerPage: {
         QString parameter = QString::fromUtf8(page.fixedParam);

@@ -164,6 +164,16 @@ const std::vector<PageRow> &Pages()
     return rows;
 }
 
+QString ServerAddressUrl(const char *content, const QString &server, const QString &session)
+{
+    QString url = QString::fromUtf8(content);
+    // Filled one placeholder at a time: not every address names the session.
+    const qsizetype at = url.indexOf(QLatin1String("%2"));
+    if (at >= 0)
+        url.replace(at, 2, session);
+    return url.replace(QLatin1String("%1"), server);
+}
+
 PageRow Page(int node)
 {
     for (const PageRow &row : Pages()) {

@@ -58,6 +58,8 @@ struct PageRow
 };
 // The page of a node; a row of kind Nothing for a node without one.
 PageRow Page(int node);
+// A server address page's "%1" (server) and "%2" (session), where the address has them.
+QString ServerAddressUrl(const char *content, const QString &server, const QString &session);
 const std::vector<PageRow> &Pages();
 
 // The cars page that stands for a parts page in cars mode; the node itself otherwise.

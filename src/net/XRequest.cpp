@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QSet>
 #include <QThread>
 #include <QWaitCondition>
 
@@ -25,7 +26,8 @@
 namespace {
 
 std::atomic<int> g_defaultConnectMs{30000};
-std::atomic<int> g_defaultTotalMs{300000};
+// A trickling answer keeps the low-speed abort away: this bounds it.
+std::atomic<int> g_defaultTotalMs{120000};
 std::atomic<int> g_lowSpeedSeconds{60};
 std::atomic<bool> g_cancelAll{false};
 
@@ -44,7 +46,7 @@ QString TransferFaultText(CURLcode rc)
 {
     switch (rc) {
     case CURLE_ABORTED_BY_CALLBACK:
-        return QStringLiteral("The request was cancelled.");
+        return XRequest::CancelledText();
     case CURLE_OPERATION_TIMEDOUT:
         return QStringLiteral("The server did not answer in time.");
     case CURLE_PARTIAL_FILE:
@@ -55,9 +57,50 @@ QString TransferFaultText(CURLcode rc)
         return QStringLiteral("The server sent the request on to other addresses too many times.");
     case CURLE_UNSUPPORTED_PROTOCOL:
         return QStringLiteral("The server sent the request on to an address that is not a web address.");
+    case CURLE_RECV_ERROR:
+        return QStringLiteral("The connection was broken while the server answered.");
     default:
         return {};
     }
+}
+
+// Failures after the server was reached: no network advice would help.
+bool ReachedServer(CURLcode rc, bool connected)
+{
+    switch (rc) {
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+    case CURLE_TOO_MANY_REDIRECTS:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_RECV_ERROR:
+    case CURLE_ABORTED_BY_CALLBACK:  // the member's or the exit's choice
+        return true;
+    case CURLE_OPERATION_TIMEDOUT:
+        return connected;
+    default:
+        return false;
+    }
+}
+
+// An HTML page where the answer's XML was expected (a proxy's or a web
+// server's error page).
+bool IsWebPage(const QByteArray &body)
+{
+    const QByteArray head = body.left(512).trimmed().toLower();
+    return head.startsWith("<!doctype html") || head.startsWith("<html") ||
+           (head.startsWith("<?xml") && head.contains("<html"));
+}
+
+// The transfers running now, so that exit can end them all at once.
+struct InFlight
+{
+    QMutex mutex;
+    QSet<XRequest *> requests;
+};
+InFlight &TheInFlight()
+{
+    static InFlight f;
+    return f;
 }
 
 AppCore *App()
@@ -162,9 +205,11 @@ struct XRequestCurl
         return static_cast<XmlReadStream *>(user)->Seek(qint64(offset)) ? CURL_SEEKFUNC_OK : CURL_SEEKFUNC_FAIL;
     }
 
-    static int Progress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    static int Progress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t uploaded)
     {
         auto *r = static_cast<XRequest *>(user);
+        if (uploaded > 0)
+            r->m_bodySent = true;
         return (r->m_cancel.load() || g_cancelAll.load()) ? 1 : 0;
     }
 };
@@ -220,6 +265,15 @@ void XRequest::CancelAll(bool on)
 bool XRequest::IsCancelAll()
 {
     return g_cancelAll.load();
+}
+
+int XRequest::CancelInFlight()
+{
+    InFlight &f = TheInFlight();
+    QMutexLocker lock(&f.mutex);
+    for (XRequest *r : std::as_const(f.requests))
+        r->Cancel();
+    return int(f.requests.size());
 }
 
 QString XRequest::NetworkErrorText(const QString &description)
@@ -406,6 +460,7 @@ bool XRequest::SendRequest()
     m_errorMessage.clear();
     m_httpReason.clear();
     m_httpStatus = 0;
+    m_bodySent = false;
 
     QByteArray answer;
     {
@@ -433,6 +488,11 @@ bool XRequest::SendRequest()
     if (m_response.IsNull()) {
         // A broken answer is no answer: never read as a success.
         m_warningCode = 0;
+        if (IsWebPage(answer)) {
+            Log(parseError, QStringLiteral("Request"), 4);
+            Fail(WebPageText());
+            return false;
+        }
         Fail(QStringLiteral("The server's answer is not valid XML (%1).").arg(Shown(parseError, 200)));
         return false;
     }
@@ -455,7 +515,7 @@ bool XRequest::SendRequest()
 bool XRequest::Transfer(XmlReadStream &body, QByteArray &answer)
 {
     if (m_cancel.load() || g_cancelAll.load()) {
-        Fail(NetworkErrorText(QStringLiteral("The request was cancelled.")));
+        Fail(CancelledText());
         return false;
     }
     CURL *curl = curl_easy_init();
@@ -515,9 +575,23 @@ bool XRequest::Transfer(XmlReadStream &body, QByteArray &answer)
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
 
+    InFlight &inFlight = TheInFlight();
+    {
+        QMutexLocker lock(&inFlight.mutex);
+        inFlight.requests.insert(this);
+    }
     const CURLcode rc = curl_easy_perform(curl);
+    {
+        QMutexLocker lock(&inFlight.mutex);
+        inFlight.requests.remove(this);
+    }
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_off_t connectedUs = 0;
+    curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectedUs);
+    curl_off_t uploaded = 0;
+    if (curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &uploaded) == CURLE_OK && uploaded > 0)
+        m_bodySent = true;
     curl_easy_cleanup(curl);
     curl_slist_free_all(headers);
 
@@ -535,7 +609,7 @@ bool XRequest::Transfer(XmlReadStream &body, QByteArray &answer)
             description = QString::fromUtf8(curl_easy_strerror(rc));
         if (!description.endsWith(u'.'))
             description += u'.';
-        Fail(NetworkErrorText(description));
+        Fail(ReachedServer(rc, connectedUs > 0) ? description : NetworkErrorText(description));
         return false;
     }
     m_httpStatus = int(status);

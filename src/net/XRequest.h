@@ -71,10 +71,24 @@ public:
     // (set at exit, so no worker hangs on the network).
     static void CancelAll(bool on = true);
     static bool IsCancelAll();
+    // Aborts every transfer running now, on any thread, and no later one
+    // (exit: what the member waits for ends, the logout still goes out).
+    // Returns how many there were.
+    static int CancelInFlight();
+
+    // After a failure: whether any of the body went out, so the server may
+    // have the record although no answer came back.
+    bool MayHaveReachedServer() const { return m_bodySent; }
 
     // The status texts the request sets.
     static QString NetworkErrorText(const QString &description);
     static QString AnswerTooLargeText() { return QStringLiteral("The server's answer was too large."); }
+    static QString CancelledText() { return QStringLiteral("The request was cancelled."); }
+    static QString WebPageText()
+    {
+        return QStringLiteral("The server answered with a web page instead of its data. It may be down for "
+                              "maintenance or a proxy may stand in the way; please try again later.");
+    }
 
     // The largest answer accepted: many times the largest real poll, small
     // enough that reading and parsing it stay within memory and seconds.
@@ -114,6 +128,7 @@ private:
     int m_totalTimeoutMs;
     quint64 m_sentGeneration = 0;
     std::atomic<bool> m_cancel{false};
+    bool m_bodySent = false;
 
     friend struct XRequestCurl;
 };

@@ -191,9 +191,12 @@ void XPoller::Exit()
         m_exit = true;
         StopAutoReply();
     }
-    // Transfers in progress end now, and a worker waiting for the member's
-    // answer gets the cancel answer, so none of the waits below can hang.
+    // Transfers in progress end now (the poll's and every other one: a
+    // form's send, a contact fetch, the version check), and a worker waiting
+    // for the member's answer gets the cancel answer, so none of the waits
+    // below or after can hang.
     XRequest::CancelAll(true);
+    XRequest::CancelInFlight();
     AppCore *app = theAppIfAny();
     const bool reopen = app && !app->Dispatcher().IsShutDown();
     if (app)

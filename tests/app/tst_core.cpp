@@ -7,9 +7,12 @@
 
 #include "app/AppCore.h"
 #include "app/Globals.h"
+#include "app/LogLimit.h"
 #include "app/XSettings.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
@@ -25,6 +28,7 @@ private slots:
     void logLineFormat();
     void logThreadsWriteWholeLines();
     void logFailurePromptsOnce();
+    void logKeepsOnePreviousFile();
 
     void commandLine_data();
     void commandLine();
@@ -101,6 +105,25 @@ void TestCore::logThreadsWriteWholeLines()
         const auto m = whole.match(l);
         QVERIFY2(m.hasMatch() && m.captured(1) == m.captured(2), qPrintable(l));
     }
+}
+
+// The log stays within twice its limit however long the program runs;
+// the newest lines are always in the current file.
+void TestCore::logKeepsOnePreviousFile()
+{
+    TestApp t;
+    LogLimit::Set(4096);
+    const QString path = t.App().GetDataFolder() + "kvc.log";
+    for (int n = 0; n < 500; ++n)
+        t.App().WriteLog(QStringLiteral("line %1 %2").arg(n).arg(QString(40, 'x')), "ctx", 3);
+    QVERIFY(QFileInfo(path).size() <= 4096 + 100);
+    const QString previous = LogLimit::PreviousPath(path);
+    QVERIFY(QFileInfo(previous).size() > 4096);
+    QVERIFY(QFileInfo(previous).size() <= 4096 + 100);
+    QCOMPARE(QDir(t.App().GetDataFolder()).entryList({"kvc.log*"}, QDir::Files).size(), 2);
+    t.App().WriteLog("the last one", "ctx", 3);
+    QVERIFY(t.LogText().endsWith("ctx the last one \n"));
+    LogLimit::Set(LogLimit::DefaultBytes);
 }
 
 void TestCore::logFailurePromptsOnce()

@@ -241,6 +241,29 @@ private slots:
         }
     }
 
+    // These fields' Alt+letters once reached two fields each: now each one
+    // reaches its field alone.
+    void fieldMnemonicsAreUnique()
+    {
+        FormsFixture f;
+        NewQueryDlg dlg(&f.host, "New Query");
+        QMap<QChar, QStringList> byLetter;
+        QMap<QString, QChar> letterOf;
+        for (QLabel *label : dlg.findChildren<QLabel *>()) {
+            const QString text = label->text();
+            const qsizetype at = text.indexOf(u'&');
+            if (!label->buddy() || at < 0 || at + 1 >= text.size())
+                continue;
+            byLetter[text[at + 1].toLower()] << text;
+            letterOf[QString(text).remove(u'&')] = text[at + 1].toLower();
+        }
+        for (const char *field : {"Model", "Fuel Delivery", "Fuel", "Time Frame", "Color", "Notes"}) {
+            QVERIFY2(letterOf.contains(field), field);
+            const QStringList sharing = byLetter.value(letterOf.value(field));
+            QVERIFY2(sharing.size() == 1, qPrintable(sharing.join(", ")));
+        }
+    }
+
     void missingFieldsKeepTheDialogOpen()
     {
         FormsFixture f;

@@ -10,6 +10,11 @@
 #include "forms/PartQueryForm.h"
 #include "forms/ServerRefusal.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+
 class TestPipeline : public QObject
 {
     Q_OBJECT
@@ -175,6 +180,43 @@ private slots:
                  QStringList{QString("MessageBox|Query limit reached|Cannot send the query|%1").arg(MsgBox::IconError)});
         QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 0);
         QVERIFY(f.host.log.Calls().isEmpty());
+    }
+
+    // A send the server never answers: after a moment a box offers Cancel,
+    // which ends the transfer; the member learns that the server may have the
+    // query, nothing is stored, and the next send goes out.
+    void hangingSendIsCancelledFromItsBox()
+    {
+        FormsFixture f;
+        f.server.Enqueue("newQuery", FakeServer::FaultAnswer(FakeServer::Fault::SilentAfterHeaders));
+        PartQueryForm form(&f.host);
+        Fill(form);
+        SubmitPipeline pipeline(&f.host);
+        QTimer clicker;
+        QObject::connect(&clicker, &QTimer::timeout, [&clicker] {
+            auto *button = qApp->findChild<QPushButton *>("cancelSendButton");
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (!button && w->objectName() == "sendWaitBox" && w->isVisible())
+                    button = w->findChild<QPushButton *>("cancelSendButton");
+            if (button && button->isEnabled()) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                clicker.stop();
+            }
+        });
+        clicker.start(50);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(form.Submit(pipeline), FormOutcome::Failed);
+        QVERIFY2(clock.elapsed() < 6000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!clicker.isActive());
+        const QStringList boxes = f.t.dialogs.log.Calls();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith("MessageBox|The request was cancelled.\n\nThe server may have received your query"),
+                 qPrintable(boxes[0]));
+        QVERIFY(!boxes[0].contains("cannot connect"));
+        QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 0);
+        QCOMPARE(form.Submit(pipeline), FormOutcome::Sent);
+        QCOMPARE(f.Count("SELECT COUNT(*) FROM Queries"), 1);
     }
 
     void failedLoginSendsAndShowsNothing()

@@ -26,6 +26,8 @@ from housekeeping import housekeeping  # noqa: E402
 from bad_days import bad_days  # noqa: E402
 from seller_day import seller_day  # noqa: E402
 from buyer_day import buyer_day  # noqa: E402
+from ends_on_signal import ends_on_signal  # noqa: E402
+from faulty_sends import faulty_sends  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for journeys whose forms are not there yet
 
@@ -292,6 +294,8 @@ JOURNEYS = [
     ("expired_session_at_start", None, expired_session_at_start),
     ("seller_day", None, seller_day),
     ("buyer_day", None, buyer_day),
+    ("ends_on_signal", None, ends_on_signal),
+    ("faulty_sends", None, faulty_sends),
 ]
 
 

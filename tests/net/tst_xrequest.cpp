@@ -202,10 +202,13 @@ private slots:
         QTest::newRow("refused") << Answers{} << false << true << false << -1 << network << 0 << 0;
         FakeServer::Answer truncated = Body(FakeServer::Response(0, "<long>" + QByteArray(4000, 'x') + "</long>"));
         truncated.truncate = true;
-        QTest::newRow("truncated") << Answers{truncated} << false << false << false << -1 << network << 1 << 0;
+        // The server was reached: no network advice, what happened instead.
+        QTest::newRow("truncated") << Answers{truncated} << false << false << false << -1
+                                   << "The connection was closed before the whole answer arrived." << 1 << 0;
         FakeServer::Answer dropped = Body("");
         dropped.drop = true;
-        QTest::newRow("dropped") << Answers{dropped} << false << false << false << -1 << network << 1 << 0;
+        QTest::newRow("dropped") << Answers{dropped} << false << false << false << -1
+                                 << "The connection was closed before the whole answer arrived." << 1 << 0;
         QTest::newRow("malformed") << Answers{Body("<kv_response result_code=\"0\"><a></kv_response>")} << false
                                    << false << false << -1 << "The server's answer is not valid XML" << 1 << 0;
         QTest::newRow("not xml") << Answers{Body("Service Unavailable")} << true << false << false << -1
@@ -313,7 +316,43 @@ private slots:
         QVERIFY(!r.Send());
         QVERIFY2(timer.elapsed() < 2500, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(r.GetResultCode(), -1);
-        QVERIFY(r.GetStatusText().startsWith("Korvant cannot connect to the network. "));
+        QCOMPARE(r.GetStatusText(), QString("The server did not answer in time."));
+        QVERIFY(r.MayHaveReachedServer());
+    }
+
+    // Exit ends every transfer on the wire whatever thread sends it, and
+    // leaves later requests (the logout) free to go out.
+    void cancelInFlightEndsEveryTransfer()
+    {
+        ServerFixture f;
+        f.server.Script("newQuery", FakeServer::FaultAnswer(FakeServer::Fault::SilentAfterHeaders));
+        std::atomic<int> cancelled{0};
+        std::atomic<int> reached{0};
+        auto send = [&] {
+            XRequest r("newQuery");
+            if (!r.Send() && r.GetStatusText() == XRequest::CancelledText())
+                ++cancelled;
+            if (r.MayHaveReachedServer())
+                ++reached;
+        };
+        QElapsedTimer timer;
+        timer.start();
+        std::thread a(send), b(send);
+        QTRY_COMPARE_WITH_TIMEOUT(f.Posts("newQuery"), 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(XRequest::CancelInFlight() == 2, 5000);
+        a.join();
+        b.join();
+        QVERIFY2(timer.elapsed() < 8000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(cancelled.load(), 2);
+        QCOMPARE(reached.load(), 2);
+        f.server.Script("newQuery", Body(FakeServer::Response(0)));
+        XRequest later("newQuery");
+        QVERIFY2(later.Send(), qPrintable(later.GetStatusText()));
+
+        // A server never reached never got the record.
+        XRequest refused("newQuery", QString("http://127.0.0.1:%1/kvp").arg(ClosedPort()));
+        QVERIFY(!refused.Send());
+        QVERIFY(!refused.MayHaveReachedServer());
     }
 
     // A large text is sent from the tree as read: whole, with its length

@@ -42,7 +42,7 @@ private slots:
             {"endless", "The server's answer was too large."},
             {"huge-body", "The server's answer was too large."},
             {"huge-header", "The server's answer was too large."},
-            {"html", "The server's answer is not valid XML"},
+            {"html", "The server answered with a web page instead of its data."},
             {"cut-short", "The connection was closed before the whole answer arrived."},
             {"http500", "HTTP Error: 500 Internal Server Error"},
             {"code4", "Your session has expired. [Code: 4]"},
@@ -97,6 +97,8 @@ private slots:
         QVERIFY2(took < totalMs + 2000, qPrintable(QString("%1 ms").arg(took)));
         QVERIFY2(shown.contains(status), qPrintable(shown));
         QVERIFY2(shown.size() < 700, qPrintable(QString::number(shown.size())));
+        // The connection worked: the member is not sent to check the network.
+        QVERIFY2(!shown.contains("cannot connect to the network"), qPrintable(shown));
         QCOMPARE(DatabaseDigest(), before);
 
         // The program goes on: a normal foreground request and a normal poll.

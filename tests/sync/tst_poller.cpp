@@ -8,7 +8,10 @@
 #include "net/XRequest.h"
 #include "sync/XPoller.h"
 
+#include <QScopeGuard>
+
 #include <atomic>
+#include <thread>
 
 class TestPoller : public QObject
 {
@@ -20,6 +23,7 @@ private slots:
     void stopWaitsForRunningPoll();
     void exitWaitingForLockSendsNothing();
     void exitEndsHangingTransfer();
+    void exitEndsOtherThreadsTransfers();
     void loopExceptionShownAndEnds();
     void teardownJoinsOneShotPoll();
     void exitBoundedByBlockedOneShotPoll();
@@ -163,6 +167,39 @@ void TestPoller::exitEndsHangingTransfer()
     QVERIFY(!result.load());
     XRequest::CancelAll(false);
     server.Stop();
+}
+
+// Exit with no poll running still ends a form's send on its worker thread,
+// though its own wait is over before that transfer looks at its flags.
+void TestPoller::exitEndsOtherThreadsTransfers()
+{
+    FakeServer server;
+    server.Start();
+    server.Script("newQuery", FakeServer::FaultAnswer(FakeServer::Fault::SilentAfterHeaders));
+    TestApp t(WithPoller());
+    std::atomic<bool> done{false};
+    QString status;
+    std::thread form([&] {
+        XRequest r("newQuery", server.Url());
+        r.Send();
+        status = r.GetStatusText();
+        done = true;
+    });
+    // A failing check still ends the send before the thread goes.
+    const auto joinAtEnd = qScopeGuard([&] {
+        server.Stop();
+        if (form.joinable())
+            form.join();
+    });
+    QTRY_COMPARE(server.RequestsFor("newQuery").size(), 1);
+    QElapsedTimer timer;
+    timer.start();
+    thePoller().Exit();
+    QVERIFY(!XRequest::IsCancelAll());
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 5000);
+    form.join();
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(status, XRequest::CancelledText());
 }
 
 // A one-shot poll that outlasts Exit's 3 s wait is joined before the
