@@ -25,9 +25,45 @@
     </head>
   </xsl:template>
 
-  <!-- A field's label from its element name: "max_price" reads "max price". -->
+  <!-- Codes the program keeps for itself: never a line of a page. -->
+  <xsl:variable name="internal-fields"
+                select="' status_code owner_id market_id referer_id context_id context_type recipient_id message_id application signature '"/>
+
+  <!-- The member's words for the fields; "|name=Label|". -->
+  <xsl:variable name="field-labels" select="concat(
+    '|vi_make=Make|vi_model=Model|vi_category=Category|vi_year=Year|pi_type=Part condition|pi_category=Part category',
+    '|year_from=From year|year_to=To year|price_from=From price|price_to=To price',
+    '|originate_state=State|originating_state=State|years=Years|location=Location|qualification=Rating',
+    '|type=Condition|name=Name|part_name=Part name|quantity=Quantity|box_quantity=Box quantity|max_price=Max. price',
+    '|min_price=Min. price|number=Part number|stock_number=Stock #|other=Notes|notes=Notes|time_frame=Time frame',
+    '|wheel_width=Wheel width|wheel_height=Wheel height|post_date=Date|create_time=Sent|update_time=Updated',
+    '|live_time=Open for (days)|vin=VIN|engine_size=Engine size|engine_size_unit=Engine size unit',
+    '|engine_size_units=Engine size unit|engine_type=Engine|body_style=Body style|fuel_delivery=Fuel delivery',
+    '|drive_train=Drive train|ext_color=Exterior color|int_color=Interior color|exterior_color=Exterior color',
+    '|interior_color=Interior color|submodel=Sub-model|from_year=From year|to_year=To year|min_mileage=Min. mileage',
+    '|max_mileage=Max. mileage|actual_mileage=Actual mileage|asking_price=Asking price|acv=Actual cash value',
+    '|max_distance=Within (miles)|trade_in=Trade-in|core=Core deposit|core_deposit=Core deposit',
+    '|shipping_handling=Shipping and handling|total=Total|total_price=Total|buy_url=Buy online|picture_url=Picture',
+    '|business_type=Business type|zip=ZIP|email=E-mail|website=Web site|b_name=Billing name|b_phone=Billing phone',
+    '|b_email=Billing e-mail|b_street=Billing street|b_city=Billing city|b_state=Billing state|b_zip=Billing ZIP',
+    '|b_country=Billing country|invoice_num=Invoice #|invoice_number=Invoice #|ship_date=Ship date',
+    '|date_shipped=Ship date|track_num=Tracking #|track_number=Tracking #|order_status=Order status',
+    '|payment_method=Payment method|payment_account=Payment account|query_id=Query #|quote_id=Quote #',
+    '|car_query_id=Query #|car_quote_id=Quote #|order_id=Order #|deal_id=Hot deal #|id=ID|damage_title=Damage',
+    '|damage_options=Damage details|options=Options|comment=Comment|comments=Comments|title=Title|',
+    'cc_month=Card expires (month)|cc_year=Card expires (year)|cc_number=Card number|cc_v_number=Verification number|')"/>
+
+  <!-- A field's label: the member's word for it, else its name in words ("wheel_size" reads "Wheel size"). -->
   <xsl:template name="label">
-    <xsl:value-of select="translate(local-name(), '_-', '  ')"/>
+    <xsl:param name="name" select="local-name()"/>
+    <xsl:variable name="known" select="substring-before(substring-after($field-labels, concat('|', $name, '=')), '|')"/>
+    <xsl:choose>
+      <xsl:when test="$known != ''"><xsl:value-of select="$known"/></xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="words" select="translate($name, '_-', '  ')"/>
+        <xsl:value-of select="concat(translate(substring($words, 1, 1), 'abcdefghijklmnopqrstuvwxyz', 'ABCDEFGHIJKLMNOPQRSTUVWXYZ'), substring($words, 2))"/>
+      </xsl:otherwise>
+    </xsl:choose>
   </xsl:template>
 
   <!-- Every section of a detail document: its caption and its fields. -->
@@ -35,7 +71,7 @@
     <xsl:for-each select="section">
       <h3 class="section"><xsl:value-of select="@caption"/></h3>
       <table class="fields">
-        <xsl:for-each select="*/*[not(*)]">
+        <xsl:for-each select="*/*[not(*)][not(contains($internal-fields, concat(' ', local-name(), ' ')))]">
           <tr>
             <td class="label"><xsl:call-template name="label"/></td>
             <td class="value"><xsl:call-template name="value"/></td>
@@ -149,7 +185,7 @@
   <!-- The record's head: status, dates, marketplace, comments. -->
   <xsl:template name="record-head">
     <table class="fields head">
-      <xsl:for-each select="/*/*[not(*) and not(self::item)]">
+      <xsl:for-each select="/*/*[not(*) and not(self::item)][not(contains($internal-fields, concat(' ', local-name(), ' ')))]">
         <tr>
           <td class="label"><xsl:call-template name="label"/></td>
           <td class="value"><xsl:value-of select="."/></td>
@@ -163,7 +199,7 @@
     <xsl:for-each select="/*/*[* and not(self::section) and not(self::part-types) and not(self::pictures)]">
       <h3 class="block"><xsl:call-template name="label"/></h3>
       <table class="fields">
-        <xsl:for-each select="*[not(*)]">
+        <xsl:for-each select="*[not(*)][not(contains($internal-fields, concat(' ', local-name(), ' ')))]">
           <tr>
             <td class="label"><xsl:call-template name="label"/></td>
             <td class="value"><xsl:call-template name="value"/></td>

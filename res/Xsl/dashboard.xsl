@@ -89,7 +89,7 @@
               <xsl:call-template name="select"><xsl:with-param name="id" select="'category'"/><xsl:with-param name="items" select="filter/category/item"/></xsl:call-template>
             </xsl:if>
             <xsl:call-template name="select"><xsl:with-param name="id" select="'make'"/><xsl:with-param name="items" select="filter/makes/item"/></xsl:call-template>
-            <tr><td class="label">model</td><td><select id="model" name="model"><option value="">--Please Select Model --</option></select></td></tr>
+            <tr><td class="label">Model</td><td><select id="model" name="model"><option value="">--Please Select Model --</option></select></td></tr>
             <xsl:choose>
               <xsl:when test="$cars">
                 <xsl:call-template name="select"><xsl:with-param name="id" select="'year_from'"/><xsl:with-param name="items" select="filter/years_fr/item"/></xsl:call-template>
@@ -144,7 +144,7 @@
     <xsl:param name="id"/>
     <xsl:param name="items"/>
     <tr>
-      <td class="label"><xsl:value-of select="translate($id, '_', ' ')"/></td>
+      <td class="label"><xsl:call-template name="label"><xsl:with-param name="name" select="$id"/></xsl:call-template></td>
       <td>
         <select id="{$id}" name="{$id}">
           <xsl:for-each select="$items">
@@ -165,7 +165,7 @@
     <!-- The parts form's year list is also called "years": only leaf elements are lines. -->
     <xsl:variable name="items" select="$filter/*[local-name() = $id][not(*)]"/>
     <tr>
-      <td class="label"><xsl:value-of select="translate($id, '_', ' ')"/></td>
+      <td class="label"><xsl:call-template name="label"><xsl:with-param name="name" select="$id"/></xsl:call-template></td>
       <td class="value" id="{$id}">
         <xsl:choose>
           <xsl:when test="not($items)">Any</xsl:when>

@@ -13,7 +13,7 @@
       <body>
         <h2 id="title"><xsl:value-of select="title"/></h2>
         <table class="fields">
-          <xsl:for-each select="*[not(*) and not(self::title)]">
+          <xsl:for-each select="*[not(*) and not(self::title)][not(contains($internal-fields, concat(' ', local-name(), ' ')))]">
             <tr>
               <td class="label"><xsl:call-template name="label"/></td>
               <td class="value"><xsl:value-of select="."/></td>

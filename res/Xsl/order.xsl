@@ -66,13 +66,13 @@
         <h2>New Purchase Order for Quote <xsl:value-of select="quote_info/@id"/></h2>
         <h3>Quote</h3>
         <table class="fields">
-          <xsl:for-each select="quote_info/*">
+          <xsl:for-each select="quote_info/*[not(contains($internal-fields, concat(' ', local-name(), ' ')))]">
             <tr><td class="label"><xsl:call-template name="label"/></td><td class="value"><xsl:call-template name="value"/></td></tr>
           </xsl:for-each>
         </table>
         <h3>Seller</h3>
         <table class="fields">
-          <xsl:for-each select="quote_contact/*">
+          <xsl:for-each select="quote_contact/*[not(contains($internal-fields, concat(' ', local-name(), ' ')))]">
             <tr><td class="label"><xsl:call-template name="label"/></td><td class="value"><xsl:call-template name="value"/></td></tr>
           </xsl:for-each>
         </table>
@@ -129,7 +129,7 @@
       <xsl:for-each select="str:tokenize('name phone email street city state zip country', ' ')">
         <xsl:variable name="field" select="string(.)"/>
         <tr>
-          <td class="label"><xsl:value-of select="$field"/></td>
+          <td class="label"><xsl:call-template name="label"><xsl:with-param name="name" select="$field"/></xsl:call-template></td>
           <td><input type="text" name="{concat($prefix, $field)}" id="{concat($prefix, $field)}" value="{$data/*[local-name() = $field]}"/></td>
         </tr>
       </xsl:for-each>

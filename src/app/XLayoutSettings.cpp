@@ -66,6 +66,7 @@ void XLayoutSettings::Load()
             m_minimized = !bytes.isEmpty() && bytes.at(0) == 2;
             m_geometry = bytes.mid(1);
         }
+        m_state = store->value(Group + m_name + QStringLiteral("State")).toByteArray();
     }
 }
 
@@ -91,6 +92,8 @@ void XLayoutSettings::Save()
         bytes.append(char(m_minimized ? 2 : 1));
         bytes.append(m_geometry);
         store->setValue(Group + m_name + QStringLiteral("Placement"), bytes);
+        if (!m_state.isEmpty())
+            store->setValue(Group + m_name + QStringLiteral("State"), m_state);
     }
     store->sync();
 }

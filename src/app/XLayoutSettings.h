@@ -26,6 +26,10 @@ public:
     // stored while minimised is dropped and not saved again).
     QByteArray RestorePlacement();
 
+    // Placement: the window's bars (which are shown, their sizes), empty until stored.
+    void StoreState(const QByteArray &state) { m_state = state; }
+    QByteArray State() const { return m_state; }
+
     // Columns: widths beyond the column count are ignored.
     void StoreColumns(const QList<int> &widths);
     QList<int> Columns() const { return m_widths; }
@@ -38,5 +42,6 @@ private:
     bool m_valid = false;
     bool m_minimized = false;
     QByteArray m_geometry;
+    QByteArray m_state;
     QList<int> m_widths;
 };

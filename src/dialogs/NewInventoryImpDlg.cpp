@@ -306,7 +306,7 @@ NewInvImpCompleteDlg::NewInvImpCompleteDlg(int inserted, int updated, int delete
     grid->addWidget(icon, 0, 0, 5, 1, Qt::AlignTop);
     grid->addWidget(new QLabel(QStringLiteral("Inventory import is completed."), this), 0, 1, 1, 2);
     const std::pair<const char *, int> rows[] = {
-        {"Records inserted:", inserted}, {"Records updated:", updated}, {"Records deleted:", deleted}, {"Errors:", errors}};
+        {"Records inserted", inserted}, {"Records updated", updated}, {"Records deleted", deleted}, {"Errors", errors}};
     const char *names[] = {"insertedCount", "updatedCount", "deletedCount", "errorCount"};
     for (int i = 0; i < 4; ++i) {
         grid->addWidget(new QLabel(QLatin1String(rows[i].first), this), i + 1, 1);

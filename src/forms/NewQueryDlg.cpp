@@ -30,6 +30,34 @@
 
 using namespace FormControls;
 
+// The step below the first year is "no year": the box shows nothing.
+QValidator::State YearSpinBox::validate(QString &text, int &pos) const
+{
+    return text.trimmed().isEmpty() ? QValidator::Acceptable : QSpinBox::validate(text, pos);
+}
+
+int YearSpinBox::valueFromText(const QString &text) const
+{
+    return text.trimmed().isEmpty() ? minimum() : QSpinBox::valueFromText(text);
+}
+
+QString YearSpinBox::textFromValue(int value) const
+{
+    return value <= minimum() ? QString() : QSpinBox::textFromValue(value);
+}
+
+void YearSpinBox::SetYear(const QString &year)
+{
+    bool ok = false;
+    const int value = year.trimmed().toInt(&ok);
+    setValue(ok ? value : minimum());
+}
+
+QString YearSpinBox::Year() const
+{
+    return value() <= minimum() ? QString() : QString::number(value());
+}
+
 namespace {
 
 constexpr int NotesLimit = 1023;
@@ -74,9 +102,9 @@ void NewQueryDlg::BuildControls()
     auto *vg = new QGridLayout(vehicle);
     m_make = Combo(vehicle, "makeCombo");
     m_model = Combo(vehicle, "modelCombo", true);
-    m_year = Edit(vehicle, "yearEdit");
-    m_year->setValidator(new QIntValidator(0, YearMax, m_year));
-    m_year->installEventFilter(this);
+    m_year = new YearSpinBox(vehicle);
+    m_year->setObjectName(QStringLiteral("yearEdit"));
+    m_year->setRange(YearMin - 1, YearMax);
     m_bodyStyle = Combo(vehicle, "bodyStyleCombo");
     m_transmission = Combo(vehicle, "transmissionCombo");
     m_axle = Combo(vehicle, "axleCombo");
@@ -147,6 +175,7 @@ void NewQueryDlg::BuildControls()
     m_notes = new QPlainTextEdit(this);
     m_notes->setObjectName(QStringLiteral("notesEdit"));
     m_notes->setFixedHeight(70);
+    Limit(m_notes, NotesLimit);
     notesLabel->setBuddy(m_notes);
     top->addWidget(notesLabel);
     top->addWidget(m_notes);
@@ -241,7 +270,7 @@ void NewQueryDlg::OnInitDialog()
         setWindowTitle(m_caption);
     }
 
-    m_year->setText(q.GetText("V_YEAR"));
+    m_year->SetYear(q.GetText("V_YEAR"));
     ComboItemSink make(m_make), model(m_model);
     fill.FillCombo(make, 0, QStringLiteral("-- Select Make --"), false, q.GetText("V_MAKE"));
     const QString typedModel = q.GetText("V_MODEL");
@@ -308,24 +337,6 @@ void NewQueryDlg::OnInitDialog()
     m_initialised = true;
 }
 
-bool NewQueryDlg::eventFilter(QObject *watched, QEvent *event)
-{
-    // The year's spin: Up and Down step it within its range.
-    if (watched == m_year && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            bool ok = false;
-            int year = m_year->text().toInt(&ok);
-            if (!ok)
-                year = 2000;
-            year = qBound(YearMin, year + (key == Qt::Key_Up ? 1 : -1), YearMax);
-            m_year->setText(QString::number(year));
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 bool NewQueryDlg::SaveToRecord()
 {
     XQuerySet &q = m_form.Query();
@@ -336,7 +347,7 @@ bool NewQueryDlg::SaveToRecord()
     q.SetText("MARKET_NAME", m_market->currentText());
     q.SetText("V_MAKE", m_make->currentText());
     q.SetText("V_MODEL", m_model->currentText());
-    q.SetText("V_YEAR", m_year->text().trimmed());
+    q.SetText("V_YEAR", m_year->Year());
     q.SetText("V_BODY_STYLE", m_bodyStyle->currentText());
     q.SetText("V_TRANSMISSION", m_transmission->currentText());
     q.SetText("V_AXLE", m_axle->currentText());

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QMap>
+#include <QSpinBox>
 
 #include <memory>
 
@@ -22,8 +23,21 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QSpinBox;
 class SidesList;
+
+// The vehicle year: an edit with a spin over the years the market knows, or empty.
+class YearSpinBox : public QSpinBox
+{
+public:
+    using QSpinBox::QSpinBox;
+    void SetYear(const QString &year);
+    QString Year() const;
+
+protected:
+    QValidator::State validate(QString &text, int &pos) const override;
+    int valueFromText(const QString &text) const override;
+    QString textFromValue(int value) const override;
+};
 
 class NewQueryDlg : public QDialog
 {
@@ -46,7 +60,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildControls();
@@ -71,7 +84,8 @@ private:
     QComboBox *m_market, *m_make, *m_model, *m_bodyStyle, *m_transmission, *m_axle, *m_engine, *m_engineUnit;
     QComboBox *m_delivery, *m_fuel, *m_aspiration, *m_condition, *m_category, *m_partName, *m_side;
     QComboBox *m_wheelWidth, *m_wheelHeight, *m_timeFrame;
-    QLineEdit *m_year, *m_vin, *m_engineSize, *m_partNumber, *m_maxPrice, *m_color;
+    YearSpinBox *m_year;
+    QLineEdit *m_vin, *m_engineSize, *m_partNumber, *m_maxPrice, *m_color;
     QSpinBox *m_quantity;
     QPlainTextEdit *m_notes;
     QLabel *m_cost;

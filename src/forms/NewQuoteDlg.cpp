@@ -175,6 +175,7 @@ void NewQuoteDlg::BuildControls()
     m_notes = new QPlainTextEdit(form);
     m_notes->setObjectName(QStringLiteral("notesEdit"));
     m_notes->setFixedHeight(60);
+    FormControls::Limit(m_notes, NotesLimit);
     notesLabel->setBuddy(m_notes);
     fl->addWidget(notesLabel);
     fl->addWidget(m_notes);
@@ -246,7 +247,6 @@ void NewQuoteDlg::showEvent(QShowEvent *event)
 {
     if (!m_initialised) {
         OnInitDialog();
-        m_storeToInventory->setChecked(theSettings().IsOn(Setting::SaveToInventoryParts));
         m_placement->Apply();
     }
     QDialog::showEvent(event);
@@ -311,6 +311,8 @@ void NewQuoteDlg::OnInitDialog()
     FillFixed(m_delivery, fixed.fuelSystems, q.GetText("V_DELIVERY"));
     FillFixed(m_aspiration, fixed.turboOptions, q.GetText("V_ASPIRATION"));
     m_notes->setPlainText(q.GetText("P_NOTES").left(NotesLimit));
+    // Each query starts from the member's last choice, which the previous send stored.
+    m_storeToInventory->setChecked(theSettings().IsOn(Setting::SaveToInventoryParts));
     RenderDetails();
     UpdateNavigation();
     if (m_host)

@@ -42,6 +42,13 @@ OrderUpdateDlg::OrderUpdateDlg(IFormHost *host, const QString &orderId, QWidget 
                        .arg(OrderPages::MainTitle(parent), orderId));
     BuildControls();
     Load();
+    // The page's payment-information command stores the buyer's contact: the
+    // order is read again with it, and the form starts over from that row.
+    connect(m_browser.get(), &CWebBrowser2::getContact, this, [this] {
+        if (m_set.IsEditing())
+            m_set.CancelUpdate();
+        Load();
+    });
 }
 
 OrderUpdateDlg::~OrderUpdateDlg()
@@ -148,8 +155,6 @@ void OrderUpdateDlg::Load()
     }
     UpdateTotal();
     RenderDetails();
-    // The page's payment-information command stores the buyer's billing: shown again then.
-    connect(m_browser.get(), &CWebBrowser2::getContact, this, &OrderUpdateDlg::RenderDetails);
     m_invoice->setFocus();
 }
 

@@ -29,6 +29,8 @@ public:
     int DoModal();
     void accept() override;
     bool IsLoaded() const { return m_loaded; }
+    // The order's page, where the buyer's contact is asked for.
+    CWebBrowser2 *Browser() const { return m_browser.get(); }
     // Base total plus the adjustment text read as a number (anything else counts as 0).
     static QString TotalText(double baseTotal, const QString &adjustment);
     static QStringList Statuses();

@@ -2,6 +2,7 @@
 
 #include "IFormHost.h"
 #include "NewMessageDlg.h"
+#include "NewQueryCarsPropSheet.h"
 #include "NewQueryDlg.h"
 
 #include "app/AppCore.h"
@@ -388,11 +389,9 @@ void SearchUserDlg::OnPrivateQuery()
         return;
     const QString name = m_list->GetSelectedText(1);
     if (CarsMode()) {
-        if (m_carQuery)
-            m_carQuery(id, name);
-        else
-            theApp().ShowMessageBox(QStringLiteral("New Car Query is not yet available."), QStringLiteral("Korvant"),
-                                    MsgBox::IconInformation);
+        NewQueryCarsPropSheet sheet(m_host, QStringLiteral("New Query"), this);
+        sheet.MainPage()->SetPrivate(name, id);
+        sheet.DoModal();
         return;
     }
     NewQueryDlg dlg(m_host, QStringLiteral("New Query"), this);

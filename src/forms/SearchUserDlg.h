@@ -8,7 +8,6 @@
 #include <QDialog>
 #include <QStringList>
 
-#include <functional>
 
 class IFormHost;
 class QComboBox;
@@ -27,11 +26,6 @@ public:
     SearchUserDlg(IFormHost *host, QWidget *parent = nullptr);
 
     int DoModal();
-    // Opens the private car query form (the cars market); without it a box says it is not available.
-    void SetCarQueryOpener(std::function<int(const QString &passportId, const QString &name)> opener)
-    {
-        m_carQuery = std::move(opener);
-    }
 
     // Whether a "getProfile" text names the member by e-mail.
     static bool IsEmail(const QString &text);
@@ -63,7 +57,6 @@ private:
     bool CarsMode() const;
 
     IFormHost *m_host = nullptr;
-    std::function<int(const QString &, const QString &)> m_carQuery;
     QRadioButton *m_byPassport = nullptr;
     QRadioButton *m_byCriteria = nullptr;
     QLineEdit *m_passport = nullptr;

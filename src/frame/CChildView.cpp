@@ -42,10 +42,11 @@ CChildView::CChildView(QWidget *parent)
     m_filters[CarsFilter]->setVisible(m_filterShown[CarsFilter]);
 }
 
-void CChildView::ShowInfoPanel(bool show)
+void CChildView::ShowInfoPanel(bool show, int displayMode)
 {
     m_infoShown = show;
     m_info->setVisible(show);
+    m_info->SetShowTitle(displayMode != 0);
 }
 
 void CChildView::SetFilterBar(FilterSlot slot, QWidget *bar)

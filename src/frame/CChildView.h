@@ -22,7 +22,9 @@ public:
     CInfoPanelCtrl *InfoPanel() const { return m_info; }
     QStackedWidget *Panes() const { return m_panes; }
 
-    void ShowInfoPanel(bool show);
+    // Display mode 1 adds the loaded page's title to the breadcrumb; 0 leaves it out.
+    void ShowInfoPanel(bool show, int displayMode = 0);
+    bool IsInfoPanelShown() const { return m_infoShown; }
     // The widget of a filter bar; the slot's placeholder until one is set.
     void SetFilterBar(FilterSlot slot, QWidget *bar);
     QWidget *FilterBar(FilterSlot slot) const { return m_filters[slot]; }

@@ -50,6 +50,7 @@
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QStackedWidget>
@@ -318,10 +319,25 @@ void CMainFrame::CreateBrowsers()
     m_view->AddPane(Made(m_docBrowser.get(), "document browser")->Widget());
     m_detBrowser = m_factory.CreateBrowser(IPaneFactory::BrowserKind::Details, m_detailsBar);
     m_detailsBar->setWidget(Made(m_detBrowser.get(), "details browser")->Widget());
+    // A loaded page's title joins the breadcrumb while its browser is in view.
+    m_docBrowser->SetTitleHandler([this](const QString &title) {
+        if (m_view->ShownPane() == m_docBrowser->Widget())
+            ShowPageTitle(title);
+    });
+    m_detBrowser->SetTitleHandler([this](const QString &title) {
+        if (m_detailsBar->isVisible())
+            ShowPageTitle(title);
+    });
     m_speciality = m_factory.CreateSpeciality(holder);
     m_view->AddPane(Made(m_speciality.get(), "speciality page")->Widget());
     m_dashboard = m_factory.CreateDashboard(holder);
     m_view->AddPane(Made(m_dashboard.get(), "dashboard")->Widget());
+}
+
+void CMainFrame::ShowPageTitle(const QString &title)
+{
+    m_view->InfoPanel()->SetTitle(title);
+    m_view->ShowInfoPanel(true, 1);
 }
 
 void CMainFrame::CreateLists()
@@ -512,8 +528,12 @@ void CMainFrame::ShowPane(int kind)
         row.pane->Widget()->setFocus();
     if (m_detBrowser)
         m_detBrowser->Clear();
-    if (m_detailsBar)
+    m_detailsWanted = row.details;
+    if (m_detailsBar) {
         m_detailsBar->setVisible(row.details);
+        if (row.details)
+            SizeDetailsBar();
+    }
     emit paneShown(kind);
 }
 
@@ -536,10 +556,7 @@ void CMainFrame::OnAppExit()
     if (m_timers)
         m_timers->Stop();
     FrameShutdown::Steps steps = FrameShutdown::Steps::FromApplication();
-    steps.storePlacement = [this] {
-        LayoutAdapters::StorePlacement(m_layout, this);
-        m_layout.Save();
-    };
+    steps.storePlacement = [this] { StoreLayout(); };
     steps.closeFrame = [this] {
         CTrayPopupWnd::CloseAll();
         if (m_tray)
@@ -566,10 +583,7 @@ void CMainFrame::OnClose()
         return theApp().ShowMessageDlg(QString(), QLatin1String(CloseRules::NoticeText), flag, 0,
                                        MsgBox::IconResInformation);
     };
-    ops.storePlacement = [this] {
-        LayoutAdapters::StorePlacement(m_layout, this);
-        m_layout.Save();
-    };
+    ops.storePlacement = [this] { StoreLayout(); };
     ops.hideToTray = [this] { HideToTray(true); };
     ops.minimise = [this] { showMinimized(); };
     CloseRules::Run(theSettings(), m_tray && m_tray->IsShown(), ops);
@@ -613,9 +627,50 @@ void CMainFrame::showEvent(QShowEvent *event)
     m_minimizedOrHidden.store(isMinimized());
     if (!m_placementApplied) {
         m_placementApplied = true;
-        LayoutAdapters::RestorePlacement(m_layout, this);
+        ApplyLayout();
     }
     RepositionLogos();
+}
+
+void CMainFrame::StoreLayout()
+{
+    LayoutAdapters::StorePlacement(m_layout, this);
+    m_layout.StoreState(saveState());
+    m_layout.Save();
+}
+
+void CMainFrame::ApplyLayout()
+{
+    if (!LayoutAdapters::RestorePlacement(m_layout, this) && !testAttribute(Qt::WA_Resized)) {
+        // The first start: most of the screen, centred.
+        if (const QScreen *screen = this->screen()) {
+            const QRect room = screen->availableGeometry();
+            const QSize size(room.width() * 17 / 20, room.height() * 17 / 20);
+            resize(size);
+            move(room.center() - QPoint(size.width() / 2, size.height() / 2));
+        }
+    }
+    // The navigator as the member left it; on the first start it stays hidden
+    // (View > Navigator), Home's links lead to every page.
+    const QByteArray state = m_layout.State();
+    if (!state.isEmpty())
+        restoreState(state);
+    // The page decides whether the Details bar shows, whatever was stored.
+    m_detailsBar->setVisible(m_detailsWanted);
+    SizeDetailsBar();
+}
+
+void CMainFrame::SizeDetailsBar()
+{
+    // Shown for the first time, or stored while folded away: room for a record's page.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const int wanted = qMax(160, height() / 2);
+            if (m_detailsBar && m_detailsBar->isVisible() && m_detailsBar->height() < wanted / 2)
+                resizeDocks({m_detailsBar}, {wanted}, Qt::Vertical);
+        },
+        Qt::QueuedConnection);
 }
 
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
@@ -954,8 +1009,7 @@ void CMainFrame::OnNavigatorSelect(int nodeId)
     else
         m_newButtonText = mode == Korvant::MarketCars ? QStringLiteral("Buy a Car") : QStringLiteral("Buy a Part");
     if (QAction *newButton = m_toolBar ? m_toolBar->findChild<QAction *>(QStringLiteral("tool32820")) : nullptr)
-        newButton->setText(page.newRecordButton ? m_newButtonText
-                                                : QString::fromUtf8(FrameTables::ToolBar(mode, {})[1].text));
+        newButton->setText(m_newButtonText);
 
     if (m_currentTree)
         m_currentTree->SetCurrentNode(nodeId);
@@ -1118,6 +1172,27 @@ void CMainFrame::UpdateCommandStates()
     }
 }
 
+void CMainFrame::FocusNextPane(bool forward)
+{
+    QList<QWidget *> panes;
+    if (m_navigatorBar && m_navigatorBar->isVisible() && m_currentTree)
+        panes << m_currentTree;
+    if (QWidget *shown = m_view ? m_view->ShownPane() : nullptr; shown && shown->isVisible())
+        panes << shown;
+    if (m_detailsBar && m_detailsBar->isVisible() && m_detailsBar->widget())
+        panes << m_detailsBar->widget();
+    if (panes.isEmpty())
+        return;
+    const QWidget *focus = QApplication::focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < panes.size() && focus; ++i)
+        if (panes[i] == focus || panes[i]->isAncestorOf(focus))
+            at = i;
+    const qsizetype n = panes.size();
+    const qsizetype next = at < 0 ? (forward ? 0 : n - 1) : (at + (forward ? 1 : n - 1)) % n;
+    panes[next]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
 void CMainFrame::RunCommand(int id)
 {
     using namespace FrameTables;
@@ -1223,9 +1298,17 @@ void CMainFrame::RunCommand(int id)
         return;
     }
     case CmdPrint:
-        if (GetActiveListType() == ListOrders)
-            m_dialogs->PrintOrderDlg();
-        else if (GetActiveListType() == ListPartQueries || GetActiveListType() == ListCarQueries) {
+        if (GetActiveListType() == ListOrders) {
+            // Only a received order has the purchase-order form; the rest print their page.
+            auto *orders = qobject_cast<XOrderListCtrl *>(XBaseListCtrl::FromPane(m_currentList));
+            if (!orders || orders->GetSelectedProperty(QStringLiteral("is_incoming")) == QLatin1String("1")) {
+                m_dialogs->PrintOrderDlg();
+            } else {
+                const QString html = orders->GetOrderHtml(1);
+                if (!html.isEmpty())
+                    m_dialogs->PrintDetailPage(html);
+            }
+        } else if (GetActiveListType() == ListPartQueries || GetActiveListType() == ListCarQueries) {
             if (auto *queries = qobject_cast<XQueryListCtrl *>(XBaseListCtrl::FromPane(m_currentList))) {
                 const QString html = queries->GetDetailsHtml(true);
                 if (!html.isEmpty())
@@ -1234,6 +1317,8 @@ void CMainFrame::RunCommand(int id)
         }
         return;
     case CmdExit: OnAppExit(); return;
+    case CmdNextPane: FocusNextPane(true); return;
+    case CmdPrevPane: FocusNextPane(false); return;
     case CmdSelectAllKey:
     case CmdSelectAll:
         if (m_currentList)

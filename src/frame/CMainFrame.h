@@ -106,6 +106,8 @@ public:
 
     // --- commands -------------------------------------------------------------------
     void RunCommand(int id);
+    // F6 / Shift+F6: the keyboard moves between navigator, page and Details bar.
+    void FocusNextPane(bool forward);
     QAction *Action(int id) const;
     QMenu *TopMenu(const QString &title) const;
     CommandState CurrentCommandState() const;
@@ -315,5 +317,11 @@ private:
     QString m_creationError;
     int m_step = 0;
     bool m_placementApplied = false;
+    // The shown pane has details: the Details bar is shown with it.
+    bool m_detailsWanted = false;
+    void StoreLayout();
+    void ShowPageTitle(const QString &title);
+    void ApplyLayout();
+    void SizeDetailsBar();
     bool m_exiting = false;
 };

@@ -89,12 +89,17 @@ void FrameCommands::WriteComment()
 
 void FrameCommands::SendQuote()
 {
-    if (m_frame.GetMarketMode() == Korvant::MarketCars) {
-        m_frame.Dialogs().NewInventoryCarsPropSheet(m_frame.GetMarketModeName() + QStringLiteral(" - Send Quote"), true,
-                                                     0);
-    } else {
-        theApp().WriteLog(QStringLiteral("NewQuoteDlg dlg(this)"), QStringLiteral("CMainFrame"), 5);
-        m_frame.Dialogs().NewQuoteDlg();
+    try {
+        if (m_frame.GetMarketMode() == Korvant::MarketCars) {
+            m_frame.Dialogs().NewInventoryCarsPropSheet(m_frame.GetMarketModeName() + QStringLiteral(" - Send Quote"),
+                                                         true, 0);
+        } else {
+            theApp().WriteLog(QStringLiteral("NewQuoteDlg dlg(this)"), QStringLiteral("CMainFrame"), 5);
+            m_frame.Dialogs().NewQuoteDlg();
+        }
+    } catch (...) {
+        // A link click must not end the program; the log keeps the trace.
+        theApp().WriteLog(QStringLiteral("unknown error"), QStringLiteral("Unknown Error"), 1);
     }
 }
 
@@ -221,7 +226,7 @@ void FrameCommands::ShowCarQuoteDetail()
     const XQueryListCtrl *list = ShownQueries(Korvant::MarketCars);
     const QString quoteId = list ? list->SelectedQuoteId() : QString();
     if (!quoteId.isEmpty())
-        m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote #%1").arg(quoteId), quoteId, false, 0);
+        m_frame.Dialogs().CarQuoteDetail(QStringLiteral("Quote Detail"), quoteId, false, 0);
 }
 
 void FrameCommands::ContactUs()

@@ -269,6 +269,7 @@ const QList<Accelerator> &Accelerators()
         {"Ctrl+L", CmdLogin},        {"Ctrl+N", CmdNew},             {"Ctrl+O", CmdOptions},
         {"Ctrl+P", CmdPrint},        {"Del", CmdDelete},             {"F5", CmdSynchronize},
         {"Ctrl+F5", CmdSynchronizeMeta}, {"Ctrl+W", CmdWriteComment},
+        {"F6", CmdNextPane},         {"Shift+F6", CmdPrevPane},
     };
     return keys;
 }

@@ -114,6 +114,8 @@ enum Command : int {
     CmdBackupData = 32872,
     CmdRestoreData = 32873,
     CmdPrint = 57607,
+    CmdNextPane = 57680,
+    CmdPrevPane = 57681,
     CmdAbout = 57664,
     CmdExit = 57665,
     CmdDetailsBar = 59411,

@@ -1,5 +1,7 @@
 #include "CBaseImport.h"
 
+#include <cerrno>
+
 #include "app/ThreadWait.h"
 
 #include "ImportText.h"
@@ -290,7 +292,7 @@ void CBaseImport::UpdateMonitorCallback()
         RunCallback();
         m_busy = m_monitoring.load();
         const QString folder = GetMonitorFolder();
-        const bool watched = WatchFolder(
+        const int error = WatchFolder(
             folder, [this] { return m_monitoring && !m_cancel; },
             [this] {
                 if (!CheckNewData())
@@ -302,8 +304,8 @@ void CBaseImport::UpdateMonitorCallback()
                     m_busy = m_monitoring.load();
                 }
             });
-        if (!watched) {
-            WriteErrorLog(QStringLiteral("UpdateMonitorCallback: Can't monitor the folder %1. Error #%2").arg(folder).arg(2));
+        if (error != 0) {
+            WriteErrorLog(QStringLiteral("UpdateMonitorCallback: Can't monitor the folder %1. Error #%2").arg(folder).arg(error));
             m_monitoring = false;
         }
     } catch (const std::exception &e) {
@@ -319,12 +321,20 @@ void CBaseImport::UpdateMonitorCallback()
     m_busy = false;
 }
 
-bool CBaseImport::WatchFolder(const QString &folder, const std::function<bool()> &keepGoing,
-                              const std::function<void()> &onChange)
+int CBaseImport::WatchFolder(const QString &folder, const std::function<bool()> &keepGoing,
+                             const std::function<void()> &onChange)
 {
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.exists())
+        return ENOENT;
+    if (!info.isDir())
+        return ENOTDIR;
+    if (!info.isReadable())
+        return EACCES;
     QFileSystemWatcher watcher;
-    if (folder.isEmpty() || !QFileInfo(folder).isDir() || !watcher.addPath(folder))
-        return false;
+    errno = 0;
+    if (!watcher.addPath(folder))
+        return errno != 0 ? errno : EIO;
     bool changed = false;
     QEventLoop loop;
     QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, [&] {
@@ -353,7 +363,7 @@ bool CBaseImport::WatchFolder(const QString &folder, const std::function<bool()>
             watcher.addPath(folder);
         onChange();
     }
-    return true;
+    return 0;
 }
 
 bool CBaseImport::CheckNewData()

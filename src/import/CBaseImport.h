@@ -128,9 +128,9 @@ protected:
     }
     static void NotifyCatalogChanged();
     // Watches the folder on the calling thread (a worker) while keepGoing
-    // holds, calling onChange after each change and at each rescan. False
-    // when the folder cannot be watched.
-    bool WatchFolder(const QString &folder, const std::function<bool()> &keepGoing, const std::function<void()> &onChange);
+    // holds, calling onChange after each change and at each rescan. 0 after
+    // watching; the system's error number when the folder cannot be watched.
+    int WatchFolder(const QString &folder, const std::function<bool()> &keepGoing, const std::function<void()> &onChange);
 
     std::atomic<bool> m_canPromptOnDataReady{false};
     std::atomic<bool> m_canMonitor{false};

@@ -123,10 +123,24 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
             result.failed = true;
             return result;
         }
-        SetProgress(QStringLiteral("Importing:"), int(qMin<int64_t>(lines, INT_MAX)));
         writer->Begin(fullDump);
-        if (fullDump)
-            writer->DeletePrefix(KeyPrefix());
+        if (fullDump) {
+            SetProgress(QStringLiteral("Deleting old records:"), 2);
+            ProgressStep();
+            try {
+                writer->DeletePrefix(KeyPrefix());
+            } catch (const DbException &e) {
+                writer->Rollback();
+                CountError();
+                WriteLog(ClearFailurePrefix() + e.Message() + QStringLiteral(": ") + e.Description());
+                reader.Close();
+                ProgressEnd();
+                result.failed = true;
+                return result;
+            }
+            ProgressStep();
+        }
+        SetProgress(QStringLiteral("Importing:"), int(qMin<int64_t>(lines, INT_MAX)));
 
         auto take = [&](const InventoryWriter::Counts &c) {
             AddCounts(c.inserted, c.updated, c.deleted);

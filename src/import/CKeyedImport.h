@@ -50,6 +50,8 @@ protected:
 
     // `fullDump`: first delete every row of the prefix; that and the file are one transaction.
     FileResult ImportKeyedFile(const QString &path, bool fullDump = false);
+    // The log line's start for a failure while the old rows of a full dump were deleted.
+    virtual QString ClearFailurePrefix() const { return QStringLiteral("ImportFromFile: "); }
 
     void LogMalformed(int64_t lineNumber, ImportText::LineFault fault, const std::string &line);
     void LogRejected(int64_t lineNumber, const std::string &why, const std::string &line);

@@ -157,7 +157,13 @@ bool XITrackInvImport::WaitUntilSettled(const QString &path)
 int XITrackInvImport::FullImportFromFile(const QString &path)
 {
     m_fullDump = true;
-    const int r = ImportFile(path);
+    int r = -1;
+    try {
+        r = ImportFile(path);
+    } catch (const std::exception &e) {
+        CountError();
+        WriteErrorLog(QStringLiteral("FullImportFromFile: %1 ").arg(path) + QString::fromLocal8Bit(e.what()));
+    }
     m_fullDump = false;
     return r;
 }
@@ -384,6 +390,6 @@ void XITrackInvImport::MonitorRun()
     NewFilesRun();
     const QString folder = GetMonitorFolder();
     auto watching = [this] { return !m_itpStop && !IsStopRequested() && theSettings().IsOn(Setting::AutoITPImport); };
-    if (!WatchFolder(folder, watching, [this] { NewFilesRun(); }))
+    if (WatchFolder(folder, watching, [this] { NewFilesRun(); }) != 0)
         WriteErrorLog(QStringLiteral("StartMonitorThread: Can't monitor the folder %1.").arg(folder));
 }

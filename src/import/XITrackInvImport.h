@@ -61,6 +61,7 @@ public:
 
 protected:
     std::string_view KeyPrefix() const override { return "ITR_"; }
+    QString ClearFailurePrefix() const override { return QStringLiteral("ClearITPInventory: "); }
     void ResetMap() override;
     Action Classify(const ImportText::FieldSplitter &fields, bool storedAny, std::string &why) override;
     int FieldsNeeded(Action action) const override;

@@ -1,5 +1,7 @@
 #include "SearchDlg.h"
 
+#include "dialogs/CSplitterControl.h"
+
 #include "ListRegistry.h"
 #include "XInventoryListCtrl.h"
 #include "XQueryListCtrl.h"
@@ -15,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -60,9 +61,17 @@ SearchDlg::SearchDlg(int listType, IListHost *host, QWidget *parent, IBrowserPan
     setWindowTitle(Caption(frame ? frame->GetMarketModeName() : QStringLiteral("Parts"), m_listType));
 
     auto *layout = new QVBoxLayout(this);
-    auto *splitter = new QSplitter(Qt::Vertical, this);
-    splitter->setObjectName(QStringLiteral("searchSplitter"));
-    m_tabs = new QTabWidget(splitter);
+    // The pages above, the record's page below, the bar between them.
+    auto *panes = new QWidget(this);
+    auto *panesLayout = new QVBoxLayout(panes);
+    panesLayout->setContentsMargins(0, 0, 0, 0);
+    panesLayout->setSpacing(0);
+    m_tabs = new QTabWidget(panes);
+    m_tabs->setFixedHeight(TabHeight);
+    m_splitter = new CSplitterControl(QRect(0, 0, 100, 5), panes);
+    m_splitter->setObjectName(QStringLiteral("searchSplitter"));
+    m_splitter->setFixedHeight(5);
+    connect(m_splitter, &CSplitterControl::moved, this, &SearchDlg::OnSplitterMoved);
     m_tabs->setObjectName(QStringLiteral("searchTabs"));
     auto *options = new QWidget(m_tabs);
     auto *optionsLayout = new QVBoxLayout(options);
@@ -79,16 +88,20 @@ SearchDlg::SearchDlg(int listType, IListHost *host, QWidget *parent, IBrowserPan
     if (browser) {
         m_browser = browser;
     } else {
-        m_ownBrowser = std::make_unique<CWebBrowser2>(splitter, QStringLiteral("searchBrowser"));
+        m_ownBrowser = std::make_unique<CWebBrowser2>(panes, QStringLiteral("searchBrowser"));
         m_browser = m_ownBrowser.get();
     }
+    panesLayout->addWidget(m_tabs);
+    panesLayout->addWidget(m_splitter);
     if (QWidget *pane = m_browser->Widget())
-        splitter->addWidget(pane);
+        panesLayout->addWidget(pane, 1);
+    else
+        panesLayout->addStretch(1);
     m_list->SetDetailsBrowser(m_browser);
     // The hits come from the records the main window shows: the same folder.
     if (const XBaseListCtrl *shown = ListRegistry::Instance().Shown(KindOf(m_listType)))
         m_list->SetFolder(shown->GetFolder());
-    layout->addWidget(splitter, 1);
+    layout->addWidget(panes, 1);
 
     auto *buttons = new QHBoxLayout;
     auto *start = new QPushButton(QStringLiteral("&Start"), this);
@@ -117,6 +130,28 @@ SearchDlg::SearchDlg(int listType, IListHost *host, QWidget *parent, IBrowserPan
     resize(720, 560);
     m_tabs->setCurrentIndex(0);
     m_text->setFocus();
+}
+
+void SearchDlg::OnSplitterMoved(int delta)
+{
+    m_tabs->setFixedHeight(m_tabs->height() + delta);
+    UpdateSplitterRange();
+}
+
+void SearchDlg::UpdateSplitterRange()
+{
+    if (QLayout *l = m_splitter->parentWidget()->layout())
+        l->activate();
+    // The pages keep their first height at least; the record's page keeps a few lines.
+    const int below = qMax(0, m_tabs->height() - TabHeight);
+    const int above = qMax(0, m_splitter->parentWidget()->height() - m_splitter->geometry().bottom() - MinPageHeight);
+    m_splitter->SetRange(below, above);
+}
+
+void SearchDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    UpdateSplitterRange();
 }
 
 SearchDlg::~SearchDlg()

@@ -13,6 +13,7 @@ class IListHost;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
+class CSplitterControl;
 class QTabWidget;
 class XBaseListCtrl;
 
@@ -40,10 +41,17 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    static constexpr int TabHeight = 200;
+    static constexpr int MinPageHeight = 60;
+    void OnSplitterMoved(int delta);
+    void UpdateSplitterRange();
+
     int m_listType = 0;
     QTabWidget *m_tabs = nullptr;
+    CSplitterControl *m_splitter = nullptr;
     QLineEdit *m_text = nullptr;
     QPushButton *m_goTo = nullptr;
     QStatusBar *m_status = nullptr;

@@ -7,6 +7,7 @@
 #include "app/XLayoutSettings.h"
 #include "db/KVDatabase.h"
 #include "db/RecordActions.h"
+#include "dialogs/CSortHeaderCtrl.h"
 #include "dialogs/LayoutAdapters.h"
 #include "dialogs/PaneInterfaces.h"
 #include "forms/RecordComments.h"
@@ -225,11 +226,11 @@ XBaseListCtrl::XBaseListCtrl(const char *table, const QStringList &cursorColumns
     setCornerButtonEnabled(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
+    setHorizontalHeader(new CSortHeaderCtrl(this));
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(qMax(18, fontMetrics().height() + 4));
     horizontalHeader()->setSectionsClickable(true);
-    horizontalHeader()->setSortIndicatorShown(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStretchLastSection(false);
@@ -250,8 +251,14 @@ void XBaseListCtrl::SetColumns(const QList<ColumnDef> &columns, const QString &l
     m_model->Reset();
     m_columns = columns;
     m_model->Reset();
-    for (int i = 0; i < m_columns.size(); ++i)
-        horizontalHeader()->resizeSection(i, m_columns[i].width);
+    // The widths suit a small dialog font: a wider font widens them alike, and a
+    // header is never cut.
+    const QFontMetrics metrics(font());
+    const double scale = qMax(1.0, metrics.averageCharWidth() / 5.0);
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const int width = qMax(int(m_columns[i].width * scale), metrics.horizontalAdvance(m_columns[i].header) + 20);
+        horizontalHeader()->resizeSection(i, width);
+    }
     m_layout.reset();
     if (!layoutName.isEmpty()) {
         m_layout = std::make_unique<XLayoutSettings>(layoutName, int(m_columns.size()));
@@ -293,6 +300,7 @@ void XBaseListCtrl::SetSort(int column, bool ascending)
         order += QStringLiteral(", %1 DESC").arg(m_columns[m_secondarySort].sortField);
     m_cursor->SetSort(order);
     horizontalHeader()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    static_cast<CSortHeaderCtrl *>(horizontalHeader())->SetSortArrow(column, ascending);
 }
 
 void XBaseListCtrl::OnHeaderClicked(int column)

@@ -183,6 +183,11 @@ QString XInventoryCarsListCtrl::InventoryCell(int row, int column) const
         const QString sub = c.Text(row, 5);
         return sub.isEmpty() ? c.Text(row, 4) : c.Text(row, 4) + u'/' + sub;
     }
+    case 4: {
+        // Money reads as in the parts catalog.
+        const double price = c.Double(row, 6);
+        return price == 0.0 ? QStringLiteral("0") : Utils::FormatMoney(price, 2);
+    }
     default:
         return column >= 4 && column <= 9 ? c.Text(row, column + 2) : QString();
     }

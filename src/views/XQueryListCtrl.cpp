@@ -659,7 +659,7 @@ void XQueryListCtrl::ShowMessages()
     QString thread = threads.first();
     if (threads.size() > 1) {
         const int queryRow = QueryRowOf(row);
-        QStringList texts{(Item(row).topLevel ? QStringLiteral("Query #%1") : QStringLiteral("Quote #%1")).arg(id)};
+        QStringList texts{(Item(row).topLevel ? QStringLiteral("Query #%1 ") : QStringLiteral("Quote #%1 ")).arg(id)};
         for (const char *field : m_rules.captionFields)
             texts << QueryText(queryRow, field);
         MessSelDlg pick(id, type, Host(), this);

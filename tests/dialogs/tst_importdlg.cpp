@@ -300,6 +300,11 @@ private slots:
         ImportNowOf(path, [&](QWidget *w) {
             for (const char *name : {"insertedCount", "updatedCount", "deletedCount", "errorCount"})
                 counts << Child<QLabel>(w, name)->text();
+            QStringList labels;
+            for (QLabel *label : w->findChildren<QLabel *>())
+                if (label->text().startsWith("Records") || label->text().startsWith("Errors"))
+                    labels << label->text();
+            QCOMPARE(labels, QStringList({"Records inserted", "Records updated", "Records deleted", "Errors"}));
             ModalHelper::WhenModal("CLogViewDlg", [&log](QWidget *view) {
                 log = static_cast<CLogViewDlg *>(view)->Lines().join(u'\n');
                 static_cast<QDialog *>(view)->reject();

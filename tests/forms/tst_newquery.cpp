@@ -226,6 +226,28 @@ private slots:
         QCOMPARE(f.Text("SELECT P_NOTES FROM Queries"), QString("Left side, please"));
     }
 
+    // The year steps within the market's years, or is left empty; Notes stop at their limit.
+    void yearAndNotesStayInRange()
+    {
+        FormsFixture f;
+        NewQueryDlg dlg(&f.host, "New Query");
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        auto *year = Child<QSpinBox>(&dlg, "yearEdit");
+        QCOMPARE(year->text(), QString("2000"));
+        year->setValue(2500);
+        QTest::keyClick(year, Qt::Key_Up);
+        QCOMPARE(year->text(), QString("2500"));
+        year->setValue(1900);
+        QTest::keyClick(year, Qt::Key_Down);
+        QCOMPARE(year->text(), QString());
+        QTest::keyClick(year, Qt::Key_Down);
+        QCOMPARE(year->text(), QString());
+        auto *notes = Child<QPlainTextEdit>(&dlg, "notesEdit");
+        notes->insertPlainText(QString(1100, 'n'));
+        QCOMPARE(notes->toPlainText().size(), 1023);
+    }
+
     // A label's mnemonic must land in a control that takes keys, not in the
     // row that holds it.
     void everyMnemonicReachesAControlThatTakesKeys()

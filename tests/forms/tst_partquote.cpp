@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
@@ -188,6 +189,27 @@ private slots:
         QCOMPARE(f->Count("SELECT COUNT(*) FROM Queries WHERE STATUS_CODE = 2 AND STATUS = 'Replied'"), 3);
         QCOMPARE(f->Count("SELECT STATUS_CODE FROM Queries WHERE ID = 'Q4'"), 5);
         QVERIFY(f->host.log.Calls().contains(QStringLiteral("QuoteSent|0|%1").arg(NodeIncomingLeads)));
+    }
+
+    // Each query opens with the stored choice of "Store Quote to My Inventory"; Notes stop at their limit.
+    void everyMoveRereadsTheStoreChoice()
+    {
+        AddQuery("Q1");
+        AddQuery("Q2");
+        NewQuoteDlg dlg(&f->host, Pending(0));
+        Show(dlg);
+        QCheckBox *store = Child<QCheckBox>(&dlg, "storeCheck");
+        QVERIFY(!store->isChecked());
+        store->setChecked(true);
+        Click(&dlg, "nextButton");
+        QVERIFY(dlg.windowTitle().contains("[Q2]"));
+        QVERIFY(!store->isChecked());
+        theSettings().SetInt(Setting::SaveToInventoryParts, 1);
+        Click(&dlg, "prevButton");
+        QVERIFY(store->isChecked());
+        auto *notes = Child<QPlainTextEdit>(&dlg, "notesEdit");
+        notes->insertPlainText(QString(1100, 'n'));
+        QCOMPARE(notes->toPlainText().size(), 1023);
     }
 
     // The buyer's full contact is fetched after a quote only while it is missing.

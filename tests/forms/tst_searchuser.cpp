@@ -82,6 +82,22 @@ private slots:
         QCOMPARE(cars.findChild<QPushButton *>("privateQueryButton")->text(), QString("Private Car Query"));
     }
 
+    // In the cars market the private query is the car query sheet, addressed to the found member.
+    void privateCarQueryOpensTheSheet()
+    {
+        FormsFixture f;
+        f.t.frame.marketMode = 1;
+        SearchUserDlg dlg(&f.host);
+        Found(f, dlg);
+        QString title;
+        ModalHelper::WhenModal("NewQueryCarsPropSheet", [&](QWidget *w) {
+            title = w->windowTitle();
+            qobject_cast<QDialog *>(w)->reject();
+        });
+        Click(dlg, "privateQueryButton");
+        QCOMPARE(title, QString("Private Query For Lee Seller"));
+    }
+
     // A private message to the found member goes out as a broadcast, and only a
     // sent one refreshes the window's list.
     void privateMessage_data()

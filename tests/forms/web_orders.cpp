@@ -3,6 +3,7 @@
 
 #include "OrderFixture.h"
 
+#include "browser/CWebBrowser2.h"
 #include "forms/OrderUpdateDlg.h"
 #include "forms/PrintOrderDlg.h"
 
@@ -118,6 +119,23 @@ private slots:
         QCOMPARE(f.Text("SELECT STATUS || '|' || U_TOTAL_PRICE || '|' || U_UPDATE_TIME FROM Orders WHERE ID = 'O-2'"),
                  QString("Completed|90.0|2009-05-06 07:08:09"));
         QCOMPARE(f.Text("SELECT STATUS FROM Orders WHERE ID = 'O-1'"), QString("Read"));
+    }
+
+    // The buyer's contact arriving reads the order again: the form shows the stored update.
+    void contactArrivalReloadsTheOrder()
+    {
+        WebFormsFixture f;
+        f.AddOrder("O-1");
+        theDatabase().Execute("UPDATE Orders SET IS_UPDATED = 1, U_INVOICE_NUM = 'INV-1', U_ADJUSTMENT = 5");
+        OrderUpdateDlg dlg(&f.host, "O-1");
+        dlg.show();
+        auto *invoice = dlg.findChild<QLineEdit *>("invoiceEdit");
+        invoice->selectAll();
+        QTest::keyClicks(invoice, "typed");
+        theDatabase().Execute("UPDATE Orders SET TOTAL_PRICE = 120");
+        dlg.Browser()->NotifyGetContact();
+        QCOMPARE(invoice->text(), QString("INV-1"));
+        QCOMPARE(dlg.findChild<QLineEdit *>("totalEdit")->text(), QString("125.00"));
     }
 
     void printsToPdf()

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 
@@ -50,6 +51,8 @@ public:
         }
         void SetHtml(const QString &) override {}
         void Clear() override { log << "Clear"; }
+        void SetTitleHandler(std::function<void(const QString &)> handler) override { titleLoaded = std::move(handler); }
+        std::function<void(const QString &)> titleLoaded;
         QStringList log;
         QString last;
 

@@ -21,12 +21,15 @@
 #include "dialogs/CMyHyperLink.h"
 #include "application/SingleInstance.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QTest>
+#include <QToolBar>
 
 #include <memory>
 #include <thread>
@@ -64,6 +67,10 @@ private slots:
     void defaultMarket();
     void breadcrumb_data();
     void breadcrumb();
+    void pageTitleJoinsBreadcrumbAfterLoad();
+    void newButtonFollowsPage();
+    void f6WalksThePanes();
+    void layoutFirstStartAndKept();
     void noticeClickClearsBlinkAndSaves();
     void contactUsShowsOneBox();
     void logoUnderDockWidgetHidesAndReturns();
@@ -248,6 +255,111 @@ void TestMainFrame::breadcrumb()
     panel.SetTitle(title);
     panel.SetShowTitle(showTitle);
     QCOMPARE(panel.GetBreadcrumb(), expected);
+}
+
+void TestMainFrame::pageTitleJoinsBreadcrumbAfterLoad()
+{
+    TestApp env;
+    theSettings().SetInt(Setting::DefaultMarket, 0);
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.SelectNode(NodeGeneral);
+    QCOMPARE(frame.InfoPanel()->GetBreadcrumb(), QStringLiteral("General Parts > General"));
+    QVERIFY(panes.doc->titleLoaded);
+    panes.doc->titleLoaded(QStringLiteral("Fees & terms"));
+    QCOMPARE(frame.InfoPanel()->GetBreadcrumb(), QStringLiteral("General Parts > General > Fees & terms"));
+    // The next page's breadcrumb waits for that page's own title.
+    frame.SelectNode(NodeMessages);
+    QCOMPARE(frame.InfoPanel()->GetBreadcrumb(), QStringLiteral("General Parts > Messages"));
+    panes.det->titleLoaded(QString());
+    QCOMPARE(frame.InfoPanel()->GetBreadcrumb(), QStringLiteral("General Parts > Messages"));
+}
+
+void TestMainFrame::newButtonFollowsPage()
+{
+    TestApp env;
+    theSettings().SetInt(Setting::DefaultMarket, 0);
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    auto newButton = [&] { return frame.ToolBar()->findChild<QAction *>(QStringLiteral("tool32820"))->text(); };
+    const QList<std::pair<int, QString>> pages = {{NodeGeneral, "Buy a Part"}, {NodePartsCatalog, "New Record"},
+                                                  {NodeMessages, "Buy a Part"}};
+    for (const auto &[node, text] : pages) {
+        frame.SelectNode(node);
+        QCOMPARE(newButton(), text);
+    }
+    frame.SwitchToCars();
+    QCOMPARE(newButton(), QStringLiteral("Buy a Car"));
+}
+
+void TestMainFrame::f6WalksThePanes()
+{
+    TestApp env;
+    theSettings().SetInt(Setting::DefaultMarket, 0);
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    frame.NavigatorBar()->show();
+    frame.SelectNode(NodeMessages);
+    QWidget *list = panes.lists[K::Messages]->Widget();
+    QWidget *details = panes.det->Widget();
+    QVERIFY(details->isVisible());
+    const QList<QWidget *> forward = {frame.PartsTree(), list, details, frame.PartsTree()};
+    for (QWidget *expected : forward) {
+        QTest::keyClick(&frame, Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), expected);
+    }
+    for (QWidget *expected : {details, list, static_cast<QWidget *>(frame.PartsTree())}) {
+        QTest::keyClick(&frame, Qt::Key_F6, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), expected);
+    }
+    // A hidden bar is skipped.
+    frame.DetailsBar()->hide();
+    QTest::keyClick(&frame, Qt::Key_F6);
+    QTest::keyClick(&frame, Qt::Key_F6);
+    QCOMPARE(QApplication::focusWidget(), frame.PartsTree());
+}
+
+void TestMainFrame::layoutFirstStartAndKept()
+{
+    TestApp env;
+    theSettings().SetInt(Setting::DefaultMarket, 0);
+    RecordingPanes panes;
+    QSize size;
+    {
+        CMainFrame frame(panes);
+        QVERIFY(frame.OnCreate());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        // Most of the screen, not the widgets' least size.
+        const QRect room = frame.screen()->availableGeometry();
+        QVERIFY2(frame.width() >= room.width() * 3 / 4 && frame.height() >= room.height() * 3 / 4,
+                 qPrintable(QStringLiteral("%1x%2").arg(frame.width()).arg(frame.height())));
+        // The Details bar opens with room for a page.
+        frame.SelectNode(NodeMessages);
+        QTRY_VERIFY(frame.DetailsBar()->height() >= frame.height() / 4);
+        frame.NavigatorBar()->show();
+        frame.resizeDocks({frame.NavigatorBar()}, {300}, Qt::Horizontal);
+        frame.resizeDocks({frame.DetailsBar()}, {200}, Qt::Vertical);
+        frame.resize(700, 500);
+        QTRY_COMPARE(frame.NavigatorBar()->width(), 300);
+        size = frame.size();
+        frame.close();  // stores the layout
+    }
+    CMainFrame again(panes);
+    QVERIFY(again.OnCreate());
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(again.size(), size);
+    QVERIFY(again.NavigatorBar()->isVisible());
+    QTRY_COMPARE(again.NavigatorBar()->width(), 300);
+    again.SelectNode(NodeMessages);
+    QTRY_COMPARE(again.DetailsBar()->height(), 200);
 }
 
 void TestMainFrame::noticeClickClearsBlinkAndSaves()

@@ -4,6 +4,7 @@
 #include "../views/ViewsFixture.h"
 #include "TestEnv.h"
 
+#include "app/XSLTransformer.h"
 #include "frame/CMainFrame.h"
 #include "frame/CNavigatorTree.h"
 #include "frame/FrameCommands.h"
@@ -34,6 +35,26 @@ public:
         log.Add(QStringList{"NewMessageDlg", a.contextType, a.contextId, a.recipientId, a.subject}.join('|'));
         return answer;
     }
+    int NewQuoteDlg() override
+    {
+        log.Add("NewQuoteDlg");
+        throw std::bad_alloc();
+    }
+    int CarQuoteDetail(const QString &caption, const QString &quoteId, bool, int) override
+    {
+        log.Add("CarQuoteDetail|" + caption + '|' + quoteId);
+        return answer;
+    }
+    int PrintOrderDlg() override
+    {
+        log.Add("PrintOrderDlg");
+        return answer;
+    }
+    int PrintDetailPage(const QString &html) override
+    {
+        log.Add(html.contains("O2") ? "PrintDetailPage|O2" : "PrintDetailPage");
+        return answer;
+    }
     CallLog log;
     int answer = MsgBox::IdCancel;
 };
@@ -46,7 +67,10 @@ class TestRecordCommands : public QObject
 private slots:
     void init()
     {
-        m_app = std::make_unique<TestApp>(ViewsOptions());
+        TestApp::Options options = ViewsOptions();
+        options.extra[GlobalSlot::XslTransformer] = [] { return std::make_unique<XSLTransformer>(); };
+        m_app = std::make_unique<TestApp>(options);
+        m_app->App().SetModuleFolder(qEnvironmentVariable("KORVANT_SOURCE_DIR") + "/res/");
         QVERIFY(theDatabase().init());
         m_frame = std::make_unique<CMainFrame>(m_views, &m_dialogs);
         m_views.SetListHost(m_frame.get());
@@ -153,6 +177,52 @@ private slots:
         m_frame->ReloadNavigator();
         QVERIFY2(m_frame->PartsTree()->GetItemCaption(NodePartsCatalog).endsWith("(2)"),
                  qPrintable(m_frame->PartsTree()->GetItemCaption(NodePartsCatalog)));
+    }
+
+    // A received order prints on the purchase-order form; a sent one prints its page.
+    void printOrderByDirection()
+    {
+        theDatabase().Execute("INSERT INTO Orders (ID, IS_INCOMING, STATUS_CODE, STATUS, POST_DATE, C_ID, P_NAME) VALUES "
+                              "('O1', 1, 1, 'Read', '2024-05-01 10:00:00', 'B1', 'Door'),"
+                              "('O2', 0, 1, 'Read', '2024-05-01 10:00:00', 'S1', 'Hood')");
+        m_frame->SwitchToParts();
+        for (const auto &[node, expected] : {std::pair{195, "PrintOrderDlg"}, std::pair{196, "PrintDetailPage|O2"}}) {
+            m_frame->SelectNode(node);
+            XBaseListCtrl *orders = XBaseListCtrl::FromPane(m_frame->CurrentList());
+            QVERIFY(orders);
+            ClickRow(*orders, 0);
+            m_dialogs.log.Clear();
+            m_frame->RunCommand(FrameTables::CmdPrint);
+            QCOMPARE(m_dialogs.log.Calls(), QStringList{expected});
+        }
+    }
+
+    // The car quote's page link opens the quote detail under its own caption.
+    void carQuoteDetailCaption()
+    {
+        theDatabase().Execute("INSERT INTO Queries_Cars (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE, MAKE) "
+                              "VALUES ('C1', 0, 0, 2, '2024-05-01 10:00:00', 'Ford')");
+        theDatabase().Execute("INSERT INTO Quotes_Cars (ID, QUERY_ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, POST_DATE) "
+                              "VALUES ('CQ1', 'C1', 1, 0, 0, '2024-05-02 10:00:00')");
+        m_frame->SwitchToCars();
+        m_frame->SelectNode(159);
+        XBaseListCtrl *list = XBaseListCtrl::FromPane(m_frame->CurrentList());
+        QVERIFY(list);
+        QCOMPARE(list->model()->rowCount(), 2);
+        ClickRow(*list, 1);
+        m_dialogs.log.Clear();
+        FrameCommands(*m_frame).ShowCarQuoteDetail();
+        QCOMPARE(m_dialogs.log.Calls(), QStringList{"CarQuoteDetail|Quote Detail|CQ1"});
+    }
+
+    // A failing quote form leaves a trace and the window running.
+    void sendQuoteSurvivesAFailingForm()
+    {
+        m_frame->SwitchToParts();
+        FrameCommands commands(*m_frame);
+        commands.SendQuote();
+        QCOMPARE(m_dialogs.log.Calls(), QStringList{"NewQuoteDlg"});
+        QVERIFY(m_app->LogText().contains("Unknown Error"));
     }
 
     // A page's "continue_query" values reach the part query form.

@@ -106,6 +106,28 @@ private slots:
         QCOMPARE(CountRows(), 5);
     }
 
+    // A full dump first says it deletes the old rows; a failing delete keeps them and the file.
+    void fullDumpDeletesFirst()
+    {
+        Setup();
+        Insert("ITR_1", "old one");
+        Drop("dump.full", Line("I", "10"));
+        XITrackInvImport &imp = Importer();
+        QCOMPARE(imp.RunImport(), 1);
+        const QStringList steps = m_app->dialogs.log.Calls().filter("Progress.SetStatus|");
+        const qsizetype deleting = steps.indexOf("Progress.SetStatus|Deleting old records:");
+        QVERIFY2(deleting >= 0 && deleting < steps.indexOf("Progress.SetStatus|Importing:"), qPrintable(steps.join(',')));
+
+        Insert("ITR_1", "old one");
+        theDatabase().Connection().ExecScript(
+            "CREATE TRIGGER keep BEFORE DELETE ON Inventory BEGIN SELECT RAISE(ABORT, 'kept'); END");
+        Drop("again.full", Line("I", "11"));
+        QCOMPARE(imp.RunImport(), 0);
+        QCOMPARE(Column("SELECT SOURCE FROM Inventory ORDER BY ID"), QString("ITR_10|ITR_1"));
+        QVERIFY2(ImportLog().contains("ClearITPInventory: "), qPrintable(ImportLog()));
+        QVERIFY(Files().contains("again.full"));
+    }
+
     void failedFullKeepsRowsAndName()
     {
         Setup();

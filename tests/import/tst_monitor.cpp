@@ -102,15 +102,29 @@ private slots:
         imp.StopMonitoring();
     }
 
-    // A folder that cannot be watched ends monitor mode, and the importer says so.
+    // A folder that cannot be watched ends monitor mode, and the importer says why.
+    void missingFolderEndsMonitoring_data()
+    {
+        QTest::addColumn<bool>("fileInstead");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("missing") << false << "Error #2";
+        QTest::newRow("a file") << true << "Error #20";
+    }
     void missingFolderEndsMonitoring()
     {
+        QFETCH(bool, fileInstead);
+        QFETCH(QString, error);
         ITrackFolder folder;
         XITrackInvImport &imp = Importer();
         QVERIFY(QDir(folder.exports).removeRecursively());
+        if (fileInstead) {
+            QFile file(folder.exports);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
         QVERIFY(imp.SetMonitoring(true));
         QTRY_VERIFY_WITH_TIMEOUT(!imp.IsMonitoring(), 5000);
         QVERIFY(ImportLog().contains("Can't monitor the folder"));
+        QVERIFY2(ImportLog().contains(error), qPrintable(ImportLog()));
         imp.StopMonitoring();
         QVERIFY(!imp.IsRunning());
     }

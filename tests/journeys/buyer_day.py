@@ -55,8 +55,8 @@ def buyer_day(run):
     run.key("alt+b", "p")
     run.wait_title("> Parts > Pending Quotes")
     run.click(run.main, *SECOND_ROW)
-    # The details bar is a strip at first: its edge dragged up gives the page room.
-    run.xdotool("mousemove", "--window", run.main, "635", "717")
+    # The details bar opens on half the window; its edge dragged up gives the page more room.
+    run.xdotool("mousemove", "--window", run.main, "635", "370")
     run.xdotool("mousedown", "1")
     run.xdotool("mousemove", "--window", run.main, "635", "350")
     run.xdotool("mouseup", "1")

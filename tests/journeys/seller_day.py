@@ -258,6 +258,12 @@ def publish_hot_deal(run):
     """New on My Hot Deals: the editor, then the payment page."""
     run.key("alt+v", "n")  # View > Navigator
     time.sleep(1)
+    # The Details bar (half the window) folded down: the navigator's lower nodes in view.
+    run.xdotool("mousemove", "--window", run.main, "635", "370")
+    run.xdotool("mousedown", "1")
+    run.xdotool("mousemove", "--window", run.main, "635", "717")
+    run.xdotool("mouseup", "1")
+    time.sleep(1)
     run.click(run.main, *HOT_DEALS_EXPAND)
     time.sleep(0.5)
     run.click(run.main, *MY_HOT_DEALS)

@@ -2,14 +2,17 @@
 #include "ViewsFixture.h"
 
 #include "db/RecordCursor.h"
+#include "dialogs/CSortHeaderCtrl.h"
 #include "views/ListRegistry.h"
 #include "views/XHotDealListCtrl.h"
 #include "views/ViewsPaneFactory.h"
 #include "views/XInventoryListCtrl.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QVBoxLayout>
 
 namespace {
@@ -95,6 +98,21 @@ private slots:
         QCOMPARE(list.horizontalHeader()->sortIndicatorSection(), clicks.isEmpty() ? 0 : clicks.last());
     }
 
+    // Columns open wide enough for their headers and their usual texts, whatever the font.
+    void columnsFitTheirTexts()
+    {
+        const QFont before = QApplication::font();
+        QFont big = before;
+        big.setPointSize(18);
+        QApplication::setFont(big);
+        XHotDealListCtrl list(&m_host, nullptr);
+        QApplication::setFont(before);
+        const QFontMetrics fm(big);
+        QHeaderView *header = list.horizontalHeader();
+        QVERIFY(header->sectionSize(0) > fm.horizontalAdvance("12-31 23:59"));
+        QVERIFY(header->sectionSize(7) > fm.horizontalAdvance("Originator"));
+    }
+
     // An empty list takes the new order and arrow but reads nothing.
     void emptyListSortsWithoutReading()
     {
@@ -105,6 +123,11 @@ private slots:
         QCOMPARE(list.GetSortOrder(), QString("MAKE ASC"));
         QCOMPARE(list.horizontalHeader()->sortIndicatorSection(), 3);
         QCOMPARE(list.horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+        // The list's own header draws the arrow.
+        auto *header = qobject_cast<CSortHeaderCtrl *>(list.horizontalHeader());
+        QVERIFY(header);
+        QCOMPARE(header->SortColumn(), 3);
+        QVERIFY(header->SortAscending());
         QCOMPARE(list.Cursor().SnapshotsTaken(), snapshots);
         QCOMPARE(list.Cursor().RowsRead(), 0);
     }

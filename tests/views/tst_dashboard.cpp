@@ -276,6 +276,9 @@ private slots:
         QCOMPARE(Eval(browser, "document.getElementById('vi_make').textContent").toString(), QString("Ford"));
         QCOMPARE(Eval(browser, "document.getElementById('years').textContent").toString(), QString("from 2001"));
         QCOMPARE(Eval(browser, "document.getElementById('category') === null").toBool(), true);
+        // Labels in the member's words, not the filter's codes.
+        QCOMPARE(Eval(browser, "document.getElementById('pi_type').previousElementSibling.textContent").toString(),
+                 QString("Part condition"));
         browser.SetCounter(20002, 7, 0, false);
         QTRY_COMPARE(Eval(browser, "document.getElementById('counter1').textContent").toString(), QString("(7)"));
         Eval(browser, "var m=document.getElementById('make');m.value='1';m.dispatchEvent(new Event('change'));",

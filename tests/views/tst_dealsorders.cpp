@@ -430,7 +430,7 @@ private slots:
         };
         answer(false);
         queries.ShowMessages();
-        QCOMPARE(title, QString("Messages for Query #Q%2, 2004 Ford Focus Door"));
+        QCOMPARE(title, QString("Messages for Query #Q%2 , 2004 Ford Focus Door"));
         QCOMPARE(offered.size(), 2);
         QVERIFY(m_host.log.Calls().filter("SelectNode").isEmpty());
         answer(true);

@@ -131,6 +131,21 @@ private slots:
         Check(list.GetDetailsHtml(false), present, absent);
     }
 
+    // Fields read in the member's words; the program's own codes stay off the page.
+    void fieldsInTheMembersWords()
+    {
+        theDatabase().Execute("INSERT INTO Queries (ID, IS_INCOMING, IS_ARCHIVE, STATUS_CODE, STATUS, POST_DATE, "
+                              "P_NAME, P_MAX_PRICE, MARKET_ID) VALUES ('Q1', 0, 0, 0, 'New', '2024-05-01 10:00:00', "
+                              "'Door', 20, 'MP-7')");
+        XQueryListCtrl list(&m_host, nullptr);
+        OpenFolder(list, 20002);
+        const QString html = list.GetDetailsHtml(false);
+        for (const char *label : {">Max. price<", ">Date<", ">Status<"})
+            QVERIFY2(html.contains(label), label);
+        for (const char *code : {"max price", "status code", "Status code", "post date", "MP-7"})
+            QVERIFY2(!html.contains(code), qPrintable(html.mid(qMax(0, int(html.indexOf(code)) - 300), 400)));
+    }
+
     // A car query has no "incoming" mark: on the selling side it offers the quote sheet.
     void carQuery()
     {

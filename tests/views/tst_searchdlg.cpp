@@ -5,12 +5,14 @@
 #include "TestEnv.h"
 #include "ViewsFixture.h"
 
+#include "dialogs/CSplitterControl.h"
 #include "dialogs/NodeIds.h"
 #include "views/ListRegistry.h"
 #include "views/SearchDlg.h"
 #include "views/XInventoryListCtrl.h"
 #include "views/XQueryListCtrl.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -74,6 +76,37 @@ private slots:
         QCOMPARE(dlg.windowTitle(), caption);
         QCOMPARE(QString(dlg.Results()->metaObject()->className()), listClass);
         QCOMPARE(int(dlg.Results()->ListType()), type);
+    }
+
+    // The bar between the pages and the record's page moves both, within the room there is.
+    void splitterResizesPagesAndRecord()
+    {
+        struct PageBrowser : FakeBrowser
+        {
+            QLabel *page = new QLabel(QStringLiteral("record"));  // the dialog takes it
+            QWidget *Widget() override { return page; }
+        } browser;
+        SearchDlg dlg(1, &m_host, nullptr, &browser);
+        dlg.resize(720, 560);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        auto *bar = dlg.findChild<CSplitterControl *>("searchSplitter");
+        QVERIFY(bar);
+        auto *tabs = dlg.findChild<QTabWidget *>("searchTabs");
+        const int tabs0 = tabs->height();
+        const int page0 = browser.page->height();
+        auto drag = [bar](int dy) {
+            const QPoint at = bar->rect().center();
+            QTest::mousePress(bar, Qt::LeftButton, {}, at);
+            QTest::mouseMove(bar, at + QPoint(0, dy));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, at + QPoint(0, dy));
+        };
+        drag(50);
+        QTRY_COMPARE(tabs->height(), tabs0 + 50);
+        QTRY_COMPARE(browser.page->height(), page0 - 50);
+        // Never above the pages' first height.
+        drag(-200);
+        QTRY_COMPARE(tabs->height(), tabs0);
     }
 
     void noHitsDisablesGoToAndEmptiesThePane()
