@@ -312,12 +312,15 @@ void XPoller::RunPoll()
         return;
     }
 
-    // Room in the page cache for the lists' index pages while they are stored;
-    // the connection is held so the scope never outlives it.
+    // Room in the page cache for the lists' index pages while they are stored,
+    // about as much as the answer's rows touch (twice its text, at most the
+    // bulk default): a small poll does not fill a cache many times its size.
+    // The connection is held so the scope never outlives it.
     const std::shared_ptr<SqlConnection> connection = theDatabase().ConnectionPtr();
     std::optional<SqlBulkWriteScope> bulk;
     try {
-        bulk.emplace(*connection);
+        const qsizetype answerKiB = request.GetResponseBody().size() / 1024;
+        bulk.emplace(*connection, int(qMin<qsizetype>(2 * answerKiB, SqlBulkWriteScope::DefaultCacheKiB)));
     } catch (const DbException &e) {
         Log(ErrorText(e), "Poll");
     }
