@@ -7,7 +7,7 @@
 // parses it, and stores every record through XQuerySet / XQuoteSet (reader,
 // AddNew, Update) in one transaction. The same rows are then written by a bare
 // prepared INSERT into a second file with the same schema. The parse is also
-// timed beside libxml2's bare xmlReadMemory of the same bytes.
+// timed beside libxml2's bare xmlCtxtReadMemory of the same bytes.
 
 #include "app/AppCore.h"
 #include "db/KVDatabase.h"
@@ -132,8 +132,13 @@ int main(int argc, char **argv)
     auto timeBare = [&] {
         QElapsedTimer p;
         p.start();
-        xmlDocPtr bare = xmlReadMemory(answer.constData(), int(answer.size()), nullptr, nullptr,
-                                       XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+        xmlDocPtr bare = ctxt ? xmlCtxtReadMemory(ctxt, answer.constData(), int(answer.size()), nullptr, nullptr,
+                                                  XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
+                                                      XML_PARSE_NOWARNING)
+                              : nullptr;
+        if (ctxt)
+            xmlFreeParserCtxt(ctxt);
         const double s = Seconds(p);
         if (!bare)
             return -1.0;
@@ -211,13 +216,13 @@ int main(int argc, char **argv)
     const int records = int(queryRows.values.size() + quoteRows.values.size());
     std::printf("records: %d (%d queries, %d quotes), answer %.1f MB\n", records, int(queryRows.values.size()),
                 int(quoteRows.values.size()), answer.size() / 1e6);
-    std::printf("parse        : %10.3f s (medians: XmlDoc::Parse %.3f s, xmlReadMemory %.3f s)\n", parse, ownParse,
+    std::printf("parse        : %10.3f s (medians: XmlDoc::Parse %.3f s, bare libxml2 %.3f s)\n", parse, ownParse,
                 bareParse);
     std::printf("record sets  : %10.0f records/s (%.3f s, parse included)\n", records / sets, sets);
     std::printf("bare insert  : %10.0f rows/s (%.3f s)\n", records / bare, bare);
     std::printf("ratio        : %10.2f (record sets / bare insert)\n", bare / sets);
     const double parseRatio = ownParse / bareParse;
-    std::printf("goal parse of the answer: %.2fx xmlReadMemory (target at most 1.5x): %s\n", parseRatio,
+    std::printf("goal parse of the answer: %.2fx a bare libxml2 parse (target at most 1.5x): %s\n", parseRatio,
                 parseRatio <= 1.5 ? "met" : "missed");
     return 0;
 }
