@@ -1,8 +1,9 @@
 // bench/hotdeal [MB] [N]: a hot deal with N pictures (6) of about MB megabytes
 // each (6) prepared and sent as "newDeal" to the test server in its own
-// process, beside a bare base64 of the same files; the time and the peak
-// memory the send added, as a multiple of the pictures' size. Aims: under 2 s
-// and under 3x.
+// process, beside a bare base64 of the same files in the same run; the time
+// and the peak memory the send added (the high-water mark reset before it),
+// as a multiple of the pictures' size. Goals: under 10x the bare time, at
+// most 2x the pictures.
 
 #include "../tests/forms/FormsFixture.h"
 
@@ -14,6 +15,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -83,6 +85,27 @@ int main(int argc, char *argv[])
         total += QFileInfo(form.picturePath[i]).size();
     }
 
+    // The bare work first, so both find the files in the page cache: each
+    // picture read and base64-encoded, best of three.
+    double bareMs = 1e9;
+    qint64 encoded = 0;
+    for (int round = 0; round < 3; ++round) {
+        QElapsedTimer bare;
+        bare.start();
+        encoded = 0;
+        for (int i = 0; i < count; ++i) {
+            QFile file(form.picturePath[i]);
+            if (file.open(QIODevice::ReadOnly))
+                encoded += file.readAll().toBase64().size();
+        }
+        bareMs = std::min(bareMs, double(bare.nsecsElapsed()) / 1e6);
+    }
+
+    // Writing 5 resets the high-water mark to the current resident size.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    clear.close();
     const qint64 before = StatusKb("VmRSS:");
     QElapsedTimer send;
     send.start();
@@ -91,22 +114,18 @@ int main(int argc, char *argv[])
     const double sendMs = double(send.nsecsElapsed()) / 1e6;
     const qint64 peak = StatusKb("VmHWM:");
 
-    QElapsedTimer bare;
-    bare.start();
-    qint64 encoded = 0;
-    for (int i = 0; i < count; ++i) {
-        QFile file(form.picturePath[i]);
-        if (file.open(QIODevice::ReadOnly))
-            encoded += file.readAll().toBase64().size();
-    }
-    const double bareMs = double(bare.nsecsElapsed()) / 1e6;
-
     server.terminate();
     server.waitForFinished(5000);
+    const double ratio = sendMs / bareMs;
+    const double memory = double(peak - before) * 1024.0 / double(total);
     std::printf("%d pictures, %.1f MB: newDeal %.0f ms (%s, id %s), bare base64 %.0f ms (%lld bytes), ratio %.1f;"
                 " memory added %.1f MB = %.2fx the pictures\n",
                 count, double(total) / 1048576.0, sendMs, outcome == FormOutcome::Sent ? "sent" : "NOT sent",
-                qPrintable(form.DealId()), bareMs, static_cast<long long>(encoded), sendMs / bareMs,
-                double(peak - before) / 1024.0, double(peak - before) * 1024.0 / double(total));
+                qPrintable(form.DealId()), bareMs, static_cast<long long>(encoded), ratio,
+                double(peak - before) / 1024.0, memory);
+    std::printf("goal newDeal time: %.1fx a bare base64 of the pictures (target under 10x): %s\n", ratio,
+                outcome == FormOutcome::Sent && ratio < 10 ? "met" : "missed");
+    std::printf("goal newDeal memory added: %.2fx the pictures (target at most 2x): %s\n", memory,
+                outcome == FormOutcome::Sent && memory <= 2 ? "met" : "missed");
     return outcome == FormOutcome::Sent ? 0 : 1;
 }

@@ -387,10 +387,15 @@ int SqlConnection::Changes() const
 
 // --- SqlBulkWriteScope ----------------------------------------------------------------------
 
-SqlBulkWriteScope::SqlBulkWriteScope(SqlConnection &connection) : m_connection(connection)
+SqlBulkWriteScope::SqlBulkWriteScope(SqlConnection &connection, int cacheKiB) : m_connection(connection)
 {
     m_old = connection.Scalar(QStringLiteral("PRAGMA cache_size")).toByteArray();
-    connection.ExecScript("PRAGMA cache_size = -8192");
+    // A negative size is in KiB, a positive one in pages.
+    const qint64 old = m_old.toLongLong();
+    const qint64 pageKiB = qMax<qint64>(1, connection.Scalar(QStringLiteral("PRAGMA page_size")).toLongLong() / 1024);
+    const qint64 oldKiB = old < 0 ? -old : old * pageKiB;
+    if (cacheKiB > oldKiB)
+        connection.ExecScript("PRAGMA cache_size = -" + QByteArray::number(cacheKiB));
     m_oldCheckpoint = connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toByteArray();
     connection.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint = 8192"));
     // A savepoint per stored item copies every page it changes to a statement

@@ -172,7 +172,9 @@ private:
 class SqlBulkWriteScope
 {
 public:
-    explicit SqlBulkWriteScope(SqlConnection &connection);
+    // A cache of `cacheKiB` (8 MiB by default), never less than the connection's own.
+    explicit SqlBulkWriteScope(SqlConnection &connection, int cacheKiB = DefaultCacheKiB);
+    static constexpr int DefaultCacheKiB = 8192;
     ~SqlBulkWriteScope();
     SqlBulkWriteScope(const SqlBulkWriteScope &) = delete;
     SqlBulkWriteScope &operator=(const SqlBulkWriteScope &) = delete;

@@ -156,9 +156,15 @@ void HotDealForm::BuildRequest(XRequest &request)
     // request's tree, and "send.xml" is written from there piece by piece.
     request.GetRequestRoot().Select(QStringLiteral("deal")).AddChildUtf8(QStringLiteral("content"), m_page);
     m_page.close();
+    // The same text the request posts, from the same escaping reader.
     QFile copy(theApp().GetDataFolder() + QStringLiteral("send.xml"));
-    if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        request.GetRequestRoot().WriteXml(copy);
+    if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        XmlReadStream text(request.GetRequestRoot());
+        QByteArray piece(1 << 20, Qt::Uninitialized);
+        qint64 n = 0;
+        while ((n = text.Read(piece.data(), piece.size())) > 0 && copy.write(piece.constData(), n) == n) {
+        }
+    }
 }
 
 void HotDealForm::Store(const XRequest &answer)

@@ -96,6 +96,11 @@ void CKeyedImport::LogRequired(int64_t lineNumber, const QString &missing, const
     LogDump(line);
 }
 
+namespace {
+// The page cache during an import, in KiB (the bound of what it adds to memory).
+constexpr int ImportCacheKiB = 64 * 1024;
+} // namespace
+
 CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool fullDump)
 {
     FileResult result;
@@ -114,7 +119,10 @@ CKeyedImport::FileResult CKeyedImport::ImportKeyedFile(const QString &path, bool
         SqlConnection &connection = theDatabase().Connection();
         InventoryWriter::EnsureSourceIndex(connection);
         writer = std::make_unique<InventoryWriter>(connection);
-        cache = std::make_unique<SqlBulkWriteScope>(connection);
+        // Room for the inventory's five indexes at half a million rows: an
+        // index page evicted between rows is written and read again, and the
+        // rows come in no order of any index.
+        cache = std::make_unique<SqlBulkWriteScope>(connection, ImportCacheKiB);
         SetProgress(QStringLiteral("Preparing for import:"), -1);
         writer->LoadKeys(KeyPrefix());
         const int64_t lines = CountLines(path);

@@ -21,7 +21,10 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -286,13 +289,47 @@ QString XRequest::NetworkErrorText(const QString &description)
                           "Microsoft Internet Explorer.");
 }
 
+void XRequest::MakeWhole() const
+{
+    if (m_listParts.isEmpty() || !m_wholeOnRequest)
+        return;
+    XmlDoc whole = XmlDoc::Parse(m_responseBody);
+    if (whole.IsNull())
+        return;
+    m_response = whole;
+    m_listParts.clear();
+    m_listDoc = XmlDoc();
+    m_listIndex = -1;
+}
+
+XmlNode XRequest::GetResponseRoot() const
+{
+    MakeWhole();
+    return m_response.Root();
+}
+
+const XmlDoc &XRequest::GetResponseDocument() const
+{
+    MakeWhole();
+    return m_response;
+}
+
 QString XRequest::GetResponseText(const QString &path) const
 {
+    for (const XmlDoc::Part &p : std::as_const(m_listParts)) {
+        if (path.section(u'/', 0, 0) == p.name) {
+            MakeWhole();
+            break;
+        }
+    }
     return GetChildText(m_response.Root(), path);
 }
 
 XmlNode XRequest::GetResponseNode(const QString &path) const
 {
+    // A search from the root ("//profile") may need any part of the answer.
+    if (path.startsWith(u'/'))
+        MakeWhole();
     if (!m_listParts.isEmpty()) {
         const qsizetype slash = path.indexOf(u'/');
         const QString first = slash < 0 ? path : path.left(slash);
@@ -347,8 +384,53 @@ void XRequest::ForEachResponseItem(const QString &list, const QString &item,
         each(node);
 }
 
+void XRequest::ForEachResponseItemBy(const QString &list, const QString &item,
+                                     const std::function<XmlTime(const XmlNode &)> &key,
+                                     const std::function<void(const XmlNode &)> &each) const
+{
+    for (const XmlDoc::Part &part : m_listParts) {
+        if (part.name != list)
+            continue;
+        if (part.children.empty())
+            break;
+        const char *text = m_responseBody.constData() + part.offset;
+        XmlDoc::Reader reader;
+        const auto read = [&](const XmlDoc::Part &p) {
+            XmlDoc one = reader.Parse(QByteArray::fromRawData(text + p.offset, p.size));
+            if (one.IsNull())
+                throw XmlError(QStringLiteral("Cannot read a %1 of the %2").arg(item, list));
+            return one;
+        };
+        std::vector<std::pair<XmlTime, const XmlDoc::Part *>> order;
+        for (const XmlDoc::Part &p : part.children) {
+            if (p.name == item)
+                order.emplace_back(key(read(p).Root()), &p);
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (const auto &entry : order)
+            each(read(*entry.second).Root());
+        return;
+    }
+    const XmlNode listNode = GetResponseNode(list);
+    if (listNode.IsNull())
+        return;
+    std::vector<std::pair<XmlTime, XmlNode>> order;
+    for (const XmlNode &node : listNode.SelectAll(item))
+        order.emplace_back(key(node), node);
+    std::stable_sort(order.begin(), order.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (const auto &entry : order)
+        each(entry.second);
+}
+
 XmlTime XRequest::GetResponseDate(const QString &path) const
 {
+    for (const XmlDoc::Part &p : std::as_const(m_listParts)) {
+        if (path.section(u'/', 0, 0) == p.name) {
+            MakeWhole();
+            break;
+        }
+    }
     return GetChildDate(m_response.Root(), path);
 }
 
@@ -479,9 +561,14 @@ bool XRequest::SendRequest()
 
     m_responseBody = answer;
     QString parseError;
-    m_response = m_listsOnDemand ? XmlDoc::ParseOutline(answer, OnDemandListBytes, &m_listParts, &parseError)
+    // The trace writes the whole parsed answer: it gets it whole unless asked otherwise.
+    const bool tracing = app && app->LogLevel() >= 5;
+    const bool onDemand = m_listsOnDemand.value_or(!tracing);
+    // Where the caller chose lists on demand, its other readers see the answer less them.
+    m_wholeOnRequest = !m_listsOnDemand.has_value();
+    m_response = onDemand ? XmlDoc::ParseOutline(answer, OnDemandListBytes, &m_listParts, &parseError)
                                  : XmlDoc::Parse(answer, &parseError);
-    if (app && app->LogLevel() >= 5) {
+    if (tracing) {
         Log(MaskSecrets(QString::fromUtf8(answer)), m_httpReason, 5);
         Log(MaskSecrets(QString::fromUtf8(m_response.ToXml(false))), m_httpReason, 5);
     }
@@ -506,7 +593,8 @@ bool XRequest::SendRequest()
         StatusBar(QStringLiteral("Request complete"));
         return true;
     }
-    const QString message = root.ChildText(QStringLiteral("error_message"));
+    // A long message may have been left out of the outline like a large list.
+    const QString message = GetResponseText(QStringLiteral("error_message"));
     m_errorMessage = Shown(message);
     SetStatusShown(QStringLiteral("%1 [Code: %2]").arg(message).arg(m_resultCode));
     return false;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 
 // One exchange with the marketplace server: a "kv_request" document posted
 // over HTTP and its answer. Built as a local object by the thread that sends
@@ -40,9 +41,15 @@ public:
     // at a time (an item that cannot be read throws XmlError).
     void ForEachResponseItem(const QString &list, const QString &item,
                              const std::function<void(const XmlNode &)> &each) const;
+    // As ForEachResponseItem, in the order of `key` (ties in document order).
+    // In the list-at-a-time mode an item is read once for its key and again
+    // when its turn comes: only the keys are held, never the items' trees.
+    void ForEachResponseItemBy(const QString &list, const QString &item,
+                               const std::function<XmlTime(const XmlNode &)> &key,
+                               const std::function<void(const XmlNode &)> &each) const;
     XmlTime GetResponseDate(const QString &path) const;
-    XmlNode GetResponseRoot() const { return m_response.Root(); }
-    const XmlDoc &GetResponseDocument() const { return m_response; }
+    XmlNode GetResponseRoot() const;
+    const XmlDoc &GetResponseDocument() const;
 
     XmlNode GetRequestRoot() const { return m_request.Root(); }
     // The body as posted: the request root without an XML declaration.
@@ -51,9 +58,13 @@ public:
     QString GetUrl() const { return m_url; }
 
     // The answer's large lists are parsed one at a time, when asked for through
-    // GetResponseNode, instead of the whole answer at once: a big answer then
-    // needs memory for its text and its largest list, not for its whole tree.
-    // The other readers see the answer less those lists.
+    // GetResponseNode or ForEachResponseItem, instead of the whole answer at
+    // once: a big answer then needs memory for its text and its largest list,
+    // not for its whole tree. On unless set otherwise, but for the request
+    // trace (log level 5), which writes the whole parsed answer. A reader of
+    // the whole answer (GetResponseRoot, GetResponseDocument, a text inside
+    // such a list) has it parsed whole when it asks; in the poll, which sets
+    // this on, the other readers see the answer less those lists.
     void SetListsParsedOnDemand(bool on) { m_listsOnDemand = on; }
     // Lists this size or larger are left to GetResponseNode in that mode.
     static constexpr qsizetype OnDemandListBytes = 64 * 1024;
@@ -112,10 +123,14 @@ private:
     QString m_operation;
     QString m_url;
     XmlDoc m_request;
-    XmlDoc m_response;
+    mutable XmlDoc m_response;
     QByteArray m_responseBody;
-    bool m_listsOnDemand = false;
-    QList<XmlDoc::Part> m_listParts;
+    // Parses the whole answer in place of its outline (a reader needs it whole).
+    void MakeWhole() const;
+
+    std::optional<bool> m_listsOnDemand;
+    bool m_wholeOnRequest = false;
+    mutable QList<XmlDoc::Part> m_listParts;
     mutable XmlDoc m_listDoc;
     mutable qsizetype m_listIndex = -1;
     QString m_statusText = QStringLiteral("Initialization");

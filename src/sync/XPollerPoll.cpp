@@ -237,21 +237,12 @@ void XPoller::ReadMessages(const XRequest &request)
 {
     // A thread's first stored message becomes its parent and the later ones
     // are counted on it, so messages go in oldest first (ties in document
-    // order). The list is read once: each item's tree is kept with its date
+    // order). Only the dates are held while sorting: each item's tree lives
     // until it is stored.
     auto oldestFirst = [&](const ItemFunction &each) {
-        std::vector<std::pair<XmlTime, XmlNode>> messages;
-        request.ForEachResponseItem(QStringLiteral("message_list"), QStringLiteral("message"),
-                                    [&](const XmlNode &node) {
-                                        messages.emplace_back(GetChildDate(node, QStringLiteral("create_time")),
-                                                              node);
-                                    });
-        std::stable_sort(messages.begin(), messages.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
-        for (auto &message : messages) {
-            const XmlNode node = std::exchange(message.second, XmlNode());
-            each(node);
-        }
+        request.ForEachResponseItemBy(
+            QStringLiteral("message_list"), QStringLiteral("message"),
+            [](const XmlNode &node) { return GetChildDate(node, QStringLiteral("create_time")); }, each);
     };
     XMessageSet set;
     StoreItems(oldestFirst, "Polling Messages DB Error", [&](const XmlNode &node) {
@@ -321,12 +312,15 @@ void XPoller::RunPoll()
         return;
     }
 
-    // Room in the page cache for the lists' index pages while they are stored;
-    // the connection is held so the scope never outlives it.
+    // Room in the page cache for the lists' index pages while they are stored,
+    // about as much as the answer's rows touch (twice its text, at most the
+    // bulk default): a small poll does not fill a cache many times its size.
+    // The connection is held so the scope never outlives it.
     const std::shared_ptr<SqlConnection> connection = theDatabase().ConnectionPtr();
     std::optional<SqlBulkWriteScope> bulk;
     try {
-        bulk.emplace(*connection);
+        const qsizetype answerKiB = request.GetResponseBody().size() / 1024;
+        bulk.emplace(*connection, int(qMin<qsizetype>(2 * answerKiB, SqlBulkWriteScope::DefaultCacheKiB)));
     } catch (const DbException &e) {
         Log(ErrorText(e), "Poll");
     }

@@ -294,6 +294,37 @@ private slots:
         QVERIFY(f.t.LogText().contains(message.left(2000)));
     }
 
+    // A large list stays text until asked for; every reader still sees it.
+    void largeListsReadWhenAskedFor()
+    {
+        ServerFixture f;
+        QByteArray items;
+        for (int i = 0; i < 2000; ++i)
+            items += "<query><query_id>Q" + QByteArray::number(i) + "</query_id><note>" + QByteArray(40, 'n') +
+                     "</note></query>";
+        QVERIFY(items.size() > XRequest::OnDemandListBytes);
+        const QByteArray body = FakeServer::Response(0, "<query_list>" + items + "</query_list><total>2000</total>");
+        for (int reader = 0; reader < 4; ++reader) {
+            f.server.Enqueue("getQuery", Body(body));
+            XRequest r("getQuery");
+            QVERIFY(r.Send());
+            QCOMPARE(r.GetResponseText("total"), QString("2000"));
+            switch (reader) {
+            case 0:
+                QCOMPARE(r.GetResponseNode("query_list").Children().size(), 2000);
+                break;
+            case 1:
+                QCOMPARE(r.GetResponseText("query_list/query/query_id"), QString("Q0"));
+                break;
+            case 2:
+                QCOMPARE(r.GetResponseRoot().Select("query_list").Children().size(), 2000);
+                break;
+            default:
+                QCOMPARE(r.GetResponseNode("//query[last()]/query_id").Text(), QString("Q1999"));
+            }
+        }
+    }
+
     void warningCodeIsRead()
     {
         ServerFixture f;

@@ -310,6 +310,19 @@ void FakeServer::ClearRequests()
 
 QString FakeServer::OperationOf(const QByteArray &body)
 {
+    // The root's start tag comes first: a request of tens of megabytes (a hot
+    // deal's page) is not decoded whole to find it.
+    constexpr qsizetype Head = 64 * 1024;
+    if (body.size() > Head) {
+        QXmlStreamReader head(QByteArray::fromRawData(body.constData(), Head));
+        while (!head.atEnd()) {
+            if (head.readNext() == QXmlStreamReader::StartElement) {
+                if (head.name() == u"kv_request")
+                    return head.attributes().value(QStringLiteral("operation")).toString();
+                return {};
+            }
+        }
+    }
     QXmlStreamReader xml(body);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement) {
