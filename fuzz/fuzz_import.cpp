@@ -130,8 +130,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             wantDump = true;
         } else if (text.startsWith(QLatin1String("ImportFromFile:"))) {
             ++logged;
-        } else if (text.startsWith(QLatin1String("No records were loaded")) && !text.contains(QLatin1String("rejected"))) {
-            ++logged;  // the one error of a file whose lines were all headers or changed nothing
         }
     }
     FUZZ_CHECK(!wantDump, input);

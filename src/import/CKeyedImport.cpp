@@ -81,9 +81,6 @@ void CKeyedImport::LogNothingLoaded(const QString &path, int records, int header
     else
         why = QStringLiteral("its %1 record(s) changed nothing (inserts of known keys, updates or deletes of unknown ones)")
                   .arg(unchanged);
-    // The completion box then shows an error that leads to this line.
-    if (rejected == 0)
-        CountError();
     WriteLog(QStringLiteral("No records were loaded from %1: %2.").arg(path, why));
 }
 

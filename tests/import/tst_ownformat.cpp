@@ -120,7 +120,7 @@ private slots:
         QTest::newRow("first record, lower-case ID")
             << QList<QByteArray>{Line("a"), Line("1")} << 2 << 0 << "import from";
         QTest::newRow("only a header")
-            << QList<QByteArray>{"id,p_name,p_price,v_make,v_model,v_year"} << 0 << 1
+            << QList<QByteArray>{"id,p_name,p_price,v_make,v_model,v_year"} << 0 << 0
             << "it holds 1 line(s) of column names and no record.";
         QTest::newRow("every record rejected")
             << QList<QByteArray>{Line(""), Line("1", {{"P_NAME", ""}})} << 0 << 2
