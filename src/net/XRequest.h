@@ -50,6 +50,7 @@ public:
     XmlTime GetResponseDate(const QString &path) const;
     XmlNode GetResponseRoot() const;
     const XmlDoc &GetResponseDocument() const;
+    QByteArray GetResponseBody() const { return m_responseBody; }
 
     XmlNode GetRequestRoot() const { return m_request.Root(); }
     // The body as posted: the request root without an XML declaration.
