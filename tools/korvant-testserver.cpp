@@ -84,6 +84,35 @@ FakeServer::Answer Body(const QByteArray &body)
 // Orders, hot deals and quote pictures: the secure host is this server, the
 // deal payment page ends in "app:deal-pay-done", every quote picture is one
 // sample picture.
+// A record fetched by id comes back under the id asked for, as a real
+// marketplace answers: the client refuses an answer naming another record.
+void AnswerWithTheAskedId(FakeServer &server, const QDir &fixtures)
+{
+    const std::pair<const char *, const char *> fetches[] = {
+        {"getQuery", "query_id"}, {"getCarQuery", "car_query_id"}, {"getOrder", "order_id"}};
+    for (const auto &[operation, element] : fetches) {
+        const QByteArray sample = ReadFile(fixtures.filePath(QLatin1String(operation) + QLatin1String(".xml")));
+        if (sample.isEmpty())
+            continue;
+        const QByteArray open = '<' + QByteArray(element) + '>';
+        const QByteArray close = "</" + QByteArray(element) + '>';
+        server.SetResponder(QLatin1String(operation), [sample, open, close](const FakeServer::Request &request) {
+            std::optional<FakeServer::Answer> answer;
+            const qsizetype askedAt = request.body.indexOf(open);
+            const qsizetype askedEnd = askedAt < 0 ? -1 : request.body.indexOf(close, askedAt);
+            const qsizetype at = sample.indexOf(open);
+            const qsizetype end = at < 0 ? -1 : sample.indexOf(close, at);
+            if (askedEnd < 0 || end < 0)
+                return answer;
+            const QByteArray asked = request.body.mid(askedAt + open.size(), askedEnd - askedAt - open.size());
+            QByteArray body = sample;
+            body.replace(at + open.size(), end - at - open.size(), asked);
+            answer = Body(body);
+            return answer;
+        });
+    }
+}
+
 void ServeTradingPages(FakeServer &server, const QDir &fixtures)
 {
     const QByteArray mainInfo = ReadFile(fixtures.filePath(QStringLiteral("getMainInfo.xml")));
@@ -219,6 +248,7 @@ int main(int argc, char *argv[])
                 "</body></html>";
     server.Script(QString(), page);
     ServeTradingPages(server, fixtureDir);
+    AnswerWithTheAskedId(server, fixtureDir);
 
     // Faults stand before every answer above, so they are set up last.
     FaultControl faults(server);
