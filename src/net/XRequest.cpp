@@ -100,10 +100,11 @@ struct InFlight
     QMutex mutex;
     QSet<XRequest *> requests;
 };
+// Never destroyed: a global torn down at exit may still cancel through it.
 InFlight &TheInFlight()
 {
-    static InFlight f;
-    return f;
+    static InFlight *f = new InFlight;
+    return *f;
 }
 
 AppCore *App()
