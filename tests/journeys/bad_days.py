@@ -50,7 +50,7 @@ def poll_until(run, condition, what):
     deadline = time.monotonic() + 120
 
     def once():
-        run.focus(run.main)
+        run.focus_main()
         run.key("F5")
         try:
             return run.wait(condition, what, timeout=15)
@@ -189,7 +189,7 @@ def bad_days(run):
     finally:
         cover.terminate()
         cover.wait(timeout=10)
-    run.focus(run.main)
+    run.focus_main()
 
     # Silent again; the member quits while the poll hangs.
     control(run, "poll=silent")

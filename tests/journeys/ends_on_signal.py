@@ -65,7 +65,7 @@ def logged_in_start(run):
     time.sleep(1)
     if run.popup():
         run.wait_popup_gone()
-    run.focus(run.main)
+    run.focus_main()
 
 
 def new_query(run):

@@ -135,7 +135,7 @@ def first_start(run):
         raise JourneyFailed("the second start showed %s" % others)
     run.wait_polls(polls + 1)
     place(run, run.main)
-    run.focus(run.main)
+    run.focus_main()
     run.shot("logged-in-again")
     options_page(run, "Synchronization")
     run.shot("still-6-minutes")

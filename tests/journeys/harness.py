@@ -97,7 +97,7 @@ class Run:
             self.xdotool("windowsize", wid, "1270", "790")
             return False
         self.wait(full, "the main window on the whole screen")
-        self.focus(self.main)
+        self.focus_main()
 
     def stop_client(self):
         """Ends the program as the desktop does at log-out (SIGTERM); it must
@@ -197,7 +197,7 @@ class Run:
         """Input waits until the pop-up has slid away (it shows for 5 s):
         while it comes and goes, keys and clicks may go astray."""
         self.wait(lambda: not self.popup(), "the pop-up to go", timeout=60)
-        self.focus(self.main)
+        self.focus_main()
 
     def wait_window(self, title):
         wid = self.wait(lambda: self.window(title), "the window \"%s\"" % title)
@@ -208,12 +208,17 @@ class Run:
         """Until the window closes; then the focus goes to `then` (the main
         window by default): without a window manager nobody gives it back."""
         self.wait(lambda: not self.window(title), "the window \"%s\" to close" % title)
-        self.focus(then or self.main)
+        self.focus(then) if then else self.focus_main()
 
     def wait_title(self, pattern):
         """Until the main window's title (it names the page) has `pattern`."""
         self.wait(lambda: pattern in self.xdotool("getwindowname", self.main or ""),
                   "the main window on \"%s\"" % pattern)
+
+    def focus_main(self):
+        """The focus to the main window; its title changes with the page, and
+        under load a search may miss it for a moment: it is waited for."""
+        self.focus(self.wait(lambda: self.main, "the main window", timeout=20))
 
     def focus(self, wid):
         if not wid:
@@ -323,7 +328,7 @@ class Run:
     def synchronize(self):
         """Tools > Synchronize (F5), then waits for that poll to be stored."""
         before = self.poll_lines()
-        self.focus(self.main)
+        self.focus_main()
         self.key("F5")
         self.wait(lambda: self.poll_lines() > before, "the poll that F5 asks for")
 

@@ -156,7 +156,7 @@ def compact(run):
     before = counts(run)
     database = os.path.join(run.data, "kvc.mdb")
     inode = os.stat(database).st_ino
-    run.focus(run.main)
+    run.focus_main()
     run.key("alt+t", "Down", "Down")  # Tools > Compact Database
     run.shot("compact-database-menu")
     run.key("Return")

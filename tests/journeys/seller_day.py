@@ -59,14 +59,14 @@ def synchronize(run):
     """Tools > Synchronize from the menu: on a web page F5 may not reach the
     window's shortcut."""
     before = run.poll_lines()
-    run.focus(run.main)
+    run.focus_main()
     run.key("alt+t", "y")
     run.wait(lambda: run.poll_lines() > before, "the poll that Tools > Synchronize asks for")
 
 
 def import_inventory(run):
     """File > Import... > Inventory: the seeded settings name the sample file."""
-    run.focus(run.main)
+    run.focus_main()
     run.key("alt+f", "Down", "Down", "Down", "Down", "Right", "Return")
     run.wait_window("^Inventory Import$")
     run.shot("import-dialog")
