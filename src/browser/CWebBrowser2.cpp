@@ -257,7 +257,11 @@ void CWebBrowser2::OnLoadFinished(bool)
         && QApplication::focusWidget() != m_focusBack)
         m_focusBack->setFocus();
     m_focusBack = nullptr;
-    const QString title = m_page->title();
+    // A page without a title of its own has none: the engine would give its
+    // address, which is no title for a member.
+    QString title = m_page->title();
+    if (title == m_page->url().toString() || title == m_page->url().toDisplayString())
+        title.clear();
     emit titleReady(title);
     if (m_titleHandler)
         m_titleHandler(title);

@@ -87,6 +87,19 @@ private slots:
         QVERIFY(browser.Page()->url().scheme() == QLatin1String("korvant"));
     }
 
+    // The breadcrumb takes the page's own title; a page without one adds
+    // nothing (the engine would give its address).
+    void titleHandlerGetsThePagesOwnTitle()
+    {
+        TestApp t;
+        CWebBrowser2 browser(nullptr);
+        QStringList titles;
+        browser.SetTitleHandler([&](const QString &title) { titles << title; });
+        QVERIFY(WaitLoaded(browser, [&] { browser.ShowHtml(QStringLiteral("<html><head><title>Fees &amp; terms</title></head><body>x</body></html>")); }));
+        QVERIFY(WaitLoaded(browser, [&] { browser.ShowHtml(QStringLiteral("<html><body>no title</body></html>")); }));
+        QCOMPARE(titles, (QStringList{QStringLiteral("Fees & terms"), QString()}));
+    }
+
     void alertAndConfirmUseOurBox()
     {
         TestApp t;
