@@ -89,14 +89,11 @@ bool RecordCursor::IndexGivesOrder(const QString &where, const QString &order)
         return m_planPaged;
     SqlStatement &st = Db().Connection().Prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
     bool sorts = false;
-    try {
+    {
+        const StatementRun run(st);
         while (st.Step())
             sorts = sorts || st.Text(3).contains(QLatin1String("TEMP B-TREE"));
-    } catch (...) {
-        st.Reset();
-        throw;
     }
-    st.Reset();
     m_planFor = sql;
     m_planPaged = !sorts;
     return m_planPaged;
@@ -113,16 +110,13 @@ void RecordCursor::Refill()
             sql += QStringLiteral(" ORDER BY ") + m_sort;
         SqlStatement &st = Db().Connection().Prepare(sql);
         std::vector<qint64> ids;
-        try {
+        {
+            const StatementRun run(st);
             st.BindAll(m_filter.args);
             ids.reserve(size_t(qMax(0, Count())));
             while (st.Step())
                 ids.push_back(st.Int64(0));
-        } catch (...) {
-            st.Reset();
-            throw;
         }
-        st.Reset();
         ++m_snapshots;
         SetSnapshot(std::move(ids));
         return;
@@ -131,14 +125,11 @@ void RecordCursor::Refill()
     const QString from = QStringLiteral(" FROM [%1]").arg(QLatin1String(m_table->name)) + where;
     SqlStatement &count = Db().Connection().Prepare(QStringLiteral("SELECT COUNT(*)") + from);
     int n = 0;
-    try {
+    {
+        const StatementRun run(count);
         count.BindAll(m_filter.args);
         n = count.Step() ? count.Int(0) : 0;
-    } catch (...) {
-        count.Reset();
-        throw;
     }
-    count.Reset();
 
     const QString oldIdSql = m_idSql, oldReverse = m_reverseIdSql;
     const int oldCount = m_count;
@@ -178,18 +169,15 @@ std::vector<qint64> RecordCursor::ReadIds(int first, int n)
     SqlStatement &st = Db().Connection().Prepare((fromEnd ? m_reverseIdSql : m_idSql) +
                                                  QStringLiteral(" LIMIT ? OFFSET ?"));
     ids.reserve(size_t(n));
-    try {
+    {
+        const StatementRun run(st);
         st.BindAll(m_filter.args);
         const int limit = sqlite3_bind_parameter_count(st.Handle()) - 1;
         st.Bind(limit, n);
         st.Bind(limit + 1, fromEnd ? m_count - first - n : first);
         while (st.Step())
             ids.push_back(st.Int64(0));
-    } catch (...) {
-        st.Reset();
-        throw;
     }
-    st.Reset();
     if (fromEnd)
         std::reverse(ids.begin(), ids.end());
     // Rows gone since the count read as deleted (id 0) in their places.
@@ -261,7 +249,8 @@ const RecordCursor::Page &RecordCursor::LoadPage(int page)
     std::unordered_map<qint64, int> slot;
     slot.reserve(size_t(n));
     SqlStatement &st = Db().Connection().Prepare(m_pageSql);
-    try {
+    {
+        const StatementRun run(st);
         for (int i = 0; i < PageSize; ++i) {
             if (i < n) {
                 st.Bind(i + 1, ids[i]);
@@ -282,11 +271,7 @@ const RecordCursor::Page &RecordCursor::LoadPage(int page)
             r.deleted = false;
             ++m_rowsRead;
         }
-    } catch (...) {
-        st.Reset();
-        throw;
     }
-    st.Reset();
     // A snapshot id read twice (a rated order names a row once per rating) gets the same record.
     for (int i = 0; i < n; ++i) {
         Record &r = p.rows[size_t(i)];
@@ -364,17 +349,14 @@ int RecordCursor::FindRowId(qint64 rowId)
         // Not on a page read yet: its place is found by walking the order.
         SqlStatement &st = Db().Connection().Prepare(m_idSql);
         int row = -1;
-        try {
+        {
+            const StatementRun run(st);
             st.BindAll(m_filter.args);
             for (int i = 0; row < 0 && i < m_count && st.Step(); ++i) {
                 if (st.Int64(0) == rowId)
                     row = i;
             }
-        } catch (...) {
-            st.Reset();
-            throw;
         }
-        st.Reset();
         return row;
     }
     if (m_rowOf.empty() && !m_rowIds.empty()) {
@@ -398,17 +380,14 @@ int RecordCursor::FindKey(const QString &key)
     sql += QStringLiteral("[%1] = ?").arg(m_columns[m_keyColumn]);
     SqlStatement &st = Db().Connection().Prepare(sql);
     std::vector<qint64> candidates;
-    try {
+    {
+        const StatementRun run(st);
         if (m_paged)
             st.BindAll(m_filter.args);
         st.Bind(sqlite3_bind_parameter_count(st.Handle()), key);
         while (st.Step())
             candidates.push_back(st.Int64(0));
-    } catch (...) {
-        st.Reset();
-        throw;
     }
-    st.Reset();
     for (qint64 id : candidates) {
         const int row = FindRowId(id);
         if (row >= 0)

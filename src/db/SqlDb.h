@@ -85,6 +85,22 @@ private:
     sqlite3_stmt *m_stmt = nullptr;
 };
 
+// A cached statement is reset however its use ends: the next caller that
+// prepares the same text finds it clear.
+class StatementRun
+{
+public:
+    explicit StatementRun(SqlStatement &st) : m_st(st) {}
+    ~StatementRun() { m_st.Reset(); }
+    StatementRun(const StatementRun &) = delete;
+    StatementRun &operator=(const StatementRun &) = delete;
+    SqlStatement *operator->() const { return &m_st; }
+    SqlStatement &operator*() const { return m_st; }
+
+private:
+    SqlStatement &m_st;
+};
+
 // One SQLite connection. Statements prepared through Prepare are cached for
 // the connection's life; a connection is used by one thread at a time.
 class SqlConnection

@@ -162,7 +162,8 @@ int QueryListRules::QuoteFolder(const QString &quoteId) const
     SqlStatement &st = c.Prepare(QStringLiteral("SELECT IS_INCOMING, IS_ARCHIVE, STATUS_CODE FROM [%1] WHERE ID = ?")
                                      .arg(QLatin1String(quoteTable)));
     int folder = -1;
-    try {
+    {
+        const StatementRun run(st);
         st.Bind(1, quoteId);
         if (st.Step()) {
             const bool incoming = st.Int64(0) != 0;
@@ -178,10 +179,6 @@ int QueryListRules::QuoteFolder(const QString &quoteId) const
             else
                 folder = incoming ? 20003 : 20101;
         }
-    } catch (...) {
-        st.Reset();
-        throw;
     }
-    st.Reset();
     return folder;
 }

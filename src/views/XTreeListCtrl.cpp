@@ -24,19 +24,6 @@ QString FoldId(const QString &id)
     return folded;
 }
 
-// A cached statement is reset however its use ends.
-class Running
-{
-public:
-    explicit Running(SqlStatement &st) : m_st(st) {}
-    ~Running() { m_st.Reset(); }
-    SqlStatement *operator->() const { return &m_st; }
-    SqlStatement &operator*() const { return m_st; }
-
-private:
-    SqlStatement &m_st;
-};
-
 bool OnOwnThread(const QObject *object)
 {
     return QThread::currentThread() == object->thread();
@@ -145,7 +132,7 @@ void XTreeListCtrl::ReadRows()
     std::vector<QueryHead> heads;
     QHash<QString, int> rowOfId;
     {
-        Running st(c.Prepare(sql));
+        StatementRun st(c.Prepare(sql));
         st->BindAll(cursor.Filter().args);
         while (st->Step()) {
             rowIds.push_back(st->Int64(0));
@@ -171,7 +158,7 @@ void XTreeListCtrl::ReadRows()
         if (m_expandAll) {
             sql = QuoteSelect() + QStringLiteral(" WHERE ") + where +
                   QStringLiteral(" ORDER BY QUERY_ID, POST_DATE DESC, rowid DESC");
-            Running st(c.Prepare(sql));
+            StatementRun st(c.Prepare(sql));
             st->BindAll(cursor.Filter().args);
             QuoteGroup *group = nullptr;
             QString groupId;
@@ -189,7 +176,7 @@ void XTreeListCtrl::ReadRows()
         } else {
             sql = QStringLiteral("SELECT QUERY_ID, COUNT(*), MAX(STATUS_CODE = 0) FROM [%1] WHERE %2 GROUP BY QUERY_ID")
                       .arg(m_quoteTable, where);
-            Running st(c.Prepare(sql));
+            StatementRun st(c.Prepare(sql));
             st->BindAll(cursor.Filter().args);
             while (st->Step()) {
                 QuoteGroup &g = groups[FoldId(st->Text(0))];
@@ -271,7 +258,7 @@ bool XTreeListCtrl::Expand(int row)
     sql += QStringLiteral(" ORDER BY POST_DATE DESC, rowid DESC");
     std::vector<ItemInfo> quotes;
     try {
-        Running st(theDatabase().Connection().Prepare(sql));
+        StatementRun st(theDatabase().Connection().Prepare(sql));
         st->Bind(1, queryId);
         while (st->Step())
             quotes.push_back(MakeQuoteRow(*st, int(quotes.size()) + 1));
@@ -405,7 +392,7 @@ bool XTreeListCtrl::LocateQuote(const QString &key, bool clearOthers, bool selec
         return fallBack();
     QString queryId;
     try {
-        Running st(theDatabase().Connection().Prepare(
+        StatementRun st(theDatabase().Connection().Prepare(
             QStringLiteral("SELECT QUERY_ID FROM [%1] WHERE ID = ?").arg(m_quoteTable)));
         st->Bind(1, key);
         if (st->Step())
