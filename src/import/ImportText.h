@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -124,6 +126,28 @@ private:
     int m_count = 0;
     bool m_quoted = false;
 };
+
+// The place of each known column in a header line (-1 where absent; a name
+// given twice keeps its first place), `lookup` naming a field's column or -1.
+// Returns the fields a row then needs; 0 when the line names no known column,
+// `pos` left as it was.
+template <size_t N, class Lookup>
+int MapColumns(const FieldSplitter &fields, std::array<int, N> &pos, Lookup lookup)
+{
+    std::array<int, N> found;
+    found.fill(-1);
+    int needed = 0;
+    for (int i = 0; i < fields.Count(); ++i) {
+        const int c = lookup(fields.Text(i));
+        if (c >= 0 && found[size_t(c)] < 0) {
+            found[size_t(c)] = i;
+            needed = std::max(needed, i + 1);
+        }
+    }
+    if (needed > 0)
+        pos = found;
+    return needed;
+}
 
 // Locale-free numbers in the way the C library reads their leading part
 // ("12abc" is 12, "abc" is 0); a value that is not finite reads as 0. A value

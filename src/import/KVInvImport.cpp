@@ -65,19 +65,9 @@ void KVInvImport::ResetMap()
 
 bool KVInvImport::MapFrom(const FieldSplitter &fields)
 {
-    std::array<int, Inv::ColumnCount> pos;
-    pos.fill(-1);
-    int needed = 0;
-    for (int i = 0; i < fields.Count(); ++i) {
-        const int c = Inv::Find(ToUpperAscii(fields.Text(i)));
-        if (c >= 0 && pos[c] < 0) {
-            pos[c] = i;
-            needed = qMax(needed, i + 1);
-        }
-    }
+    const int needed = MapColumns(fields, m_pos, [](std::string_view name) { return Inv::Find(ToUpperAscii(name)); });
     if (needed == 0)
         return false;
-    m_pos = pos;
     m_needed = needed;
     return true;
 }

@@ -234,21 +234,16 @@ void XITrackInvImport::ResetMap()
 
 bool XITrackInvImport::MapFrom(const FieldSplitter &fields)
 {
-    std::array<int, FieldCount> pos;
-    pos.fill(-1);
-    int needed = 0;
-    for (int i = 0; i < fields.Count(); ++i) {
-        const std::string name = ToLowerAscii(fields.Text(i));
+    const int needed = MapColumns(fields, m_pos, [](std::string_view field) {
+        const std::string name = ToLowerAscii(field);
         for (int f = 0; f < FieldCount; ++f) {
-            if (name == FieldNames[f] && pos[f] < 0) {
-                pos[f] = i;
-                needed = qMax(needed, i + 1);
-            }
+            if (name == FieldNames[f])
+                return f;
         }
-    }
+        return -1;
+    });
     if (needed == 0)
         return false;
-    m_pos = pos;
     m_needed = needed;
     return true;
 }
