@@ -4,12 +4,8 @@
 
 #include "app/Constants.h"
 #include "app/FilterExpr.h"
-#include "app/XSettings.h"
 #include "db/TradeXml.h"
-#include "net/XMarketPlaces.h"
 #include "net/XRequest.h"
-
-#include <QDateTime>
 
 const char CarQueryForm::SuccessText[] =
     "Your query was submitted successfully.  You can find it under the \"Open Queries\" folder. Once you  receive "
@@ -17,14 +13,13 @@ const char CarQueryForm::SuccessText[] =
 
 namespace {
 
-bool IsUnchosen(const QString &text)
-{
-    return text.isEmpty() || text.startsWith(u'-');
-}
+const QueryFormBase::Kind kCarQuery = {
+    Korvant::MarketCars, "newCarQuery", "car_query_id", "MAKE", "MODEL", false, 30, CarQueryForm::SuccessText,
+};
 
 } // namespace
 
-CarQueryForm::CarQueryForm(IFormHost *host) : m_host(host)
+CarQueryForm::CarQueryForm(IFormHost *host) : QueryFormBase(host, kCarQuery)
 {
     StartNew();
 }
@@ -51,22 +46,7 @@ void CarQueryForm::InitFromParams(const QMap<QString, QString> &params)
             value.replace(QLatin1String("%20"), QLatin1String(" "));
         m_query.SetText(column, value);
     }
-    for (const char *key : {"make", "model"}) {
-        QString value = params.value(QLatin1String(key));
-        if (value.isEmpty() || value.startsWith(QLatin1String("--")))
-            continue;
-        value.replace(QLatin1String("%20"), QLatin1String(" "));
-        m_query.SetText(qstrcmp(key, "make") == 0 ? "MAKE" : "MODEL", value);
-    }
-    m_keepValues = true;
-    m_continue = true;
-}
-
-void CarQueryForm::SetPrivate(const QString &displayName, const QString &passportId)
-{
-    m_private = true;
-    m_privateName = displayName;
-    m_privateId = passportId;
+    TakeMakeAndModel(params);
 }
 
 QString CarQueryForm::Normalize(Amount kind, const QString &text)
@@ -88,24 +68,12 @@ QString CarQueryForm::Normalize(Amount kind, const QString &text)
 
 SubmitSpec CarQueryForm::Spec()
 {
-    SubmitSpec spec;
-    spec.operation = QStringLiteral("newCarQuery");
-    spec.failureCaption = QStringLiteral("Cannot send the query");
-    spec.recordWord = QStringLiteral("query");
-    spec.sender = RefusalSender::Query;
-    spec.marketMode = Korvant::MarketCars;
-    spec.confirmSetting = Setting::SendQueryConfirm;
-    spec.successText = QString::fromLatin1(SuccessText);
-    return spec;
+    return SpecOf(kCarQuery);
 }
 
 QString CarQueryForm::MissingFields()
 {
-    QString lines;
-    if (IsUnchosen(m_query.GetText("MAKE")))
-        lines += QStringLiteral("- Make\n");
-    if (IsUnchosen(m_query.GetText("MODEL")))
-        lines += QStringLiteral("- Model\n");
+    QString lines = MissingMakeAndModel();
     if (m_tradeIn == TradeIn::Unanswered)
         lines += QStringLiteral("- Trade In\n");
     return lines;
@@ -116,23 +84,7 @@ bool CarQueryForm::Prepare()
     // A summary left by an earlier, refused submit is no trade-in once the member said "No".
     if (m_tradeIn != TradeIn::Yes)
         m_query.SetText("TRADE_IN", QString());
-    m_query.SetBool("IS_INCOMING", false);
-    m_query.SetText("STATUS", QStringLiteral("New"));
-    m_query.SetInt("STATUS_CODE", 0);
-    m_query.SetDate("POST_DATE", QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch()));
-    m_query.SetInt("LIVE_TIME", 30);
-    if (m_private) {
-        m_query.SetText("MARKET_ID", QStringLiteral("PERSONAL_") + m_privateId);
-        m_query.SetText("MARKET_NAME", m_privateName);
-    } else {
-        XMarketPlace market;
-        market.name = m_query.GetText("MARKET_NAME");
-        const XMarketPlaces *places = Globals::As<XMarketPlaces>(GlobalSlot::MarketPlaces);
-        if (!places || places->FindMarketPlace(market, Korvant::MarketCars) != 1)
-            market.marketId.clear();
-        m_query.SetText("MARKET_ID", market.marketId);
-    }
-    return true;
+    return QueryFormBase::Prepare();
 }
 
 void CarQueryForm::BuildRequest(XRequest &request)
@@ -151,27 +103,9 @@ void CarQueryForm::BuildRequest(XRequest &request)
     m_query.BuildCarQueryXml(request);
 }
 
-void CarQueryForm::Store(const XRequest &answer)
-{
-    m_query.SetText("ID", answer.GetResponseText(QStringLiteral("car_query_id")));
-    const XmlTime created = answer.GetResponseDate(QStringLiteral("create_time"));
-    if (created > 0)
-        m_query.SetDate("POST_DATE", QDateTime::fromSecsSinceEpoch(created));
-    if (m_private)
-        m_query.SetText("MARKET_ID", QStringLiteral("PERSONAL"));
-    m_query.Update();
-}
-
 void CarQueryForm::AfterStore()
 {
     // Private or not, the list opens: the member looks for the query there.
     if (m_host)
         m_host->RefreshCarOpenRequests(true);
-}
-
-XMarketPlace CarQueryForm::RefusingMarket() const
-{
-    XMarketPlace market;
-    market.name = m_query.GetText("MARKET_NAME");
-    return market;
 }

@@ -6,7 +6,7 @@
 // "newCarQuery" request and the store of the sent query. The pages only move
 // values between their controls and the record.
 
-#include "SubmitPipeline.h"
+#include "QueryFormBase.h"
 
 #include "db/XQueryCarsSet.h"
 
@@ -15,7 +15,7 @@
 
 class IFormHost;
 
-class CarQueryForm : public SubmitForm
+class CarQueryForm : public QueryFormBase
 {
 public:
     static inline const QString ModelPlaceholder = QStringLiteral("-- Select Or Type Model --");
@@ -33,13 +33,6 @@ public:
     void StartNew();
     // The page's "continue_query" parameters (categ, year_fr, year_to, price_fr, price_to, make, model).
     void InitFromParams(const QMap<QString, QString> &params);
-    bool KeepValues() const { return m_keepValues; }
-    bool ContinueMode() const { return m_continue; }
-    void EndOpening() { m_continue = false; m_keepValues = false; }
-
-    void SetPrivate(const QString &displayName, const QString &passportId);
-    bool IsPrivate() const { return m_private; }
-    QString PrivateName() const { return m_privateName; }
 
     void SetTradeIn(TradeIn answer) { m_tradeIn = answer; }
 
@@ -49,23 +42,18 @@ public:
     static QString Normalize(Amount kind, const QString &text);
 
     static SubmitSpec Spec();
-    FormOutcome Submit(SubmitPipeline &pipeline) { return pipeline.Run(*this, Spec()); }
 
     // --- SubmitForm ---
     QString MissingFields() override;
     bool Prepare() override;
     void BuildRequest(XRequest &request) override;
-    void Store(const XRequest &answer) override;
     void AfterStore() override;
-    XMarketPlace RefusingMarket() const override;
+
+protected:
+    XBaseSet &Row() override { return m_query; }
+    const XBaseSet &Row() const override { return m_query; }
 
 private:
-    IFormHost *m_host;
     XQueryCarsSet m_query;
-    bool m_private = false;
-    QString m_privateName;
-    QString m_privateId;
-    bool m_keepValues = false;
-    bool m_continue = false;
     TradeIn m_tradeIn = TradeIn::Unanswered;
 };

@@ -6,7 +6,7 @@
 // store of the sent query. The dialog (NewQueryDlg) only moves values
 // between its controls and the record.
 
-#include "SubmitPipeline.h"
+#include "QueryFormBase.h"
 
 #include "db/XQuerySet.h"
 
@@ -15,7 +15,7 @@
 
 class IFormHost;
 
-class PartQueryForm : public SubmitForm
+class PartQueryForm : public QueryFormBase
 {
 public:
     static inline const QString ModelPlaceholder = QStringLiteral("-- Select Or Type Model --");
@@ -33,35 +33,22 @@ public:
     void StartNewKeepingVehicle();
     // The page's "continue_query" parameters (year, make, model, part_type).
     void InitFromParams(const QMap<QString, QString> &params);
-    bool KeepValues() const { return m_keepValues; }
-    bool ContinueMode() const { return m_continue; }
-    void EndOpening() { m_continue = false; m_keepValues = false; }
-
-    // A query to one member only (set by the member lookup before the dialog runs).
-    void SetPrivate(const QString &displayName, const QString &passportId);
-    bool IsPrivate() const { return m_private; }
-    QString PrivateName() const { return m_privateName; }
 
     static SubmitSpec Spec();
-    FormOutcome Submit(SubmitPipeline &pipeline) { return pipeline.Run(*this, Spec()); }
 
     // --- SubmitForm ---
     QString MissingFields() override;
-    bool Prepare() override;
     void BuildRequest(XRequest &request) override;
     void Store(const XRequest &answer) override;
     void AfterStore() override;
-    XMarketPlace RefusingMarket() const override;
+
+protected:
+    XBaseSet &Row() override { return m_query; }
+    const XBaseSet &Row() const override { return m_query; }
 
 private:
     void SetDefaults();
 
-    IFormHost *m_host;
     XQuerySet m_query;
-    bool m_private = false;
-    QString m_privateName;
-    QString m_privateId;
     QMap<QByteArray, QString> m_kept;
-    bool m_keepValues = false;
-    bool m_continue = false;
 };
