@@ -1,28 +1,25 @@
 #include "CarForms.h"
 
+#include "FormRules.h"
 #include "IFormHost.h"
 #include "InventoryRecords.h"
 
 #include "app/AppCore.h"
 #include "app/Constants.h"
 #include "app/XSettings.h"
-#include "db/KVDatabase.h"
 #include "db/TradeXml.h"
 #include "dialogs/NodeIds.h"
-#include "net/XMarketPlaces.h"
 #include "net/XRequest.h"
 #include "sync/XPoller.h"
-
-#include <QDateTime>
 
 const char CarQuoteForm::ObsoleteText[] = "Sorry, this query is obsolete.";
 
 namespace {
 
-bool IsUnchosen(const QString &text)
-{
-    return text.isEmpty() || text.startsWith(u'-');
-}
+const QuoteFormBase::Kind kCarQuote = {
+    Korvant::MarketCars, NodeCarsIncomingLeads, XPhotoSet::SlotCount, "newCarQuote", "car_quote_id", "Queries_Cars",
+    false, 30,
+};
 
 } // namespace
 
@@ -30,6 +27,7 @@ namespace CarForms {
 
 QString MissingFields(const XBaseSet &car)
 {
+    using FormRules::IsUnchosen;
     QString lines;
     if (car.GetText("YEAR").trimmed().isEmpty())
         lines += QStringLiteral("- Year\n");
@@ -64,22 +62,13 @@ bool NeedsDamagePage(const QString &category)
 // --- car quote ---------------------------------------------------------------------------------
 
 CarQuoteForm::CarQuoteForm(IFormHost *host, std::unique_ptr<ISellerQueries> list)
-    : m_host(host), m_walk(std::move(list), NodeCarsIncomingLeads)
+    : QuoteFormBase(host, std::move(list), kCarQuote)
 {
     LoadCurrentQuery();
 }
 
-bool CarQuoteForm::LoadCurrentQuery()
+void CarQuoteForm::TakeQuery()
 {
-    m_loaded = false;
-    if (m_quote.IsAdding() || m_quote.IsEditing())
-        m_quote.CancelUpdate();
-    // Every load starts a row of its own: each sent quote is stored as its own record.
-    m_quote.AddNew();
-    const QString id = m_walk.CurrentId();
-    if (id.isEmpty() || !m_query.Select(SqlExpr(QStringLiteral("ID = ?"), {id})) || m_query.IsEOF())
-        return false;
-    m_quote.SetText("QUERY_ID", id);
     for (const char *c : {"MARKET_ID", "MARKET_NAME", "MAKE", "MODEL", "SUBMODEL", "CATEGORY", "DOORS", "BODY_STYLE",
                           "TRANSMISSION", "EXT_COLOR", "INT_COLOR", "ENGINE_SIZE"})
         m_quote.SetText(c, m_query.GetText(c));
@@ -98,13 +87,6 @@ bool CarQuoteForm::LoadCurrentQuery()
     m_quote.SetText("LOCATION_COUNTRY", p.country);
     m_quote.SetText("YEAR", QStringLiteral("2000"));
     m_quote.SetBool("ACTUAL_MILEAGE", false);
-    m_loaded = true;
-    return true;
-}
-
-bool CarQuoteForm::MoveTo(int index)
-{
-    return m_walk.Select(index) && LoadCurrentQuery();
 }
 
 bool CarQuoteForm::FillFromInventory(qint64 id)
@@ -116,34 +98,16 @@ bool CarQuoteForm::FillFromInventory(qint64 id)
     return true;
 }
 
-FormOutcome CarQuoteForm::Submit(SubmitPipeline &pipeline)
+XmlDoc CarQuoteForm::QueryDetails() const
 {
-    if (!m_loaded)
-        return FormOutcome::Invalid;
-    SubmitSpec spec;
-    spec.operation = QStringLiteral("newCarQuote");
-    spec.failureCaption = QStringLiteral("Cannot send the quote");
-    spec.recordWord = QStringLiteral("quote");
-    spec.sender = RefusalSender::Quote;
-    spec.marketMode = Korvant::MarketCars;
-    return pipeline.Run(*this, spec);
+    XmlDoc doc = XmlDoc::Create(QStringLiteral("form-details-cars"));
+    m_query.BuildDetailXml(doc.Root(), false);
+    return doc;
 }
 
-bool CarQuoteForm::Prepare()
+void CarQuoteForm::PrepareImages(const QString &quoteId)
 {
-    m_photos = XPhotoSet();
-    for (int i = 0; i < XPhotoSet::SlotCount; ++i) {
-        const InvPicture p = m_pictures.value(i);
-        m_collected.SetPicture(i, p.file, p.text);
-    }
-    m_collected.CollectPictures();
-    XPoller::PrepareCarQuoteImages(m_photos, QString(), true, m_collected, m_quote);
-    m_quote.SetBool("IS_INCOMING", false);
-    m_quote.SetText("STATUS", QStringLiteral("New"));
-    m_quote.SetInt("STATUS_CODE", 0);
-    m_quote.SetDate("POST_DATE", QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch()));
-    m_quote.SetInt("LIVE_TIME", 30);
-    return true;
+    XPoller::PrepareCarQuoteImages(m_photos, quoteId, true, m_collected, m_quote);
 }
 
 void CarQuoteForm::BuildRequest(XRequest &request)
@@ -160,38 +124,16 @@ void CarQuoteForm::BuildRequest(XRequest &request)
     m_quote.BuildCarQuoteXml(request, &m_photos);
 }
 
-void CarQuoteForm::Store(const XRequest &answer)
+qint64 CarQuoteForm::StoreInventoryCopy()
 {
-    const QString id = answer.GetResponseText(QStringLiteral("car_quote_id"));
-    m_quote.SetText("ID", id);
-    const XmlTime created = answer.GetResponseDate(QStringLiteral("create_time"));
-    if (created > 0)
-        m_quote.SetDate("POST_DATE", QDateTime::fromSecsSinceEpoch(created));
-    XPoller::PrepareCarQuoteImages(m_photos, id, true, m_collected, m_quote);
-    m_inventoryCopy = -1;
-    if (m_storeToInventory)
-        m_inventoryCopy = InventoryRecords::StoreCarQuote(m_quote);
-    m_quote.Update();
-    theDatabase().Execute(QStringLiteral("UPDATE [Queries_Cars] SET STATUS = 'Replied', STATUS_CODE = 2 "
-                                         "WHERE ID = ? AND STATUS_CODE IN (0, 1)"),
-                          {m_query.GetText("ID")});
+    return InventoryRecords::StoreCarQuote(m_quote);
 }
 
 void CarQuoteForm::AfterStore()
 {
     theSettings().SetInt(Setting::SaveToInventoryCars, m_storeToInventory ? 1 : 0);
     theSettings().Save();
-    if (List())
-        List()->Reload();
-    if (m_host)
-        m_host->QuoteSent(Korvant::MarketCars, List() ? List()->NodeId() : 0);
-}
-
-XMarketPlace CarQuoteForm::RefusingMarket() const
-{
-    XMarketPlace market;
-    market.name = m_quote.GetText("MARKET_NAME");
-    return market;
+    QuoteFormBase::AfterStore();
 }
 
 bool CarQuoteForm::HandleResultCode(const XRequest &request)
@@ -210,11 +152,8 @@ CarInventoryForm::CarInventoryForm()
     StartNew();
 }
 
-void CarInventoryForm::StartNew()
+void CarInventoryForm::SetDefaults()
 {
-    if (m_set.IsAdding() || m_set.IsEditing())
-        m_set.CancelUpdate();
-    m_set.AddNew();
     const ProfileData p = TradeXml::Profile();
     m_set.SetText("MODEL", ModelPlaceholder);
     m_set.SetText("YEAR", QStringLiteral("2000"));
@@ -224,29 +163,9 @@ void CarInventoryForm::StartNew()
     m_set.SetText("LOCATION_CITY", p.city);
     m_set.SetText("LOCATION_ADDRESS", p.street);
     m_set.SetText("LOCATION_ZIP", p.zip);
-    m_new = true;
-    m_id = -1;
 }
 
-bool CarInventoryForm::Open(qint64 id)
+qint64 CarInventoryForm::Write(const QList<InvPicture> &pictures)
 {
-    if (id > 0 && m_set.Select(SqlExpr(QStringLiteral("ID = ?"), {id})) && !m_set.IsEOF()) {
-        m_set.Edit();
-        m_new = false;
-        m_id = id;
-        return true;
-    }
-    StartNew();
-    return false;
-}
-
-qint64 CarInventoryForm::Save(const QList<InvPicture> &pictures)
-{
-    const qint64 before = m_id;
-    const qint64 id = InventoryRecords::SaveKeepingValues(
-        m_set, m_new, [&] { return InventoryRecords::SaveCar(m_set, pictures); }, [&] { Open(before); });
-    // The stored record stays open for more edits under its ID.
-    if (id > 0)
-        Open(id);
-    return id;
+    return InventoryRecords::SaveCar(m_set, pictures);
 }

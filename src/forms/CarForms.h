@@ -5,11 +5,9 @@
 // car inventory record saved with its six pictures. The sheet's pages move
 // values between their controls and the record.
 
-#include "SellerQueries.h"
-#include "SubmitPipeline.h"
+#include "InventoryFormBase.h"
+#include "QuoteFormBase.h"
 
-#include "app/Interfaces.h"
-#include "app/XPhotoSet.h"
 #include "db/XInventoryCarsSet.h"
 #include "db/XQueryCarsSet.h"
 #include "db/XQuoteCarsSet.h"
@@ -25,70 +23,52 @@ QString MissingFields(const XBaseSet &car);
 bool NeedsDamagePage(const QString &category);
 } // namespace CarForms
 
-class CarQuoteForm : public SubmitForm
+class CarQuoteForm : public QuoteFormBase
 {
 public:
     static const char ObsoleteText[];
 
     CarQuoteForm(IFormHost *host, std::unique_ptr<ISellerQueries> list);
 
-    bool LoadCurrentQuery();
-    bool MoveTo(int index);
-    ISellerQueries *List() const { return m_walk.List(); }
-    int Index() const { return m_walk.Index(); }
-    bool Walks() const { return m_walk.Walks(); }
-    bool HasQuery() const { return m_loaded; }
-
     XQuoteCarsSet &Quote() { return m_quote; }
     const XQueryCarsSet &Query() const { return m_query; }
-    void SetStoreToInventory(bool on) { m_storeToInventory = on; }
-    void SetPictures(const QList<InvPicture> &pictures) { m_pictures = pictures; }
-    qint64 InventoryCopyId() const { return m_inventoryCopy; }
     // The quote filled from a car of the inventory; false when it is gone.
-    bool FillFromInventory(qint64 id);
-
-    FormOutcome Submit(SubmitPipeline &pipeline);
+    bool FillFromInventory(qint64 id) override;
+    XmlDoc QueryDetails() const override;
 
     // --- SubmitForm ---
     QString MissingFields() override { return CarForms::MissingFields(m_quote); }
-    bool Prepare() override;
     void BuildRequest(XRequest &request) override;
-    void Store(const XRequest &answer) override;
     void AfterStore() override;
-    XMarketPlace RefusingMarket() const override;
     bool HandleResultCode(const XRequest &request) override;
 
+protected:
+    XBaseSet &QuoteRow() override { return m_quote; }
+    XBaseSet &QueryRow() override { return m_query; }
+    const XBaseSet &QueryRow() const override { return m_query; }
+    void TakeQuery() override;
+    void PrepareImages(const QString &quoteId) override;
+    qint64 StoreInventoryCopy() override;
+
 private:
-    IFormHost *m_host;
-    QueryWalk m_walk;
-    bool m_loaded = false;
     XQueryCarsSet m_query;
     XQuoteCarsSet m_quote;
-    XPhotoSet m_photos;
-    PictureCollection m_collected{XPhotoSet::SlotCount};
-    QList<InvPicture> m_pictures;
-    bool m_storeToInventory = false;
-    qint64 m_inventoryCopy = -1;
 };
 
-class CarInventoryForm
+class CarInventoryForm : public InventoryFormBase
 {
 public:
     static inline const QString ModelPlaceholder = QStringLiteral("-- Please Select Model --");
 
     CarInventoryForm();
     XInventoryCarsSet &Record() { return m_set; }
-    bool IsNew() const { return m_new; }
-    qint64 RecordId() const { return m_id; }
-    // A new car preset from the member's profile.
-    void StartNew();
-    // The car with this ID in edit mode; false (and a new car) when it is gone.
-    bool Open(qint64 id);
-    // Stores the car and its pictures; its ID, or -1 after an error box.
-    qint64 Save(const QList<InvPicture> &pictures);
+
+protected:
+    XBaseSet &Row() override { return m_set; }
+    // A new car is preset from the member's profile.
+    void SetDefaults() override;
+    qint64 Write(const QList<InvPicture> &pictures) override;
 
 private:
     XInventoryCarsSet m_set;
-    bool m_new = true;
-    qint64 m_id = -1;
 };

@@ -1,16 +1,12 @@
 #include "InventoryPartForm.h"
 
+#include "FormRules.h"
 #include "InventoryRecords.h"
 
 #include "app/AppCore.h"
 #include "app/Utils.h"
 
 namespace {
-
-bool IsUnchosen(const QString &text)
-{
-    return text.isEmpty() || text.startsWith(u'-');
-}
 
 // What Save And New carries over to the next record.
 const char *const kVehicle[] = {"V_MAKE",   "V_MODEL",       "V_YEAR",        "V_END_YEAR",         "V_TRANSMISSION",
@@ -25,11 +21,8 @@ InventoryPartForm::InventoryPartForm()
     StartNew();
 }
 
-void InventoryPartForm::StartNew()
+void InventoryPartForm::SetDefaults()
 {
-    if (m_set.IsEditing() || m_set.IsAdding())
-        m_set.CancelUpdate();
-    m_set.AddNew();
     m_set.SetText("V_MODEL", ModelPlaceholder);
     m_set.SetText("V_YEAR", QStringLiteral("2000"));
     m_set.SetText("V_END_YEAR", QStringLiteral("2000"));
@@ -37,21 +30,6 @@ void InventoryPartForm::StartNew()
     m_set.SetInt("P_QUANTITY", 1);
     for (const char *c : {"P_PRICE", "P_CORE_DEPOSIT", "P_HANDLING", "P_WEIGHT"})
         m_set.SetDouble(c, 0.0);
-    m_new = true;
-    m_id = -1;
-}
-
-bool InventoryPartForm::Open(qint64 id)
-{
-    // By the record's own ID: a list's position means another row under another sort.
-    if (id > 0 && m_set.Select(SqlExpr(QStringLiteral("ID = ?"), {id})) && !m_set.IsEOF()) {
-        m_set.Edit();
-        m_new = false;
-        m_id = id;
-        return true;
-    }
-    StartNew();
-    return false;
 }
 
 void InventoryPartForm::StartNewKeepingVehicle()
@@ -66,9 +44,10 @@ void InventoryPartForm::StartNewKeepingVehicle()
 
 QString InventoryPartForm::MissingFields()
 {
+    using FormRules::IsUnchosen;
     QString lines;
     const QString stock = m_set.GetText("P_STOCK_NUMBER");
-    if (m_new && !stock.isEmpty() && m_set.StockNumberExists())
+    if (IsNew() && !stock.isEmpty() && m_set.StockNumberExists())
         lines += QStringLiteral("- Stock Number (must be unique)\n");
     if (stock.isEmpty())
         lines += QStringLiteral("- Stock Number\n");
@@ -90,15 +69,9 @@ QString InventoryPartForm::MissingFields()
     return lines;
 }
 
-qint64 InventoryPartForm::Save(const QList<InvPicture> &pictures)
+qint64 InventoryPartForm::Write(const QList<InvPicture> &pictures)
 {
-    const qint64 before = m_id;
-    const qint64 id = InventoryRecords::SaveKeepingValues(
-        m_set, m_new, [&] { return InventoryRecords::SavePart(m_set, pictures); }, [&] { Open(before); });
-    // The stored record stays open for more edits under its ID.
-    if (id > 0)
-        Open(id);
-    return id;
+    return InventoryRecords::SavePart(m_set, pictures);
 }
 
 QString InventoryPartForm::BuyUrl(const QString &typed)

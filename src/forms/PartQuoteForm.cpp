@@ -1,20 +1,19 @@
 #include "PartQuoteForm.h"
 
+#include "FormRules.h"
 #include "IFormHost.h"
 #include "InventoryRecords.h"
 
 #include "app/Constants.h"
 #include "app/Utils.h"
 #include "app/XSettings.h"
-#include "db/KVDatabase.h"
 #include "db/TradeXml.h"
 #include "db/XInventorySet.h"
 #include "dialogs/NodeIds.h"
-#include "net/XMarketPlaces.h"
 #include "net/XRequest.h"
 #include "sync/XPoller.h"
 
-#include <QDateTime>
+#include <QScopeGuard>
 
 const char PartQuoteForm::SuccessFormat[] =
     "Your quote of %1 was sent to %2. You can find the quote with its corresponding query under the \"Replied "
@@ -22,10 +21,9 @@ const char PartQuoteForm::SuccessFormat[] =
 
 namespace {
 
-bool IsUnchosen(const QString &text)
-{
-    return text.isEmpty() || text.startsWith(u'-');
-}
+const QuoteFormBase::Kind kPartQuote = {
+    Korvant::MarketParts, NodeIncomingLeads, 1, "newQuote", "quote_id", "Queries", true, 0,
+};
 
 const char *const kFromQuery[] = {"P_TYPE",         "P_CATEGORY",   "P_NAME",       "P_COLOR",      "P_SIDE",
                                   "WHEEL_WIDTH",    "WHEEL_HEIGHT", "V_MAKE",       "V_MODEL",      "V_YEAR",
@@ -35,21 +33,13 @@ const char *const kFromQuery[] = {"P_TYPE",         "P_CATEGORY",   "P_NAME",   
 } // namespace
 
 PartQuoteForm::PartQuoteForm(IFormHost *host, std::unique_ptr<ISellerQueries> list)
-    : m_host(host), m_walk(std::move(list), NodeIncomingLeads)
+    : QuoteFormBase(host, std::move(list), kPartQuote)
 {
     LoadCurrentQuery();
 }
 
-bool PartQuoteForm::LoadCurrentQuery()
+void PartQuoteForm::TakeQuery()
 {
-    m_loaded = false;
-    if (m_quote.IsAdding() || m_quote.IsEditing())
-        m_quote.CancelUpdate();
-    m_quote.AddNew();
-    const QString id = m_walk.CurrentId();
-    if (id.isEmpty() || !m_query.Select(SqlExpr(QStringLiteral("ID = ?"), {id})) || m_query.IsEOF())
-        return false;
-    m_quote.SetText("QUERY_ID", id);
     for (const char *c : kFromQuery)
         m_quote.SetText(c, m_query.GetText(c));
     m_quote.SetInt("P_QUANTITY", m_query.GetInt("P_QUANTITY"));
@@ -57,18 +47,11 @@ bool PartQuoteForm::LoadCurrentQuery()
     m_quote.SetDouble("P_SHIPPING", 0);
     m_quote.SetDouble("P_CORE_DEPOSIT", 0);
     m_quote.SetInt("P_BOX_QUANTITY", 1);
-    m_loaded = true;
-    return true;
-}
-
-bool PartQuoteForm::MoveTo(int index)
-{
-    return m_walk.Select(index) && LoadCurrentQuery();
 }
 
 bool PartQuoteForm::QueryConditionIsAny() const
 {
-    return m_loaded && m_query.GetText("P_TYPE").toLower() == u"any";
+    return HasQuery() && m_query.GetText("P_TYPE").toLower() == u"any";
 }
 
 QString PartQuoteForm::Caption(const QString &marketModeName) const
@@ -89,31 +72,25 @@ bool PartQuoteForm::FillFromInventory(qint64 id)
     return true;
 }
 
+XmlDoc PartQuoteForm::QueryDetails() const
+{
+    XmlDoc doc = XmlDoc::Create(QStringLiteral("form-details"));
+    m_query.BuildDetailXml(doc.Root(), false);
+    return doc;
+}
+
 SubmitSpec PartQuoteForm::Spec() const
 {
-    SubmitSpec spec;
-    spec.operation = QStringLiteral("newQuote");
-    spec.failureCaption = QStringLiteral("Cannot send the quote");
-    spec.recordWord = QStringLiteral("quote");
-    spec.sender = RefusalSender::Quote;
-    spec.marketMode = Korvant::MarketParts;
+    SubmitSpec spec = QuoteFormBase::Spec();
     spec.confirmSetting = Setting::SendQuoteConfirm;
     spec.successText = QString::fromLatin1(SuccessFormat)
                            .arg(Utils::FormatMoney(m_quote.GetDouble("P_PRICE"), 2), m_query.GetText("C_NAME"));
     return spec;
 }
 
-FormOutcome PartQuoteForm::Submit(SubmitPipeline &pipeline)
-{
-    if (!m_loaded)
-        return FormOutcome::Invalid;
-    m_quick = false;
-    return pipeline.Run(*this, Spec());
-}
-
 FormOutcome PartQuoteForm::SubmitQuick(SubmitPipeline &pipeline, const QMap<QString, QString> &params)
 {
-    if (!m_loaded)
+    if (!HasQuery())
         return FormOutcome::Invalid;
     m_quote.SetDouble("P_PRICE", params.value(QStringLiteral("price")).trimmed().toDouble());
     m_quote.SetDouble("P_SHIPPING", params.value(QStringLiteral("shipping")).trimmed().toDouble());
@@ -121,15 +98,15 @@ FormOutcome PartQuoteForm::SubmitQuick(SubmitPipeline &pipeline, const QMap<QStr
     m_quote.SetText("P_TYPE", type.isEmpty() ? QStringLiteral("Used") : type);
     m_quote.SetText("P_NOTES", params.value(QStringLiteral("notes")).left(1023));
     m_quick = true;
-    const FormOutcome outcome = pipeline.Run(*this, Spec());
-    m_quick = false;
-    return outcome;
+    const auto validateAgain = qScopeGuard([this] { m_quick = false; });
+    return Submit(pipeline);
 }
 
 QString PartQuoteForm::MissingFields()
 {
     if (m_quick)
         return {};
+    using FormRules::IsUnchosen;
     QString lines;
     if (IsUnchosen(m_quote.GetText("P_NAME")))
         lines += QStringLiteral("- Part name\n");
@@ -142,19 +119,15 @@ QString PartQuoteForm::MissingFields()
 
 bool PartQuoteForm::Prepare()
 {
-    m_photos = XPhotoSet();
-    m_collected.SetPicture(0, m_pictures.value(0).file, m_pictures.value(0).text);
-    m_collected.CollectPictures();
-    XPoller::PrepareQuoteImages(m_photos, QString(), true, m_collected, m_quote);
-    const QDateTime now = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
-    m_quote.SetBool("IS_INCOMING", false);
-    m_quote.SetText("STATUS", QStringLiteral("New"));
-    m_quote.SetInt("STATUS_CODE", 0);
-    m_quote.SetDate("POST_DATE", now);
-    m_quote.SetDate("RECIVE_DATE", now);
+    QuoteFormBase::Prepare();
     m_quote.SetText("MARKET_ID", m_query.GetText("MARKET_ID"));
     m_quote.SetText("MARKET_NAME", m_query.GetText("MARKET_NAME"));
     return true;
+}
+
+void PartQuoteForm::PrepareImages(const QString &quoteId)
+{
+    XPoller::PrepareQuoteImages(m_photos, quoteId, true, m_collected, m_quote);
 }
 
 void PartQuoteForm::BuildRequest(XRequest &request)
@@ -168,23 +141,9 @@ void PartQuoteForm::BuildRequest(XRequest &request)
     m_quote.BuildQuoteXml(request, &m_photos);
 }
 
-void PartQuoteForm::Store(const XRequest &answer)
+qint64 PartQuoteForm::StoreInventoryCopy()
 {
-    const QString id = answer.GetResponseText(QStringLiteral("quote_id"));
-    m_quote.SetText("ID", id);
-    const XmlTime created = answer.GetResponseDate(QStringLiteral("create_time"));
-    if (created > 0)
-        m_quote.SetDate("POST_DATE", QDateTime::fromSecsSinceEpoch(created));
-    // Files are named by the server's id only when it is safe (PrepareQuoteImages checks).
-    XPoller::PrepareQuoteImages(m_photos, id, true, m_collected, m_quote);
-    m_inventoryCopy = -1;
-    if (m_storeToInventory)
-        m_inventoryCopy = InventoryRecords::StorePartQuote(m_quote);
-    m_quote.Update();
-    // Only a new or read query becomes replied; a later status stays.
-    theDatabase().Execute(QStringLiteral("UPDATE [Queries] SET STATUS = 'Replied', STATUS_CODE = 2 "
-                                         "WHERE ID = ? AND STATUS_CODE IN (0, 1)"),
-                          {m_query.GetText("ID")});
+    return InventoryRecords::StorePartQuote(m_quote);
 }
 
 void PartQuoteForm::AfterStore()
@@ -192,15 +151,5 @@ void PartQuoteForm::AfterStore()
     // A buyer quoted without the full contact: the seller gets it now.
     if (List() && !m_query.GetBool("IS_CONTACT_FULL"))
         List()->RequestContactInfo();
-    if (List())
-        List()->Reload();
-    if (m_host)
-        m_host->QuoteSent(Korvant::MarketParts, List() ? List()->NodeId() : 0);
-}
-
-XMarketPlace PartQuoteForm::RefusingMarket() const
-{
-    XMarketPlace market;
-    market.name = m_query.GetText("MARKET_NAME");
-    return market;
+    QuoteFormBase::AfterStore();
 }

@@ -7,11 +7,8 @@
 // in one transaction. NewQuoteDlg moves values between its controls and the
 // quote; the quick quote of a query page uses the form without a window.
 
-#include "SellerQueries.h"
-#include "SubmitPipeline.h"
+#include "QuoteFormBase.h"
 
-#include "app/Interfaces.h"
-#include "app/XPhotoSet.h"
 #include "db/XQuerySet.h"
 #include "db/XQuoteSet.h"
 
@@ -21,7 +18,7 @@
 
 class IFormHost;
 
-class PartQuoteForm : public SubmitForm
+class PartQuoteForm : public QuoteFormBase
 {
 public:
     static inline const QString ChooseOne = QStringLiteral("-- Choose One --");
@@ -30,30 +27,15 @@ public:
     // `list` null: no query to answer.
     PartQuoteForm(IFormHost *host, std::unique_ptr<ISellerQueries> list);
 
-    // The query at the list's current place into a new quote; false when there is none.
-    bool LoadCurrentQuery();
-    // Selects the query at `index` in the list and loads it.
-    bool MoveTo(int index);
-    ISellerQueries *List() const { return m_walk.List(); }
-    int Index() const { return m_walk.Index(); }
-    // The list is walked query by query (pending queries).
-    bool Walks() const { return m_walk.Walks(); }
-
     XQuoteSet &Quote() { return m_quote; }
     const XQuerySet &Query() const { return m_query; }
-    bool HasQuery() const { return m_loaded; }
     // The buyer left the condition open ("any"): the seller must choose one.
     bool QueryConditionIsAny() const;
     QString Caption(const QString &marketModeName) const;
 
-    void SetStoreToInventory(bool on) { m_storeToInventory = on; }
-    void SetPictures(const QList<InvPicture> &pictures) { m_pictures = pictures; }
-    qint64 InventoryCopyId() const { return m_inventoryCopy; }
+    bool FillFromInventory(qint64 id) override;
+    XmlDoc QueryDetails() const override;
 
-    // The quote filled from an inventory record; false when it is gone.
-    bool FillFromInventory(qint64 id);
-
-    FormOutcome Submit(SubmitPipeline &pipeline);
     // The page's quick quote: "price", "shipping", "part_type" (empty: "Used"),
     // "notes"; sent without the form's validation.
     FormOutcome SubmitQuick(SubmitPipeline &pipeline, const QMap<QString, QString> &params);
@@ -62,22 +44,19 @@ public:
     QString MissingFields() override;
     bool Prepare() override;
     void BuildRequest(XRequest &request) override;
-    void Store(const XRequest &answer) override;
     void AfterStore() override;
-    XMarketPlace RefusingMarket() const override;
+
+protected:
+    SubmitSpec Spec() const override;
+    XBaseSet &QuoteRow() override { return m_quote; }
+    XBaseSet &QueryRow() override { return m_query; }
+    const XBaseSet &QueryRow() const override { return m_query; }
+    void TakeQuery() override;
+    void PrepareImages(const QString &quoteId) override;
+    qint64 StoreInventoryCopy() override;
 
 private:
-    SubmitSpec Spec() const;
-
-    IFormHost *m_host;
-    QueryWalk m_walk;
-    bool m_loaded = false;
     XQuerySet m_query;
     XQuoteSet m_quote;
-    XPhotoSet m_photos;
-    PictureCollection m_collected{1};
-    QList<InvPicture> m_pictures;
-    bool m_storeToInventory = false;
     bool m_quick = false;
-    qint64 m_inventoryCopy = -1;
 };
