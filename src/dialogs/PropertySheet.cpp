@@ -186,6 +186,14 @@ void PropertySheet::AddBackNext()
     UpdateBackNext();
 }
 
+void PropertySheet::SetBusy(bool busy)
+{
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setEnabled(!busy);
+    if (!busy)
+        UpdateBackNext();
+}
+
 void PropertySheet::UpdateBackNext()
 {
     if (!m_next)

@@ -87,6 +87,9 @@ public:
     QPushButton *NextButton() const { return m_next; }
     // Starts the sheet on that page (clamped); 1 when OK closed it.
     int DoModal(int startPage = 0);
+    // While a page's submit runs every button is off; after it they are on
+    // again, Back and Next by the active page's place.
+    void SetBusy(bool busy);
 
     void accept() override;
     void reject() override;

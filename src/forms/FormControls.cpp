@@ -1,7 +1,13 @@
 #include "FormControls.h"
 
+#include "FormWidgets.h"
+#include "QueryFormBase.h"
+
+#include "app/Constants.h"
 #include "dialogs/ComboItemSink.h"
+#include "dialogs/GuiUtils.h"
 #include "net/MetaUtils.h"
+#include "net/XMarketPlaces.h"
 #include "net/XMetaData.h"
 
 #include <QAbstractButton>
@@ -14,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 
 namespace {
 
@@ -51,6 +59,15 @@ private:
     QAbstractButton *m_prev, *m_next;
 };
 
+const QString kMakeFirst = QStringLiteral("-- Select Make First --");
+
+XMetaDataBase &MetaOf(int marketMode)
+{
+    if (marketMode == Korvant::MarketCars)
+        return theMetaCars();
+    return theMeta();
+}
+
 } // namespace
 
 namespace FormControls {
@@ -77,6 +94,22 @@ QLineEdit *Edit(QWidget *parent, const char *name)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     return edit;
+}
+
+QSpinBox *YearSpin(QWidget *parent, const char *name)
+{
+    auto *spin = new QSpinBox(parent);
+    spin->setObjectName(QLatin1String(name));
+    spin->setRange(1900, 2500);
+    return spin;
+}
+
+QPushButton *Button(QWidget *parent, const QString &text, const char *name)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
 }
 
 void AddRow(QGridLayout *grid, int row, int column, const QString &label, QWidget *control, QWidget *buddy)
@@ -120,11 +153,76 @@ void Limit(QPlainTextEdit *edit, int limit)
     });
 }
 
+QPlainTextEdit *AddNotes(QBoxLayout *layout, QWidget *parent, const QString &label, int height, int limit)
+{
+    auto *text = new QLabel(label, parent);
+    auto *notes = new QPlainTextEdit(parent);
+    notes->setObjectName(QStringLiteral("notesEdit"));
+    notes->setFixedHeight(height);
+    if (limit > 0)
+        Limit(notes, limit);
+    text->setBuddy(notes);
+    layout->addWidget(text);
+    layout->addWidget(notes);
+    return notes;
+}
+
+QLabel *CostLabel(QWidget *parent)
+{
+    auto *cost = new QLabel(parent);
+    cost->setObjectName(QStringLiteral("costLabel"));
+    QPalette green = cost->palette();
+    green.setColor(QPalette::WindowText, QColor(0, 128, 0));
+    cost->setPalette(green);
+    return cost;
+}
+
 void FillMeta(QComboBox *box, int kind, const QString &placeholder, const QString &current)
 {
     box->clear();
     ComboItemSink sink(box);
     MetaUtils(theMetaCars()).FillCombo(sink, kind, placeholder, false, current);
+}
+
+void FollowMake(QComboBox *make, QComboBox *model, int marketMode, const QString &modelPlaceholder,
+                std::function<bool()> live)
+{
+    QObject::connect(make, &QComboBox::currentIndexChanged, make,
+                     [make, model, marketMode, modelPlaceholder, live = std::move(live)] {
+                         if (!live())
+                             return;
+                         ComboItemSink makeSink(make), modelSink(model);
+                         MetaUtils(MetaOf(marketMode))
+                             .ResetDependentCombo(makeSink, modelSink, 1, modelPlaceholder, kMakeFirst);
+                     });
+}
+
+void FillModels(QComboBox *make, QComboBox *model, int marketMode, const QString &placeholder,
+                const QString &recordModel)
+{
+    ComboItemSink makeSink(make), modelSink(model);
+    model->clear();
+    MetaUtils(MetaOf(marketMode))
+        .FillDependentCombo(makeSink, modelSink, 1, placeholder, kMakeFirst,
+                            recordModel.startsWith(u'-') ? QString() : recordModel);
+    if (model->currentIndex() < 0 && model->count() > 0)
+        model->setCurrentIndex(0);
+}
+
+void FillSendTo(QComboBox *market, QWidget *window, const QueryFormBase &form)
+{
+    if (form.IsPrivate()) {
+        window->setWindowTitle(QStringLiteral("Private Query For %1").arg(form.PrivateName()));
+        market->setEnabled(false);
+        return;
+    }
+    QStringList names;
+    const auto *places = Globals::As<XMarketPlaces>(GlobalSlot::MarketPlaces);
+    if (places)
+        places->GetMarketNames(names, XMarketPlaces::Subscribed, form.MarketMode());
+    GuiUtils::FillComboBox(names, market, form.MarketName());
+    if (places && (!form.KeepValues() || form.ContinueMode()))
+        FormWidgets::SelectText(market, places->GetDefaultMarketName(form.MarketMode()), 0);
 }
 
 } // namespace FormControls

@@ -1,10 +1,9 @@
 #include "NewInventoryDlg.h"
 
 #include "CSelectPartImage.h"
-#include "FormPlacement.h"
 #include "FormWidgets.h"
 #include "IFormHost.h"
-#include "PartNameController.h"
+#include "PartFields.h"
 
 #include "app/AppCore.h"
 #include "app/Constants.h"
@@ -12,9 +11,7 @@
 #include "dialogs/ComboItemSink.h"
 #include "dialogs/DataExchange.h"
 #include "dialogs/GuiUtils.h"
-#include "dialogs/PartSelectDlg.h"
 #include "net/MetaUtils.h"
-#include "net/SidesList.h"
 #include "net/XMetaData.h"
 
 #include <QGroupBox>
@@ -25,42 +22,26 @@
 #include <QVBoxLayout>
 
 using namespace FormWidgets;
+using FormControls::AddNotes;
+using FormControls::FillModels;
+using FormControls::FollowMake;
+using FormControls::Beside;
+using FormControls::YearSpin;
 
 namespace {
 
-constexpr int NotesLimit = 1023;
 constexpr int UrlLimit = 1024;
-
-QSpinBox *YearSpin(QWidget *parent, const char *name)
-{
-    auto *spin = new QSpinBox(parent);
-    spin->setObjectName(QLatin1String(name));
-    spin->setRange(1900, 2500);
-    return spin;
-}
-
-QWidget *Pair(QWidget *parent, QWidget *a, QWidget *b)
-{
-    auto *box = new QWidget(parent);
-    auto *row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(a, 1);
-    row->addWidget(b);
-    return box;
-}
 
 } // namespace
 
 NewInventoryDlg::NewInventoryDlg(IFormHost *host, qint64 recordId, QWidget *parent)
-    : QDialog(parent), m_host(host), m_picture(std::make_unique<CSelectPartImage>(this)),
-      m_sides(std::make_unique<SidesList>())
+    : FormDialog(parent, QStringLiteral("NewInventoryDlg"), QStringLiteral("Catalog Record")), m_host(host),
+      m_picture(std::make_unique<CSelectPartImage>(this))
 {
-    setObjectName(QStringLiteral("NewInventoryDlg"));
-    setWindowTitle(QStringLiteral("Catalog Record"));
     if (recordId > 0)
         m_form.Open(recordId);
     BuildControls();
-    m_placement = new FormPlacement(this, QStringLiteral("NewInvDlg"));
+    Place(QStringLiteral("NewInvDlg"));
 }
 
 NewInventoryDlg::~NewInventoryDlg() = default;
@@ -88,10 +69,10 @@ void NewInventoryDlg::BuildControls()
     m_handling = Edit(part, "handlingEdit");
     m_weight = Edit(part, "weightEdit");
     m_brand = Edit(part, "brandEdit");
-    m_color = Edit(part, "colorEdit");
-    m_side = Combo(part, "sideCombo");
-    m_wheelWidth = Combo(part, "wheelWidthCombo");
-    m_wheelHeight = Combo(part, "wheelHeightCombo");
+    m_fields.color = Edit(part, "colorEdit");
+    m_fields.side = Combo(part, "sideCombo");
+    m_fields.wheelWidth = Combo(part, "wheelWidthCombo");
+    m_fields.wheelHeight = Combo(part, "wheelHeightCombo");
     m_url = Edit(part, "urlEdit");
     m_url->setMaxLength(UrlLimit);
     m_openUrl = new QPushButton(QStringLiteral(">>"), part);
@@ -105,18 +86,18 @@ void NewInventoryDlg::BuildControls()
     AddRow(pg, 1, 2, QStringLiteral("Interchange #"), m_interchange);
     AddRow(pg, 2, 0, QStringLiteral("Part &Condition"), m_condition);
     AddRow(pg, 2, 2, QStringLiteral("Part C&ategory"), m_category);
-    AddRow(pg, 3, 0, QStringLiteral("Part &Name"), Pair(part, m_partName, m_pick));
+    AddRow(pg, 3, 0, QStringLiteral("Part &Name"), Beside(part, m_partName, m_pick));
     AddRow(pg, 3, 2, QStringLiteral("Box &Quantity"), m_quantity);
     AddRow(pg, 4, 0, QStringLiteral("&Price"), m_price);
     AddRow(pg, 4, 2, QStringLiteral("Core Deposit"), m_core);
     AddRow(pg, 5, 0, QStringLiteral("S&&H"), m_handling);
     AddRow(pg, 5, 2, QStringLiteral("Weight (lbs)"), m_weight);
     AddRow(pg, 6, 0, QStringLiteral("&Brand"), m_brand);
-    AddRow(pg, 6, 2, QStringLiteral("C&olor"), m_color);
-    AddRow(pg, 7, 0, QStringLiteral("S&ide"), m_side);
-    AddRow(pg, 7, 2, QStringLiteral("Wheel Width"), m_wheelWidth);
-    AddRow(pg, 8, 0, QStringLiteral("Wheel Height"), m_wheelHeight);
-    AddRow(pg, 8, 2, QStringLiteral("URL to &Buy"), Pair(part, m_url, m_openUrl));
+    AddRow(pg, 6, 2, QStringLiteral("C&olor"), m_fields.color);
+    AddRow(pg, 7, 0, QStringLiteral("S&ide"), m_fields.side);
+    AddRow(pg, 7, 2, QStringLiteral("Wheel Width"), m_fields.wheelWidth);
+    AddRow(pg, 8, 0, QStringLiteral("Wheel Height"), m_fields.wheelHeight);
+    AddRow(pg, 8, 2, QStringLiteral("URL to &Buy"), Beside(part, m_url, m_openUrl));
     pg->addWidget(m_pictureButton, 9, 1);
     pg->setColumnStretch(1, 1);
     pg->setColumnStretch(3, 1);
@@ -128,41 +109,36 @@ void NewInventoryDlg::BuildControls()
     m_model = Combo(vehicle, "modelCombo", true);
     m_year = YearSpin(vehicle, "yearSpin");
     m_endYear = YearSpin(vehicle, "endYearSpin");
-    m_transmission = Combo(vehicle, "transmissionCombo");
-    m_axle = Combo(vehicle, "axleCombo");
-    m_bodyStyle = Combo(vehicle, "bodyStyleCombo");
-    m_engine = Combo(vehicle, "engineCombo");
-    m_fuel = Combo(vehicle, "fuelCombo");
-    m_engineSize = Edit(vehicle, "engineSizeEdit");
-    m_engineUnit = Combo(vehicle, "engineUnitCombo");
-    m_engineUnit->setMinimumContentsLength(4);
-    m_delivery = Combo(vehicle, "deliveryCombo");
-    m_aspiration = Combo(vehicle, "aspirationCombo");
+    m_fields.transmission = Combo(vehicle, "transmissionCombo");
+    m_fields.axle = Combo(vehicle, "axleCombo");
+    m_fields.bodyStyle = Combo(vehicle, "bodyStyleCombo");
+    m_fields.engine = Combo(vehicle, "engineCombo");
+    m_fields.fuel = Combo(vehicle, "fuelCombo");
+    m_fields.engineSize = Edit(vehicle, "engineSizeEdit");
+    m_fields.engineUnit = Combo(vehicle, "engineUnitCombo");
+    m_fields.engineUnit->setMinimumContentsLength(4);
+    m_fields.delivery = Combo(vehicle, "deliveryCombo");
+    m_fields.aspiration = Combo(vehicle, "aspirationCombo");
     m_vin = Edit(vehicle, "vinEdit");
     AddRow(vg, 0, 0, QStringLiteral("Ma&ke"), m_make);
     AddRow(vg, 0, 2, QStringLiteral("Mo&del"), m_model);
     AddRow(vg, 1, 0, QStringLiteral("&Year"), m_year);
     AddRow(vg, 1, 2, QStringLiteral("&End Year"), m_endYear);
-    AddRow(vg, 2, 0, QStringLiteral("&Transmission"), m_transmission);
-    AddRow(vg, 2, 2, QStringLiteral("A&xle"), m_axle);
-    AddRow(vg, 3, 0, QStringLiteral("Body &Style"), m_bodyStyle);
-    AddRow(vg, 3, 2, QStringLiteral("Engine Type"), m_engine);
-    AddRow(vg, 4, 0, QStringLiteral("Engine Size"), Pair(vehicle, m_engineSize, m_engineUnit));
-    AddRow(vg, 4, 2, QStringLiteral("&Fuel"), m_fuel);
-    AddRow(vg, 5, 0, QStringLiteral("Fuel Delivery"), m_delivery);
-    AddRow(vg, 5, 2, QStringLiteral("Aspiration"), m_aspiration);
+    AddRow(vg, 2, 0, QStringLiteral("&Transmission"), m_fields.transmission);
+    AddRow(vg, 2, 2, QStringLiteral("A&xle"), m_fields.axle);
+    AddRow(vg, 3, 0, QStringLiteral("Body &Style"), m_fields.bodyStyle);
+    AddRow(vg, 3, 2, QStringLiteral("Engine Type"), m_fields.engine);
+    AddRow(vg, 4, 0, QStringLiteral("Engine Size"), Beside(vehicle, m_fields.engineSize, m_fields.engineUnit));
+    AddRow(vg, 4, 2, QStringLiteral("&Fuel"), m_fields.fuel);
+    AddRow(vg, 5, 0, QStringLiteral("Fuel Delivery"), m_fields.delivery);
+    AddRow(vg, 5, 2, QStringLiteral("Aspiration"), m_fields.aspiration);
     AddRow(vg, 6, 0, QStringLiteral("&VIN"), m_vin);
     vg->setColumnStretch(1, 1);
     vg->setColumnStretch(3, 1);
     top->addWidget(vehicle);
 
-    auto *notesLabel = new QLabel(QStringLiteral("Notes"), this);
-    m_notes = new QPlainTextEdit(this);
-    m_notes->setObjectName(QStringLiteral("notesEdit"));
-    m_notes->setFixedHeight(60);
-    notesLabel->setBuddy(m_notes);
-    top->addWidget(notesLabel);
-    top->addWidget(m_notes);
+    // Typing runs on; the save keeps the first PartFields::NotesLimit characters.
+    m_fields.notes = AddNotes(top, this, QStringLiteral("Notes"), 60, 0);
 
     m_saveClose = new QPushButton(QStringLiteral("&Save And Close"), this);
     m_saveClose->setObjectName(QStringLiteral("saveCloseButton"));
@@ -178,36 +154,16 @@ void NewInventoryDlg::BuildControls()
     buttons->addWidget(m_cancel);
     top->addLayout(buttons);
 
-    m_conditionSink = std::make_unique<ComboItemSink>(m_condition);
-    m_categorySink = std::make_unique<ComboItemSink>(m_category);
-    m_nameSink = std::make_unique<ComboItemSink>(m_partName);
     PartNameController::Placeholders text;
     text.category = InventoryPartForm::CategoryPlaceholder;
     text.name = InventoryPartForm::NamePlaceholder;
-    m_parts = std::make_unique<PartNameController>(*m_conditionSink, *m_categorySink, *m_nameSink, text);
-
-    connect(m_make, &QComboBox::currentIndexChanged, this, [this] {
-        if (!m_initialised)
-            return;
-        ComboItemSink make(m_make), model(m_model);
-        MetaUtils(theMeta()).ResetDependentCombo(make, model, 1, InventoryPartForm::ModelPlaceholder,
-                                                 QStringLiteral("-- Select Make First --"));
-    });
+    auto live = [this] { return m_initialised; };
+    m_parts = std::make_unique<PartNameBoxes>(this, m_condition, m_category, m_partName, m_pick, text, live);
+    FollowMake(m_make, m_model, Korvant::MarketParts, InventoryPartForm::ModelPlaceholder, live);
     connect(m_condition, &QComboBox::currentIndexChanged, this, [this] {
         if (m_initialised)
-            m_parts->ConditionChanged(m_category->currentText(), m_partName->currentText());
+            m_parts->Names().ConditionChanged(m_category->currentText(), m_partName->currentText());
     });
-    connect(m_category, &QComboBox::currentIndexChanged, this, [this] {
-        if (m_initialised)
-            m_parts->CategoryChanged();
-    });
-    auto nameChanged = [this] {
-        if (m_initialised)
-            m_parts->NameChanged();
-    };
-    connect(m_partName, &QComboBox::currentIndexChanged, this, nameChanged);
-    connect(m_partName, &QComboBox::editTextChanged, this, nameChanged);
-    connect(m_pick, &QPushButton::clicked, this, &NewInventoryDlg::OnPickPart);
     connect(m_openUrl, &QPushButton::clicked, this, &NewInventoryDlg::OnOpenUrl);
     connect(m_pictureButton, &QPushButton::clicked, this, [this] { m_picture->DoModal(); });
     connect(m_saveClose, &QPushButton::clicked, this, [this] {
@@ -218,25 +174,10 @@ void NewInventoryDlg::BuildControls()
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-int NewInventoryDlg::DoModal()
-{
-    return exec() == QDialog::Accepted ? MsgBox::IdOk : MsgBox::IdCancel;
-}
-
-void NewInventoryDlg::showEvent(QShowEvent *event)
-{
-    if (!m_initialised) {
-        OnInitDialog();
-        m_placement->Apply();
-    }
-    QDialog::showEvent(event);
-}
-
 void NewInventoryDlg::OnInitDialog()
 {
     m_initialised = false;
-    for (QComboBox *box : findChildren<QComboBox *>())
-        box->clear();
+    ClearCombos();
     const XInventorySet &r = m_form.Record();
     const XMetaData::FixedLists &fixed = theMeta().Fixed();
     MetaUtils fill(theMeta());
@@ -248,51 +189,23 @@ void NewInventoryDlg::OnInitDialog()
     m_interchange->setText(r.GetText("P_INTERCHANGE_NUMBER"));
     m_condition->addItems(fixed.conditionsOther);
     SelectText(m_condition, r.GetText("P_TYPE"), 0);
-    m_parts->ConditionChanged(r.GetText("P_CATEGORY"), r.GetText("P_NAME"));
+    m_parts->Names().ConditionChanged(r.GetText("P_CATEGORY"), r.GetText("P_NAME"));
     m_quantity->setValue(r.GetInt("P_QUANTITY"));
     m_price->setText(MoneyText(r.GetDouble("P_PRICE")));
     m_core->setText(MoneyText(r.GetDouble("P_CORE_DEPOSIT")));
     m_handling->setText(MoneyText(r.GetDouble("P_HANDLING")));
     m_weight->setText(MoneyText(r.GetDouble("P_WEIGHT")));
     m_brand->setText(r.GetText("P_BRAND"));
-    m_color->setText(r.GetText("P_COLOR"));
-    ComboItemSink side(m_side);
-    m_sides->FillCombo(side);
-    const QString sideCode = r.GetText("P_SIDE");
-    m_side->setCurrentIndex(sideCode.isEmpty() ? -1 : m_side->findText(m_sides->GetSideName(sideCode)));
-    FillFixed(m_wheelWidth, fixed.numbers5To12, r.GetText("WHEEL_WIDTH"));
-    FillFixed(m_wheelHeight, fixed.numbers12To30, r.GetText("WHEEL_HEIGHT"));
     m_url->setText(r.GetText("P_BUY_URL"));
 
-    ComboItemSink make(m_make), model(m_model);
+    ComboItemSink make(m_make);
     // A stored make the metadata lacks (an imported record) stays shown: saving must not lose it.
     fill.FillCombo(make, 0, InventoryPartForm::MakePlaceholder, false, r.GetText("V_MAKE"));
-    const QString typedModel = r.GetText("V_MODEL");
-    fill.FillDependentCombo(make, model, 1, InventoryPartForm::ModelPlaceholder, QStringLiteral("-- Select Make First --"),
-                            typedModel.startsWith(u'-') ? QString() : typedModel);
-    if (m_model->currentIndex() < 0 && m_model->count() > 0)
-        m_model->setCurrentIndex(0);
+    FillModels(m_make, m_model, Korvant::MarketParts, InventoryPartForm::ModelPlaceholder, r.GetText("V_MODEL"));
     m_year->setValue(r.GetText("V_YEAR").toInt() ? r.GetText("V_YEAR").toInt() : 2000);
     m_endYear->setValue(r.GetText("V_END_YEAR").toInt() ? r.GetText("V_END_YEAR").toInt() : m_year->value());
-    struct VehicleList
-    {
-        QComboBox *box;
-        int kind;
-        const char *column;
-    };
-    for (const VehicleList &v : {VehicleList{m_transmission, 9, "V_TRANSMISSION"}, VehicleList{m_axle, 8, "V_AXLE"},
-                                 VehicleList{m_bodyStyle, 4, "V_BODY_STYLE"}, VehicleList{m_engine, 6, "V_ENGINE"},
-                                 VehicleList{m_fuel, 7, "V_FUEL"}}) {
-        ComboItemSink sink(v.box);
-        fill.FillCombo(sink, v.kind, QString(), false, r.GetText(v.column));
-    }
-    m_engineSize->setText(r.GetText("V_ENGINE_SIZE"));
-    m_engineUnit->addItems(fixed.engineSizeUnits);
-    SelectText(m_engineUnit, r.GetText("V_ENGINE_SIZE_UNIT"), 0);
-    FillFixed(m_delivery, fixed.fuelSystems, r.GetText("V_DELIVERY"));
-    FillFixed(m_aspiration, fixed.turboOptions, r.GetText("V_ASPIRATION"));
     m_vin->setText(r.GetText("V_VIN"));
-    m_notes->setPlainText(r.GetText("P_NOTES").left(NotesLimit));
+    m_fields.Load(r);
 
     if (m_form.IsNew()) {
         m_picture->ClearPicture();
@@ -327,27 +240,13 @@ bool NewInventoryDlg::SaveToRecord()
     r.SetDouble("P_HANDLING", handling);
     r.SetDouble("P_WEIGHT", weight);
     r.SetText("P_BRAND", m_brand->text());
-    r.SetText("P_COLOR", m_color->text());
-    ComboItemSink side(m_side);
-    r.SetText("P_SIDE", m_sides->GetSelectedKey(side));
-    r.SetText("WHEEL_WIDTH", m_wheelWidth->currentText());
-    r.SetText("WHEEL_HEIGHT", m_wheelHeight->currentText());
     r.SetText("P_BUY_URL", m_url->text().trimmed());
-    r.SetText("P_NOTES", m_notes->toPlainText().left(NotesLimit));
     r.SetText("V_MAKE", m_make->currentText());
     r.SetText("V_MODEL", m_model->currentText().trimmed());
     r.SetText("V_YEAR", QString::number(m_year->value()));
     r.SetText("V_END_YEAR", QString::number(m_endYear->value()));
-    r.SetText("V_TRANSMISSION", m_transmission->currentText());
-    r.SetText("V_AXLE", m_axle->currentText());
-    r.SetText("V_BODY_STYLE", m_bodyStyle->currentText());
-    r.SetText("V_ENGINE", m_engine->currentText());
-    r.SetText("V_FUEL", m_fuel->currentText());
-    r.SetText("V_ENGINE_SIZE", m_engineSize->text());
-    r.SetText("V_ENGINE_SIZE_UNIT", m_engineUnit->currentText());
-    r.SetText("V_DELIVERY", m_delivery->currentText());
-    r.SetText("V_ASPIRATION", m_aspiration->currentText());
     r.SetText("V_VIN", m_vin->text());
+    m_fields.Save(r);
     return true;
 }
 
@@ -375,13 +274,6 @@ void NewInventoryDlg::OnSaveAndNew()
         return;
     m_form.StartNewKeepingVehicle();
     OnInitDialog();
-}
-
-void NewInventoryDlg::OnPickPart()
-{
-    PartSelectDlg picker(m_parts->CategoryData(), m_parts->PickerIndex(), this);
-    if (picker.exec() == QDialog::Accepted)
-        m_parts->NamePicked(picker.GetPartName());
 }
 
 void NewInventoryDlg::OnOpenUrl()

@@ -6,11 +6,7 @@
 
 #include "app/AppCore.h"
 #include "app/Constants.h"
-#include "dialogs/ComboItemSink.h"
-#include "dialogs/GuiUtils.h"
 #include "net/MetaUtils.h"
-#include "net/XMarketPlaces.h"
-#include "net/XMetaData.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -29,13 +25,10 @@ using namespace FormControls;
 
 namespace {
 
-const QString kMakeFirst = QStringLiteral("-- Select Make First --");
-
-QSpinBox *YearSpin(QWidget *parent, const char *name)
+// The wanted years are stepped, not typed.
+QSpinBox *SteppedYearSpin(QWidget *parent, const char *name)
 {
-    auto *spin = new QSpinBox(parent);
-    spin->setObjectName(QLatin1String(name));
-    spin->setRange(1900, 2500);
+    QSpinBox *spin = YearSpin(parent, name);
     if (auto *edit = spin->findChild<QLineEdit *>())
         edit->setReadOnly(true);
     return spin;
@@ -70,8 +63,8 @@ NewQueryCarsDlg::NewQueryCarsDlg(CarQueryForm &form, SubmitPipeline &pipeline, N
     m_make = Combo(vehicle, "makeCombo");
     m_model = Combo(vehicle, "modelCombo", true);
     m_subModel = Edit(vehicle, "subModelEdit");
-    m_minYear = YearSpin(vehicle, "minYearSpin");
-    m_maxYear = YearSpin(vehicle, "maxYearSpin");
+    m_minYear = SteppedYearSpin(vehicle, "minYearSpin");
+    m_maxYear = SteppedYearSpin(vehicle, "maxYearSpin");
     auto *years = new QWidget(vehicle);
     auto *yearRow = new QHBoxLayout(years);
     yearRow->setContentsMargins(0, 0, 0, 0);
@@ -132,14 +125,7 @@ NewQueryCarsDlg::NewQueryCarsDlg(CarQueryForm &form, SubmitPipeline &pipeline, N
     pg->setColumnStretch(3, 1);
     top->addWidget(purchase);
 
-    auto *notesLabel = new QLabel(QStringLiteral("&Notes"), this);
-    m_notes = new QPlainTextEdit(this);
-    m_notes->setObjectName(QStringLiteral("notesEdit"));
-    m_notes->setFixedHeight(56);
-    notesLabel->setBuddy(m_notes);
-    Limit(m_notes, NotesLimit);
-    top->addWidget(notesLabel);
-    top->addWidget(m_notes);
+    m_notes = AddNotes(top, this, QStringLiteral("&Notes"), 56, NotesLimit);
 
     auto *tradeRow = new QHBoxLayout;
     m_tradeYes = new QRadioButton(QStringLiteral("Yes"), this);
@@ -163,12 +149,7 @@ NewQueryCarsDlg::NewQueryCarsDlg(CarQueryForm &form, SubmitPipeline &pipeline, N
         m_form.SetTradeIn(CarQueryForm::TradeIn::No);
         m_sheet.ShowTradeInPage(false);
     });
-    connect(m_make, &QComboBox::currentIndexChanged, this, [this] {
-        if (!m_initialised)
-            return;
-        ComboItemSink make(m_make), model(m_model);
-        MetaUtils(theMetaCars()).ResetDependentCombo(make, model, 1, CarQueryForm::ModelPlaceholder, kMakeFirst);
-    });
+    FollowMake(m_make, m_model, Korvant::MarketCars, CarQueryForm::ModelPlaceholder, [this] { return m_initialised; });
     connect(m_category, &QComboBox::currentIndexChanged, this, [this] {
         if (m_initialised)
             CategoryChanged();
@@ -185,32 +166,11 @@ void NewQueryCarsDlg::showEvent(QShowEvent *event)
 void NewQueryCarsDlg::OnInitDialog()
 {
     const XQueryCarsSet &q = m_form.Query();
-    MetaUtils fill(theMetaCars());
 
-    if (m_form.IsPrivate()) {
-        m_sheet.setWindowTitle(QStringLiteral("Private Query For %1").arg(m_form.PrivateName()));
-        m_market->setEnabled(false);
-    } else {
-        QStringList names;
-        const auto *places = Globals::As<XMarketPlaces>(GlobalSlot::MarketPlaces);
-        if (places)
-            places->GetMarketNames(names, XMarketPlaces::Subscribed, Korvant::MarketCars);
-        GuiUtils::FillComboBox(names, m_market, q.GetText("MARKET_NAME"));
-        if (places && (!m_form.KeepValues() || m_form.ContinueMode())) {
-            const int found = m_market->findText(places->GetDefaultMarketName(Korvant::MarketCars));
-            m_market->setCurrentIndex(qMax(0, found));
-        }
-    }
-
+    FillSendTo(m_market, &m_sheet, m_form);
     FillMeta(m_make, 0, QStringLiteral("-- Select Make --"), q.GetText("MAKE"));
     m_make->addItem(QStringLiteral("Other"));
-    const QString typedModel = q.GetText("MODEL");
-    ComboItemSink make(m_make), model(m_model);
-    m_model->clear();
-    fill.FillDependentCombo(make, model, 1, CarQueryForm::ModelPlaceholder, kMakeFirst,
-                            typedModel.startsWith(u'-') ? QString() : typedModel);
-    if (m_model->currentIndex() < 0 && m_model->count() > 0)
-        m_model->setCurrentIndex(0);
+    FillModels(m_make, m_model, Korvant::MarketCars, CarQueryForm::ModelPlaceholder, q.GetText("MODEL"));
     m_subModel->setText(q.GetText("SUBMODEL"));
     m_minYear->setValue(YearOf(q.GetText("MIN_YEAR"), 1980));
     m_maxYear->setValue(YearOf(q.GetText("MAX_YEAR"), 2005));
@@ -302,14 +262,9 @@ bool NewQueryCarsDlg::OnApply()
     if (m_sheet.Commit(this) != 0)
         return false;
     SaveToRecord();
-    m_sheet.SetBusy(true);
-    m_lastOutcome = m_form.Submit(m_pipeline);
-    m_sheet.SetBusy(false);
-    if (m_lastOutcome == FormOutcome::RefusedClosed) {
-        m_sheet.reject();
-        return false;
-    }
-    return m_lastOutcome == FormOutcome::Sent || m_lastOutcome == FormOutcome::SentNotStored;
+    m_lastOutcome = SubmitFromWindow([this] { return m_form.Submit(m_pipeline); },
+                                     [this](bool busy) { m_sheet.SetBusy(busy); }, [this] { m_sheet.reject(); });
+    return IsSent(m_lastOutcome);
 }
 
 // ---- sheet --------------------------------------------------------------------------
@@ -356,12 +311,4 @@ void NewQueryCarsPropSheet::showEvent(QShowEvent *event)
 int NewQueryCarsPropSheet::DoModal()
 {
     return exec() == QDialog::Accepted ? MsgBox::IdOk : MsgBox::IdCancel;
-}
-
-void NewQueryCarsPropSheet::SetBusy(bool busy)
-{
-    for (QPushButton *button : findChildren<QPushButton *>())
-        button->setEnabled(!busy);
-    if (!busy)
-        UpdateBackNext();
 }

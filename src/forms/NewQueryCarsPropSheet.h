@@ -79,8 +79,6 @@ public:
     // 1 when the query was sent.
     int DoModal();
 
-    void SetBusy(bool busy);
-
 protected:
     void showEvent(QShowEvent *event) override;
 

@@ -5,25 +5,21 @@
 // and the vehicle for the next query. The exchange runs while the dialog
 // keeps drawing, its buttons disabled.
 
+#include "FormDialog.h"
+#include "PartFields.h"
 #include "PartQueryForm.h"
 #include "SubmitPipeline.h"
 
-#include <QDialog>
 #include <QMap>
 #include <QSpinBox>
 
 #include <memory>
 
-class ComboItemSink;
-class FormPlacement;
 class IFormHost;
-class PartNameController;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
-class SidesList;
 
 // The vehicle year: an edit with a spin over the years the market knows, or empty.
 class YearSpinBox : public QSpinBox
@@ -39,7 +35,7 @@ protected:
     QString textFromValue(int value) const override;
 };
 
-class NewQueryDlg : public QDialog
+class NewQueryDlg : public FormDialog
 {
     Q_OBJECT
 public:
@@ -52,45 +48,33 @@ public:
     void InitFromParams(const QMap<QString, QString> &params) { m_form.InitFromParams(params); }
     // A query to one member (the member lookup); before DoModal.
     void SetPrivate(const QString &displayName, const QString &passportId) { m_form.SetPrivate(displayName, passportId); }
-    int DoModal();
 
     PartQueryForm &Form() { return m_form; }
     SubmitPipeline &Pipeline() { return m_pipeline; }
     FormOutcome LastOutcome() const { return m_lastOutcome; }
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     void BuildControls();
-    void OnInitDialog();
-    void ClearCombos();
+    void OnInitDialog() override;
     // Controls -> record; false when a number was refused.
     bool SaveToRecord();
     bool Submit();
     void OnSubmitAndClose();
     void OnSubmitAndNew();
-    void OnPickPart();
     void RefreshCost(const QString &partName);
     void SetBusy(bool busy);
 
     PartQueryForm m_form;
     SubmitPipeline m_pipeline;
     QString m_caption;
-    bool m_initialised = false;
     FormOutcome m_lastOutcome = FormOutcome::Invalid;
-    std::unique_ptr<SidesList> m_sides;
 
-    QComboBox *m_market, *m_make, *m_model, *m_bodyStyle, *m_transmission, *m_axle, *m_engine, *m_engineUnit;
-    QComboBox *m_delivery, *m_fuel, *m_aspiration, *m_condition, *m_category, *m_partName, *m_side;
-    QComboBox *m_wheelWidth, *m_wheelHeight, *m_timeFrame;
+    PartFields m_fields;
+    QComboBox *m_market, *m_make, *m_model, *m_condition, *m_category, *m_partName, *m_timeFrame;
     YearSpinBox *m_year;
-    QLineEdit *m_vin, *m_engineSize, *m_partNumber, *m_maxPrice, *m_color;
+    QLineEdit *m_vin, *m_partNumber, *m_maxPrice;
     QSpinBox *m_quantity;
-    QPlainTextEdit *m_notes;
     QLabel *m_cost;
     QPushButton *m_pick, *m_submitClose, *m_submitNew, *m_close;
-    std::unique_ptr<ComboItemSink> m_conditionSink, m_categorySink, m_nameSink;
-    std::unique_ptr<PartNameController> m_parts;
-    FormPlacement *m_placement = nullptr;
+    std::unique_ptr<PartNameBoxes> m_parts;
 };

@@ -168,3 +168,14 @@ void SubmitPipeline::ShowSuccessNotice(const SubmitSpec &spec)
         theSettings().Save();
     }
 }
+
+FormOutcome SubmitFromWindow(const std::function<FormOutcome()> &submit, const std::function<void(bool)> &busy,
+                             const std::function<void()> &close)
+{
+    busy(true);
+    const FormOutcome outcome = submit();
+    busy(false);
+    if (outcome == FormOutcome::RefusedClosed)
+        close();
+    return outcome;
+}

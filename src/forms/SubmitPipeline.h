@@ -27,6 +27,18 @@ enum class FormOutcome {
     Failed,         // the error box was shown
 };
 
+// The server took the record (stored here or not).
+inline bool IsSent(FormOutcome outcome)
+{
+    return outcome == FormOutcome::Sent || outcome == FormOutcome::SentNotStored;
+}
+
+// One submit from a window: its buttons off (`busy`) while it runs, and the
+// window ended (`close`) when the member chose a marketplace page after a
+// refusal.
+FormOutcome SubmitFromWindow(const std::function<FormOutcome()> &submit, const std::function<void(bool)> &busy,
+                             const std::function<void()> &close);
+
 // The form's own steps of one submit.
 class SubmitForm
 {

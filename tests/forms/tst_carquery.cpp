@@ -147,6 +147,38 @@ private slots:
         QCOMPARE(f.Text("SELECT MAKE || '/' || MODEL FROM Queries_Cars"), QStringLiteral("Ford/Focus"));
     }
 
+    // Send To offers the cars marketplaces with the default chosen; a private query goes to its member only.
+    void sendToOffersCarMarketsOrTheMember_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("markets");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("marketplaces") << "" << "Cars - New Query" << QStringList{"Car Exchange"} << true;
+        QTest::newRow("private") << "Lee Seller" << "Private Query For Lee Seller" << QStringList{} << false;
+    }
+    void sendToOffersCarMarketsOrTheMember()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, title);
+        QFETCH(QStringList, markets);
+        QFETCH(bool, enabled);
+        CarFormsFixture f;
+        NewQueryCarsPropSheet sheet(&f.host, QStringLiteral("Cars - New Query"));
+        if (!member.isEmpty())
+            sheet.MainPage()->SetPrivate(member, "P2000");
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        QComboBox *market = Child<QComboBox>(&sheet, "marketCombo");
+        QStringList shown;
+        for (int i = 0; i < market->count(); ++i)
+            shown << market->itemText(i);
+        QCOMPARE(shown, markets);
+        QCOMPARE(market->currentText(), markets.value(0));
+        QCOMPARE(market->isEnabled(), enabled);
+        QCOMPARE(sheet.windowTitle(), title);
+    }
+
     void tradeInPageJoinsOnceAndLeaves()
     {
         CarFormsFixture f;
