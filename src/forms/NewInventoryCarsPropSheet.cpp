@@ -5,20 +5,17 @@
 #include "FormPlacement.h"
 #include "IFormHost.h"
 #include "NewQuoteDlg.h"
+#include "QuoteWalk.h"
 #include "inventoryImagesDlg.h"
 
 #include "app/AppCore.h"
 #include "app/Constants.h"
-#include "app/WaitCursor.h"
-#include "app/XSLTransformer.h"
 #include "app/XSettings.h"
 #include "db/TradeXml.h"
-#include "dialogs/ComboItemSink.h"
 #include "dialogs/GuiUtils.h"
 #include "dialogs/PaneInterfaces.h"
 #include "net/MetaUtils.h"
 #include "net/XMetaData.h"
-#include "net/XmlUtil.h"
 #include "sync/XPoller.h"
 
 #include <QCheckBox>
@@ -37,8 +34,6 @@
 using namespace FormControls;
 
 namespace {
-
-const QString kMakeFirst = QStringLiteral("-- Select Make First --");
 
 struct PagePlaceholders
 {
@@ -107,9 +102,7 @@ void CarGeneralPage::Build()
 
     auto *car = new QGroupBox(QStringLiteral("Car"), form);
     auto *g = new QGridLayout(car);
-    m_year = new QSpinBox(car);
-    m_year->setObjectName(QStringLiteral("yearSpin"));
-    m_year->setRange(1900, 2500);
+    m_year = YearSpin(car, "yearSpin");
     m_make = Combo(car, "makeCombo");
     m_model = Combo(car, "modelCombo", true);
     m_subModel = Edit(car, "subModelEdit");
@@ -133,11 +126,7 @@ void CarGeneralPage::Build()
     m_engineUnit->setMinimumContentsLength(4);
     m_doors = Combo(car, "doorsCombo");
     m_warranty = Edit(car, "warrantyEdit");
-    auto *size = new QWidget(car);
-    auto *sizeRow = new QHBoxLayout(size);
-    sizeRow->setContentsMargins(0, 0, 0, 0);
-    sizeRow->addWidget(m_engineSize, 1);
-    sizeRow->addWidget(m_engineUnit);
+    QWidget *size = Beside(car, m_engineSize, m_engineUnit);
     int row = 0;
     AddRow(g, row, 0, QStringLiteral("&Year"), m_year);
     AddRow(g, row++, 2, QStringLiteral("Ma&ke"), m_make);
@@ -180,60 +169,18 @@ void CarGeneralPage::Build()
     wg->setColumnStretch(3, 1);
     fl->addWidget(where);
 
-    auto *notesLabel = new QLabel(QStringLiteral("Additional Description/&Notes"), form);
-    m_notes = new QPlainTextEdit(form);
-    m_notes->setObjectName(QStringLiteral("notesEdit"));
-    m_notes->setFixedHeight(56);
-    notesLabel->setBuddy(m_notes);
-    Limit(m_notes, NotesLimit);
-    fl->addWidget(notesLabel);
-    fl->addWidget(m_notes);
+    m_notes = AddNotes(fl, form, QStringLiteral("Additional Description/&Notes"), 56, NotesLimit);
 
     if (m_quote) {
         auto *nav = new QHBoxLayout;
-        auto button = [form](const QString &text, const char *name) {
-            auto *b = new QPushButton(text, form);
-            b->setObjectName(QLatin1String(name));
-            b->setAutoDefault(false);
-            return b;
-        };
-        m_prev = button(QStringLiteral("<"), "prevButton");
-        m_next = button(QStringLiteral(">"), "nextButton");
-        m_delete = button(QStringLiteral("&Delete Query"), "deleteButton");
-        m_message = button(QStringLiteral("Send &Message"), "messageButton");
-        for (QPushButton *b : {m_prev, m_next, m_delete, m_message})
-            nav->addWidget(b);
+        m_walk = std::make_unique<QuoteWalkButtons>(form, this, *m_sheet.QuoteForm(), m_sheet.Host(),
+                                                    [this] { m_sheet.ReloadPages(); }, [this] { m_sheet.reject(); });
+        m_walk->AddTo(nav);
         nav->addStretch(1);
         fl->addLayout(nav);
-        auto move = [this](int index) {
-            CarQuoteForm *q = m_sheet.QuoteForm();
-            if (q && q->MoveTo(index))
-                m_sheet.ReloadPages();
-        };
-        connect(m_prev, &QPushButton::clicked, this, [this, move] { move(m_sheet.QuoteForm()->Index() - 1); });
-        connect(m_next, &QPushButton::clicked, this, [this, move] { move(m_sheet.QuoteForm()->Index() + 1); });
-        StepWithCtrlArrows(this, m_prev, m_next);
-        connect(m_delete, &QPushButton::clicked, this, [this, move] {
-            CarQuoteForm *q = m_sheet.QuoteForm();
-            if (!q->List() || !q->List()->DeleteSelected())
-                return;
-            if (q->Walks() && q->List()->Count() > 0)
-                move(qMin(q->Index(), q->List()->Count() - 1));
-            else
-                m_sheet.reject();
-        });
-        connect(m_message, &QPushButton::clicked, this, [this] {
-            if (m_sheet.Host())
-                m_sheet.Host()->ComposeMessageForSelection();
-        });
     }
 
-    connect(m_make, &QComboBox::currentIndexChanged, this, [this] {
-        if (!m_initialised)
-            return;
-        ComboItemSink make(m_make), model(m_model);
-        MetaUtils(theMetaCars()).ResetDependentCombo(make, model, 1, Placeholders(m_quote).model, kMakeFirst);
-    });
+    FollowMake(m_make, m_model, Korvant::MarketCars, Placeholders(m_quote).model, [this] { return m_initialised; });
     connect(m_category, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_initialised)
             return;
@@ -278,13 +225,7 @@ void CarGeneralPage::OnInitDialog()
     FillMeta(m_make, 0, QStringLiteral("-- Please Select Make --"), r.GetText("MAKE"));
     if (m_make->findText(QStringLiteral("Other")) < 0)
         m_make->addItem(QStringLiteral("Other"));
-    ComboItemSink make(m_make), model(m_model);
-    m_model->clear();
-    const QString typedModel = r.GetText("MODEL");
-    MetaUtils(theMetaCars())
-        .FillDependentCombo(make, model, 1, text.model, kMakeFirst, typedModel.startsWith(u'-') ? QString() : typedModel);
-    if (m_model->currentIndex() < 0 && m_model->count() > 0)
-        m_model->setCurrentIndex(0);
+    FillModels(m_make, m_model, Korvant::MarketCars, text.model, r.GetText("MODEL"));
     m_subModel->setText(r.GetText("SUBMODEL"));
     const QString category = r.GetText("CATEGORY");
     FillMeta(m_category, 16, MetaUtils::NoFirstItem, category);
@@ -318,33 +259,12 @@ void CarGeneralPage::OnInitDialog()
     else
         m_sheet.HideDamagePage();
     if (m_quote) {
-        RenderDetails();
-        UpdateNavigation();
+        ShowQueryDetails(m_details.get(), *m_sheet.QuoteForm());
+        m_walk->Update();
         if (m_sheet.Host())
             m_sheet.Host()->MarkReadIncoming();
     }
     m_initialised = true;
-}
-
-void CarGeneralPage::RenderDetails()
-{
-    const CarQuoteForm *q = m_sheet.QuoteForm();
-    if (!m_details || !q || !q->HasQuery())
-        return;
-    XmlDoc doc = XmlDoc::Create(QStringLiteral("form-details-cars"));
-    q->Query().BuildDetailXml(doc.Root(), false);
-    XSLTransformer *xsl = theXSLTransformerIfAny();
-    m_details->SetHtml(xsl ? xsl->Transform(XSLTransformer::QueryDetail, doc.Raw()) : QString());
-}
-
-void CarGeneralPage::UpdateNavigation()
-{
-    const CarQuoteForm *q = m_sheet.QuoteForm();
-    const bool walks = q && q->Walks();
-    const int count = walks ? q->List()->Count() : 0;
-    m_prev->setEnabled(walks && q->Index() > 0);
-    m_next->setEnabled(walks && q->Index() < count - 1);
-    m_delete->setEnabled(walks);
 }
 
 void CarGeneralPage::SaveToRecord()
@@ -405,19 +325,13 @@ bool CarGeneralPage::OnApply()
     CarQuoteForm *q = m_sheet.QuoteForm();
     q->SetPictures(pictures);
     q->SetStoreToInventory(m_sheet.StoreCheck()->isChecked());
-    m_sheet.SetBusy(true);
-    m_lastOutcome = q->Submit(m_sheet.Pipeline());
-    m_sheet.SetBusy(false);
-    if (m_lastOutcome == FormOutcome::RefusedClosed) {
-        m_sheet.reject();
-        return false;
-    }
-    if (m_lastOutcome != FormOutcome::Sent && m_lastOutcome != FormOutcome::SentNotStored)
+    m_lastOutcome = SubmitFromWindow([this, q] { return q->Submit(m_sheet.Pipeline()); },
+                                     [this](bool busy) { m_sheet.SetBusy(busy); }, [this] { m_sheet.reject(); });
+    if (!IsSent(m_lastOutcome))
         return false;
     // Walking the incoming leads: the query now at the kept place is next.
-    const int left = q->List() ? q->List()->Count() : 0;
-    if (q->Walks() && left > 0) {
-        q->MoveTo(qMin(q->Index(), left - 1));
+    if (const int next = q->NextPlace(); next >= 0) {
+        q->MoveTo(next);
         m_sheet.PicturesPage()->Reload();
         m_sheet.ReloadPages();
         m_sheet.SetActivePage(0);
@@ -498,14 +412,10 @@ void NewInventoryCarsPropSheet::ReloadPages()
 
 void NewInventoryCarsPropSheet::SelectFromInventory()
 {
-    if (!m_quoteForm || !m_host)
+    if (!m_quoteForm)
         return;
-    qint64 id;
-    {
-        WaitCursor wait;
-        id = m_host->SelectFromInventory(m_quoteForm->Query(), Korvant::MarketCars);
-    }
-    if (id <= 0 || !m_quoteForm->FillFromInventory(id))
+    const qint64 id = m_quoteForm->FillFromPicked();
+    if (id <= 0)
         return;
     XInventoryCarsSet car;
     car.Select(SqlExpr(QStringLiteral("ID = ?"), {id}));
@@ -529,12 +439,4 @@ int NewInventoryCarsPropSheet::DoModal()
     show();
     m_placement->Apply();
     return exec() == QDialog::Accepted ? MsgBox::IdOk : MsgBox::IdCancel;
-}
-
-void NewInventoryCarsPropSheet::SetBusy(bool busy)
-{
-    for (QPushButton *button : findChildren<QPushButton *>())
-        button->setEnabled(!busy);
-    if (!busy)
-        UpdateBackNext();
 }

@@ -27,6 +27,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class QuoteWalkButtons;
 class inventoryImagesDlg;
 
 // The General page of both modes (NewQuoteCarsDlg / NewInventoryCarsDlg).
@@ -51,8 +52,6 @@ private:
     void Build();
     void OnInitDialog();
     void SaveToRecord();
-    void RenderDetails();
-    void UpdateNavigation();
 
     NewInventoryCarsPropSheet &m_sheet;
     XBaseSet &m_record;
@@ -60,6 +59,7 @@ private:
     bool m_initialised = false;
     FormOutcome m_lastOutcome = FormOutcome::Invalid;
     std::unique_ptr<IBrowserPane> m_details;
+    std::unique_ptr<QuoteWalkButtons> m_walk;
     QSpinBox *m_year;
     QComboBox *m_make, *m_model, *m_category, *m_condition, *m_extColor, *m_intColor, *m_bodyStyle, *m_transmission;
     QComboBox *m_driveTrain, *m_engine, *m_engineUnit, *m_doors, *m_state, *m_country;
@@ -68,7 +68,6 @@ private:
     QCheckBox *m_actualMileage;
     QPlainTextEdit *m_notes;
     QLabel *m_intro;
-    QPushButton *m_prev = nullptr, *m_next = nullptr, *m_delete = nullptr, *m_message = nullptr;
 };
 
 class NewInventoryCarsPropSheet : public PropertySheet
@@ -97,7 +96,6 @@ public:
     void SelectFromInventory();
     // 1 when the sheet ended with OK.
     int DoModal();
-    void SetBusy(bool busy);
 
 private:
     IFormHost *m_host;

@@ -2,25 +2,20 @@
 
 #include "CSelectPartImage.h"
 #include "FormControls.h"
-#include "FormPlacement.h"
 #include "FormWidgets.h"
 #include "IFormHost.h"
+#include "QuoteWalk.h"
 
 #include "app/AppCore.h"
 #include "app/Constants.h"
-#include "app/WaitCursor.h"
 #include "app/XPhotoSet.h"
-#include "app/XSLTransformer.h"
 #include "app/XSettings.h"
 #include "browser/CWebBrowser2.h"
 #include "db/XInventorySet.h"
-#include "dialogs/ComboItemSink.h"
 #include "dialogs/DataExchange.h"
 #include "dialogs/PaneInterfaces.h"
 #include "net/MetaUtils.h"
-#include "net/SidesList.h"
 #include "net/XMetaData.h"
-#include "net/XmlUtil.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -34,8 +29,6 @@
 using namespace FormWidgets;
 
 namespace {
-
-constexpr int NotesLimit = 1023;
 
 NewQuoteDlg::PaneMaker &Maker()
 {
@@ -71,13 +64,11 @@ std::unique_ptr<IBrowserPane> NewQuoteDlg::MakeDetailsPane(QWidget *parent, QObj
 }
 
 NewQuoteDlg::NewQuoteDlg(IFormHost *host, std::unique_ptr<ISellerQueries> list, QWidget *parent)
-    : QDialog(parent), m_host(host), m_form(host, std::move(list)), m_pipeline(host),
-      m_picture(std::make_unique<CSelectPartImage>(this)), m_sides(std::make_unique<SidesList>())
+    : FormDialog(parent, QStringLiteral("NewQuoteDlg"), QStringLiteral("New Quote")), m_host(host),
+      m_form(host, std::move(list)), m_pipeline(host), m_picture(std::make_unique<CSelectPartImage>(this))
 {
-    setObjectName(QStringLiteral("NewQuoteDlg"));
-    setWindowTitle(QStringLiteral("New Quote"));
     BuildControls();
-    m_placement = new FormPlacement(this, QStringLiteral("NewQuoteDlg"));
+    Place(QStringLiteral("NewQuoteDlg"));
 }
 
 NewQuoteDlg::~NewQuoteDlg() = default;
@@ -91,7 +82,7 @@ void NewQuoteDlg::BuildControls()
     // The page asked for the buyer's contact: the query is read again.
     m_details = MakeDetailsPane(split, this, [this] {
         m_form.LoadCurrentQuery();
-        RenderDetails();
+        ShowQueryDetails(m_details.get(), m_form);
     });
     if (m_details)
         split->addWidget(m_details->Widget());
@@ -116,10 +107,10 @@ void NewQuoteDlg::BuildControls()
     m_core = Edit(quote, "coreEdit");
     m_stock = Edit(quote, "stockEdit");
     m_brand = Edit(quote, "brandEdit");
-    m_color = Edit(quote, "colorEdit");
-    m_side = Combo(quote, "sideCombo");
-    m_wheelWidth = Combo(quote, "wheelWidthCombo");
-    m_wheelHeight = Combo(quote, "wheelHeightCombo");
+    m_fields.color = Edit(quote, "colorEdit");
+    m_fields.side = Combo(quote, "sideCombo");
+    m_fields.wheelWidth = Combo(quote, "wheelWidthCombo");
+    m_fields.wheelHeight = Combo(quote, "wheelHeightCombo");
     m_url = Edit(quote, "urlEdit");
     int row = 0;
     for (QLabel *label : {AddRow(qg, row, 0, QStringLiteral("Part &Name"), m_partName),
@@ -133,10 +124,10 @@ void NewQuoteDlg::BuildControls()
     AddRow(qg, row, 0, QStringLiteral("Core Deposit"), m_core);
     AddRow(qg, row++, 2, QStringLiteral("Stock &#"), m_stock);
     AddRow(qg, row, 0, QStringLiteral("&Brand"), m_brand);
-    AddRow(qg, row++, 2, QStringLiteral("C&olor"), m_color);
-    AddRow(qg, row, 0, QStringLiteral("S&ide"), m_side);
-    AddRow(qg, row++, 2, QStringLiteral("Wheel Width"), m_wheelWidth);
-    AddRow(qg, row, 0, QStringLiteral("Wheel Height"), m_wheelHeight);
+    AddRow(qg, row++, 2, QStringLiteral("C&olor"), m_fields.color);
+    AddRow(qg, row, 0, QStringLiteral("S&ide"), m_fields.side);
+    AddRow(qg, row++, 2, QStringLiteral("Wheel Width"), m_fields.wheelWidth);
+    AddRow(qg, row, 0, QStringLiteral("Wheel Height"), m_fields.wheelHeight);
     AddRow(qg, row++, 2, QStringLiteral("Buy URL"), m_url);
     for (QWidget *w : quote->findChildren<QWidget *>()) {
         if (!qobject_cast<QLabel *>(w))
@@ -146,39 +137,28 @@ void NewQuoteDlg::BuildControls()
 
     auto *vehicle = new QGroupBox(QStringLiteral("Vehicle"), form);
     auto *vg = new QGridLayout(vehicle);
-    m_bodyStyle = Combo(vehicle, "bodyStyleCombo");
-    m_engine = Combo(vehicle, "engineCombo");
-    m_transmission = Combo(vehicle, "transmissionCombo");
-    m_axle = Combo(vehicle, "axleCombo");
-    m_fuel = Combo(vehicle, "fuelCombo");
-    m_engineSize = Edit(vehicle, "engineSizeEdit");
-    m_engineUnit = Combo(vehicle, "engineUnitCombo");
-    m_engineUnit->setMinimumContentsLength(4);
-    m_delivery = Combo(vehicle, "deliveryCombo");
-    m_aspiration = Combo(vehicle, "aspirationCombo");
-    auto *size = new QWidget(vehicle);
-    auto *sizeRow = new QHBoxLayout(size);
-    sizeRow->setContentsMargins(0, 0, 0, 0);
-    sizeRow->addWidget(m_engineSize, 1);
-    sizeRow->addWidget(m_engineUnit);
-    AddRow(vg, 0, 0, QStringLiteral("Body Style"), m_bodyStyle);
-    AddRow(vg, 0, 2, QStringLiteral("Engine Type"), m_engine);
-    AddRow(vg, 1, 0, QStringLiteral("Transmission"), m_transmission);
-    AddRow(vg, 1, 2, QStringLiteral("Axle"), m_axle);
-    AddRow(vg, 2, 0, QStringLiteral("Fuel"), m_fuel);
+    m_fields.bodyStyle = Combo(vehicle, "bodyStyleCombo");
+    m_fields.engine = Combo(vehicle, "engineCombo");
+    m_fields.transmission = Combo(vehicle, "transmissionCombo");
+    m_fields.axle = Combo(vehicle, "axleCombo");
+    m_fields.fuel = Combo(vehicle, "fuelCombo");
+    m_fields.engineSize = Edit(vehicle, "engineSizeEdit");
+    m_fields.engineUnit = Combo(vehicle, "engineUnitCombo");
+    m_fields.engineUnit->setMinimumContentsLength(4);
+    m_fields.delivery = Combo(vehicle, "deliveryCombo");
+    m_fields.aspiration = Combo(vehicle, "aspirationCombo");
+    QWidget *size = FormControls::Beside(vehicle, m_fields.engineSize, m_fields.engineUnit);
+    AddRow(vg, 0, 0, QStringLiteral("Body Style"), m_fields.bodyStyle);
+    AddRow(vg, 0, 2, QStringLiteral("Engine Type"), m_fields.engine);
+    AddRow(vg, 1, 0, QStringLiteral("Transmission"), m_fields.transmission);
+    AddRow(vg, 1, 2, QStringLiteral("Axle"), m_fields.axle);
+    AddRow(vg, 2, 0, QStringLiteral("Fuel"), m_fields.fuel);
     AddRow(vg, 2, 2, QStringLiteral("Engine Size"), size);
-    AddRow(vg, 3, 0, QStringLiteral("Fuel Delivery"), m_delivery);
-    AddRow(vg, 3, 2, QStringLiteral("Aspiration"), m_aspiration);
+    AddRow(vg, 3, 0, QStringLiteral("Fuel Delivery"), m_fields.delivery);
+    AddRow(vg, 3, 2, QStringLiteral("Aspiration"), m_fields.aspiration);
     fl->addWidget(vehicle);
 
-    auto *notesLabel = new QLabel(QStringLiteral("Notes"), form);
-    m_notes = new QPlainTextEdit(form);
-    m_notes->setObjectName(QStringLiteral("notesEdit"));
-    m_notes->setFixedHeight(60);
-    FormControls::Limit(m_notes, NotesLimit);
-    notesLabel->setBuddy(m_notes);
-    fl->addWidget(notesLabel);
-    fl->addWidget(m_notes);
+    m_fields.notes = FormControls::AddNotes(fl, form, QStringLiteral("Notes"), 60, PartFields::NotesLimit);
 
     auto *extras = new QHBoxLayout;
     m_pictureButton = new QPushButton(QStringLiteral("Select ..."), form);
@@ -193,42 +173,22 @@ void NewQuoteDlg::BuildControls()
     extras->addStretch(1);
     fl->addLayout(extras);
 
-    m_cost = new QLabel(this);
-    m_cost->setObjectName(QStringLiteral("costLabel"));
-    QPalette green = m_cost->palette();
-    green.setColor(QPalette::WindowText, QColor(0, 128, 0));
-    m_cost->setPalette(green);
-    auto button = [this](const QString &text, const char *name) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    m_prev = button(QStringLiteral("<"), "prevButton");
-    m_next = button(QStringLiteral(">"), "nextButton");
-    m_delete = button(QStringLiteral("&Delete Query"), "deleteButton");
-    m_message = button(QStringLiteral("Send &Message"), "messageButton");
-    m_submit = button(QStringLiteral("&Submit"), "submitButton");
+    m_cost = FormControls::CostLabel(this);
+    m_walk = std::make_unique<QuoteWalkButtons>(this, this, m_form, m_host, [this] { OnInitDialog(); },
+                                                [this] { done(QDialog::Rejected); });
+    m_submit = FormControls::Button(this, QStringLiteral("&Submit"), "submitButton");
     m_submit->setDefault(true);
-    m_cancel = button(QStringLiteral("&Cancel"), "cancelButton");
+    m_cancel = FormControls::Button(this, QStringLiteral("&Cancel"), "cancelButton");
     auto *buttons = new QHBoxLayout;
-    for (QWidget *w : {static_cast<QWidget *>(m_cost)})
-        buttons->addWidget(w);
+    buttons->addWidget(m_cost);
     buttons->addStretch(1);
-    for (QPushButton *b : {m_prev, m_next, m_delete, m_message, m_submit, m_cancel})
-        buttons->addWidget(b);
+    m_walk->AddTo(buttons);
+    buttons->addWidget(m_submit);
+    buttons->addWidget(m_cancel);
     top->addLayout(buttons);
 
     connect(m_submit, &QPushButton::clicked, this, &NewQuoteDlg::OnSubmit);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_prev, &QPushButton::clicked, this, [this] { Move(m_form.Index() - 1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { Move(m_form.Index() + 1); });
-    FormControls::StepWithCtrlArrows(this, m_prev, m_next);
-    connect(m_delete, &QPushButton::clicked, this, &NewQuoteDlg::OnDeleteQuery);
-    connect(m_message, &QPushButton::clicked, this, [this] {
-        if (m_host)
-            m_host->ComposeMessageForSelection();
-    });
     connect(m_pictureButton, &QPushButton::clicked, this, [this] { m_picture->DoModal(); });
     connect(m_fromInventory, &QPushButton::clicked, this, &NewQuoteDlg::OnSelectFromInventory);
 }
@@ -240,26 +200,15 @@ int NewQuoteDlg::DoModal()
                                 MsgBox::IconInformation);
         return MsgBox::IdCancel;
     }
-    return exec() == QDialog::Accepted ? MsgBox::IdOk : MsgBox::IdCancel;
-}
-
-void NewQuoteDlg::showEvent(QShowEvent *event)
-{
-    if (!m_initialised) {
-        OnInitDialog();
-        m_placement->Apply();
-    }
-    QDialog::showEvent(event);
+    return FormDialog::DoModal();
 }
 
 void NewQuoteDlg::OnInitDialog()
 {
     m_initialised = false;
-    for (QComboBox *box : findChildren<QComboBox *>())
-        box->clear();
+    ClearCombos();
     const XQuoteSet &q = m_form.Quote();
     const XMetaData::FixedLists &fixed = theMeta().Fixed();
-    MetaUtils fill(theMeta());
     setWindowTitle(m_form.Caption(ModeName(m_host)));
 
     if (theApp().PaymentFeature()) {
@@ -285,59 +234,16 @@ void NewQuoteDlg::OnInitDialog()
     m_core->setText(MoneyText(q.GetDouble("P_CORE_DEPOSIT")));
     m_stock->setText(q.GetText("P_NUMBER"));
     m_brand->setText(q.GetText("P_BRAND"));
-    m_color->setText(q.GetText("P_COLOR"));
-    ComboItemSink side(m_side);
-    m_sides->FillCombo(side);
-    const QString sideCode = q.GetText("P_SIDE");
-    m_side->setCurrentIndex(sideCode.isEmpty() ? -1 : m_side->findText(m_sides->GetSideName(sideCode)));
-    FillFixed(m_wheelWidth, fixed.numbers5To12, q.GetText("WHEEL_WIDTH"));
-    FillFixed(m_wheelHeight, fixed.numbers12To30, q.GetText("WHEEL_HEIGHT"));
     m_url->setText(q.GetText("P_BUY_URL"));
-    struct VehicleList
-    {
-        QComboBox *box;
-        int kind;
-        const char *column;
-    };
-    for (const VehicleList &v : {VehicleList{m_bodyStyle, 4, "V_BODY_STYLE"}, VehicleList{m_engine, 6, "V_ENGINE"},
-                                 VehicleList{m_transmission, 9, "V_TRANSMISSION"}, VehicleList{m_axle, 8, "V_AXLE"},
-                                 VehicleList{m_fuel, 7, "V_FUEL"}}) {
-        ComboItemSink sink(v.box);
-        fill.FillCombo(sink, v.kind, QString(), false, q.GetText(v.column));
-    }
-    m_engineSize->setText(q.GetText("V_ENGINE_SIZE"));
-    m_engineUnit->addItems(fixed.engineSizeUnits);
-    SelectText(m_engineUnit, q.GetText("V_ENGINE_SIZE_UNIT"), 0);
-    FillFixed(m_delivery, fixed.fuelSystems, q.GetText("V_DELIVERY"));
-    FillFixed(m_aspiration, fixed.turboOptions, q.GetText("V_ASPIRATION"));
-    m_notes->setPlainText(q.GetText("P_NOTES").left(NotesLimit));
+    m_fields.Load(q);
     // Each query starts from the member's last choice, which the previous send stored.
     m_storeToInventory->setChecked(theSettings().IsOn(Setting::SaveToInventoryParts));
-    RenderDetails();
-    UpdateNavigation();
+    ShowQueryDetails(m_details.get(), m_form);
+    m_walk->Update();
     if (m_host)
         m_host->MarkReadIncoming();
     m_price->setFocus();
     m_initialised = true;
-}
-
-void NewQuoteDlg::RenderDetails()
-{
-    if (!m_details || !m_form.HasQuery())
-        return;
-    XmlDoc doc = XmlDoc::Create(QStringLiteral("form-details"));
-    m_form.Query().BuildDetailXml(doc.Root(), false);
-    XSLTransformer *xsl = theXSLTransformerIfAny();
-    m_details->SetHtml(xsl ? xsl->Transform(XSLTransformer::QueryDetail, doc.Raw()) : QString());
-}
-
-void NewQuoteDlg::UpdateNavigation()
-{
-    const bool walks = m_form.Walks();
-    const int count = m_form.List() ? m_form.List()->Count() : 0;
-    m_prev->setEnabled(walks && m_form.Index() > 0);
-    m_next->setEnabled(walks && m_form.Index() < count - 1);
-    m_delete->setEnabled(walks);
 }
 
 bool NewQuoteDlg::SaveToRecord()
@@ -362,22 +268,8 @@ bool NewQuoteDlg::SaveToRecord()
     q.SetDouble("P_CORE_DEPOSIT", core);
     q.SetText("P_NUMBER", m_stock->text().trimmed());
     q.SetText("P_BRAND", m_brand->text());
-    q.SetText("P_COLOR", m_color->text());
-    ComboItemSink side(m_side);
-    q.SetText("P_SIDE", m_sides->GetSelectedKey(side));
-    q.SetText("WHEEL_WIDTH", m_wheelWidth->currentText());
-    q.SetText("WHEEL_HEIGHT", m_wheelHeight->currentText());
     q.SetText("P_BUY_URL", m_url->text().trimmed());
-    q.SetText("P_NOTES", m_notes->toPlainText().left(NotesLimit));
-    q.SetText("V_BODY_STYLE", m_bodyStyle->currentText());
-    q.SetText("V_ENGINE", m_engine->currentText());
-    q.SetText("V_TRANSMISSION", m_transmission->currentText());
-    q.SetText("V_AXLE", m_axle->currentText());
-    q.SetText("V_FUEL", m_fuel->currentText());
-    q.SetText("V_ENGINE_SIZE", m_engineSize->text());
-    q.SetText("V_ENGINE_SIZE_UNIT", m_engineUnit->currentText());
-    q.SetText("V_DELIVERY", m_delivery->currentText());
-    q.SetText("V_ASPIRATION", m_aspiration->currentText());
+    m_fields.Save(q);
     m_form.SetStoreToInventory(m_storeToInventory->isChecked());
     return true;
 }
@@ -387,7 +279,7 @@ void NewQuoteDlg::SetBusy(bool busy)
     for (QPushButton *b : findChildren<QPushButton *>())
         b->setEnabled(!busy);
     if (!busy)
-        UpdateNavigation();
+        m_walk->Update();
 }
 
 void NewQuoteDlg::OnSubmit()
@@ -396,56 +288,25 @@ void NewQuoteDlg::OnSubmit()
         return;
     m_picture->CollectPictures();
     m_form.SetPictures(m_picture->Pictures());
-    SetBusy(true);
-    m_lastOutcome = m_form.Submit(m_pipeline);
-    SetBusy(false);
-    if (m_lastOutcome == FormOutcome::RefusedClosed) {
-        done(QDialog::Rejected);
-        return;
-    }
-    if (m_lastOutcome != FormOutcome::Sent && m_lastOutcome != FormOutcome::SentNotStored)
+    m_lastOutcome = SubmitFromWindow([this] { return m_form.Submit(m_pipeline); }, [this](bool busy) { SetBusy(busy); },
+                                     [this] { done(QDialog::Rejected); });
+    if (!IsSent(m_lastOutcome))
         return;
     theSettings().SetInt(Setting::SaveToInventoryParts, m_storeToInventory->isChecked() ? 1 : 0);
     theSettings().Save();
     m_picture->ClearPicture();
     // The quoted query left the pending list: the one now at its place is next.
-    const int left = m_form.List() ? m_form.List()->Count() : 0;
-    if (m_form.Walks() && left > 0) {
-        Move(qMin(m_form.Index(), left - 1));
+    if (const int next = m_form.NextPlace(); next >= 0) {
+        m_walk->Move(next);
         return;
     }
     done(QDialog::Accepted);
 }
 
-void NewQuoteDlg::Move(int index)
-{
-    if (!m_form.MoveTo(index))
-        return;
-    OnInitDialog();
-}
-
-void NewQuoteDlg::OnDeleteQuery()
-{
-    ISellerQueries *list = m_form.List();
-    if (!list || !list->DeleteSelected())
-        return;
-    if (m_form.Walks() && list->Count() > 0) {
-        Move(qMin(m_form.Index(), list->Count() - 1));
-        return;
-    }
-    done(QDialog::Rejected);
-}
-
 void NewQuoteDlg::OnSelectFromInventory()
 {
-    if (!m_host)
-        return;
-    qint64 id;
-    {
-        WaitCursor wait;
-        id = m_host->SelectFromInventory(m_form.Query(), Korvant::MarketParts);
-    }
-    if (id <= 0 || !m_form.FillFromInventory(id))
+    const qint64 id = m_form.FillFromPicked();
+    if (id <= 0)
         return;
     XInventorySet inventory;
     inventory.Select(SqlExpr(QStringLiteral("ID = ?"), {id}));
@@ -463,7 +324,7 @@ bool NewQuoteDlg::SubmitQuickQuote(const QMap<QString, QString> &params, const Q
     m_form.SetPictures(m_picture->Pictures());
     m_form.SetStoreToInventory(false);
     m_lastOutcome = m_form.SubmitQuick(m_pipeline, params);
-    if (m_lastOutcome == FormOutcome::Sent || m_lastOutcome == FormOutcome::SentNotStored) {
+    if (IsSent(m_lastOutcome)) {
         m_picture->ClearPicture();
         return true;
     }

@@ -4,28 +4,27 @@
 // details beside them, the part picture, and the walk through the pending
 // queries (the form stays open after each send while queries are left).
 
+#include "FormDialog.h"
+#include "PartFields.h"
 #include "PartQuoteForm.h"
 
-#include <QDialog>
 #include <QMap>
 
 #include <functional>
 #include <memory>
 
 class CSelectPartImage;
-class FormPlacement;
 class IBrowserPane;
 class IFormHost;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
-class SidesList;
+class QuoteWalkButtons;
 
-class NewQuoteDlg : public QDialog
+class NewQuoteDlg : public FormDialog
 {
     Q_OBJECT
 public:
@@ -39,6 +38,7 @@ public:
     NewQuoteDlg(IFormHost *host, std::unique_ptr<ISellerQueries> list, QWidget *parent = nullptr);
     ~NewQuoteDlg() override;
 
+    // Tells the member to select a query when there is none to quote.
     int DoModal();
     // The page's quick quote, the dialog never shown; true when sent.
     bool SubmitQuickQuote(const QMap<QString, QString> &params, const QString &pictureFile);
@@ -48,18 +48,11 @@ public:
     CSelectPartImage &Picture() { return *m_picture; }
     FormOutcome LastOutcome() const { return m_lastOutcome; }
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     void BuildControls();
-    void OnInitDialog();
-    void RenderDetails();
-    void UpdateNavigation();
+    void OnInitDialog() override;
     bool SaveToRecord();
     void OnSubmit();
-    void Move(int index);
-    void OnDeleteQuery();
     void OnSelectFromInventory();
     void SetBusy(bool busy);
 
@@ -67,19 +60,15 @@ private:
     PartQuoteForm m_form;
     SubmitPipeline m_pipeline;
     std::unique_ptr<CSelectPartImage> m_picture;
-    std::unique_ptr<SidesList> m_sides;
     std::unique_ptr<IBrowserPane> m_details;
-    bool m_initialised = false;
+    std::unique_ptr<QuoteWalkButtons> m_walk;
     FormOutcome m_lastOutcome = FormOutcome::Invalid;
 
-    QLineEdit *m_partName, *m_price, *m_shipping, *m_core, *m_stock, *m_brand, *m_color, *m_url, *m_engineSize;
-    QLineEdit *m_boxQuantity;
-    QComboBox *m_condition, *m_side, *m_wheelWidth, *m_wheelHeight, *m_bodyStyle, *m_engine, *m_transmission;
-    QComboBox *m_axle, *m_fuel, *m_engineUnit, *m_delivery, *m_aspiration;
+    PartFields m_fields;
+    QLineEdit *m_partName, *m_price, *m_shipping, *m_core, *m_stock, *m_brand, *m_url, *m_boxQuantity;
+    QComboBox *m_condition;
     QSpinBox *m_quantity;
-    QPlainTextEdit *m_notes;
     QLabel *m_cost;
     QCheckBox *m_storeToInventory;
-    QPushButton *m_submit, *m_cancel, *m_delete, *m_prev, *m_next, *m_message, *m_pictureButton, *m_fromInventory;
-    FormPlacement *m_placement = nullptr;
+    QPushButton *m_submit, *m_cancel, *m_pictureButton, *m_fromInventory;
 };
