@@ -59,9 +59,10 @@ def stall_log(run):
 
 
 def read_stall(path):
-    """The probe's figures: worst_ms, worst_at_ms, ticks, run_ms."""
+    """The probe's figures: worst_ms, worst_at_ms, ticks, run_ms (its
+    "stall" lines aside)."""
     with open(path) as f:
-        return {k: int(v) for k, v in (line.split() for line in f if line.strip())}
+        return {k: int(v) for k, v in (line.split() for line in f if len(line.split()) == 2)}
 
 
 def journey(build, name):

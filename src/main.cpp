@@ -371,6 +371,10 @@ int main(int argc, char *argv[])
             probe = std::make_unique<ExposeProbe>(factory, qEnvironmentVariable("KORVANT_EXPOSE_PROBE"));
             qapp.installEventFilter(probe.get());
         }
+        // How long the window waits for its events: its stalls from start-up
+        // on (the start-up login's included), its summary from the main
+        // loop's start (start-up has its own benchmark).
+        const std::unique_ptr<StallProbe> stalls = StallProbe::FromEnvironment();
         // A signal during start-up (a sheet, a box) ends it there: the loop
         // would otherwise start afresh after the quit and run on.
         if (app.InitInstance() && !SignalShutdown::IsRequested()) {
@@ -378,9 +382,8 @@ int main(int argc, char *argv[])
             int idleCount = 0;
             QObject::connect(&idle, &QTimer::timeout, [&] { app.OnIdle(++idleCount); });
             idle.start(250);
-            // The benchmarks' measure of how long the main window waits for
-            // its events, from its loop's start (start-up has its own).
-            const std::unique_ptr<StallProbe> stalls = StallProbe::FromEnvironment();
+            if (stalls)
+                stalls->StartSummary();
             exitCode = app.Run([] { return QApplication::exec(); });
         }
         shutdown.Finish();

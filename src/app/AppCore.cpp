@@ -199,6 +199,11 @@ R AppCore::OnMainThread(std::function<R()> fn, R cancelAnswer)
     return m_dispatcher.Call<R>(std::move(fn), cancelAnswer);
 }
 
+void AppCore::TraceBox(const QString &title, const QString &text)
+{
+    WriteLog(title + QStringLiteral(": ") + text, QStringLiteral("Box"), 5);
+}
+
 int AppCore::ShowMessageBox(const QString &text, const QString &caption, unsigned flags)
 {
     if (m_crash && m_crash->IsRecentException())
@@ -208,6 +213,7 @@ int AppCore::ShowMessageBox(const QString &text, const QString &caption, unsigne
         WriteLog(text, caption, 3);
         return MsgBox::IdCancel;
     }
+    TraceBox(caption, text);
     return OnMainThread<int>([=] { return dialogs->MessageBox(text, caption, flags); }, MsgBox::IdCancel);
 }
 
@@ -224,6 +230,7 @@ bool AppCore::AskYesNo(const QString &text, const QString &caption, unsigned fla
     IDialogs *dialogs = m_dialogs;
     if (!dialogs)
         return false;
+    TraceBox(caption, text);
     const unsigned yesNo = (flags & ~0xFu) | MsgBox::YesNo;
     return OnMainThread<int>([=] { return dialogs->MessageBox(text, caption, yesNo); },
                              MsgBox::IdNo) == MsgBox::IdYes;
@@ -234,6 +241,7 @@ int AppCore::ShowMessageDlg(const QString &text, const QString &detail, int *fla
     IDialogs *dialogs = m_dialogs;
     if (!dialogs)
         return MsgBox::IdCancel;
+    TraceBox(text, detail);
     return OnMainThread<int>([=] { return dialogs->MessageDlg(text, detail, flag, mode, icon); }, MsgBox::IdCancel);
 }
 
@@ -242,6 +250,7 @@ int AppCore::ShowMessageDlg2(const QString &text, const QString &detail, int *fl
     IDialogs *dialogs = m_dialogs;
     if (!dialogs)
         return 2;
+    TraceBox(text, detail);
     // Closing the box counts as "Ignore" (2).
     return OnMainThread<int>([=] { return dialogs->MessageDlg2(text, detail, flag, mode, icon); }, 2);
 }
@@ -251,6 +260,7 @@ int AppCore::ShowLinkMessageDlg(const LinkBoxRequest &request)
     IDialogs *dialogs = m_dialogs;
     if (!dialogs)
         return 0;
+    TraceBox(QString(), request.text);
     return OnMainThread<int>([=] { return dialogs->LinkMessageDlg(request); }, 0);
 }
 
@@ -260,6 +270,7 @@ int AppCore::ShowSubscribeMsgDlg(const QString &notice, bool disableBuyPasses)
     IDialogs *dialogs = m_dialogs;
     if (!dialogs)
         return 2;
+    TraceBox(QString(), notice);
     return OnMainThread<int>([=] { return dialogs->SubscribeMsgDlg(notice, disableBuyPasses); }, 2);
 }
 

@@ -46,6 +46,8 @@ public:
     static QString FormatLogLine(const QString &timeStamp, const QString &context, const QString &message);
 
     // --- message boxes (any thread) -------------------------------------------
+    // Each box's title and text go to the level-5 trace ("Box"): what the
+    // member was told stands beside what the program did.
     int ShowMessageBox(const QString &text, const QString &caption, unsigned flags);
     void ShowDebugMessage(const QString &text, const QString &caption, int level);
     // Yes/No question; true on Yes.
@@ -114,6 +116,7 @@ public:
 private:
     template<class R>
     R OnMainThread(std::function<R()> fn, R cancelAnswer);
+    void TraceBox(const QString &title, const QString &text);
     bool AppendLine(const QString &path, const QString &line);
 
     Session m_session;

@@ -81,6 +81,12 @@ bool CClientApp::IsMainThread()
     return !app || QThread::currentThread() == app->thread();
 }
 
+bool CClientApp::ExitBegun()
+{
+    const XPoller *poller = thePollerIfAny();
+    return poller && poller->IsExiting();
+}
+
 void CClientApp::QueueOnMain(std::function<void()> fn)
 {
     if (!QCoreApplication::instance()) {
@@ -277,7 +283,13 @@ bool CClientApp::StartupSteps()
     Step("theFrame->StartCompactDBSheduler");
     frame->StartCompactDBSheduler(7200000);
 
-    if (CheckNewVersion(true)) {
+    // The window answers from here on: the member may choose Exit while a
+    // request of start-up is on the wire, and start-up then ends there.
+    const QString exitChosen = QStringLiteral("Exit was chosen during start-up");
+    const bool newVersion = CheckNewVersion(true);
+    if (ExitBegun())
+        return stop(exitChosen);
+    if (newVersion) {
         if (!UpdateLater()) {
             Step("UpdateClient");
             UpdateClient();
@@ -295,6 +307,8 @@ bool CClientApp::StartupSteps()
         Step("login");
         Login(1);
     }
+    if (ExitBegun())
+        return stop(exitChosen);
 
     {
         CrashReport report;

@@ -118,6 +118,9 @@ private:
     bool RunOnMain(const std::function<bool()> &fn, bool cancelAnswer);
     void QueueOnMain(std::function<void()> fn);
     static bool IsMainThread();
+    // Exit has begun (the window's Exit stops the poller first): a login or
+    // start-up step not yet under way is not begun.
+    static bool ExitBegun();
 
     enum class Credentials { Proceed, Failed, LoggedInByDialog };
     Credentials PrepareCredentials();

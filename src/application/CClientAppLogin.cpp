@@ -63,16 +63,18 @@ private:
 struct LoginOutcome
 {
     bool ok = false;
+    bool cancelled = false;
     QString sessionId;
     QString errorMessage;
     int resultCode = -1;
 };
 
-// The "login" exchange: up to two attempts, the second only after a failed first.
+// The "login" exchange: up to two attempts, the second only after a failed
+// first that was not cancelled (the member's Cancel or the program's exit).
 LoginOutcome SendLogin(const QString &passportId, const QString &password)
 {
     LoginOutcome out;
-    for (int attempt = 0; attempt < 2 && !out.ok; ++attempt) {
+    for (int attempt = 0; attempt < 2 && !out.ok && !out.cancelled; ++attempt) {
         XRequest request(QStringLiteral("login"));
         request.AddParam(QStringLiteral("passport_id"), passportId);
         request.AddParam(QStringLiteral("password"), password);
@@ -85,6 +87,7 @@ LoginOutcome SendLogin(const QString &passportId, const QString &password)
             if (out.errorMessage.isEmpty())
                 out.errorMessage = request.GetStatusText();
             out.resultCode = request.GetResultCode();
+            out.cancelled = request.IsCancelled() || XRequest::IsCancelAll();
         }
     }
     return out;
@@ -132,7 +135,7 @@ bool CClientApp::DoLogin()
         return 1;
     };
     const int prepared = onMain ? prepare() : Dispatcher().Call<int>(prepare, 0);
-    if (prepared == 0)
+    if (prepared == 0 || ExitBegun())
         return false;
     if (prepared == 2)
         return true;
@@ -153,7 +156,10 @@ bool CClientApp::DoLogin()
     }
 
     if (!outcome.ok) {
-        if (outcome.resultCode == 200) {
+        if (outcome.cancelled) {
+            // Stopped on purpose: nothing to tell.
+            WriteLog(QStringLiteral("login cancelled"), QStringLiteral("DoLogin"), 4);
+        } else if (outcome.resultCode == 200) {
             ShowMessageBox(QLatin1String(WrongPasswordText), QStringLiteral("Cannot login to the system"),
                            MsgBox::IconError);
             if (theSettings().IsOn(Setting::AutoLogin)) {

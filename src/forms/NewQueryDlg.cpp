@@ -102,7 +102,7 @@ void NewQueryDlg::BuildControls()
     AddRow(vg, 2, 0, QStringLiteral("&Transmission"), m_fields.transmission);
     AddRow(vg, 2, 2, QStringLiteral("A&xle"), m_fields.axle);
     AddRow(vg, 3, 0, QStringLiteral("&VIN"), m_vin);
-    AddRow(vg, 3, 2, QStringLiteral("&Engine Type"), m_fields.engine);
+    AddRow(vg, 3, 2, QStringLiteral("En&gine Type"), m_fields.engine);
     AddRow(vg, 4, 0, QStringLiteral("Engine &Size"), engineSize, m_fields.engineSize);
     AddRow(vg, 4, 2, QStringLiteral("F&uel Delivery"), m_fields.delivery);
     AddRow(vg, 5, 0, QStringLiteral("&Fuel"), m_fields.fuel);
@@ -139,7 +139,7 @@ void NewQueryDlg::BuildControls()
     AddRow(pg, 1, 0, QStringLiteral("Part C&ategory"), m_category);
     AddRow(pg, 1, 2, QStringLiteral("Part &Name"), nameBox, m_partName);
     AddRow(pg, 2, 0, QStringLiteral("&Quantity"), m_quantity);
-    AddRow(pg, 2, 2, QStringLiteral("Max &Price"), m_maxPrice);
+    AddRow(pg, 2, 2, QStringLiteral("Max Pric&e"), m_maxPrice);
     AddRow(pg, 3, 0, QStringLiteral("Co&lor"), m_fields.color);
     AddRow(pg, 3, 2, QStringLiteral("S&ide"), m_fields.side);
     AddRow(pg, 4, 0, QStringLiteral("Wheel &Width"), m_fields.wheelWidth);

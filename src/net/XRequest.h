@@ -79,6 +79,8 @@ public:
 
     // Aborts this request's transfer (any thread).
     void Cancel() { m_cancel.store(true); }
+    // Whether it was aborted so (itself, or with the others in flight).
+    bool IsCancelled() const { return m_cancel.load(); }
     // Aborts every transfer in progress and every later one until cleared
     // (set at exit, so no worker hangs on the network).
     static void CancelAll(bool on = true);

@@ -543,6 +543,9 @@ void XQueryListCtrl::OpenSelected()
     if (item.topLevel) {
         if (!incoming) {
             Host()->WriteComment();
+        } else if (IsAnswered(row)) {
+            // As on the lead's page: no second quote. The member's own shows instead.
+            ShowOwnQuote(row);
         } else if (m_rules.marketMode == 1) {
             Host()->SendCarQuote();
         } else {
@@ -558,6 +561,11 @@ void XQueryListCtrl::OpenSelected()
     if (m_rules.marketMode == 1) {
         Host()->ShowCarQuoteDetail(QStringLiteral("Quote #%1").arg(quoteId), quoteId);
     } else if (incoming) {
+        if (IsOrdered(row)) {
+            // As on the quote's page: no second order. The order shows instead.
+            ShowOrder();
+            return;
+        }
         const QString queryId = QueryIdOf(row);
         if (unseen)
             RunStatus(1, QStringLiteral("Read"));
@@ -569,6 +577,42 @@ void XQueryListCtrl::OpenSelected()
     }
     if (unseen)
         RunStatus(1, QStringLiteral("Read"));
+}
+
+// Read from the database, not the row: a send may have answered it since the list was filled.
+bool XQueryListCtrl::IsAnswered(int row) const
+{
+    try {
+        const QVariant status = theDatabase().Connection().Scalar(
+            QStringLiteral("SELECT STATUS_CODE FROM [%1] WHERE ID = ?").arg(QueryTable()), {RowId(row)});
+        return status.isValid() && status.toInt() >= 2;
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not read the queries"), e);
+        return true;  // nothing opens on a record that cannot be read
+    }
+}
+
+bool XQueryListCtrl::IsOrdered(int row) const
+{
+    const QString quoteId = RowId(row);
+    try {
+        const QVariant status = theDatabase().Connection().Scalar(
+            QStringLiteral("SELECT STATUS_CODE FROM [%1] WHERE ID = ?").arg(QuoteTable()), {quoteId});
+        return (status.isValid() && status.toInt() == 4) ||
+               XOrderSet::CountByContext(quoteId, QLatin1String(m_rules.quoteContextType)) > 0;
+    } catch (const std::exception &e) {
+        ReportDbError(QStringLiteral("Can not read the quotes"), e);
+        return true;
+    }
+}
+
+void XQueryListCtrl::ShowOwnQuote(int row)
+{
+    if (!IsTreeMode() || (Item(row).collapsed && !Expand(row)))
+        return;
+    // Quotes come newest first under their query.
+    if (row + 1 < RowCount() && !Item(row + 1).topLevel)
+        LocateQuote(Item(row + 1).id, true, false);
 }
 
 bool XQueryListCtrl::RequestContactInfo(bool show)

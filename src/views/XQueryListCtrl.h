@@ -86,6 +86,12 @@ private:
     bool RowCounts(int row) const;
     int ShownNode() const;
     void RunStatus(int code, const QString &text);
+    // A lead the member has quoted (status 2 and above); an incoming quote
+    // already ordered (status 4, or an order placed from it).
+    bool IsAnswered(int row) const;
+    bool IsOrdered(int row) const;
+    // Opens an answered lead and selects the member's latest quote under it.
+    void ShowOwnQuote(int row);
     void RunArchived(bool archived);
     QString ToolTipAt(int row, int column) const;
 

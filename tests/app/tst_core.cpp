@@ -41,6 +41,7 @@ private slots:
     void dispatcherRunsOnMainThread();
     void dispatcherShutdownReturnsCancel();
     void messageBoxFilesCrashReportWhenRecent();
+    void boxesInTheTraceOnly();
 
     void fakeServerRecordsExchange();
 };
@@ -299,6 +300,23 @@ void TestCore::messageBoxFilesCrashReportWhenRecent()
     t.crash.recent = true;
     t.App().ShowMessageBox("second", "Error", MsgBox::IconError);
     QCOMPARE(t.crash.log.Calls(), QStringList({"FileReport|second"}));
+}
+
+// What a box told the member is in the level-5 trace, and only there.
+void TestCore::boxesInTheTraceOnly()
+{
+    TestApp t;
+    t.App().SetLogLevel(4);
+    t.App().ShowMessageBox("quiet", "Error", MsgBox::IconError);
+    QVERIFY(!t.LogText().contains("quiet"));
+    t.App().SetLogLevel(5);
+    t.App().ShowMessageBox("Your message was not sent.", "Cannot send the message", MsgBox::IconError);
+    t.App().ShowMessageDlg2("Cannot retrieve main info", "The server did not answer in time.", nullptr, 0, 0);
+    t.App().AskYesNo("Delete it?", "Korvant");
+    const QString log = t.LogText();
+    QVERIFY2(log.contains(" Box Cannot send the message: Your message was not sent. \n"), qPrintable(log));
+    QVERIFY(log.contains(" Box Cannot retrieve main info: The server did not answer in time. \n"));
+    QVERIFY(log.contains(" Box Korvant: Delete it? \n"));
 }
 
 void TestCore::fakeServerRecordsExchange()

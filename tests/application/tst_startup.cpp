@@ -13,6 +13,7 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/mman.h>
@@ -82,6 +83,7 @@ private slots:
     void startupFailureRecordedAndReported();
     void pendingReportNotReplacedBySignal();
     void stalledLogoutEndsExitInTime();
+    void exitDuringTheStartUpLoginEndsStartUp();
 
 private:
     void Prepare(ClientEnv &env, bool autoLogin);
@@ -541,6 +543,28 @@ void TestStartup::stalledLogoutEndsExitInTime()
     const qint64 ms = timer.elapsed();
     QCOMPARE(m_server.RequestsFor("logout").size(), 1);
     QVERIFY2(ms < 5500, qPrintable(QString::number(ms)));
+}
+
+// The window answers during the start-up login: Exit chosen while the server
+// keeps it waiting cancels it, sends no second attempt and ends start-up
+// there, with nothing to tell and nothing more asked of the server.
+void TestStartup::exitDuringTheStartUpLoginEndsStartUp()
+{
+    ClientEnv env({.commandLine = "-url " + m_server.Url()});
+    Prepare(env, true);
+    m_server.Script("login", FakeServer::FaultAnswer(FakeServer::Fault::SilentAfterHeaders));
+    QTimer::singleShot(300, [] { thePoller().Exit(); });  // File > Exit's step that cancels
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!env.app().InitInstance());
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(env.app().StartupStopReason(), QString("Exit was chosen during start-up"));
+    QCOMPARE(m_server.RequestsFor("login").size(), 1);
+    for (const char *op : {"getProfile", "getMarketPlaces", "poll"})
+        QVERIFY2(m_server.RequestsFor(op).isEmpty(), op);
+    QVERIFY2(env.dialogs.log.Calls().isEmpty(), qPrintable(env.dialogs.log.Calls().join('\n')));
+    QCOMPARE(env.import.log.Count("InventoryImportStart"), 0);
+    env.app().ExitInstance();
 }
 
 namespace {

@@ -279,7 +279,8 @@ private slots:
             byLetter[text[at + 1].toLower()] << text;
             letterOf[QString(text).remove(u'&')] = text[at + 1].toLower();
         }
-        for (const char *field : {"Model", "Fuel Delivery", "Fuel", "Time Frame", "Color", "Notes"}) {
+        for (const char *field :
+             {"Model", "Fuel Delivery", "Fuel", "Time Frame", "Color", "Notes", "Aspiration", "Max Price", "Engine Type"}) {
             QVERIFY2(letterOf.contains(field), field);
             const QStringList sharing = byLetter.value(letterOf.value(field));
             QVERIFY2(sharing.size() == 1, qPrintable(sharing.join(", ")));

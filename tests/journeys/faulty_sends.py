@@ -1,20 +1,30 @@
-"""A query sent while the marketplace misbehaves: a server that takes it and
-never answers (the member cancels from the waiting box and is told the
-server may have it), a server whose every answer says the session expired
-(one more login, then a plain refusal); nothing is stored half-way, and the
-same form then sends the query when the server is well again."""
+"""Sends while the marketplace misbehaves, with the whole program running: a
+query, a message and a purchase order each go to a server that takes them and
+never answers (the member cancels from the waiting box and is told the server
+may have it); a query to a server whose every answer says the session expired
+(one more login, then a plain refusal); a message to one whose session expired
+once (one more login, the message sent and stored once). Nothing is stored
+half-way, each form then sends to a well server, the window answers within a
+second throughout (the program's event-loop probe), and SIGTERM during a send
+that hangs ends the program within 5 s."""
 
 import os
 
 from harness import JourneyFailed
 from bad_days import control
-from steps import first_poll, parts_mode
+from ends_on_signal import terminate
+from steps import SECOND_ROW, SUBMIT_ORDER, first_poll, lookup, parts_mode
 
 QUERY = (("alt+k", "Ford"), ("alt+d", "Focus"), ("alt+y", "2005"), ("alt+a", "Engine"), ("alt+n", "Starter"))
+MAY_HAVE = "The server may have received your %s before the connection ended."
 
 
 def own_queries(run):
     return run.db_value("SELECT COUNT(*) FROM Queries WHERE IS_INCOMING = 0")
+
+
+def sent_messages(run):
+    return run.db_value("SELECT COUNT(*) FROM Messages WHERE IS_INCOMING = 0")
 
 
 def submit(run):
@@ -22,17 +32,34 @@ def submit(run):
     run.key("alt+y", "Return")
 
 
-def failure_box(run, form, label):
-    run.wait_window("^Cannot send the query$")
-    run.shot(label)
+def failure_box(run, form, caption, shown, *words):
+    """The box `caption`, the first since `shown` of its title, says each of
+    `words`; closed, the focus back on the form."""
+    run.wait_window("^%s$" % caption)
+    run.shot(caption.replace(" ", "-").lower())
+    said = run.boxes(caption)[shown:]
+    if len(said) != 1 or any(w not in said[0] for w in words):
+        raise JourneyFailed("the box \"%s\" said %r, not %r" % (caption, said, words))
     run.key("Return")
-    run.wait_gone("^Cannot send the query$", then=form)
+    run.wait_gone("^%s$" % caption, then=form)
 
 
-def faulty_sends(run):
-    run.start_server("--control", os.path.join(run.home, "control"))
-    run.seed()
-    first_poll(run)
+def cancelled_send(run, operation, form, send, caption, record):
+    """The server takes the send and never answers: the waiting box's Cancel
+    ends it, and the member is told the server may have the record."""
+    control(run, operation + "=silent")
+    sent = len(run.requests(operation))
+    shown = len(run.boxes(caption))
+    with run.answering("a %s, the server silent" % record):
+        send()
+        run.wait(lambda: len(run.requests(operation)) > sent, "the %s sent" % record)
+        run.wait_window("^Sending$")
+        run.shot("waiting-box")
+        run.key("Escape")
+        failure_box(run, form, caption, shown, "The request was cancelled.", MAY_HAVE % record)
+
+
+def query(run):
     before = own_queries(run)
     parts_mode(run)
     run.key("alt+b", "o")  # Buy > Open Queries
@@ -43,17 +70,7 @@ def faulty_sends(run):
         run.key(mnemonic)
         run.type(text)
 
-    # Taken and never answered: the waiting box's Cancel ends the send.
-    control(run, "newQuery=silent")
-    sent = len(run.requests("newQuery"))
-    submit(run)
-    run.wait(lambda: len(run.requests("newQuery")) > sent, "the query sent")
-    run.wait_window("^Sending$")
-    run.shot("waiting-box")
-    run.key("Escape")
-    failure_box(run, form, "told-it-may-have-arrived")
-    if not run.log_has("The request was cancelled."):
-        raise JourneyFailed("the cancel was not logged")
+    cancelled_send(run, "newQuery", form, lambda: submit(run), "Cannot send the query", "query")
     if own_queries(run) != before:
         raise JourneyFailed("a cancelled query was stored")
 
@@ -61,8 +78,10 @@ def faulty_sends(run):
     control(run, "newQuery=code4")
     logins = len(run.requests("login"))
     sent = len(run.requests("newQuery"))
-    submit(run)
-    failure_box(run, form, "session-refused")
+    shown = len(run.boxes("Cannot send the query"))
+    with run.answering("a query, every session expired"):
+        submit(run)
+        failure_box(run, form, "Cannot send the query", shown, "Your session has expired.")
     if len(run.requests("login")) != logins + 1 or len(run.requests("newQuery")) != sent + 2:
         raise JourneyFailed("%d logins and %d sends for one expired session" %
                             (len(run.requests("login")) - logins, len(run.requests("newQuery")) - sent))
@@ -77,3 +96,98 @@ def faulty_sends(run):
     run.key("Return")
     run.wait_gone("New Query")
     run.wait(lambda: own_queries(run) == before + 1, "the query stored once")
+
+
+def new_message(run):
+    """Member Lookup, Private Message to a member, written; the two windows."""
+    dialog = lookup(run, "1000234")
+    run.key("alt+p")  # Private Message
+    form = run.wait_window("New Message")
+    run.key("alt+s")
+    run.type("Door panels")
+    run.key("Tab")
+    run.type("Do you have door panels for a 2008 Civic?")
+    return dialog, form
+
+
+def message(run):
+    before = sent_messages(run)
+    dialog, form = new_message(run)
+
+    def send():
+        run.key("alt+s", "Return")  # Submit is the default button
+    cancelled_send(run, "newMessage", form, send, "Cannot send the message", "message")
+    if sent_messages(run) != before:
+        raise JourneyFailed("a cancelled message was stored")
+
+    # The session expired once: one more login, the message sent again and stored once.
+    control(run, "newMessage=code4-once")
+    logins = len(run.requests("login"))
+    sent = len(run.requests("newMessage"))
+    with run.answering("a message, the session expired"):
+        send()
+        run.wait_gone("New Message", then=dialog)
+    run.shot("message-sent")
+    if len(run.requests("login")) != logins + 1 or len(run.requests("newMessage")) != sent + 2:
+        raise JourneyFailed("%d logins and %d sends for a session that expired once" %
+                            (len(run.requests("login")) - logins, len(run.requests("newMessage")) - sent))
+    run.wait(lambda: sent_messages(run) == before + 1, "the message stored once")
+    run.key("alt+c")
+    run.wait_gone("Member Lookup")
+
+
+def ordered(run, quote):
+    return run.db("SELECT COUNT(*) FROM Orders WHERE CONTEXT_ID = ?", quote)[0][0]
+
+
+def order(run):
+    # The seller's quote for the query sent above.
+    run.synchronize()
+    quote = run.wait(lambda: run.db_value("SELECT ID FROM Quotes WHERE QUERY_ID = 'Q-8001'"), "the seller's quote")
+    if run.popup():
+        run.wait_popup_gone()
+    run.key("alt+b", "p")  # Buy > Pending Quotes
+    run.wait_title("Pending Quotes")
+    run.click(run.main, *SECOND_ROW)  # the quote under the query
+    run.key("Return")
+    form = run.wait_window("New Purchase Order")
+    run.wait(lambda: run.requests("getMainInfo"), "the order page")
+    run.click(form, 600, 300)
+    run.key("End")
+    run.shot("order-form-end")
+
+    def send():
+        x, y, _, _ = run.geometry(form)
+        run.click(form, SUBMIT_ORDER[0] - x, SUBMIT_ORDER[1] - y)
+    status = run.db_value("SELECT STATUS_CODE FROM Quotes WHERE ID = ?", quote)
+    cancelled_send(run, "newOrder", form, send, "Cannot send the purchase order", "purchase order")
+    if ordered(run, quote) or run.db_value("SELECT STATUS_CODE FROM Quotes WHERE ID = ?", quote) != status:
+        raise JourneyFailed("a cancelled order was stored")
+
+    # Well again: the same page sends it.
+    control(run, "newOrder=ok")
+    sent = len(run.requests("newOrder"))
+    send()
+    run.wait(lambda: len(run.requests("newOrder")) > sent, "the order sent")
+    run.wait_gone("New Purchase Order")
+    run.wait(lambda: ordered(run, quote) == 1, "the order stored once")
+    run.shot("order-sent")
+
+
+def faulty_sends(run):
+    run.probe_stalls()
+    run.start_server("--control", os.path.join(run.home, "control"))
+    run.seed()
+    first_poll(run)
+    query(run)
+    message(run)
+    order(run)
+
+    # Once more the server takes a message and never answers; the desktop ends the session.
+    control(run, "newMessage=silent")
+    sent = len(run.requests("newMessage"))
+    new_message(run)
+    run.key("alt+s", "Return")
+    run.wait(lambda: len(run.requests("newMessage")) > sent, "the message sent")
+    run.wait_window("^Sending$")
+    terminate(run, "a message send without an answer", True)

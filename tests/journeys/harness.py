@@ -5,6 +5,7 @@ events (xdotool). Every wait polls a condition until a generous deadline, so
 a loaded machine only makes a journey slower. A screenshot follows each step
 under build/screenshots/journeys/<journey>/."""
 
+import contextlib
 import os
 import re
 import shutil
@@ -15,6 +16,10 @@ import tempfile
 import time
 
 WAIT = float(os.environ.get("KORVANT_JOURNEY_WAIT", "90"))
+# The longest the window may keep the member waiting for an answer (a menu
+# opening, a key taking effect), the program's own time: the time the machine
+# did not run it at all is left out.
+ANSWER_MS = 1000
 
 
 class JourneyFailed(Exception):
@@ -45,6 +50,7 @@ class Run:
             "QTWEBENGINE_DISABLE_SANDBOX": "1",
         })
         self.url = None
+        self.stall_file = None
         self.display = os.environ.get("DISPLAY", "")
 
     # --- the world --------------------------------------------------------
@@ -295,6 +301,18 @@ class Run:
         except FileNotFoundError:
             return False
 
+    def boxes(self, title):
+        """What the boxes titled `title` said, oldest first (the program's
+        level-5 trace of every box)."""
+        try:
+            with open(os.path.join(self.data, "kvc.log"), encoding="utf-8", errors="replace") as f:
+                log = f.read()
+        except FileNotFoundError:
+            return []
+        # A line is "** <date> <time> Box <title>: <text> \n"; the text may hold line breaks.
+        pattern = re.compile(r"^\*\* \S+ \S+ Box %s: (.*?) \n(?=\*\* |\Z)" % re.escape(title), re.M | re.S)
+        return pattern.findall(log)
+
     def requests(self, operation=None):
         """The server's request log: (operation, body) per request."""
         try:
@@ -351,6 +369,56 @@ class Run:
             raise JourneyFailed("the program did not end within %d s of %s" % (timeout, what))
         if code != 0:
             raise JourneyFailed("the program ended with %d after %s" % (code, what))
+    # --- how soon the window answers ----------------------------------------
+
+    def probe_stalls(self):
+        """The program's event-loop probe (KORVANT_STALL_LOG) for the starts
+        that follow: each stall of its main loop with the time it ended."""
+        self.stall_file = os.path.join(self.home, "stall.txt")
+        self.env["KORVANT_STALL_LOG"] = self.stall_file
+
+    def probe_report(self):
+        """({figure: value}, [(end_ms, gap_ms, own_ms)]) of the probe's file."""
+        figures, stalls = {}, []
+        if not self.stall_file:
+            raise JourneyFailed("the window's stalls are not probed (probe_stalls before the start)")
+        try:
+            with open(self.stall_file) as f:
+                for line in f:
+                    words = line.split()
+                    if len(words) == 4 and words[0] == "stall":
+                        stalls.append(tuple(int(w) for w in words[1:]))
+                    elif len(words) == 2:
+                        figures[words[0]] = int(words[1])
+        except FileNotFoundError:
+            pass
+        return figures, stalls
+
+    @contextlib.contextmanager
+    def answering(self, what):
+        """The window answers within ANSWER_MS throughout the block: no stall
+        of the program's main loop, by its own time, that overlaps the block
+        reaches it. A loop still stalled when the block ends fails too."""
+        start = time.monotonic() * 1000
+        yield
+        end = time.monotonic() * 1000
+        ended = lambda: self.client is None or self.client.poll() is not None  # noqa: E731
+        # The probe writes once a second, from the loop itself.
+        deadline = time.monotonic() + ANSWER_MS / 1000 + 5
+        while not ended() and self.probe_report()[0].get("last_tick_ms", 0) < end:
+            if time.monotonic() > deadline:
+                self.shot("timeout")
+                raise JourneyFailed("%s: the window has not answered for %.1f s" %
+                                    (what, (time.monotonic() * 1000 - self.probe_report()[0].get("last_tick_ms", 0))
+                                     / 1000))
+            time.sleep(0.2)
+        stalls = [s for s in self.probe_report()[1] if s[0] >= start and s[0] - s[1] <= end]
+        worst = max(stalls, key=lambda s: s[2], default=(0, 0, 0))
+        print("%s: %.1f s; the window's longest wait %d ms (%d ms its own)" %
+              (what, (end - start) / 1000, worst[1], worst[2]))
+        if worst[2] >= ANSWER_MS:
+            raise JourneyFailed("%s: the window did not answer for %d ms" % (what, worst[2]))
+
     # --- the program's own restart ------------------------------------------
 
     def adopt_restarts(self):

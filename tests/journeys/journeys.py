@@ -28,6 +28,7 @@ from seller_day import seller_day  # noqa: E402
 from buyer_day import buyer_day  # noqa: E402
 from ends_on_signal import ends_on_signal  # noqa: E402
 from faulty_sends import faulty_sends  # noqa: E402
+from faulty_reads import faulty_reads  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for journeys whose forms are not there yet
 
@@ -296,6 +297,7 @@ JOURNEYS = [
     ("buyer_day", None, buyer_day),
     ("ends_on_signal", None, ends_on_signal),
     ("faulty_sends", None, faulty_sends),
+    ("faulty_reads", None, faulty_reads),
 ]
 
 

@@ -58,6 +58,19 @@ void Sample(const QueryListRules &rules)
     AddQuote(rules.quoteTable, "E", "Q4", false, 0, "2024-04-03 11:00:00");
 }
 
+// Records what a list opens.
+struct OpeningHost : FakeListHost
+{
+    void NewQuoteForSelection() override { log.Add("NewQuoteForSelection"); }
+    void SendCarQuote() override { log.Add("SendCarQuote"); }
+    void NewOrderForQuote(const QString &queryId, const QString &quoteId) override
+    {
+        log.Add("NewOrderForQuote|" + queryId + "|" + quoteId);
+    }
+    void SelectNode(int nodeId) override { log.Add(QStringLiteral("SelectNode|%1").arg(nodeId)); }
+    void RefreshCounters(int, int) override {}
+};
+
 } // namespace
 
 class TestQueryLists : public QObject
@@ -192,6 +205,83 @@ private slots:
         QTest::keyClick(&list, Qt::Key_Return);
         QVERIFY(host.log.Calls().contains("NewOrderForQuote|Q1|A"));
         QCOMPARE(State("Quotes", "A"), QString("4/Po/0"));
+    }
+
+    // Enter (as a double-click) opens the quote form on a lead only while its
+    // page offers "Send quote": an answered lead, even one answered since the
+    // list was filled, shows the member's quote instead. Parts and cars alike.
+    void enterOnAnsweredLeadOpensNoSecondQuote_data()
+    {
+        QTest::addColumn<bool>("cars");
+        QTest::addColumn<int>("leads");
+        QTest::addColumn<int>("replied");
+        QTest::addColumn<QString>("form");
+        QTest::newRow("parts") << false << 20102 << 20101 << "NewQuoteForSelection";
+        QTest::newRow("cars") << true << 161 << 162 << "SendCarQuote";
+    }
+    void enterOnAnsweredLeadOpensNoSecondQuote()
+    {
+        QFETCH(bool, cars);
+        QFETCH(int, leads);
+        QFETCH(int, replied);
+        QFETCH(QString, form);
+        const QueryListRules &rules = cars ? QueryListRules::Cars() : QueryListRules::Parts();
+        Sample(rules);
+        OpeningHost host;
+        const auto make = [&]() -> std::unique_ptr<XQueryListCtrl> {
+            if (cars)
+                return std::make_unique<XQueryCarsListCtrl>(&host, nullptr);
+            return std::make_unique<XQueryListCtrl>(&host, nullptr);
+        };
+
+        host.node = leads;
+        std::unique_ptr<XQueryListCtrl> list = make();
+        OpenFolder(*list, leads);
+        QCOMPARE(list->RowId(list->GetSelectedItem()), QString("Q3"));
+        QTest::keyClick(list.get(), Qt::Key_Return);
+        QCOMPARE(host.log.Calls(), QStringList{form});
+        // Quoted from the form: the row still says New until the next refill.
+        theDatabase().Execute(QStringLiteral("UPDATE [%1] SET STATUS_CODE = 2, STATUS = 'Replied' WHERE ID = 'Q3'")
+                                  .arg(QLatin1String(rules.queryTable)));
+        QTest::keyClick(list.get(), Qt::Key_Return);
+        QCOMPARE(host.log.Calls(), QStringList{form});
+
+        host.node = replied;
+        list = make();
+        list->SetFolder(replied);
+        list->SetExpandAll(false);
+        list->Refill();
+        ShowList(list.get());
+        QCOMPARE(ColumnTexts(*list, cars ? 15 : 13), (QStringList{"Q3", "Q4"}));  // closed
+        QVERIFY(list->LocateQuery(QStringLiteral("Q4"), true, false));
+        QTest::keyClick(list.get(), Qt::Key_Return);
+        QCOMPARE(host.log.Calls(), QStringList{form});
+        QCOMPARE(list->RowId(list->GetSelectedItem()), QString("E"));
+        QCOMPARE(list->SelectedRows().size(), 1);
+    }
+
+    // Enter on an incoming quote already ordered shows the order, not a second order form.
+    void enterOnOrderedQuoteOpensNoSecondOrder()
+    {
+        AddQuery("Queries", "Q1", false, 2, "2024-05-02 10:00:00");
+        AddQuote("Quotes", "A", "Q1", true, 1, "2024-05-02 11:00:00");
+        AddQuote("Quotes", "B", "Q1", true, 4, "2024-05-02 12:00:00");
+        OpeningHost host;
+        host.node = 20003;
+        XQueryListCtrl list(&host, nullptr);
+        OpenFolder(list, 20003);
+        QCOMPARE(ColumnTexts(list, 13), (QStringList{"Q1", "B", "A"}));
+        ClickRow(list, 1);  // status 4
+        QTest::keyClick(&list, Qt::Key_Return);
+        ClickRow(list, 2);
+        theDatabase().Execute("INSERT INTO Orders (ID, CONTEXT_ID, CONTEXT_TYPE, IS_INCOMING, STATUS_CODE, STATUS) "
+                              "VALUES ('PO-1', 'A', 'quote', 0, 1, 'Read')");
+        QTest::keyClick(&list, Qt::Key_Return);
+        QVERIFY2(host.log.Calls().filter("NewOrderForQuote").isEmpty(), qPrintable(host.log.Calls().join(", ")));
+        QCOMPARE(host.log.Calls().filter("SelectNode|").size(), 1);  // the order's page; B's order is not stored
+        theDatabase().Execute("DELETE FROM Orders");
+        QTest::keyClick(&list, Qt::Key_Return);
+        QCOMPARE(host.log.Calls().filter("NewOrderForQuote"), QStringList{"NewOrderForQuote|Q1|A"});
     }
 
     // A query and a quote with one id are two remembered rows.
