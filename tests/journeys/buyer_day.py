@@ -11,9 +11,10 @@ from steps import (CARS_BUTTON, FIRST_ROW, SECOND_ROW, place_order,  # noqa: F40
                    cars_mode, parts_mode, post_car_query, post_part_query, started)
 
 # Points of the main window with the details bar dragged up: the part
-# picture of the quote's page two pages down, the page's "Send a message".
+# picture of the quote's page two pages down; where the order page's "Send a
+# message" is underlined (x from, to; y from, to).
 QUOTE_PICTURE = (60, 730)
-SEND_MESSAGE_LINK = (57, 411)
+SEND_MESSAGE_LINK = (8, 107, 380, 480)
 # The message dialog's "Submit" on the screen.
 MESSAGE_SUBMIT = (727, 512)
 
@@ -88,7 +89,8 @@ def buyer_day(run):
     run.click(run.main, *FIRST_ROW)
     time.sleep(2)
     run.shot("order-under-purchase-orders")
-    run.click(run.main, *SEND_MESSAGE_LINK)
+    # The main window fills the screen from its top left corner.
+    run.click(run.main, *run.wait(lambda: run.link_at(*SEND_MESSAGE_LINK), "the link \"Send a message\""))
     message = run.wait_window("New Message")
     run.shot("message-on-order")
     run.type("When will the starter ship?")

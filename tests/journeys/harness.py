@@ -255,6 +255,19 @@ class Run:
         self.xdotool("click", "1")
         time.sleep(0.2)
 
+    def link_at(self, x0, x1, y0, y1):
+        """The point of the first link whose underline spans x0..x1 of the
+        screen between rows y0 and y1, or None: where a page's link lands
+        depends on the layout of the moment (a dragged edge, a scroll bar)."""
+        from PIL import ImageGrab
+        image = ImageGrab.grab(xdisplay=self.display).convert("RGB")
+        for y in range(y0, y1):
+            blue = sum(1 for x in range(x0, x1)
+                       if (lambda p: p[2] > 150 and p[0] < 80 and p[1] < 80)(image.getpixel((x, y))))
+            if blue >= (x1 - x0) * 8 // 10:
+                return (x0 + x1) // 2, y - 5
+        return None
+
     def geometry(self, wid):
         out = self.xdotool("getwindowgeometry", "--shell", wid)
         g = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
