@@ -357,25 +357,87 @@ XmlNode XRequest::GetResponseNode(const QString &path) const
     return m_response.Root().Select(path);
 }
 
+namespace {
+
+// A list's items are parsed a run at a time, as the children of one element
+// made up around them: one parse of a few kilobytes of items costs about half
+// of parsing each on its own, and the run's tree stays small.
+constexpr qsizetype ItemRunBytes = 8 * 1024;
+
+class ItemRuns
+{
+public:
+    ItemRuns(const char *text, const QString &list, const QString &item) : m_text(text), m_list(list), m_item(item) {}
+
+    // Whether the item still fits the run begun with `bytes` of items.
+    static bool Fits(qsizetype bytes, const XmlDoc::Part &p) { return bytes == 0 || bytes + p.size <= ItemRunBytes; }
+
+    // Parses the run's items (in their order in the text) and hands each over.
+    void Read(const std::vector<const XmlDoc::Part *> &run, const std::function<void(const XmlNode &)> &each)
+    {
+        if (run.size() > 1) {
+            m_run.resize(0);
+            m_run.append("<r>");
+            for (const XmlDoc::Part *p : run)
+                m_run.append(m_text + p->offset, p->size);
+            m_run.append("</r>");
+            const XmlDoc doc = m_reader.Parse(m_run);
+            const QList<XmlNode> items = doc.IsNull() ? QList<XmlNode>() : doc.Root().Children();
+            if (items.size() == qsizetype(run.size())) {
+                for (const XmlNode &node : items)
+                    each(node);
+                return;
+            }
+        }
+        // One at a time, so the item that cannot be read ends the list after
+        // the ones before it.
+        for (const XmlDoc::Part *p : run)
+            each(ReadOne(*p).Root());
+    }
+
+    XmlDoc ReadOne(const XmlDoc::Part &p)
+    {
+        XmlDoc one = m_reader.Parse(QByteArray::fromRawData(m_text + p.offset, p.size));
+        if (one.IsNull())
+            throw XmlError(QStringLiteral("Cannot read a %1 of the %2").arg(m_item, m_list));
+        return one;
+    }
+
+private:
+    const char *m_text;
+    const QString &m_list;
+    const QString &m_item;
+    XmlDoc::Reader m_reader;
+    QByteArray m_run;  // kept with its room from run to run
+};
+
+} // namespace
+
 void XRequest::ForEachResponseItem(const QString &list, const QString &item,
                                    const std::function<void(const XmlNode &)> &each) const
 {
     for (const XmlDoc::Part &part : m_listParts) {
         if (part.name != list)
             continue;
-        const QByteArray text = QByteArray::fromRawData(m_responseBody.constData() + part.offset, part.size);
         // The items were found by the answer's own outline pass.
         if (part.children.empty())
             break;
-        XmlDoc::Reader reader;
+        ItemRuns runs(m_responseBody.constData() + part.offset, list, item);
+        std::vector<const XmlDoc::Part *> run;
+        qsizetype bytes = 0;
         for (const XmlDoc::Part &p : part.children) {
             if (p.name != item)
                 continue;
-            const XmlDoc one = reader.Parse(QByteArray::fromRawData(text.constData() + p.offset, p.size));
-            if (one.IsNull())
-                throw XmlError(QStringLiteral("Cannot read a %1 of the %2").arg(item, list));
-            each(one.Root());
+            if (!ItemRuns::Fits(bytes, p)) {
+                runs.Read(run, each);
+                run.clear();
+                bytes = 0;
+            }
+            run.push_back(&p);
+            bytes += p.size;
         }
+        if (!run.empty())
+            runs.Read(run, each);
         return;
     }
     const XmlNode listNode = GetResponseNode(list);
@@ -394,23 +456,46 @@ void XRequest::ForEachResponseItemBy(const QString &list, const QString &item,
             continue;
         if (part.children.empty())
             break;
-        const char *text = m_responseBody.constData() + part.offset;
-        XmlDoc::Reader reader;
-        const auto read = [&](const XmlDoc::Part &p) {
-            XmlDoc one = reader.Parse(QByteArray::fromRawData(text + p.offset, p.size));
-            if (one.IsNull())
-                throw XmlError(QStringLiteral("Cannot read a %1 of the %2").arg(item, list));
-            return one;
-        };
-        std::vector<std::pair<XmlTime, const XmlDoc::Part *>> order;
+        ItemRuns runs(m_responseBody.constData() + part.offset, list, item);
+        std::vector<const XmlDoc::Part *> items;
         for (const XmlDoc::Part &p : part.children) {
             if (p.name == item)
-                order.emplace_back(key(read(p).Root()), &p);
+                items.push_back(&p);
         }
-        std::stable_sort(order.begin(), order.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
-        for (const auto &entry : order)
-            each(read(*entry.second).Root());
+        // The keys first, read in runs of the text's order; then the items
+        // in the keys' order, in runs where that order follows the text.
+        std::vector<std::pair<XmlTime, size_t>> order;
+        order.reserve(items.size());
+        auto readRuns = [&](const std::vector<size_t> &indexes, const std::function<void(const XmlNode &)> &use) {
+            std::vector<const XmlDoc::Part *> run;
+            qsizetype bytes = 0;
+            size_t last = 0;
+            for (size_t i : indexes) {
+                const XmlDoc::Part &p = *items[i];
+                if (!run.empty() && (i != last + 1 || !ItemRuns::Fits(bytes, p))) {
+                    runs.Read(run, use);
+                    run.clear();
+                    bytes = 0;
+                }
+                run.push_back(&p);
+                bytes += p.size;
+                last = i;
+            }
+            if (!run.empty())
+                runs.Read(run, use);
+        };
+        std::vector<size_t> indexes(items.size());
+        for (size_t i = 0; i < indexes.size(); ++i)
+            indexes[i] = i;
+        size_t next = 0;
+        readRuns(indexes, [&](const XmlNode &node) {
+            order.emplace_back(key(node), next);
+            ++next;
+        });
+        std::stable_sort(order.begin(), order.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (size_t i = 0; i < order.size(); ++i)
+            indexes[i] = order[i].second;
+        readRuns(indexes, each);
         return;
     }
     const XmlNode listNode = GetResponseNode(list);

@@ -710,6 +710,9 @@ XmlDoc XmlDoc::ParseOutline(const QByteArray &text, qsizetype minPartBytes, QLis
 {
     NetInit::Ensure();
     parts->clear();
+    // No part of a smaller text can be that large: one pass, not two.
+    if (text.size() < minPartBytes)
+        return Parse(text, error);
     // Only the structure, no tree, the text fed in pieces: the pass holds
     // little beside the text.
     OutlineScan scan;
