@@ -49,9 +49,11 @@ void RunOffMainThread(const std::function<void()> &work)
         } catch (...) {
             error = std::current_exception();
         }
+        // Done before the quit is posted: the loop, once it quits, finds the
+        // work over instead of resting a round in the loop below.
+        done = true;
         // Queued, so it arrives even when the work ends before the loop starts.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        done = true;
     });
     loop.exec();
     // The loop returns at once once the application is told to quit; events
