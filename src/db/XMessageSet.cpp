@@ -46,19 +46,42 @@ KVDatabase &Db(KVDatabase *database)
     return database ? *database : theDatabase();
 }
 
-SqlExpr ThreadsOf(const QString &contextId, const QString &contextType)
+// The statements about one context table, written once: a poll runs them per
+// stored message, deal and order.
+struct ContextSql
 {
-    return SqlExpr(QStringLiteral("IS_PARENT = TRUE AND CONTEXT_ID = ? AND CONTEXT_TYPE = ?"), {contextId, contextType});
+    QByteArray market;
+    QByteArray counters;
+    QByteArray replied;
+};
+
+const ContextSql *ContextSqlOf(const QString &table)
+{
+    static const QHash<QString, ContextSql> sql = [] {
+        QHash<QString, ContextSql> out;
+        for (const char *t : {"Queries", "Quotes", "Queries_Cars", "Quotes_Cars", "HotDeals", "Orders"}) {
+            const QByteArray name(t);
+            out.insert(QLatin1String(t),
+                       {"SELECT MARKET_ID, MARKET_NAME, C_NAME FROM [" + name + "] WHERE ID = ?",
+                        "UPDATE [" + name + "] SET MESS_NEW_COUNT = ?1, MESS_TOTAL_COUNT = ?2 WHERE ID = ?3 AND "
+                        "(MESS_NEW_COUNT IS NOT ?1 OR MESS_TOTAL_COUNT IS NOT ?2)",
+                        "UPDATE [" + name + "] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ? AND "
+                        "(STATUS IS NOT 'Replied' COLLATE BINARY OR STATUS_CODE IS NOT 2)"});
+        }
+        return out;
+    }();
+    const auto it = sql.constFind(table);
+    return it == sql.constEnd() ? nullptr : &it.value();
 }
 
 // The thread counts of a context record: (all threads, new threads).
 std::pair<int, int> ThreadCounts(SqlConnection &c, const QString &contextId, const QString &contextType)
 {
-    const SqlExpr threads = ThreadsOf(contextId, contextType);
     SqlStatement &counts = c.Prepare(
-        QStringLiteral("SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END) FROM [Messages] WHERE ") +
-        threads.text);
-    counts.BindAll(threads.args);
+        QByteArrayLiteral("SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END) FROM [Messages] WHERE "
+                          "IS_PARENT = TRUE AND CONTEXT_ID = ? AND CONTEXT_TYPE = ?"));
+    counts.Bind(1, contextId);
+    counts.Bind(2, contextType);
     std::pair<int, int> out{0, 0};
     if (counts.Step())
         out = {counts.Int(0), counts.Int(1)};
@@ -73,8 +96,8 @@ std::pair<int, int> ThreadCounts(SqlConnection &c, const QString &contextId, con
 void UpdateContextRecord(const QString &contextId, const QString &contextType, KVDatabase *database,
                          bool markReplied)
 {
-    const QString table = XMessageSet::ContextTable(contextType);
-    if (table.isEmpty())
+    const ContextSql *sql = ContextSqlOf(XMessageSet::ContextTable(contextType));
+    if (!sql)
         return;
     SqlConnection &c = Db(database).Connection();
     const auto [total, fresh] = ThreadCounts(c, contextId, contextType);
@@ -83,16 +106,17 @@ void UpdateContextRecord(const QString &contextId, const QString &contextType, K
     std::optional<SqlTransaction> scope;
     if (!c.InTransaction())
         scope.emplace(c);
-    c.Exec(QStringLiteral("UPDATE [%1] SET MESS_NEW_COUNT = ?, MESS_TOTAL_COUNT = ? WHERE ID = ? AND "
-                          "(MESS_NEW_COUNT IS NOT ? OR MESS_TOTAL_COUNT IS NOT ?)")
-               .arg(table),
-           {fresh, total, contextId, fresh, total});
+    SqlStatement &counters = c.Prepare(sql->counters);
+    counters.Bind(1, fresh);
+    counters.Bind(2, total);
+    counters.Bind(3, contextId);
+    counters.Exec();
     // An order's state belongs to the order and its update, never to its messages.
-    if (markReplied && contextType != kOrder)
-        c.Exec(QStringLiteral("UPDATE [%1] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ? AND "
-                              "(STATUS IS NOT 'Replied' COLLATE BINARY OR STATUS_CODE IS NOT 2)")
-                   .arg(table),
-               {contextId});
+    if (markReplied && contextType != kOrder) {
+        SqlStatement &replied = c.Prepare(sql->replied);
+        replied.Bind(1, contextId);
+        replied.Exec();
+    }
     if (scope)
         scope->Commit();
 }
@@ -162,10 +186,18 @@ QString XMessageSet::ContextTable(const QString &contextType)
     return tables.value(contextType);
 }
 
-bool XMessageSet::HasThread(const SqlExpr &parentFilter)
+bool XMessageSet::HasThread(const PendingThread &thread)
 {
-    return m_pDatabase->ExecuteScalar(QStringLiteral("SELECT COUNT(*) FROM [Messages] WHERE ") + parentFilter.text,
-                                      parentFilter.args) > 0;
+    // The first parent row is enough; the context's index finds it.
+    SqlStatement &st = m_pDatabase->Connection().Prepare(
+        QByteArrayLiteral("SELECT 1 FROM [Messages] WHERE CONTEXT_ID = ? AND CONTEXT_TYPE = ? AND OWNER_ID = ? AND "
+                          "IS_PARENT = TRUE LIMIT 1"));
+    st.Bind(1, thread.contextId);
+    st.Bind(2, thread.contextType);
+    st.Bind(3, thread.ownerId);
+    const bool found = st.Step();
+    st.Reset();
+    return found;
 }
 
 void XMessageSet::SetMarketFromContext()
@@ -175,8 +207,7 @@ void XMessageSet::SetMarketFromContext()
     if (type != QLatin1String("query") && type != QLatin1String("quote") && type != QLatin1String("query_cars") &&
         type != QLatin1String("quote_cars"))
         return;
-    SqlStatement &st = m_pDatabase->Connection().Prepare(
-        QStringLiteral("SELECT MARKET_ID, MARKET_NAME, C_NAME FROM [%1] WHERE ID = ?").arg(ContextTable(type)));
+    SqlStatement &st = m_pDatabase->Connection().Prepare(ContextSqlOf(ContextTable(type))->market);
     st.Bind(1, GetText("CONTEXT_ID"));
     if (!st.Step()) {
         st.Reset();
@@ -212,7 +243,6 @@ void XMessageSet::ReadMessageXml(const XRequest *, const XmlNode &messageNode)
     const QString contextType = RecordXml::ChildText(messageNode, "context_type");
     const QString contextId = RecordXml::ChildText(messageNode, "context_id");
     const QString ownerId = RecordXml::ChildText(messageNode, "owner_id");
-    const bool threadExists = HasThread(FormatParentFilter(contextId, contextType, ownerId));
 
     RecordXml::Read(*this, messageNode, kMessageRead);
     SetText("CONTEXT_ID", contextId);
@@ -220,14 +250,14 @@ void XMessageSet::ReadMessageXml(const XRequest *, const XmlNode &messageNode)
     SetText("OWNER_ID", ownerId);
     SetText("STATUS", QStringLiteral("New"));
     SetInt("STATUS_CODE", 0);
-    SetBool("IS_PARENT", !threadExists);
     SetBool("IS_INCOMING", true);
     SetMarketFromContext();
-    if (!threadExists) {
-        SetInt("INCOMING_COUNT", 1);
-        SetInt("OUTCOMING_COUNT", 0);
-        SetFieldValue("LATEST_POST_DATE", GetFieldValue("POST_DATE"));
-    }
+    // Read as the first message of its thread; Update, which looks for the
+    // thread once, makes it a further one.
+    SetBool("IS_PARENT", true);
+    SetInt("INCOMING_COUNT", 1);
+    SetInt("OUTCOMING_COUNT", 0);
+    SetFieldValue("LATEST_POST_DATE", GetFieldValue("POST_DATE"));
     // The thread and the context record change when the row is stored, so a
     // row that fails to store leaves no count behind.
     m_pending = {true, contextId, contextType, ownerId};
@@ -241,9 +271,9 @@ bool XMessageSet::Update()
     m_pending = {};
 
     SqlTransaction scope(m_pDatabase->Connection());
-    const SqlExpr parent = FormatParentFilter(thread.contextId, thread.contextType, thread.ownerId);
-    if (HasThread(parent)) {
+    if (HasThread(thread)) {
         // A further message of the thread: the parent counts it and is new again.
+        const SqlExpr parent = FormatParentFilter(thread.contextId, thread.contextType, thread.ownerId);
         SetBool("IS_PARENT", false);
         SetFieldNull(FieldIndex("INCOMING_COUNT"));
         SetFieldNull(FieldIndex("OUTCOMING_COUNT"));
@@ -255,7 +285,7 @@ bool XMessageSet::Update()
                                  parent.text,
                              QVariantList{postDate} + parent.args);
     } else if (!GetBool("IS_PARENT")) {
-        // The thread's parent went away since the read: this message opens it again.
+        // Made a further message by its caller, but no thread is there: this message opens it.
         SetBool("IS_PARENT", true);
         SetInt("INCOMING_COUNT", 1);
         SetInt("OUTCOMING_COUNT", 0);

@@ -63,13 +63,13 @@ public:
     void AddWelcomeMessages();
 
 private:
-    // A thread's parent row matches the filter.
-    bool HasThread(const SqlExpr &parentFilter);
-
     struct PendingThread
     {
         bool active = false;
         QString contextId, contextType, ownerId;
     };
+    // The thread has its parent row.
+    bool HasThread(const PendingThread &thread);
+
     PendingThread m_pending;
 };

@@ -43,12 +43,13 @@ QString ErrorText(const DbException &e)
 }
 
 // Marks the query a stored quote answers: one statement, so a failure undoes
-// only itself. Bound: the id comes from the server.
-void MarkQueryReplied(const char *table, const QString &queryId)
+// only itself. Bound: the id comes from the server. A query replied before
+// (many quotes answer one query) is not written again: its state is indexed.
+void MarkQueryReplied(const QByteArray &sql, const QString &queryId)
 {
-    theDatabase().Connection().Exec(
-        QStringLiteral("UPDATE [%1] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ?").arg(QLatin1String(table)),
-        {queryId});
+    SqlStatement &st = theDatabase().Connection().Prepare(sql);
+    st.Bind(1, queryId);
+    st.Exec();
 }
 
 } // namespace
@@ -209,7 +210,9 @@ void XPoller::ReadQuotes(const XRequest &request)
         set.Update();
         AddCount(NewCounts::Quotes);
         try {
-            MarkQueryReplied("Queries", queryId);
+            MarkQueryReplied(QByteArrayLiteral("UPDATE [Queries] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ? "
+                                               "AND (STATUS IS NOT 'Replied' COLLATE BINARY OR STATUS_CODE IS NOT 2)"),
+                             queryId);
         } catch (const DbException &e) {
             Log(ErrorText(e), "Polling Quotes DB Error");
         }
@@ -226,7 +229,9 @@ void XPoller::ReadCarQuotes(const XRequest &request)
         set.Update();
         AddCount(NewCounts::CarQuotes);
         try {
-            MarkQueryReplied("Queries_Cars", queryId);
+            MarkQueryReplied(QByteArrayLiteral("UPDATE [Queries_Cars] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE "
+                                               "ID = ? AND (STATUS IS NOT 'Replied' COLLATE BINARY OR STATUS_CODE IS NOT 2)"),
+                             queryId);
         } catch (const DbException &e) {
             Log(ErrorText(e), "Polling Car Quotes DB Error");
         }
