@@ -176,7 +176,14 @@ SqlStatement &SqlStatement::BindUtf8(int index, const QByteArray &utf8)
 
 SqlStatement &SqlStatement::BindUtf8Kept(int index, const QByteArray &utf8)
 {
-    Check(sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_STATIC), "Can not bind a value");
+    return BindUtf8Kept(index, utf8.constData(), utf8.size());
+}
+
+SqlStatement &SqlStatement::BindUtf8Kept(int index, const char *utf8, qsizetype size)
+{
+    // A text past SQLite's int sizes is refused by SQLite itself, not cut short here.
+    Check(sqlite3_bind_text64(m_stmt, index, utf8 ? utf8 : "", sqlite3_uint64(size), SQLITE_STATIC, SQLITE_UTF8),
+          "Can not bind a value");
     return *this;
 }
 

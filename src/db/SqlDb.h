@@ -60,6 +60,7 @@ public:
     SqlStatement &BindUtf8(int index, const QByteArray &utf8);
     // Without a copy: the bytes must stay unchanged until the statement has run.
     SqlStatement &BindUtf8Kept(int index, const QByteArray &utf8);
+    SqlStatement &BindUtf8Kept(int index, const char *utf8, qsizetype size);
     // QVariant: null → NULL, bool/integers → INTEGER, double → REAL,
     // QDateTime → local "YYYY-MM-DD HH:MM:SS", anything else → TEXT.
     SqlStatement &Bind(int index, const QVariant &value);

@@ -354,6 +354,16 @@ void XBaseSet::CancelUpdate()
 
 const QByteArray &XBaseSet::InsertSql(const std::vector<int> &changed)
 {
+    // Rows read from one kind of item write the same columns, row after row.
+    if (!m_lastInsertSql.isEmpty() && changed == m_lastInsertColumns)
+        return m_lastInsertSql;
+    m_lastInsertColumns = changed;
+    m_lastInsertSql = InsertSqlOf(changed);
+    return m_lastInsertSql;
+}
+
+QByteArray XBaseSet::InsertSqlOf(const std::vector<int> &changed)
+{
     QByteArray mask(int(m_cols.size()), '0');
     for (int i : changed)
         mask[i] = '1';
@@ -379,29 +389,78 @@ const QByteArray &XBaseSet::InsertSql(const std::vector<int> &changed)
     return m_insertSql.insert(mask, sql).value();
 }
 
-// Text is bound without a copy of its own: `texts` keeps the bytes until the
-// statement has run.
-static void BindField(SqlStatement &st, int index, const ColumnDef *col, const QVariant &value,
-                      std::vector<QByteArray> &texts)
+namespace {
+
+bool IsTextColumn(ColumnType type)
 {
-    if (value.isNull()) {
-        st.BindNull(index);
-        return;
-    }
-    switch (col->type) {
+    switch (type) {
     case ColumnType::Integer:
     case ColumnType::Logical:
     case ColumnType::Identity:
-        st.Bind(index, value.toLongLong());
-        break;
     case ColumnType::Currency:
     case ColumnType::Float:
-        st.Bind(index, value.toDouble());
-        break;
+        return false;
     default:
-        texts.push_back(value.toString().toUtf8());
-        st.BindUtf8Kept(index, texts.back());
-        break;
+        return true;
+    }
+}
+
+const QString *StringIn(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QString ? static_cast<const QString *>(value.constData()) : nullptr;
+}
+
+} // namespace
+
+// The columns' values bound from `first` on. Texts are bound without a copy
+// of their own: their UTF-8 is written into one buffer the set keeps from
+// row to row, with room for all of them made first so that nothing moves
+// while the statement points into it.
+void XBaseSet::BindColumns(SqlStatement &st, const std::vector<int> &columns, int first)
+{
+    qsizetype room = 0;
+    for (int i : columns) {
+        const QVariant &value = m_values[size_t(i)];
+        if (!value.isNull() && IsTextColumn(m_cols[size_t(i)]->type)) {
+            const QString *text = StringIn(value);
+            room += m_encoder.requiredSpace(text ? text->size() : value.toString().size());
+        }
+    }
+    m_texts.resize(room);
+    char *at = m_texts.data();
+    int index = first;
+    for (int i : columns) {
+        const QVariant &value = m_values[size_t(i)];
+        if (value.isNull()) {
+            st.BindNull(index++);
+            continue;
+        }
+        switch (m_cols[size_t(i)]->type) {
+        case ColumnType::Integer:
+        case ColumnType::Logical:
+        case ColumnType::Identity:
+            st.Bind(index++, value.toLongLong());
+            continue;
+        case ColumnType::Currency:
+        case ColumnType::Float:
+            st.Bind(index++, value.toDouble());
+            continue;
+        default:
+            break;
+        }
+        const QString *held = StringIn(value);
+        const QString other = held ? QString() : value.toString();
+        const QString &text = held ? *held : other;
+        char *const start = at;
+        at = m_encoder.appendToBuffer(at, text);
+        if (m_encoder.hasError()) {
+            // What toUtf8 writes for a lone surrogate ('?'), not the encoder's U+FFFD.
+            m_encoder.resetState();
+            const QByteArray utf8 = text.toUtf8();
+            std::memcpy(start, utf8.constData(), size_t(utf8.size()));
+            at = start + utf8.size();
+        }
+        st.BindUtf8Kept(index++, start, at - start);
     }
 }
 
@@ -413,18 +472,17 @@ bool XBaseSet::Update()
     if (m_readOnly)
         return false;
     SqlConnection &c = Conn();
-    std::vector<int> changed;
+    // Kept between rows with their room: a poll writes thousands.
+    std::vector<int> &changed = m_changed;
+    changed.clear();
     changed.reserve(m_cols.size());
-    std::vector<QByteArray> texts;
-    texts.reserve(m_cols.size());
     if (m_mode == Mode::Adding) {
         for (size_t i = 0; i < m_cols.size(); ++i) {
             if (m_dirty[i])
                 changed.push_back(int(i));
         }
         SqlStatement &st = c.Prepare(InsertSql(changed));
-        for (size_t k = 0; k < changed.size(); ++k)
-            BindField(st, int(k) + 1, m_cols[size_t(changed[k])], m_values[size_t(changed[k])], texts);
+        BindColumns(st, changed, 1);
         st.Exec();
         m_lastInsertId = c.LastInsertId();
         m_mode = Mode::None;
@@ -457,10 +515,8 @@ bool XBaseSet::Update()
     }
     sql += " WHERE rowid = ?";
     SqlStatement &st = c.Prepare(sql);
-    int index = 1;
-    for (int i : changed)
-        BindField(st, index++, m_cols[size_t(i)], m_values[size_t(i)], texts);
-    st.Bind(index, m_keys[size_t(m_pos)]);
+    BindColumns(st, changed, 1);
+    st.Bind(int(changed.size()) + 1, m_keys[size_t(m_pos)]);
     st.Exec();
     const bool written = c.Changes() > 0;
     FetchCurrent();
@@ -490,11 +546,20 @@ QString XBaseSet::GetFieldName(int index) const
 
 int XBaseSet::FindField(const char *name) const
 {
+    // Names are mostly literals of the readers' tables, at the same address
+    // every time: the position found for an address is tried first (and
+    // checked, since a caller's buffer may hold another name next time).
+    // Literals lie a few bytes apart: the address is mixed before it picks a slot.
+    static_assert(std::tuple_size_v<decltype(m_byAddress)> == 128);
+    AddressSlot &slot = m_byAddress[(quint64(quintptr(name)) * 0x9E3779B97F4A7C15ull) >> (64 - 7)];
+    if (slot.name == name && std::strcmp(m_cols[size_t(slot.index)]->name, name) == 0)
+        return slot.index;
     const size_t n = m_cols.size();
     const size_t start = m_lastFound < n ? m_lastFound : 0;
     // Readers name fields as the schema writes them, mostly in column order.
     if (start < n && std::strcmp(m_cols[start]->name, name) == 0) {
         m_lastFound = start + 1;
+        slot = {name, int(start)};
         return int(start);
     }
     const uint32_t h = FoldedHash(name);
@@ -507,8 +572,12 @@ int XBaseSet::FindField(const char *name) const
         }
         return -1;
     };
-    const int found = scan(start, n);
-    return found >= 0 ? found : scan(0, start);
+    int found = scan(start, n);
+    if (found < 0)
+        found = scan(0, start);
+    if (found >= 0)
+        slot = {name, found};
+    return found;
 }
 
 int XBaseSet::FieldIndex(const char *name) const

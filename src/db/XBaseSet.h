@@ -5,10 +5,12 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -193,13 +195,26 @@ private:
     void LeaveEditMode();
     void BuildFetchSql();
     const QByteArray &InsertSql(const std::vector<int> &changed);
+    void BindColumns(SqlStatement &st, const std::vector<int> &columns, int first);
+    QByteArray InsertSqlOf(const std::vector<int> &changed);
 
     const TableDef *m_table;
     std::vector<const ColumnDef *> m_cols;
     std::vector<uint32_t> m_nameHash;  // case-folded, beside m_cols: readers look fields up by name per value
     mutable size_t m_lastFound = 0;    // readers mostly name fields in column order
+    struct AddressSlot
+    {
+        const char *name = nullptr;
+        int index = 0;
+    };
+    mutable std::array<AddressSlot, 128> m_byAddress{};  // a name's address -> its position
     QByteArray m_fetchSql;
     QHash<QByteArray, QByteArray> m_insertSql;  // by the mask of the columns written
+    std::vector<int> m_lastInsertColumns;
+    QByteArray m_lastInsertSql;
+    std::vector<int> m_changed;
+    QByteArray m_texts;  // the UTF-8 a statement was bound to without a copy
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
     std::shared_ptr<SqlConnection> m_conn;
     Qt::HANDLE m_connThread = nullptr;
 

@@ -3,6 +3,9 @@
 
 #include "db/XBaseSet.h"
 
+#include <sqlite3.h>
+
+#include <cstdio>
 #include <thread>
 
 // A searchable table as the query sets search: two text columns and a number.
@@ -155,6 +158,72 @@ private slots:
         QCOMPARE(mine.GetText("C_NAME"), QString("Ann"));
         QCOMPARE(mine.GetText("P_NAME"), QString("door"));
         QCOMPARE(mine.GetText("STATUS"), QString("Read"));
+    }
+
+    // Texts reach the file as toUtf8 writes them, row after row, whatever
+    // the rows before them held: longer, shorter, wider or none.
+    void textsStoredAsWritten_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        const QString lone = QString("x") + QChar(0xD800) + "y";
+        QTest::newRow("plain, then shorter") << QStringList{"Ann Longname", "Bo", ""};
+        QTest::newRow("wide and narrow") << QStringList{QString::fromUtf8("Zo\xC3\xAB \xF0\x9F\x9A\x97"), "ab",
+                                                         QString::fromUtf8("\xE6\x9D\xB1\xE4\xBA\xAC")};
+        QTest::newRow("lone surrogate between") << QStringList{"before", lone, "after"};
+        QTest::newRow("long among short") << QStringList{"a", QString(70000, QChar(0x00E9)), "b"};
+    }
+    void textsStoredAsWritten()
+    {
+        QFETCH(QStringList, names);
+        XBaseSet set(nullptr, "Queries");
+        for (int i = 0; i < names.size(); ++i) {
+            set.AddNew();
+            set.SetText("ID", QString("q%1").arg(i));
+            set.SetText("C_NAME", names[i]);
+            set.SetText("P_NAME", names[names.size() - 1 - i]);
+            set.SetInt("P_QUANTITY", i);
+            QVERIFY(set.Update());
+        }
+        // An edit binds the same way.
+        XBaseSet edit(nullptr, "Queries");
+        QVERIFY(edit.Select(SqlExpr("ID = ?", {"q0"})));
+        edit.Edit();
+        edit.SetText("P_NAME", names.last() + names.first());
+        QVERIFY(edit.Update());
+        for (int i = 0; i < names.size(); ++i) {
+            const QString id = QString("q%1").arg(i);
+            const QString pName = i == 0 ? names.last() + names.first() : names[names.size() - 1 - i];
+            SqlStatement &st = theDatabase().Connection().Prepare(
+                QByteArray("SELECT CAST(C_NAME AS BLOB), CAST(P_NAME AS BLOB), P_QUANTITY FROM Queries WHERE ID = ?"));
+            st.Bind(1, id);
+            QVERIFY(st.Step());
+            const QByteArray cName(static_cast<const char *>(sqlite3_column_blob(st.Handle(), 0)),
+                                   sqlite3_column_bytes(st.Handle(), 0));
+            const QByteArray pNameBytes(static_cast<const char *>(sqlite3_column_blob(st.Handle(), 1)),
+                                        sqlite3_column_bytes(st.Handle(), 1));
+            QCOMPARE(cName, names[i].toUtf8());
+            QCOMPARE(pNameBytes, pName.toUtf8());
+            QCOMPARE(st.Int(2), i);
+            st.Reset();
+        }
+    }
+
+    // A name is found by its text, wherever it is held: a buffer that held
+    // one name and now holds another finds the other.
+    void fieldsFoundByTextNotPlace()
+    {
+        XBaseSet set(nullptr, "Queries");
+        char name[32];
+        for (const char *column : {"P_NAME", "ID", "p_name", "V_MAKE", "NO_SUCH", "C_NAME"}) {
+            std::snprintf(name, sizeof name, "%s", column);
+            const int found = set.FindField(name);
+            if (QByteArray(column) == "NO_SUCH") {
+                QCOMPARE(found, -1);
+                continue;
+            }
+            QVERIFY(found >= 0);
+            QCOMPARE(set.GetFieldName(found).toUpper(), QString(column).toUpper());
+        }
     }
 
     void search_data()
