@@ -53,6 +53,12 @@ QByteArray ColumnDef::Ddl() const
 
 int TableDef::ColumnIndex(const QString &column) const
 {
+    // Names mostly come as the schema writes them: an exact match is a length
+    // compared first, where the match without case compares letter by letter.
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (column == QLatin1String(columns[i].name))
+            return int(i);
+    }
     for (size_t i = 0; i < columns.size(); ++i) {
         if (column.compare(QLatin1String(columns[i].name), Qt::CaseInsensitive) == 0)
             return int(i);

@@ -89,18 +89,19 @@ std::pair<int, int> ThreadCounts(SqlConnection &c, const QString &contextId, con
     return out;
 }
 
-// Writes the record's thread counts, and its "Replied" state when asked.
-// Each statement writes only when its values differ: STATUS and STATUS_CODE
-// are indexed, and every further message about a replied record would
-// otherwise rewrite their index entries with the same values.
+// Writes the record's thread counts (counted when not given), and its
+// "Replied" state when asked. Each statement writes only when its values
+// differ: STATUS and STATUS_CODE are indexed, and every further message about
+// a replied record would otherwise rewrite their index entries with the same
+// values.
 void UpdateContextRecord(const QString &contextId, const QString &contextType, KVDatabase *database,
-                         bool markReplied)
+                         bool markReplied, std::optional<std::pair<int, int>> counts = std::nullopt)
 {
     const ContextSql *sql = ContextSqlOf(XMessageSet::ContextTable(contextType));
     if (!sql)
         return;
     SqlConnection &c = Db(database).Connection();
-    const auto [total, fresh] = ThreadCounts(c, contextId, contextType);
+    const auto [total, fresh] = counts ? *counts : ThreadCounts(c, contextId, contextType);
     // Two statements, all or nothing; a caller's transaction (the stored
     // message's own) already makes them so.
     std::optional<SqlTransaction> scope;
@@ -186,18 +187,22 @@ QString XMessageSet::ContextTable(const QString &contextType)
     return tables.value(contextType);
 }
 
-bool XMessageSet::HasThread(const PendingThread &thread)
+XMessageSet::Threads XMessageSet::CountThreads(const PendingThread &thread)
 {
-    // The first parent row is enough; the context's index finds it.
-    SqlStatement &st = m_pDatabase->Connection().Prepare(
-        QByteArrayLiteral("SELECT 1 FROM [Messages] WHERE CONTEXT_ID = ? AND CONTEXT_TYPE = ? AND OWNER_ID = ? AND "
-                          "IS_PARENT = TRUE LIMIT 1"));
+    // One pass over the context's threads (its index finds them) gives the
+    // record's counts and tells whether the sender's thread is there.
+    SqlStatement &st = m_pDatabase->Connection().Prepare(QByteArrayLiteral(
+        "SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END), COUNT(CASE WHEN OWNER_ID = ?3 THEN 1 END), "
+        "COUNT(CASE WHEN OWNER_ID = ?3 AND STATUS_CODE IS NOT 0 THEN 1 END) FROM [Messages] WHERE "
+        "IS_PARENT = TRUE AND CONTEXT_ID = ?1 AND CONTEXT_TYPE = ?2"));
     st.Bind(1, thread.contextId);
     st.Bind(2, thread.contextType);
     st.Bind(3, thread.ownerId);
-    const bool found = st.Step();
+    Threads out;
+    if (st.Step())
+        out = {st.Int(0), st.Int(1), st.Int(2), st.Int(3)};
     st.Reset();
-    return found;
+    return out;
 }
 
 void XMessageSet::SetMarketFromContext()
@@ -271,7 +276,14 @@ bool XMessageSet::Update()
     m_pending = {};
 
     SqlTransaction scope(m_pDatabase->Connection());
-    if (HasThread(thread)) {
+    const Threads before = CountThreads(thread);
+    // The record's counts once this message is in, as a count afterwards would
+    // find them: a further message makes its thread's parent new again, a
+    // first one adds a thread.
+    int total = before.total;
+    int fresh = before.fresh;
+    if (before.senders > 0) {
+        fresh += before.sendersNotNew;
         // A further message of the thread: the parent counts it and is new again.
         const SqlExpr parent = FormatParentFilter(thread.contextId, thread.contextType, thread.ownerId);
         SetBool("IS_PARENT", false);
@@ -284,17 +296,22 @@ bool XMessageSet::Update()
                                             "STATUS = 'New' WHERE ") +
                                  parent.text,
                              QVariantList{postDate} + parent.args);
-    } else if (!GetBool("IS_PARENT")) {
-        // Made a further message by its caller, but no thread is there: this message opens it.
-        SetBool("IS_PARENT", true);
-        SetInt("INCOMING_COUNT", 1);
-        SetInt("OUTCOMING_COUNT", 0);
-        SetFieldValue("LATEST_POST_DATE", GetFieldValue("POST_DATE"));
+    } else {
+        if (!GetBool("IS_PARENT")) {
+            // Made a further message by its caller, but no thread is there: this message opens it.
+            SetBool("IS_PARENT", true);
+            SetInt("INCOMING_COUNT", 1);
+            SetInt("OUTCOMING_COUNT", 0);
+            SetFieldValue("LATEST_POST_DATE", GetFieldValue("POST_DATE"));
+        }
+        ++total;
+        if (!IsFieldNull(FieldIndex("STATUS_CODE")) && GetInt("STATUS_CODE") == 0)
+            ++fresh;
     }
     const bool stored = XBaseSet::Update();
-    // Counted after the row is in, so a thread this message opens is counted too.
+    // Written after the row is in, so a failure there takes the row back too.
     if (thread.contextType != kBroadcast)
-        MarkContextReplied(thread.contextId, thread.contextType, m_pDatabase);
+        UpdateContextRecord(thread.contextId, thread.contextType, m_pDatabase, true, std::pair{total, fresh});
     scope.Commit();
     return stored;
 }

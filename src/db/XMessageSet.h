@@ -68,8 +68,13 @@ private:
         bool active = false;
         QString contextId, contextType, ownerId;
     };
-    // The thread has its parent row.
-    bool HasThread(const PendingThread &thread);
+    // The parent rows of a context: all, new, and the sender's (and of those
+    // the ones not new).
+    struct Threads
+    {
+        int total = 0, fresh = 0, senders = 0, sendersNotNew = 0;
+    };
+    Threads CountThreads(const PendingThread &thread);
 
     PendingThread m_pending;
 };

@@ -165,6 +165,39 @@ private slots:
         QCOMPARE(Count("SELECT COUNT(*) FROM Messages"), 3);
     }
 
+    // The counters a stored message writes are those a count afterwards finds,
+    // whatever the threads held before: read, new, of no state, several
+    // senders, a sender's name in another case.
+    void countersMatchARecountAfterAnyMix()
+    {
+        AddRecord("Queries", "Q1", "Read", 1);
+        AddRecord("Queries", "Q2", "New", 0);
+        const char *const senders[] = {"A", "B", "a", "C"};
+        quint32 seed = 7;
+        auto next = [&seed](quint32 n) {
+            seed = seed * 1103515245u + 12345u;
+            return (seed >> 16) % n;
+        };
+        for (int i = 0; i < 60; ++i) {
+            const QString context = next(2) ? "Q1" : "Q2";
+            Receive(QString("m%1").arg(i), "query", context, senders[next(4)]);
+            VerifyCounters("Queries", "query", context);
+            switch (next(4)) {
+            case 0:  // the member reads a thread
+                theDatabase().Execute("UPDATE Messages SET STATUS = 'Read', STATUS_CODE = 1 WHERE IS_PARENT = 1 AND "
+                                      "ID = (SELECT ID FROM Messages WHERE IS_PARENT = 1 ORDER BY random() LIMIT 1)");
+                break;
+            case 1:  // a parent of no state
+                theDatabase().Execute("UPDATE Messages SET STATUS_CODE = NULL WHERE IS_PARENT = 1 AND "
+                                      "ID = (SELECT ID FROM Messages WHERE IS_PARENT = 1 ORDER BY random() LIMIT 1)");
+                break;
+            default:
+                break;
+            }
+        }
+        QVERIFY(Fetch("Queries", "ID = 'Q1'").i("MESS_TOTAL_COUNT") > 0);
+    }
+
     void undatedMessageKeepsThreadDate()
     {
         AddRecord("Queries", "Q1", "Read", 1);
