@@ -362,7 +362,7 @@ namespace {
 // A list's items are parsed a run at a time, as the children of one element
 // made up around them: one parse of a few kilobytes of items costs about half
 // of parsing each on its own, and the run's tree stays small.
-constexpr qsizetype ItemRunBytes = 8 * 1024;
+constexpr qsizetype ItemRunBytes = 4 * 1024;
 
 class ItemRuns
 {

@@ -713,8 +713,10 @@ XmlDoc XmlDoc::ParseOutline(const QByteArray &text, qsizetype minPartBytes, QLis
     // No part of a smaller text can be that large: one pass, not two.
     if (text.size() < minPartBytes)
         return Parse(text, error);
-    // Only the structure, no tree, the text fed in pieces: the pass holds
-    // little beside the text.
+    // Only the structure, no tree, the text read in pieces as from a file:
+    // the pass holds little beside the text. (Pulled, not pushed: the push
+    // parser looks ahead for the end of each piece and was slower, at times
+    // three times slower on a large answer.)
     OutlineScan scan;
     scan.text = &text;
     xmlSAXHandler sax;
@@ -724,16 +726,26 @@ XmlDoc XmlDoc::ParseOutline(const QByteArray &text, qsizetype minPartBytes, QLis
     sax.endElementNs = &OutlineEnd;
     sax.internalSubset = &OutlineDoctype;
     sax.externalSubset = &OutlineDoctype;
-    constexpr qsizetype Piece = 64 * 1024;
-    const int first = int(qMin(text.size(), qsizetype(4)));
-    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, text.constData(), first, nullptr);
+    struct Source
+    {
+        const QByteArray &text;
+        qsizetype at = 0;
+        static int Read(void *context, char *buffer, int len)
+        {
+            auto *source = static_cast<Source *>(context);
+            const int n = int(qMin(qsizetype(len), source->text.size() - source->at));
+            std::memcpy(buffer, source->text.constData() + source->at, size_t(n));
+            source->at += n;
+            return n;
+        }
+    } source{text};
+    xmlParserCtxtPtr ctxt =
+        xmlCreateIOParserCtxt(&sax, nullptr, &Source::Read, nullptr, &source, XML_CHAR_ENCODING_NONE);
     if (!ctxt)
         return Parse(text, error);
     ctxt->_private = &scan;
     xmlCtxtUseOptions(ctxt, ParseOptions);
-    for (qsizetype at = first; at < text.size() && ctxt->wellFormed; at += Piece)
-        xmlParseChunk(ctxt, text.constData() + at, int(qMin(Piece, text.size() - at)), 0);
-    xmlParseChunk(ctxt, nullptr, 0, 1);
+    xmlParseDocument(ctxt);
     const bool wellFormed = ctxt->wellFormed && !scan.refused;
     xmlFreeParserCtxt(ctxt);
     // The parse of the whole text gives the same verdict and reason.
