@@ -54,9 +54,9 @@ int FakeServer::Start()
     m_stopping->store(false);
     m_server = std::make_unique<httplib::Server>();
     m_server->set_keep_alive_max_count(100);
-    auto handler = [this](const httplib::Request &req, httplib::Response &res) {
+    auto handler = [this](const httplib::Request &req, httplib::Response &res, QByteArray body) {
         Request r;
-        r.body = QByteArray::fromStdString(req.body);
+        r.body = std::move(body);
         r.operation = OperationOf(r.body);
         r.path = QString::fromStdString(req.path);
         for (const auto &h : req.headers)
@@ -92,8 +92,26 @@ int FakeServer::Start()
         }
         res.set_content(a.body.toStdString(), a.contentType.toStdString());
     };
-    m_server->Post(".*", handler);
-    m_server->Get(".*", handler);
+    // A posted body is read into one buffer taken at its declared length: the
+    // library's own reading appends to a string that grows by doubling, and
+    // a hot deal's tens of megabytes were then most of its exchange.
+    m_server->Post(".*", [handler](const httplib::Request &req, httplib::Response &res,
+                                   const httplib::ContentReader &read) {
+        QByteArray body;
+        bool declared = false;
+        const qint64 length = QByteArray::fromStdString(req.get_header_value("Content-Length")).toLongLong(&declared);
+        constexpr qint64 MaxReserved = qint64(256) * 1024 * 1024;
+        if (declared && length > 0)
+            body.reserve(qsizetype(qMin(length, MaxReserved)));
+        read([&body](const char *data, size_t size) {
+            body.append(data, qsizetype(size));
+            return true;
+        });
+        handler(req, res, std::move(body));
+    });
+    m_server->Get(".*", [handler](const httplib::Request &req, httplib::Response &res) {
+        handler(req, res, QByteArray::fromStdString(req.body));
+    });
     m_port = m_server->bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
     while (!m_server->is_running())
