@@ -395,6 +395,13 @@ private slots:
         QTest::newRow("control dropped") << QByteArray("a\x01" "b\x7F") << QByteArray("<t>ab\x7F</t>");
         QTest::newRow("broken UTF-8") << QByteArray("a\xFF" "b") << QByteArray("<t>a\xEF\xBF\xBD" "b</t>");
         QTest::newRow("empty") << QByteArray() << QByteArray("<t/>");
+        // Long enough to be checked many bytes at a time.
+        QTest::newRow("control in a long line") << QByteArray(40, 'x') + "\x01" + QByteArray(40, 'y')
+                                                << "<t>" + QByteArray(40, 'x') + QByteArray(40, 'y') + "</t>";
+        QTest::newRow("accent at a block's end") << QByteArray(15, 'a') + "\xC3\xBC" + QByteArray(16, 'b')
+                                                 << "<t>" + QByteArray(15, 'a') + "\xC3\xBC" + QByteArray(16, 'b') + "</t>";
+        QTest::newRow("long line ends") << QByteArray("abcdef\r\n\t").repeated(10)
+                                        << "<t>" + QByteArray("abcdef&#13;\n\t").repeated(10) + "</t>";
     }
     void utf8ChildWritesAsTextChild()
     {
@@ -459,6 +466,18 @@ private slots:
         QTest::newRow("markup, three bytes") << mixed << 3;
         QTest::newRow("markup, 64 KB") << mixed << 65536;
         QTest::newRow("plain, 7 bytes") << QByteArray(200000, 'x') << 7;
+        // A page's lines: a carriage return every 78 bytes, nothing else to escape.
+        const QByteArray line = QByteArray("QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVphYmNkZWZnaGlqa2xtbm9wcXJzdHV2d3h5ejAxMjM0") + "\r\n";
+        QTest::newRow("page lines, 4 KB") << line.repeated(3000) << 4096;
+        // Escapes on both sides of every 16-byte step, and a stretch longer
+        // than 255 steps without any.
+        QByteArray edges(120000, 'y');
+        for (qsizetype i = 0; i < 40000; i += 16) {
+            edges[i] = "<>&\r"[(i / 16) % 4];
+            edges[i + 15] = "&\r<>"[(i / 16) % 4];
+        }
+        edges[119999] = '<';
+        QTest::newRow("block edges, 1000 bytes") << edges << 1000;
         QTest::newRow("small, whole") << QByteArray("a<b\r") << 5;
     }
     void readStreamMatchesToXml()
