@@ -4,6 +4,15 @@
 // and the peak memory the send added (the high-water mark reset before it),
 // as a multiple of the pictures' size. Goals: under 10x the bare time, at
 // most 2x the pictures.
+//
+// The send is the client's work up to the last byte handed to the socket,
+// and the server's reading is in the way of it: the test server reads a
+// posted body into one buffer taken at its declared length (the HTTP
+// library's own reading appended to a string that kept doubling, and was
+// then most of the exchange). The baseline stays the encoding alone, which
+// no way of sending avoids; adding a bare send of the same bytes to it would
+// also hide the client's own costs of sending (escaping the page as it goes
+// out, the saved copy of the request).
 
 #include "../tests/forms/FormsFixture.h"
 
@@ -110,9 +119,17 @@ int main(int argc, char *argv[])
     QElapsedTimer send;
     send.start();
     SubmitPipeline pipeline;
-    const FormOutcome outcome = form.Submit(pipeline);
-    const double sendMs = double(send.nsecsElapsed()) / 1e6;
+    FormOutcome outcome = form.Submit(pipeline);
+    double sendMs = double(send.nsecsElapsed()) / 1e6;
     const qint64 peak = StatusKb("VmHWM:");
+    // The time is the best of three sends, as the bare time is the best of
+    // three encodings; the memory is the first send's.
+    for (int round = 1; round < 3 && outcome == FormOutcome::Sent; ++round) {
+        send.restart();
+        SubmitPipeline again;
+        outcome = form.Submit(again);
+        sendMs = std::min(sendMs, double(send.nsecsElapsed()) / 1e6);
+    }
 
     server.terminate();
     server.waitForFinished(5000);
