@@ -77,15 +77,14 @@ const ContextSql *ContextSqlOf(const QString &table)
 // The thread counts of a context record: (all threads, new threads).
 std::pair<int, int> ThreadCounts(SqlConnection &c, const QString &contextId, const QString &contextType)
 {
-    SqlStatement &counts = c.Prepare(
+    const StatementRun counts(c.Prepare(
         QByteArrayLiteral("SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END) FROM [Messages] WHERE "
-                          "IS_PARENT = TRUE AND CONTEXT_ID = ? AND CONTEXT_TYPE = ?"));
-    counts.Bind(1, contextId);
-    counts.Bind(2, contextType);
+                          "IS_PARENT = TRUE AND CONTEXT_ID = ? AND CONTEXT_TYPE = ?")));
+    counts->Bind(1, contextId);
+    counts->Bind(2, contextType);
     std::pair<int, int> out{0, 0};
-    if (counts.Step())
-        out = {counts.Int(0), counts.Int(1)};
-    counts.Reset();
+    if (counts->Step())
+        out = {counts->Int(0), counts->Int(1)};
     return out;
 }
 
@@ -191,17 +190,16 @@ XMessageSet::Threads XMessageSet::CountThreads(const PendingThread &thread)
 {
     // One pass over the context's threads (its index finds them) gives the
     // record's counts and tells whether the sender's thread is there.
-    SqlStatement &st = m_pDatabase->Connection().Prepare(QByteArrayLiteral(
+    const StatementRun st(m_pDatabase->Connection().Prepare(QByteArrayLiteral(
         "SELECT COUNT(*), COUNT(CASE WHEN STATUS_CODE = 0 THEN 1 END), COUNT(CASE WHEN OWNER_ID = ?3 THEN 1 END), "
         "COUNT(CASE WHEN OWNER_ID = ?3 AND STATUS_CODE IS NOT 0 THEN 1 END) FROM [Messages] WHERE "
-        "IS_PARENT = TRUE AND CONTEXT_ID = ?1 AND CONTEXT_TYPE = ?2"));
-    st.Bind(1, thread.contextId);
-    st.Bind(2, thread.contextType);
-    st.Bind(3, thread.ownerId);
+        "IS_PARENT = TRUE AND CONTEXT_ID = ?1 AND CONTEXT_TYPE = ?2")));
+    st->Bind(1, thread.contextId);
+    st->Bind(2, thread.contextType);
+    st->Bind(3, thread.ownerId);
     Threads out;
-    if (st.Step())
-        out = {st.Int(0), st.Int(1), st.Int(2), st.Int(3)};
-    st.Reset();
+    if (st->Step())
+        out = {st->Int(0), st->Int(1), st->Int(2), st->Int(3)};
     return out;
 }
 
