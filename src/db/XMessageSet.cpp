@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 using RecordXml::Field;
 
@@ -46,32 +47,40 @@ KVDatabase &Db(KVDatabase *database)
     return database ? *database : theDatabase();
 }
 
-// The statements about one context table, written once: a poll runs them per
-// stored message, deal and order.
+// The context types, their tables and the statements about them, written
+// once: a poll runs them per stored message, deal and order, and finds them
+// by comparing a few short names rather than hashing one.
 struct ContextSql
 {
+    QString type;
+    QString table;
     QByteArray market;
     QByteArray counters;
     QByteArray replied;
 };
 
-const ContextSql *ContextSqlOf(const QString &table)
+const ContextSql *ContextSqlOf(const QString &contextType)
 {
-    static const QHash<QString, ContextSql> sql = [] {
-        QHash<QString, ContextSql> out;
-        for (const char *t : {"Queries", "Quotes", "Queries_Cars", "Quotes_Cars", "HotDeals", "Orders"}) {
-            const QByteArray name(t);
-            out.insert(QLatin1String(t),
-                       {"SELECT MARKET_ID, MARKET_NAME, C_NAME FROM [" + name + "] WHERE ID = ?",
-                        "UPDATE [" + name + "] SET MESS_NEW_COUNT = ?1, MESS_TOTAL_COUNT = ?2 WHERE ID = ?3 AND "
-                        "(MESS_NEW_COUNT IS NOT ?1 OR MESS_TOTAL_COUNT IS NOT ?2)",
-                        "UPDATE [" + name + "] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ? AND "
-                        "(STATUS IS NOT 'Replied' COLLATE BINARY OR STATUS_CODE IS NOT 2)"});
+    static const std::vector<ContextSql> sql = [] {
+        std::vector<ContextSql> out;
+        for (const auto &[type, table] : {std::pair{"query", "Queries"}, {"quote", "Quotes"},
+                                          {"query_cars", "Queries_Cars"}, {"quote_cars", "Quotes_Cars"},
+                                          {"deal", "HotDeals"}, {"order", "Orders"}}) {
+            const QByteArray name(table);
+            out.push_back({QLatin1String(type), QLatin1String(table),
+                           "SELECT MARKET_ID, MARKET_NAME, C_NAME FROM [" + name + "] WHERE ID = ?",
+                           "UPDATE [" + name + "] SET MESS_NEW_COUNT = ?1, MESS_TOTAL_COUNT = ?2 WHERE ID = ?3 AND "
+                           "(MESS_NEW_COUNT IS NOT ?1 OR MESS_TOTAL_COUNT IS NOT ?2)",
+                           "UPDATE [" + name + "] SET STATUS = 'Replied', STATUS_CODE = 2 WHERE ID = ? AND "
+                           "(STATUS IS NOT 'Replied' COLLATE BINARY OR STATUS_CODE IS NOT 2)"});
         }
         return out;
     }();
-    const auto it = sql.constFind(table);
-    return it == sql.constEnd() ? nullptr : &it.value();
+    for (const ContextSql &c : sql) {
+        if (c.type == contextType)
+            return &c;
+    }
+    return nullptr;
 }
 
 // The thread counts of a context record: (all threads, new threads).
@@ -96,7 +105,7 @@ std::pair<int, int> ThreadCounts(SqlConnection &c, const QString &contextId, con
 void UpdateContextRecord(const QString &contextId, const QString &contextType, KVDatabase *database,
                          bool markReplied, std::optional<std::pair<int, int>> counts = std::nullopt)
 {
-    const ContextSql *sql = ContextSqlOf(XMessageSet::ContextTable(contextType));
+    const ContextSql *sql = ContextSqlOf(contextType);
     if (!sql)
         return;
     SqlConnection &c = Db(database).Connection();
@@ -175,15 +184,8 @@ bool XMessageSet::IsCarsContext() const
 
 QString XMessageSet::ContextTable(const QString &contextType)
 {
-    static const QHash<QString, QString> tables = {
-        {QStringLiteral("query"), QStringLiteral("Queries")},
-        {QStringLiteral("quote"), QStringLiteral("Quotes")},
-        {QStringLiteral("query_cars"), QStringLiteral("Queries_Cars")},
-        {QStringLiteral("quote_cars"), QStringLiteral("Quotes_Cars")},
-        {QStringLiteral("deal"), QStringLiteral("HotDeals")},
-        {QStringLiteral("order"), QStringLiteral("Orders")},
-    };
-    return tables.value(contextType);
+    const ContextSql *sql = ContextSqlOf(contextType);
+    return sql ? sql->table : QString();
 }
 
 XMessageSet::Threads XMessageSet::CountThreads(const PendingThread &thread)
@@ -210,7 +212,7 @@ void XMessageSet::SetMarketFromContext()
     if (type != QLatin1String("query") && type != QLatin1String("quote") && type != QLatin1String("query_cars") &&
         type != QLatin1String("quote_cars"))
         return;
-    SqlStatement &st = m_pDatabase->Connection().Prepare(ContextSqlOf(ContextTable(type))->market);
+    SqlStatement &st = m_pDatabase->Connection().Prepare(ContextSqlOf(type)->market);
     st.Bind(1, GetText("CONTEXT_ID"));
     if (!st.Step()) {
         st.Reset();
