@@ -39,10 +39,33 @@ QString FormatSeconds(qint64 seconds)
     tm local{};
     if (!localtime_r(&t, &local))
         return FormatDateTime(QDateTime::fromSecsSinceEpoch(seconds));
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    return QString::fromLatin1(text);
+    const int year = local.tm_year + 1900;
+    if (year < 0 || year > 9999) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, local.tm_mon + 1, local.tm_mday,
+                      local.tm_hour, local.tm_min, local.tm_sec);
+        return QString::fromLatin1(text);
+    }
+    // By hand, not by snprintf: a poll stamps every item it stores.
+    QString text(19, Qt::Uninitialized);
+    QChar *out = text.data();
+    const auto two = [&out](int n) {
+        *out++ = QLatin1Char(char('0' + n / 10));
+        *out++ = QLatin1Char(char('0' + n % 10));
+    };
+    two(year / 100);
+    two(year % 100);
+    *out++ = u'-';
+    two(local.tm_mon + 1);
+    *out++ = u'-';
+    two(local.tm_mday);
+    *out++ = u' ';
+    two(local.tm_hour);
+    *out++ = u':';
+    two(local.tm_min);
+    *out++ = u':';
+    two(local.tm_sec);
+    return text;
 }
 
 QDateTime ParseDateTime(const QString &text)

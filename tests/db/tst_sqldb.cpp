@@ -69,6 +69,24 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbException, c.Exec("SELECT * FROM nowhere"));
     }
 
+    // Seconds written as the local date and time QDateTime writes, from the
+    // year 1 to the year 9999 and beyond it.
+    void secondsAsLocalText_data()
+    {
+        QTest::addColumn<QDateTime>("when");
+        QTest::newRow("leap day") << QDateTime(QDate(2024, 2, 29), QTime(23, 5, 1));
+        QTest::newRow("new year") << QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59));
+        QTest::newRow("epoch") << QDateTime::fromSecsSinceEpoch(0);
+        QTest::newRow("year 812") << QDateTime(QDate(812, 3, 4), QTime(5, 6, 7));
+        QTest::newRow("year 9999") << QDateTime(QDate(9999, 12, 31), QTime(12, 0, 0));
+    }
+    void secondsAsLocalText()
+    {
+        QFETCH(QDateTime, when);
+        QCOMPARE(SqlValue::FormatSeconds(when.toSecsSinceEpoch()), when.toString("yyyy-MM-dd HH:mm:ss"));
+        QCOMPARE(SqlValue::FormatSeconds(when.toSecsSinceEpoch()), SqlValue::FormatDateTime(when));
+    }
+
     void notADatabaseIsRefused()
     {
         const QString path = TestEnv::NewFolder() + "/junk.db";
