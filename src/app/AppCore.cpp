@@ -175,7 +175,7 @@ void AppCore::WriteLogTo(const QString &fileName, const QString &message, const 
 {
     bool failed = false;
     {
-        QMutexLocker lock(&m_logLock);
+        std::lock_guard lock(m_logLock);
         if (level > m_logLevel.load())
             return;
         const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

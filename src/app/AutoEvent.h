@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QMutex>
-#include <QWaitCondition>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 // An auto-reset event: Wait() takes the signal, Set() gives it back.
+// Standard primitives, not Qt's: ThreadSanitizer sees the ordering of these
+// (QWaitCondition releases its mutex inside Qt, where it cannot look).
 class AutoEvent
 {
 public:
@@ -11,26 +14,26 @@ public:
 
     void Set()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_signalled = true;
-        m_cond.wakeOne();
+        m_cond.notify_one();
     }
 
     // Returns false when the time-out ran out (ms < 0: no time-out).
     bool Wait(int ms = -1)
     {
-        QMutexLocker lock(&m_mutex);
-        QDeadlineTimer deadline = ms < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(ms);
-        while (!m_signalled) {
-            if (!m_cond.wait(&m_mutex, deadline))
-                return false;
-        }
+        std::unique_lock lock(m_mutex);
+        const auto signalled = [this] { return m_signalled; };
+        if (ms < 0)
+            m_cond.wait(lock, signalled);
+        else if (!m_cond.wait_for(lock, std::chrono::milliseconds(ms), signalled))
+            return false;
         m_signalled = false;
         return true;
     }
 
 private:
-    QMutex m_mutex;
-    QWaitCondition m_cond;
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
     bool m_signalled;
 };

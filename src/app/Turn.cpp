@@ -1,21 +1,22 @@
 #include "Turn.h"
 
-#include <QDeadlineTimer>
 #include <QThread>
+
+#include <chrono>
 
 bool Turn::Take(int timeoutMs)
 {
-    QMutexLocker lock(&m_mutex);
+    std::unique_lock lock(m_mutex);
     QThread *self = QThread::currentThread();
     if (m_owner == self) {
         ++m_depth;
         return true;
     }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (m_owner) {
-        if (!m_free.wait(&m_mutex, deadline) && m_owner)
-            return false;
-    }
+    const auto free = [this] { return m_owner == nullptr; };
+    if (timeoutMs < 0)
+        m_free.wait(lock, free);
+    else if (!m_free.wait_for(lock, std::chrono::milliseconds(timeoutMs), free))
+        return false;
     m_owner = self;
     m_depth = 1;
     return true;
@@ -23,9 +24,9 @@ bool Turn::Take(int timeoutMs)
 
 void Turn::Give()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     if (m_owner != QThread::currentThread() || --m_depth > 0)
         return;
     m_owner = nullptr;
-    m_free.wakeAll();
+    m_free.notify_all();
 }

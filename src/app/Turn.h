@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QMutex>
-#include <QWaitCondition>
+#include <condition_variable>
+#include <mutex>
 
 class QThread;
 
@@ -13,13 +13,14 @@ class QThread;
 class Turn
 {
 public:
-    // Waits at most timeoutMs for the turn; true when this thread holds it.
+    // Waits at most timeoutMs (negative: no limit) for the turn; true when
+    // this thread holds it.
     bool Take(int timeoutMs);
     void Give();
 
 private:
-    QMutex m_mutex;
-    QWaitCondition m_free;
+    std::mutex m_mutex;  // standard, so ThreadSanitizer sees its waits
+    std::condition_variable m_free;
     QThread *m_owner = nullptr;
     int m_depth = 0;
 };

@@ -22,7 +22,7 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
     auto pending = std::make_shared<Pending>();
     pending->fn = fn;
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         if (m_shutdown)
             return false;
     }
@@ -30,12 +30,12 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
         this,
         [this, pending] {
             {
-                QMutexLocker lock(&m_mutex);
+                std::lock_guard lock(m_mutex);
                 if (pending->abandoned || m_shutdown) {
                     // Dropped: the worker must hear of it even when the
                     // dispatcher reopens before that worker wakes up.
                     pending->abandoned = true;
-                    m_cond.wakeAll();
+                    m_cond.notify_all();
                     return;
                 }
                 pending->started = true;
@@ -43,17 +43,17 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
             ++m_serving;
             pending->fn();  // never throws: Call's wrapper keeps the exception
             --m_serving;
-            QMutexLocker lock(&m_mutex);
+            std::lock_guard lock(m_mutex);
             pending->done = true;
-            m_cond.wakeAll();
+            m_cond.notify_all();
         },
         Qt::QueuedConnection);
 
-    QMutexLocker lock(&m_mutex);
+    std::unique_lock lock(m_mutex);
     // A call that already started on the main thread is waited for: it runs
     // there and will end; one that has not started is abandoned at shutdown.
     while (!pending->done && !pending->abandoned && !(m_shutdown && !pending->started))
-        m_cond.wait(&m_mutex);
+        m_cond.wait(lock);
     if (!pending->done) {
         pending->abandoned = true;
         return false;
@@ -63,19 +63,19 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
 
 void UiDispatcher::Shutdown()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_shutdown = true;
-    m_cond.wakeAll();
+    m_cond.notify_all();
 }
 
 void UiDispatcher::Reopen()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_shutdown = false;
 }
 
 bool UiDispatcher::IsShutDown() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_shutdown;
 }

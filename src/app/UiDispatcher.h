@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QMutex>
 #include <QObject>
 #include <QThread>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 // Runs a call on the main thread and blocks the calling worker until it
@@ -57,8 +57,9 @@ private:
     // True when the call ran; false when the dispatcher was shut down first.
     bool RunBlocking(const std::function<void()> &fn);
 
-    mutable QMutex m_mutex;
-    QWaitCondition m_cond;
+    // Standard primitives, so ThreadSanitizer sees the ordering of the waits.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_cond;
     bool m_shutdown = false;
     std::atomic<int> m_serving{0};
 };

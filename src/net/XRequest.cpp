@@ -10,19 +10,20 @@
 #include "app/XSettings.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QSet>
 #include <QThread>
-#include <QWaitCondition>
 
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -140,8 +141,8 @@ QString DefaultUrl()
 // new session instead of logging in again.
 struct Relogin
 {
-    QMutex mutex;
-    QWaitCondition done;
+    std::mutex mutex;  // standard, so ThreadSanitizer sees the waits
+    std::condition_variable done;
     bool running = false;
 };
 Relogin &TheRelogin()
@@ -807,7 +808,7 @@ bool XRequest::SendWithRelogin()
             return false;
 
         Relogin &r = TheRelogin();
-        QMutexLocker lock(&r.mutex);
+        std::unique_lock lock(r.mutex);
         const auto renewed = [&] { return app->GetSession().Generation() != m_sentGeneration; };
         bool otherFailed = false;
         while (r.running && !renewed()) {
@@ -822,11 +823,11 @@ bool XRequest::SendWithRelogin()
                     return false;
                 lock.unlock();
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-                lock.relock();
+                lock.lock();
                 if (r.running && !renewed())
-                    r.done.wait(&r.mutex, QDeadlineTimer(5));  // a short rest between event rounds, not a spin
+                    r.done.wait_for(lock, std::chrono::milliseconds(5));  // a short rest between event rounds, not a spin
             } else {
-                r.done.wait(&r.mutex, QDeadlineTimer(50));
+                r.done.wait_for(lock, std::chrono::milliseconds(50));
             }
             if (!r.running && !renewed())
                 otherFailed = true;
@@ -845,9 +846,9 @@ bool XRequest::SendWithRelogin()
             ok = false;
         }
         --t_reloginDepth;
-        lock.relock();
+        lock.lock();
         r.running = false;
-        r.done.wakeAll();
+        r.done.notify_all();
         if (!ok)
             return false;
     }
