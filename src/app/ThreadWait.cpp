@@ -1,7 +1,9 @@
 #include "ThreadWait.h"
 
 #include "AppCore.h"
+#include "TsanSync.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -24,7 +26,31 @@ bool WaitForThreadEnd(QThread *t, int timeoutMs)
         if (onMain)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
+    TsanAcquire(t);
     return true;
+}
+
+void JoinThread(QThread *t)
+{
+    if (!t)
+        return;
+    t->wait();
+    TsanAcquire(t);
+}
+
+bool HasThreadEnded(const QThread *t)
+{
+    if (!t)
+        return true;
+    if (!t->isFinished())
+        return false;
+    TsanAcquire(t);
+    return true;
+}
+
+void MarkRunEnded()
+{
+    TsanRelease(QThread::currentThread());
 }
 
 bool IsOnMainThread()
@@ -39,9 +65,22 @@ void RunOffMainThread(const std::function<void()> &work)
         work();
         return;
     }
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
     QEventLoop loop;
     std::exception_ptr error;
     std::atomic<bool> done{false};
+    // The worker only sets the flag and wakes this thread, which sees the flag
+    // before it next blocks: nothing is posted from the worker, so no event
+    // object of one thread is freed by the other.
+    const auto check = [&] {
+        if (!done.load())
+            return;
+        loop.quit();
+        if (dispatcher)
+            dispatcher->wakeUp();  // the wait about to start returns at once
+    };
+    if (dispatcher)
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, check);
     std::thread worker([&] {
         AppCore::PrepareWorkerThread();
         try {
@@ -49,13 +88,12 @@ void RunOffMainThread(const std::function<void()> &work)
         } catch (...) {
             error = std::current_exception();
         }
-        // Done before the quit is posted: the loop, once it quits, finds the
-        // work over instead of resting a round in the loop below.
         done = true;
-        // Queued, so it arrives even when the work ends before the loop starts.
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        if (dispatcher)
+            dispatcher->wakeUp();
     });
-    loop.exec();
+    if (dispatcher)
+        loop.exec();
     // The loop returns at once once the application is told to quit; events
     // are still served until the work ends (exit cancels the transfers).
     while (!done.load()) {

@@ -7,6 +7,14 @@ class QThread;
 // the window or asking the member is never blocked by the thread waiting for
 // it. True when the thread has ended (or there is none).
 bool WaitForThreadEnd(QThread *thread, int timeoutMs);
+// Blocks until the thread has ended, serving no events.
+void JoinThread(QThread *thread);
+// True when the thread has ended (or there is none): what it did is then
+// seen by the caller, which may destroy what it used.
+bool HasThreadEnded(const QThread *thread);
+// The last call of a QThread's run: what the run did is ordered before the
+// three above observe its end (ThreadSanitizer builds only need it).
+void MarkRunEnded();
 
 #include <functional>
 

@@ -40,6 +40,7 @@ protected:
         // Thread ids are reused: a connection must not outlive its thread.
         if (KVDatabase *db = theDatabaseIfAny())
             db->ReleaseThreadConnection();
+        MarkRunEnded();
     }
 
 private:
@@ -185,7 +186,7 @@ int CBaseImport::RunImportOnWorker()
     worker.start(QThread::LowPriority);
     if (OnMainThread())
         loop.exec();
-    worker.wait();
+    JoinThread(&worker);
     m_foregroundWorker = false;
     return result;
 }
@@ -194,7 +195,7 @@ int CBaseImport::RunImportOnWorker()
 
 bool CBaseImport::IsRunning() const
 {
-    return m_thread && !m_thread->isFinished();
+    return !HasThreadEnded(m_thread.get());
 }
 
 bool CBaseImport::StartBackgroundImport()

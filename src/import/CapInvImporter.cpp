@@ -104,7 +104,7 @@ void CapInvImporter::Step()
 
 bool CapInvImporter::IsRunning() const
 {
-    return m_thread && !m_thread->isFinished();
+    return !HasThreadEnded(m_thread.get());
 }
 
 bool CapInvImporter::WaitForRun(int timeoutMs)
@@ -121,6 +121,7 @@ QThread *CapInvImporter::Start()
         Run();
         if (KVDatabase *db = theDatabaseIfAny())
             db->ReleaseThreadConnection();
+        MarkRunEnded();
     }));
     m_thread->start(QThread::LowestPriority);
     return m_thread.get();

@@ -307,7 +307,7 @@ void XITrackInvImport::Fill(const FieldSplitter &fields, InvRow &row, bool inser
 
 bool XITrackInvImport::IsOwnThreadRunning() const
 {
-    return m_ownThread && !m_ownThread->isFinished();
+    return !HasThreadEnded(m_ownThread.get());
 }
 
 QThread *XITrackInvImport::StartNewFilesImport()
@@ -336,6 +336,7 @@ QThread *XITrackInvImport::StartOwnThread(bool monitor)
         // Thread ids are reused: a connection must not outlive its thread.
         if (KVDatabase *db = theDatabaseIfAny())
             db->ReleaseThreadConnection();
+        MarkRunEnded();
     }));
     m_ownThread->start(QThread::LowestPriority);
     return m_ownThread.get();

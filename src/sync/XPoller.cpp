@@ -29,6 +29,7 @@ void PollerThread::run()
     // Thread ids are reused: a connection must not outlive its thread.
     if (KVDatabase *db = theDatabaseIfAny())
         db->ReleaseThreadConnection();
+    MarkRunEnded();
 }
 
 void XPoller::ShowFailure(const QString &text)
@@ -51,11 +52,11 @@ XPoller::~XPoller()
     // every question it would ask the member answered with "cancel".
     bool running = false;
     for (auto &t : m_threads)
-        running = running || (t && !t->isFinished());
+        running = running || !HasThreadEnded(t.get());
     {
         QMutexLocker lock(&m_alertMutex);
         for (auto &t : m_alertThreads)
-            running = running || (t && !t->isFinished());
+            running = running || !HasThreadEnded(t.get());
     }
     if (!running)
         return;
@@ -103,15 +104,14 @@ int XPoller::PollIntervalMs()
 
 void XPoller::StartThread(Slot slot, std::function<void()> body, QThread::Priority priority)
 {
-    if (m_threads[slot])
-        m_threads[slot]->wait();  // callers start a slot only after its thread ended
+    JoinThread(m_threads[slot].get());  // callers start a slot only after its thread ended
     m_threads[slot] = std::make_unique<PollerThread>(std::move(body));
     m_threads[slot]->start(priority);
 }
 
 bool XPoller::IsThreadRunning(Slot slot) const
 {
-    return m_threads[slot] && !m_threads[slot]->isFinished();
+    return !HasThreadEnded(m_threads[slot].get());
 }
 
 bool XPoller::WaitForThread(Slot slot, int timeoutMs)
@@ -283,7 +283,7 @@ void XPoller::ReapAlertThreads(bool wait)
     for (auto it = threads.begin(); it != threads.end();) {
         if (wait)
             WaitFor(it->get(), 3000);
-        if ((*it)->isFinished())
+        if (HasThreadEnded(it->get()))
             it = threads.erase(it);
         else
             ++it;
