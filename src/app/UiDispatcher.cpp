@@ -1,5 +1,7 @@
 #include "UiDispatcher.h"
 
+#include "TsanSync.h"
+
 #include <QMetaObject>
 
 struct UiDispatcher::Pending
@@ -28,7 +30,7 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
     }
     QMetaObject::invokeMethod(
         this,
-        [this, pending] {
+        HandedOver([this, pending] {
             {
                 std::lock_guard lock(m_mutex);
                 if (pending->abandoned || m_shutdown) {
@@ -46,7 +48,7 @@ bool UiDispatcher::RunBlocking(const std::function<void()> &fn)
             std::lock_guard lock(m_mutex);
             pending->done = true;
             m_cond.notify_all();
-        },
+        }),
         Qt::QueuedConnection);
 
     std::unique_lock lock(m_mutex);

@@ -9,6 +9,7 @@
 #include "SingleInstance.h"
 
 #include "app/Constants.h"
+#include "app/TsanSync.h"
 #include "app/Utils.h"
 #include "app/XSettings.h"
 #include "db/KVDatabase.h"
@@ -93,7 +94,7 @@ void CClientApp::QueueOnMain(std::function<void()> fn)
         fn();
         return;
     }
-    QMetaObject::invokeMethod(m_mainContext.get(), std::move(fn), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_mainContext.get(), HandedOver(std::move(fn)), Qt::QueuedConnection);
 }
 
 bool CClientApp::RunOnMain(const std::function<bool()> &fn, bool cancelAnswer)
