@@ -97,7 +97,9 @@ private:
 
 // The start-up benchmark's probe: with KORVANT_EXPOSE_PROBE naming a file, the
 // monotonic time of the main window's first expose is written there and the
-// program ends as Exit ends it.
+// program ends as Exit ends it. The window is often exposed while start-up
+// still waits for the server; Exit waits for the main loop then, as a quit
+// inside start-up would be lost when the loop starts.
 class ExposeProbe : public QObject
 {
 public:
@@ -113,15 +115,25 @@ public:
             QFile out(m_file);
             if (out.open(QIODevice::WriteOnly))
                 out.write(QByteArray::number(qint64(now.tv_sec) * 1000000000 + now.tv_nsec));
-            frame->PostExit();
+            if (m_looping)
+                frame->PostExit();
         }
         return false;
+    }
+
+    // Called from the main loop's first event.
+    void LoopStarted()
+    {
+        m_looping = true;
+        if (CMainFrame *frame = m_factory.Frame(); m_done && frame)
+            frame->PostExit();
     }
 
 private:
     GuiFrameFactory &m_factory;
     QString m_file;
     bool m_done = false;
+    bool m_looping = false;
 };
 
 // The trading forms of this version; the other dialogs stay placeholders.
@@ -384,6 +396,8 @@ int main(int argc, char *argv[])
             idle.start(250);
             if (stalls)
                 stalls->StartSummary();
+            if (probe)
+                QTimer::singleShot(0, probe.get(), [&probe] { probe->LoopStarted(); });
             exitCode = app.Run([] { return QApplication::exec(); });
         }
         shutdown.Finish();

@@ -12,13 +12,17 @@
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QQuickWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWebChannel>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+
+#include <utility>
 
 namespace {
 
@@ -173,12 +177,33 @@ bool BrowserView::eventFilter(QObject *watched, QEvent *event)
 
 // --- CWebBrowser2 ------------------------------------------------------------------
 
-CWebBrowser2::CWebBrowser2(QWidget *parent, const QString &name)
+CWebBrowser2::CWebBrowser2(QWidget *parent, const QString &name, ViewCreation creation) : m_name(name)
 {
+    if (creation == ViewCreation::Now) {
+        MakeView(parent);
+        return;
+    }
+    m_holder = new QWidget(parent);
+    if (!name.isEmpty())
+        m_holder->setObjectName(name);
+    auto *layout = new QVBoxLayout(m_holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // The view draws through OpenGL, and its window must be made for that
+    // from the start: a shown window that gains such a child is made anew
+    // (it flickers and loses the keyboard focus). A hidden texture widget
+    // tells the window now; it goes when the view comes.
+    m_textureMark = new QQuickWidget(m_holder);
+    m_textureMark->hide();
+}
+
+void CWebBrowser2::MakeView(QWidget *parent)
+{
+    m_made = true;
     WebHost *host = WebHost::Instance();
     m_view = new BrowserView(parent);
-    if (!name.isEmpty())
-        m_view->setObjectName(name);
+    if (!m_name.isEmpty())
+        m_view->setObjectName(m_name);
     m_page = new BrowserPage(host ? host->Profile() : QWebEngineProfile::defaultProfile(), this);
     m_page->setParent(m_view);
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -196,8 +221,19 @@ CWebBrowser2::CWebBrowser2(QWidget *parent, const QString &name)
         script.setRunsOnSubFrames(false);
         m_page->scripts().insert(script);
     }
+    // The page before the view shows: a view shown without one makes a page
+    // of the default profile.
     m_view->setPage(m_page);
     QObject::connect(m_page, &QWebEnginePage::loadFinished, this, &CWebBrowser2::OnLoadFinished);
+    if (m_holder) {
+        m_holder->layout()->addWidget(m_view);
+        m_holder->setFocusProxy(m_view);
+        delete m_textureMark.data();
+    }
+    for (const auto &setup : std::exchange(m_pageSetups, {}))
+        setup(m_page);
+    if (const std::function<void()> show = std::exchange(m_waiting, {}))
+        show();
 }
 
 CWebBrowser2::~CWebBrowser2()
@@ -205,20 +241,54 @@ CWebBrowser2::~CWebBrowser2()
     if (WebHost *host = WebHost::Instance())
         host->RemovePage(m_shownPage);
     delete m_view.data();
+    delete m_holder.data();
 }
 
 QWidget *CWebBrowser2::Widget()
 {
+    return m_holder ? m_holder.data() : m_view.data();
+}
+
+void CWebBrowser2::Realize()
+{
+    if (!m_made)
+        MakeView(m_holder);
+}
+
+QWebEngineView *CWebBrowser2::View() const
+{
+    const_cast<CWebBrowser2 *>(this)->Realize();
     return m_view;
 }
 
 QWebEnginePage *CWebBrowser2::Page() const
 {
+    const_cast<CWebBrowser2 *>(this)->Realize();
     return m_page;
+}
+
+void CWebBrowser2::WhenPageMade(std::function<void(QWebEnginePage *)> setup)
+{
+    if (m_made) {
+        if (m_page)
+            setup(m_page);
+        return;
+    }
+    m_pageSetups.push_back(std::move(setup));
+}
+
+bool CWebBrowser2::ShowLater(std::function<void()> show)
+{
+    if (m_made)
+        return false;
+    m_waiting = std::move(show);
+    return true;
 }
 
 void CWebBrowser2::Navigate(const QString &url)
 {
+    if (ShowLater([this, url] { Navigate(url); }))
+        return;
     if (m_view)
         m_view->load(QUrl::fromUserInput(url));
 }
@@ -230,23 +300,31 @@ void CWebBrowser2::Clear()
 
 void CWebBrowser2::Print(QPrinter *printer)
 {
-    if (m_view && printer)
-        m_view->print(printer);
+    if (QWebEngineView *view = printer ? View() : nullptr)
+        view->print(printer);
 }
 
 void CWebBrowser2::ShowHtml(const QString &html)
 {
-    if (!m_view)
+    if (m_made && !m_view)
         return;
     m_focusBack = QApplication::focusWidget();
     m_html = html;
+    if (!ShowLater([this] { LoadHtml(); }))
+        LoadHtml();
+}
+
+void CWebBrowser2::LoadHtml()
+{
+    if (!m_view)
+        return;
     WebHost *host = WebHost::Instance();
     if (!host) {
-        m_view->setHtml(html);
+        m_view->setHtml(m_html);
         return;
     }
     const QUrl previous = m_shownPage;
-    m_shownPage = host->AddPage(html.toUtf8());
+    m_shownPage = host->AddPage(m_html.toUtf8());
     m_view->load(m_shownPage);
     host->RemovePage(previous);
 }
@@ -269,18 +347,22 @@ void CWebBrowser2::OnLoadFinished(bool)
 
 void CWebBrowser2::FocusElement(const QString &id)
 {
-    if (!m_view)
+    QWebEngineView *view = View();
+    if (!view)
         return;
-    m_view->setFocus();
+    view->setFocus();
     RunScript(QStringLiteral("(function(){var e=document.getElementById(%1);if(e&&e.focus)e.focus();})()").arg(JsString(id)));
 }
 
 void CWebBrowser2::RunScript(const QString &script, const std::function<void(const QVariant &)> &callback)
 {
+    QWebEnginePage *page = Page();
+    if (!page)
+        return;
     if (callback)
-        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, callback);
+        page->runJavaScript(script, QWebEngineScript::ApplicationWorld, callback);
     else
-        m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+        page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
 }
 
 void CWebBrowser2::Redraw()
@@ -291,7 +373,8 @@ void CWebBrowser2::Redraw()
 
 void CWebBrowser2::StopAndNavigate(const QString &url)
 {
-    m_page->triggerAction(QWebEnginePage::Stop);
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
     Navigate(url);
 }
 
@@ -309,24 +392,25 @@ void CWebBrowser2::FillQuoteInputs(const QString &price, const QString &shipping
 
 void CWebBrowser2::AcceptOwnerDialog()
 {
-    if (auto *dialog = m_view ? qobject_cast<QDialog *>(m_view->window()) : nullptr)
+    if (auto *dialog = Widget() ? qobject_cast<QDialog *>(Widget()->window()) : nullptr)
         dialog->accept();
 }
 
 void CWebBrowser2::RejectOwnerDialog()
 {
-    if (auto *dialog = m_view ? qobject_cast<QDialog *>(m_view->window()) : nullptr)
+    if (auto *dialog = Widget() ? qobject_cast<QDialog *>(Widget()->window()) : nullptr)
         dialog->reject();
 }
 
 IOrderPage *CWebBrowser2::OwnerOrderPage()
 {
-    return m_view ? dynamic_cast<IOrderPage *>(m_view->window()) : nullptr;
+    return Widget() ? dynamic_cast<IOrderPage *>(Widget()->window()) : nullptr;
 }
 
 bool CWebBrowser2::HandleAppNavigation(const QUrl &url, const QByteArray &body, bool mainFrame)
 {
-    const AppCommands::Navigation navigation{url.toString(QUrl::FullyEncoded), body, m_page->url(), mainFrame};
+    const AppCommands::Navigation navigation{url.toString(QUrl::FullyEncoded), body, m_page ? m_page->url() : QUrl(),
+                                             mainFrame};
     return AppCommands::Handle(navigation, *this,
                                [this](const QString &command, const AppParams &params) {
                                    return RunAppCommand(command, params);
@@ -344,6 +428,8 @@ bool CWebBrowser2::RunAppCommand(const QString &command, const AppParams &params
 
 std::unique_ptr<IBrowserPane> BrowserPaneFactory::CreateBrowser(BrowserKind kind, QWidget *parent)
 {
+    // The main window's panes: their views are made once it is on screen.
     return std::make_unique<CWebBrowser2>(
-        parent, kind == BrowserKind::Document ? QStringLiteral("DocBrowser") : QStringLiteral("DetBrowser"));
+        parent, kind == BrowserKind::Document ? QStringLiteral("DocBrowser") : QStringLiteral("DetBrowser"),
+        CWebBrowser2::ViewCreation::Later);
 }

@@ -11,6 +11,7 @@
 #include <QWebEngineView>
 
 #include <functional>
+#include <vector>
 
 class CWebBrowser2;
 class QPrinter;
@@ -67,15 +68,25 @@ protected:
 // Every HTML view of the program: our rendered pages (ShowHtml), the server's
 // pages and the help pages, with "app:" commands from trusted pages only.
 // The pane owns its view.
+//
+// A view made later starts as an empty holder widget: its web view and page
+// (and with the first of them the web engine) are made by Realize or by the
+// first call that needs them (View, Page, scripts, printing, focus). Until
+// then the last content asked for (a page, an address) waits and is loaded
+// when the view is made.
 class CWebBrowser2 : public QObject, public IBrowserPane, public IPageHost
 {
     Q_OBJECT
 public:
-    explicit CWebBrowser2(QWidget *parent, const QString &name = QString());
+    enum class ViewCreation { Now, Later };
+
+    explicit CWebBrowser2(QWidget *parent, const QString &name = QString(), ViewCreation creation = ViewCreation::Now);
     ~CWebBrowser2() override;
 
-    // IBrowserPane
+    // IBrowserPane: the holder of a view made later, else the view.
     QWidget *Widget() override;
+    void Realize() override;
+    bool ViewMade() const { return m_made; }
     void Navigate(const QString &url) override;
     void SetHtml(const QString &html) override { ShowHtml(html); }
     void Clear() override;
@@ -86,7 +97,8 @@ public:
     // gives the keyboard focus back to where it was.
     void ShowHtml(const QString &html);
     QString Html() const { return m_html; }
-    QWebEngineView *View() const { return m_view; }
+    // Both made on demand.
+    QWebEngineView *View() const;
     QWebEnginePage *Page() const;
 
     // Gives the keyboard focus to the browser, then to the page's element with the id.
@@ -116,12 +128,26 @@ signals:
 protected:
     // The command table of this browser; false for commands it does not know.
     virtual bool RunAppCommand(const QString &command, const AppParams &params);
+    // Runs `setup` on the page now when it is made, else once it is, before
+    // the waiting content loads.
+    void WhenPageMade(std::function<void(QWebEnginePage *)> setup);
+    // Before the view is made: keeps `show` to run once it is, in place of
+    // what waited, and returns true. False when the view is made.
+    bool ShowLater(std::function<void()> show);
 
 private:
+    void MakeView(QWidget *parent);
+    void LoadHtml();
     void OnLoadFinished(bool ok);
 
+    QPointer<QWidget> m_holder;
+    QPointer<QWidget> m_textureMark;
+    bool m_made = false;
+    QString m_name;
+    std::vector<std::function<void(QWebEnginePage *)>> m_pageSetups;
+    std::function<void()> m_waiting;
     QPointer<BrowserView> m_view;
-    BrowserPage *m_page = nullptr;
+    QPointer<BrowserPage> m_page;
     QString m_html;
     QUrl m_shownPage;
     QPointer<QWidget> m_focusBack;

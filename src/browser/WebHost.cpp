@@ -149,6 +149,13 @@ void WebHost::PrepareProcess()
 WebHost::WebHost()
 {
     g_host = this;
+    m_postScript = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QString::fromLatin1(kPostScript);
+}
+
+QWebEngineProfile *WebHost::Profile()
+{
+    if (m_profile)
+        return m_profile;
     // Off the record: nothing of the pages is kept on disk.
     m_profile = new QWebEngineProfile(this);
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
@@ -162,13 +169,15 @@ WebHost::WebHost()
     m_appHandler = new AppSchemeHandler(this);
     m_profile->installUrlSchemeHandler(AppCommands::kOwnScheme, m_ownHandler);
     m_profile->installUrlSchemeHandler(kAppScheme, m_appHandler);
-    m_postScript = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QString::fromLatin1(kPostScript);
+    return m_profile;
 }
 
 WebHost::~WebHost()
 {
     if (g_host == this)
         g_host = nullptr;
+    if (!m_profile)
+        return;
     // The profile answers loads still under way while it goes; the pages
     // they ask for must still be here then.
     m_profile->removeAllUrlSchemeHandlers();

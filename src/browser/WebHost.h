@@ -15,7 +15,8 @@ class QWebEngineUrlSchemeHandler;
 // handler of our own URL scheme, the pages that ShowHtml serves through it, the
 // script that hands form posts to "app:" commands, and the window's commands.
 // Made once at start-up (the frame factory's EnableControlContainer) before any
-// browser and destroyed after the last one.
+// browser and destroyed after the last one. The profile, which starts the web
+// engine, is made when the first browser makes its page.
 class WebHost : public QObject
 {
     Q_OBJECT
@@ -33,7 +34,9 @@ public:
     // The one host; null before it is made.
     static WebHost *Instance();
 
-    QWebEngineProfile *Profile() const { return m_profile; }
+    // The profile, made on the first call.
+    QWebEngineProfile *Profile();
+    bool HasProfile() const { return m_profile != nullptr; }
 
     // The window's commands for the detail pages' "app:" links; null until installed.
     void SetFrameCommands(IFrameCommands *commands) { m_commands = commands; }

@@ -40,6 +40,9 @@ class IPane
 public:
     virtual ~IPane() = default;
     virtual QWidget *Widget() = 0;
+    // Makes now what the pane put off when it was made (a web pane's view);
+    // the main window calls it once it is on screen.
+    virtual void Realize() {}
 };
 
 // A web pane: our own pages, the server's and the help pages.

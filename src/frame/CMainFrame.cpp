@@ -55,8 +55,10 @@
 #include <QStyle>
 #include <QStackedWidget>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 #include <iterator>
@@ -624,6 +626,9 @@ void CMainFrame::changeEvent(QEvent *event)
 void CMainFrame::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    // The panes' web views wait for the window's first expose.
+    if (!m_panesRealized && windowHandle())
+        windowHandle()->installEventFilter(this);
     m_minimizedOrHidden.store(isMinimized());
     if (!m_placementApplied) {
         m_placementApplied = true;
@@ -673,8 +678,27 @@ void CMainFrame::SizeDetailsBar()
         Qt::QueuedConnection);
 }
 
+void CMainFrame::RealizePanes()
+{
+    // The page on screen first.
+    for (IPane *pane : {static_cast<IPane *>(m_dashboard.get()), static_cast<IPane *>(m_docBrowser.get()),
+                        static_cast<IPane *>(m_detBrowser.get()), static_cast<IPane *>(m_speciality.get())}) {
+        if (pane)
+            pane->Realize();
+    }
+}
+
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
+    if (QWindow *window = windowHandle(); window && watched == window) {
+        // Once the window is painted, the engine starts.
+        if (event->type() == QEvent::Expose && window->isExposed() && !m_panesRealized) {
+            m_panesRealized = true;
+            window->removeEventFilter(this);
+            QTimer::singleShot(0, this, &CMainFrame::RealizePanes);
+        }
+        return false;
+    }
     switch (event->type()) {
     case QEvent::Move:
     case QEvent::Resize:

@@ -226,6 +226,8 @@ private:
     void CreateBars();
     void CreateViews();
     void CreateBrowsers();
+    // Makes what the panes put off (their web views); after the first expose.
+    void RealizePanes();
     void CreateLists();
     void CreateNavigator();
     void CreateLogos();
@@ -317,6 +319,7 @@ private:
     QString m_creationError;
     int m_step = 0;
     bool m_placementApplied = false;
+    bool m_panesRealized = false;
     // The shown pane has details: the Details bar is shown with it.
     bool m_detailsWanted = false;
     void StoreLayout();

@@ -4,18 +4,18 @@
 
 namespace {
 
-QIcon ImageIcon(const QStyle *style, int image)
+QStyle::StandardPixmap ImagePixmap(int image)
 {
     switch (image) {
-    case 16: return style->standardIcon(QStyle::SP_DirHomeIcon);
-    case 2: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
-    case 3: return style->standardIcon(QStyle::SP_DirClosedIcon);
-    case 5: return style->standardIcon(QStyle::SP_FileDialogListView);
-    case 6: return style->standardIcon(QStyle::SP_DialogHelpButton);
-    case 7: return style->standardIcon(QStyle::SP_MessageBoxInformation);
-    case 8: case 12: return style->standardIcon(QStyle::SP_DriveNetIcon);
-    case 14: case 15: return style->standardIcon(QStyle::SP_DialogApplyButton);
-    default: return style->standardIcon(QStyle::SP_DirIcon);
+    case 16: return QStyle::SP_DirHomeIcon;
+    case 2: return QStyle::SP_FileDialogDetailedView;
+    case 3: return QStyle::SP_DirClosedIcon;
+    case 5: return QStyle::SP_FileDialogListView;
+    case 6: return QStyle::SP_DialogHelpButton;
+    case 7: return QStyle::SP_MessageBoxInformation;
+    case 8: case 12: return QStyle::SP_DriveNetIcon;
+    case 14: case 15: return QStyle::SP_DialogApplyButton;
+    default: return QStyle::SP_DirIcon;
     }
 }
 
@@ -52,12 +52,18 @@ void CNavigatorTree::Fill()
     m_filling = true;
     clear();
     QHash<int, QTreeWidgetItem *> items;
+    // A style icon looks in the icon theme each time it is made: once per kind.
+    QHash<int, QIcon> icons;
     for (const NavigatorModel::Item &node : m_model.Items()) {
         QTreeWidgetItem *parentItem = items.value(node.parent);
         auto *item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(this);
         item->setData(0, Qt::UserRole, node.id);
         item->setText(0, m_model.ItemCaption(node.id));
-        item->setIcon(0, ImageIcon(style(), node.image));
+        const QStyle::StandardPixmap pixmap = ImagePixmap(node.image);
+        auto icon = icons.find(pixmap);
+        if (icon == icons.end())
+            icon = icons.insert(pixmap, style()->standardIcon(pixmap));
+        item->setIcon(0, *icon);
         items.insert(node.id, item);
     }
     for (int i = 0; i < topLevelItemCount(); ++i) {

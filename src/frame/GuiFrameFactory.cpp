@@ -22,7 +22,6 @@ void GuiFrameFactory::ShowSplash()
     if (!m_splashOn)
         return;
     m_splash = std::make_unique<CSplashWnd>();
-    m_splash->SetPicture(CSplashWnd::DrawPicture());
     m_splash->ShowSplash(-1);
 }
 

@@ -79,7 +79,12 @@ QString XMarketPlaces::WriteIcon(const XmlNode &icon, const QString &marketId, b
         return {};
     const QByteArray bytes = XBase64::DecodeText(icon.Text().toLatin1());
     const QString path = theApp().GetDataFolder() + marketId + (isIcon ? QStringLiteral(".ico") : QStringLiteral(".bmp"));
-    if (bytes.isEmpty() || !SaveFileAtomic(path, bytes))
+    // Every start reads the icons from the cache: a file that already holds
+    // them is not written (and synced) again.
+    QFile kept(path);
+    const bool same = kept.open(QIODevice::ReadOnly) && kept.size() == bytes.size() && kept.readAll() == bytes;
+    kept.close();
+    if (bytes.isEmpty() || (!same && !SaveFileAtomic(path, bytes)))
         return {};
     const QImage image(path, isIcon ? "ICO" : "BMP");
     if (image.isNull()) {

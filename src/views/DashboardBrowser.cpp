@@ -207,19 +207,22 @@ const Table &SharedTable()
 
 } // namespace
 
-DashboardBrowser::DashboardBrowser(QWidget *parent) : CWebBrowser2(parent, QStringLiteral("DashboardBrowser"))
+DashboardBrowser::DashboardBrowser(QWidget *parent, ViewCreation creation)
+    : CWebBrowser2(parent, QStringLiteral("DashboardBrowser"), creation)
 {
-    Page()->webChannel()->registerObject(QStringLiteral("dashboard"), new DashboardBridge(this));
-    QWebEngineScript script;
-    script.setName(QStringLiteral("korvant-dashboard"));
-    script.setSourceCode(QString::fromLatin1(kMakeScript));
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setInjectionPoint(QWebEngineScript::DocumentReady);
-    script.setRunsOnSubFrames(false);
-    Page()->scripts().insert(script);
-    connect(Page(), &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        if (ok)
-            ApplyCounters();
+    WhenPageMade([this](QWebEnginePage *page) {
+        page->webChannel()->registerObject(QStringLiteral("dashboard"), new DashboardBridge(this));
+        QWebEngineScript script;
+        script.setName(QStringLiteral("korvant-dashboard"));
+        script.setSourceCode(QString::fromLatin1(kMakeScript));
+        script.setWorldId(QWebEngineScript::ApplicationWorld);
+        script.setInjectionPoint(QWebEngineScript::DocumentReady);
+        script.setRunsOnSubFrames(false);
+        page->scripts().insert(script);
+        connect(page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            if (ok)
+                ApplyCounters();
+        });
     });
 }
 
@@ -330,6 +333,9 @@ bool DashboardBrowser::RunAppCommand(const QString &command, const AppParams &pa
 void DashboardBrowser::ShowDashboard(int marketMode)
 {
     m_mode = marketMode;
+    // Before the view is made the page is built when it is, from the profile then.
+    if (ShowLater([this] { ShowDashboard(m_mode); }))
+        return;
     XProfile *profile = Globals::As<XProfile>(GlobalSlot::Profile);
     const XmlDoc doc = BuildXml(marketMode, ListYear(), MetadataLists(marketMode), profile ? profile->Get() : ProfileData());
     XSLTransformer *xsl = theXSLTransformerIfAny();
@@ -342,8 +348,8 @@ void DashboardBrowser::SetCounter(int nodeId, int total, int second, bool bold)
     if (number == 0)
         return;
     m_counters.insert(number, {total, second, bold});
-    if (m_mode >= 0)
-        {
+    // Every load shows the kept values; a page still to be made needs no script.
+    if (m_mode >= 0 && ViewMade()) {
         QJsonArray one;
         one.append(QJsonArray{number, total, second, bold});
         Page()->runJavaScript(CounterScript().arg(JsonArray(one)));
@@ -383,7 +389,8 @@ void DashboardBrowser::OnMakeChanged(const QString &makeId)
 
 void DashboardBrowser::UpdateSpecialities()
 {
-    if (m_mode < 0)
+    // A page still to be made is built from the profile as it is then.
+    if (m_mode < 0 || !ViewMade())
         return;
     const bool cars = m_mode == Korvant::MarketCars;
     XProfile *profile = Globals::As<XProfile>(GlobalSlot::Profile);

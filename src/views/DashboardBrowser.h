@@ -26,9 +26,10 @@ public:
         QList<Item> categories, makes, prices;
     };
 
-    explicit DashboardBrowser(QWidget *parent);
+    explicit DashboardBrowser(QWidget *parent, ViewCreation creation = ViewCreation::Now);
 
     QWidget *Widget() override { return CWebBrowser2::Widget(); }
+    void Realize() override { CWebBrowser2::Realize(); }
     void ShowDashboard(int marketMode) override;
     // Kept and shown now when the page is up; every load shows the kept values.
     void SetCounter(int nodeId, int total, int second, bool bold) override;

@@ -49,7 +49,10 @@ QString Money(const QString &value)
 
 } // namespace
 
-SpecialityBrowser::SpecialityBrowser(QWidget *parent) : CWebBrowser2(parent, QStringLiteral("SpecialtyBrowser")) {}
+SpecialityBrowser::SpecialityBrowser(QWidget *parent, ViewCreation creation)
+    : CWebBrowser2(parent, QStringLiteral("SpecialtyBrowser"), creation)
+{
+}
 
 const QStringList &SpecialityBrowser::PartLines()
 {

@@ -11,9 +11,10 @@ class SpecialityBrowser : public CWebBrowser2, public ISpecialityPane
 {
     Q_OBJECT
 public:
-    explicit SpecialityBrowser(QWidget *parent);
+    explicit SpecialityBrowser(QWidget *parent, ViewCreation creation = ViewCreation::Now);
 
     QWidget *Widget() override { return CWebBrowser2::Widget(); }
+    void Realize() override { CWebBrowser2::Realize(); }
     // The side of the mode, from the profile's filter.
     void ShowSpeciality(int marketMode) override;
     void ShowSpecialities(const QString &partFilter);

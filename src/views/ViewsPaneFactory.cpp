@@ -55,7 +55,8 @@ std::unique_ptr<IRecordList> ViewsPaneFactory::CreateRecordList(ListKind kind, Q
 
 std::unique_ptr<IDashboardPane> ViewsPaneFactory::CreateDashboard(QWidget *parent)
 {
-    auto pane = std::make_unique<DashboardBrowser>(parent);
+    // The main window's panes: their views are made once it is on screen.
+    auto pane = std::make_unique<DashboardBrowser>(parent, CWebBrowser2::ViewCreation::Later);
     m_dashboard = pane.get();
     HookSpecialities();
     return pane;
@@ -63,7 +64,7 @@ std::unique_ptr<IDashboardPane> ViewsPaneFactory::CreateDashboard(QWidget *paren
 
 std::unique_ptr<ISpecialityPane> ViewsPaneFactory::CreateSpeciality(QWidget *parent)
 {
-    auto pane = std::make_unique<SpecialityBrowser>(parent);
+    auto pane = std::make_unique<SpecialityBrowser>(parent, CWebBrowser2::ViewCreation::Later);
     m_speciality = pane.get();
     HookSpecialities();
     return pane;

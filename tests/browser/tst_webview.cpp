@@ -72,6 +72,68 @@ private slots:
     void cleanupTestCase() { m_host.reset(); }
     void init() { m_frame.log.Clear(); }
 
+    // First of the tests: no browser has made a page yet. A view made later is
+    // an empty holder that starts nothing of the engine (not even the profile)
+    // until it is realized; then the last content asked for loads, alone.
+    void viewMadeLaterLoadsTheLastContent()
+    {
+        TestApp t;
+        QVERIFY(!m_host->HasProfile());
+        QWidget parent;
+        CWebBrowser2 browser(&parent, QStringLiteral("later"), CWebBrowser2::ViewCreation::Later);
+        QCOMPARE(browser.Widget()->parent(), &parent);
+        QCOMPARE(browser.Widget()->objectName(), QStringLiteral("later"));
+        QStringList titles;
+        connect(&browser, &CWebBrowser2::titleReady, this, [&](const QString &title) { titles << title; });
+        browser.Navigate("about:blank");
+        browser.ShowHtml("<html><head><title>first</title></head></html>");
+        browser.ShowHtml("<html><head><title>last</title></head><body><p id='p'>shown</p></body></html>");
+        QTest::qWait(100);
+        QVERIFY(!browser.ViewMade());
+        QVERIFY(parent.findChildren<QWebEngineView *>().isEmpty());
+        QVERIFY(!m_host->HasProfile());
+        QVERIFY(browser.Html().contains("last"));
+
+        browser.Realize();
+        QVERIFY(browser.ViewMade());
+        QVERIFY(m_host->HasProfile());
+        QCOMPARE(browser.View()->parentWidget(), browser.Widget());
+        QCOMPARE(browser.Widget()->focusProxy(), browser.View());
+        QTRY_COMPARE_WITH_TIMEOUT(titles, QStringList{"last"}, kLoadTimeout);
+        QCOMPARE(Eval(browser, "document.getElementById('p').textContent").toString(), QStringLiteral("shown"));
+        QTest::qWait(200);
+        QCOMPARE(titles, QStringList{"last"});
+    }
+
+    // Whatever needs the page before then makes the view at once, and the
+    // content that waited loads.
+    void viewMadeLaterOnDemand_data()
+    {
+        QTest::addColumn<int>("need");
+        QTest::newRow("page") << 0;
+        QTest::newRow("view") << 1;
+        QTest::newRow("script") << 2;
+    }
+    void viewMadeLaterOnDemand()
+    {
+        QFETCH(int, need);
+        TestApp t;
+        QWidget parent;
+        CWebBrowser2 browser(&parent, QStringLiteral("demand"), CWebBrowser2::ViewCreation::Later);
+        browser.ShowHtml("<html><body><p id='p'>waited</p></body></html>");
+        QVERIFY(!browser.ViewMade());
+        QSignalSpy titles(&browser, &CWebBrowser2::titleReady);
+        if (need == 0)
+            QVERIFY(browser.Page());
+        else if (need == 1)
+            QVERIFY(browser.View());
+        else
+            browser.RunScript("1");
+        QVERIFY(browser.ViewMade());
+        QVERIFY(titles.wait(kLoadTimeout));
+        QCOMPARE(Eval(browser, "document.getElementById('p').textContent").toString(), QStringLiteral("waited"));
+    }
+
     // Far above what an HTML string could carry through the old 2 MB limit.
     void largePageShows()
     {
@@ -294,14 +356,21 @@ private slots:
         BrowserPaneFactory factory(placeholders);
         QWidget parent;
         auto details = factory.CreateBrowser(IPaneFactory::BrowserKind::Details, &parent);
-        QVERIFY(dynamic_cast<CWebBrowser2 *>(details.get()));
+        auto *browser = dynamic_cast<CWebBrowser2 *>(details.get());
+        QVERIFY(browser);
         QCOMPARE(details->Widget()->parent(), &parent);
         QCOMPARE(details->Widget()->objectName(), QStringLiteral("DetBrowser"));
+        // The main window's panes make their views when it realizes them.
+        QVERIFY(!browser->ViewMade());
+        details->Realize();
+        QCOMPARE(parent.findChildren<QWebEngineView *>().size(), 1);
+        QCOMPARE(browser->View()->objectName(), QStringLiteral("DetBrowser"));
         auto list = factory.CreateRecordList(IPaneFactory::ListKind::Orders, &parent);
         QVERIFY(!dynamic_cast<CWebBrowser2 *>(list.get()));
         QVERIFY(factory.CreateDashboard(&parent) && factory.CreateSpeciality(&parent));
         details.reset();
         QVERIFY(parent.findChildren<QWebEngineView *>().isEmpty());
+        QVERIFY(parent.findChildren<QWidget *>(QStringLiteral("DetBrowser")).isEmpty());
     }
 
     // The page's own refresh never acts, but the window's shortcuts do: F5

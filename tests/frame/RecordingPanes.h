@@ -41,9 +41,14 @@ public:
     class Browser : public IBrowserPane
     {
     public:
-        Browser(const QString &name, QWidget *parent) : m_widget(new QLabel(name, parent)) { m_widget->setObjectName(name); }
+        Browser(RecordingPanes &owner, const QString &name, QWidget *parent)
+            : m_owner(owner), m_widget(new QLabel(name, parent))
+        {
+            m_widget->setObjectName(name);
+        }
         ~Browser() override { delete m_widget; }
         QWidget *Widget() override { return m_widget; }
+        void Realize() override { m_owner.realized << m_widget->objectName(); }
         void Navigate(const QString &url) override
         {
             log << "Navigate|" + url;
@@ -57,6 +62,7 @@ public:
         QString last;
 
     private:
+        RecordingPanes &m_owner;
         QPointer<QLabel> m_widget;
     };
     class Dashboard : public IDashboardPane
@@ -68,6 +74,7 @@ public:
         }
         ~Dashboard() override { delete m_widget; }
         QWidget *Widget() override { return m_widget; }
+        void Realize() override { m_owner.realized << m_widget->objectName(); }
         void ShowDashboard(int mode) override
         {
             if (m_owner.dashboardFails)
@@ -86,16 +93,18 @@ public:
     class Speciality : public ISpecialityPane
     {
     public:
-        explicit Speciality(QWidget *parent) : m_widget(new QLabel("Speciality", parent))
+        Speciality(RecordingPanes &owner, QWidget *parent) : m_owner(owner), m_widget(new QLabel("Speciality", parent))
         {
             m_widget->setObjectName("Speciality");
         }
         ~Speciality() override { delete m_widget; }
         QWidget *Widget() override { return m_widget; }
+        void Realize() override { m_owner.realized << m_widget->objectName(); }
         void ShowSpeciality(int mode) override { shown << mode; }
         QList<int> shown;
 
     private:
+        RecordingPanes &m_owner;
         QPointer<QLabel> m_widget;
     };
 
@@ -109,7 +118,7 @@ public:
     }
     std::unique_ptr<IBrowserPane> CreateBrowser(BrowserKind kind, QWidget *parent) override
     {
-        auto b = std::make_unique<Browser>(kind == BrowserKind::Document ? "DocBrowser" : "DetBrowser", parent);
+        auto b = std::make_unique<Browser>(*this, kind == BrowserKind::Document ? "DocBrowser" : "DetBrowser", parent);
         (kind == BrowserKind::Document ? doc : det) = b.get();
         return b;
     }
@@ -119,7 +128,7 @@ public:
     }
     std::unique_ptr<ISpecialityPane> CreateSpeciality(QWidget *parent) override
     {
-        return std::make_unique<Speciality>(parent);
+        return std::make_unique<Speciality>(*this, parent);
     }
 
     bool listsFail = false;
@@ -128,5 +137,6 @@ public:
     Browser *doc = nullptr;
     Browser *det = nullptr;
     QStringList log;
+    // The panes told to make what they put off, in order.
+    QStringList realized;
 };
-

@@ -83,7 +83,8 @@ void ShotHotDeals::hotDealSelected()
     QCOMPARE(list->SelectedKeys().size(), 1);
 
     // The deal's page is up once its title is in the details pane.
-    auto *details = qobject_cast<QWebEngineView *>(frame->DetailsBrowser()->Widget());
+    auto *browser = dynamic_cast<CWebBrowser2 *>(frame->DetailsBrowser());
+    QWebEngineView *details = browser ? browser->View() : nullptr;
     QVERIFY(details && details->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(details->title().contains(QLatin1String("Hot Deal")), 30000);
     QTest::qWait(500);

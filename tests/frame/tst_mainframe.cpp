@@ -74,6 +74,7 @@ private slots:
     void noticeClickClearsBlinkAndSaves();
     void contactUsShowsOneBox();
     void logoUnderDockWidgetHidesAndReturns();
+    void panesRealizedAfterFirstExpose();
     void workerCallsNeverWaitAndKeepOrder();
     void progressFromWorkerCrossesOncePerPercent();
     void failingPaneFactoryEndsStartup();
@@ -485,6 +486,28 @@ void TestMainFrame::failingPaneFactoryEndsStartup()
     env.app().ExitInstance();
     gui.DestroyFrame();
     QVERIFY(!env.app().Frame());
+}
+
+// What the panes put off (the web views, which start the engine) is made
+// once the window is on screen, the page shown first, and only once.
+void TestMainFrame::panesRealizedAfterFirstExpose()
+{
+    TestApp env;
+    RecordingPanes panes;
+    CMainFrame frame(panes);
+    QVERIFY(frame.OnCreate());
+    QVERIFY(panes.realized.isEmpty());
+    frame.resize(900, 600);
+    frame.show();
+    QVERIFY(panes.realized.isEmpty());
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    const QStringList all{"Dashboard", "DocBrowser", "DetBrowser", "Speciality"};
+    QTRY_COMPARE(panes.realized, all);
+    frame.hide();
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTest::qWait(50);
+    QCOMPARE(panes.realized, all);
 }
 
 void TestMainFrame::databaseErrorAtStep6ShowsBoxAndFrame()

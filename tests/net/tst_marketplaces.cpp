@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <thread>
@@ -107,6 +108,35 @@ private slots:
         QCOMPARE(again.All().size(), 3);
         QVERIFY(!again.HasNewMarkets(0));
         QCOMPARE(f.t.dialogs.log.Calls(), QStringList());
+    }
+
+    // A start reads the icons from the cache: a file that holds its icon is
+    // left as it is, a damaged one is written again.
+    void startKeepsIconFilesThatHoldTheIcon()
+    {
+        ServerFixture f(WithMarkets());
+        theMarketPlaces().CheckVersion(0);
+        const QString icon = f.t.DataFolder() + "MP-100.bmp";
+        const QDateTime past(QDate(2001, 2, 3), QTime(4, 5, 6));
+        {
+            QFile file(icon);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
+        }
+        XMarketPlaces again;
+        again.init();
+        QCOMPARE(again.GetIconFileName("MP-100"), icon);
+        QCOMPARE(QFileInfo(icon).lastModified(), past);
+
+        {
+            QFile damaged(icon);
+            QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            damaged.write("x");
+        }
+        XMarketPlaces third;
+        third.init();
+        QCOMPARE(third.GetIconFileName("MP-100"), icon);
+        QVERIFY(!QImage(icon).isNull());
     }
 
     void versionDecidesTheRefresh_data()

@@ -266,6 +266,28 @@ private slots:
         QCOMPARE(browser.Page()->url(), page);
     }
 
+    // Made later, the page is built when its view is made, from the profile as
+    // it is then, with the counters kept meanwhile; the make list still
+    // reaches the program.
+    void pageMadeLater()
+    {
+        TestApp t(DashboardOptions());
+        PrepareDashboard(t);
+        theProfile().Update([](ProfileData &d) { d.filter = "@vi_make,,Ford,,#EQ"; });
+        DashboardBrowser browser(nullptr, CWebBrowser2::ViewCreation::Later);
+        browser.ShowDashboard(0);
+        browser.SetCounter(20002, 7, 0, false);
+        theProfile().Update([](ProfileData &d) { d.filter = "@vi_make,,Subaru,,#EQ"; });
+        browser.UpdateSpecialities();
+        QVERIFY(!browser.ViewMade());
+        QVERIFY(WaitLoaded(browser, [] {}));
+        QCOMPARE(Eval(browser, "document.getElementById('vi_make').textContent").toString(), QString("Subaru"));
+        QTRY_COMPARE(Eval(browser, "document.getElementById('counter1').textContent").toString(), QString("(7)"));
+        Eval(browser, "var m=document.getElementById('make');m.value='1';m.dispatchEvent(new Event('change'));",
+             QWebEngineScript::MainWorld);
+        QTRY_COMPARE(Eval(browser, "document.getElementById('model').options.length").toInt(), 3);
+    }
+
     void partsPage()
     {
         TestApp t(DashboardOptions());
