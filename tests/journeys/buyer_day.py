@@ -57,11 +57,8 @@ def buyer_day(run):
     run.wait_title("> Parts > Pending Quotes")
     run.click(run.main, *SECOND_ROW)
     # The details bar opens on half the window; its edge dragged up gives the page more room.
-    run.xdotool("mousemove", "--window", run.main, "635", "370")
-    run.xdotool("mousedown", "1")
-    run.xdotool("mousemove", "--window", run.main, "635", "350")
-    run.xdotool("mouseup", "1")
-    time.sleep(2)
+    run.drag_edge(run.main, (635, 370), (635, 350))
+    time.sleep(1)
     run.shot("quote-details")
     run.click(run.main, 600, 600)
     run.key("Page_Down", "Page_Down")  # down to the part's picture

@@ -268,6 +268,40 @@ class Run:
                 return (x0 + x1) // 2, y - 5
         return None
 
+    def drag_edge(self, wid, start, end):
+        """Drags a bar's edge (a main window's separator) from `start` to `end`
+        (points of the window) with the button held as a person holds it: Qt
+        moves the separator on a timer after each motion, so a release that
+        comes right behind the motion, as a busy program reads them in one go,
+        leaves it where it was. Tried again until the screen across the edge
+        changes."""
+        x, y, _, _ = self.geometry(wid)
+        top, bottom = min(start[1], end[1]) - 8, max(start[1], end[1]) + 8
+
+        def strip():
+            from PIL import ImageGrab
+            left = x + start[0] + 200  # off the edge's grip
+            return ImageGrab.grab(bbox=(left, y + top, left + 1, y + bottom), xdisplay=self.display).tobytes()
+        before = strip()
+        for _ in range(3):
+            self.xdotool("mousemove", "--window", wid, str(start[0]), str(start[1]))
+            time.sleep(0.2)
+            self.xdotool("mousedown", "1")
+            time.sleep(0.3)
+            for step in (1, 2, 3, 4):
+                self.xdotool("mousemove", "--window", wid, str(start[0] + (end[0] - start[0]) * step // 4),
+                             str(start[1] + (end[1] - start[1]) * step // 4))
+                time.sleep(0.2)
+            time.sleep(0.5)
+            self.xdotool("mouseup", "1")
+            deadline = time.monotonic() + 10
+            while time.monotonic() < deadline:
+                if strip() != before:
+                    return
+                time.sleep(0.5)
+        self.shot("timeout")
+        raise JourneyFailed("the edge at %r did not move to %r" % (start, end))
+
     def geometry(self, wid):
         out = self.xdotool("getwindowgeometry", "--shell", wid)
         g = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)

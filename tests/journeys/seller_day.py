@@ -259,10 +259,7 @@ def publish_hot_deal(run):
     run.key("alt+v", "n")  # View > Navigator
     time.sleep(1)
     # The Details bar (half the window) folded down: the navigator's lower nodes in view.
-    run.xdotool("mousemove", "--window", run.main, "635", "370")
-    run.xdotool("mousedown", "1")
-    run.xdotool("mousemove", "--window", run.main, "635", "717")
-    run.xdotool("mouseup", "1")
+    run.drag_edge(run.main, (635, 370), (635, 717))
     time.sleep(1)
     run.click(run.main, *HOT_DEALS_EXPAND)
     time.sleep(0.5)
