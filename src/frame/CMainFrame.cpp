@@ -833,6 +833,8 @@ void CMainFrame::SetupToolBar()
     for (QAction *action : m_toolBar->actions()) {
         if (action->property("toolCommand").isValid()) {
             m_toolBar->removeAction(action);
+            // Until it is deleted, a lookup by name must find its successor.
+            action->setObjectName(QString());
             action->deleteLater();
         }
     }
