@@ -8,7 +8,9 @@
 #     need the web engine, and runs those and the package test (the shipped
 #     program is not sanitized);
 #  3. runs every fuzz target over its saved cases and seeds (with FUZZ_SECONDS
-#     set, also that long on new inputs; scripts/fuzz.sh N explores).
+#     set, also that long on new inputs; scripts/fuzz.sh N explores);
+#  4. builds the threaded core tests with ThreadSanitizer and runs them
+#     (scripts/tsan.sh): any report fails.
 # One sanitized build runs the tests rather than a plain and a sanitized one,
 # so that the whole fits in CI's time on two cores.
 set -euo pipefail
@@ -52,5 +54,8 @@ ctest --test-dir build --output-on-failure -j "$jobs" -L "webengine|package" || 
 
 echo "== fuzz targets (clang, AddressSanitizer + UBSan) =="
 bash scripts/fuzz.sh "${FUZZ_SECONDS:-0}" || status=$?
+
+echo "== threaded core tests (ThreadSanitizer) =="
+bash scripts/tsan.sh || status=$?
 
 exit $status

@@ -13,7 +13,7 @@ if [ "${CI:-}" = "true" ]; then werror=ON; fi
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANT_TSAN=ON \
       -DKORVANT_WERROR=$werror >/dev/null
 # shellcheck disable=SC2046
-cmake --build build-tsan -j 4 \
+cmake --build build-tsan -j "$(nproc)" \
       --target $(ctest --test-dir build-tsan -N -L threads | sed -n 's/^ *Test *#[0-9]*: //p')
 rm -rf build-tsan/reports
 mkdir -p build-tsan/reports
@@ -26,7 +26,7 @@ export G_SLICE=always-malloc
 # would end it at its next thread; the child itself only runs exec.
 export TSAN_OPTIONS="die_after_fork=0:second_deadlock_stack=1:suppressions=$PWD/tests/tsan-qt.supp:log_path=$PWD/build-tsan/reports/tsan"
 status=0
-ctest --test-dir build-tsan --output-on-failure -j 4 -L threads || status=$?
+ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" -L threads || status=$?
 reports=$(cat build-tsan/reports/tsan.* 2>/dev/null | grep -c "WARNING: ThreadSanitizer" || true)
 echo "ThreadSanitizer reports: $reports (build-tsan/reports/)"
 [ "$reports" -eq 0 ] || status=1
