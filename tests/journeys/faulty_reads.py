@@ -39,18 +39,6 @@ def exit_by_menu(run, what):
         raise JourneyFailed("the program took %.1f s to end after File > Exit %s" % (took, what))
 
 
-def told(run, caption, shown, *words):
-    """The box `caption` is up, the first of its title since `shown` such
-    boxes, and says each of `words`; closed with Return."""
-    run.wait_window("^%s$" % caption)
-    run.shot(caption.replace(" ", "-").lower())
-    said = run.boxes(caption)[shown:]
-    if len(said) != 1 or any(w not in said[0] for w in words):
-        raise JourneyFailed("the box \"%s\" said %r, not %r" % (caption, said, words))
-    run.key("Return")
-    run.wait_gone("^%s$" % caption)
-
-
 def window_answers(run, label):
     """A menu opens and closes, and another page shows."""
     run.focus_main()
@@ -80,8 +68,8 @@ def start_up_login(run):
     shown = len(run.boxes("Cannot retrieve main info"))
     run.start_client(maximize=False)
     with run.answering("the start-up login, the connection cut"):
-        told(run, "Cannot retrieve main info", shown, "The connection was closed before the whole answer arrived.",
-             LOGIN_AGAIN)
+        run.told("Cannot retrieve main info", shown, "The connection was closed before the whole answer arrived.",
+                 LOGIN_AGAIN)
         run.maximize()
         run.wait(lambda: "[Offline]" in run.xdotool("getwindowname", run.main), "the window offline")
     if len(run.requests("login")) != logins + 2:
@@ -165,8 +153,8 @@ def contact(run):
     # The connection breaks in the answer: told, nothing changed.
     shown = len(run.boxes("Cannot get the contact information"))
     get_contact(run, "a contact, the connection cut", "cut-short",
-                lambda: told(run, "Cannot get the contact information", shown,
-                             "The connection was closed before the whole answer arrived."))
+                lambda: run.told("Cannot get the contact information", shown,
+                                 "The connection was closed before the whole answer arrived."))
     if contact_of(run, query) != before:
         raise JourneyFailed("a broken answer changed the lead: %r, then %r" % (before, contact_of(run, query)))
 

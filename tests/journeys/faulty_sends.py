@@ -32,18 +32,6 @@ def submit(run):
     run.key("alt+y", "Return")
 
 
-def failure_box(run, form, caption, shown, *words):
-    """The box `caption`, the first since `shown` of its title, says each of
-    `words`; closed, the focus back on the form."""
-    run.wait_window("^%s$" % caption)
-    run.shot(caption.replace(" ", "-").lower())
-    said = run.boxes(caption)[shown:]
-    if len(said) != 1 or any(w not in said[0] for w in words):
-        raise JourneyFailed("the box \"%s\" said %r, not %r" % (caption, said, words))
-    run.key("Return")
-    run.wait_gone("^%s$" % caption, then=form)
-
-
 def cancelled_send(run, operation, form, send, caption, record):
     """The server takes the send and never answers: the waiting box's Cancel
     ends it, and the member is told the server may have the record."""
@@ -56,7 +44,7 @@ def cancelled_send(run, operation, form, send, caption, record):
         run.wait_window("^Sending$")
         run.shot("waiting-box")
         run.key("Escape")
-        failure_box(run, form, caption, shown, "The request was cancelled.", MAY_HAVE % record)
+        run.told(caption, shown, "The request was cancelled.", MAY_HAVE % record, then=form)
 
 
 def query(run):
@@ -81,7 +69,7 @@ def query(run):
     shown = len(run.boxes("Cannot send the query"))
     with run.answering("a query, every session expired"):
         submit(run)
-        failure_box(run, form, "Cannot send the query", shown, "Your session has expired.")
+        run.told("Cannot send the query", shown, "Your session has expired.", then=form)
     if len(run.requests("login")) != logins + 1 or len(run.requests("newQuery")) != sent + 2:
         raise JourneyFailed("%d logins and %d sends for one expired session" %
                             (len(run.requests("login")) - logins, len(run.requests("newQuery")) - sent))

@@ -348,6 +348,18 @@ class Run:
         except FileNotFoundError:
             return False
 
+    def told(self, caption, shown, *words, then=None):
+        """The box `caption` is up, the first of its title since `shown` such
+        boxes, and says each of `words`; closed with Return, the focus then on
+        `then` (the main window by default)."""
+        self.wait_window("^%s$" % caption)
+        self.shot(caption.replace(" ", "-").lower())
+        said = self.boxes(caption)[shown:]
+        if len(said) != 1 or any(w not in said[0] for w in words):
+            raise JourneyFailed("the box \"%s\" said %r, not %r" % (caption, said, words))
+        self.key("Return")
+        self.wait_gone("^%s$" % caption, then=then)
+
     def boxes(self, title):
         """What the boxes titled `title` said, oldest first (the program's
         level-5 trace of every box)."""
