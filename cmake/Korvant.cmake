@@ -38,7 +38,7 @@ function(korvant_tests folder)
 endfunction()
 
 # Every tests/<folder>/<prefix>_*.cpp: a test under a real X server
-# (xvfb-run), screenshots saved into build/screenshots/.
+# (scripts/with-xvfb.sh), screenshots saved into build/screenshots/.
 function(korvant_display_tests prefix folder)
   cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
   file(GLOB _shots CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/${prefix}_*.cpp)
@@ -49,7 +49,7 @@ function(korvant_display_tests prefix folder)
     set_target_properties(${_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_link_libraries(${_target} PRIVATE testsupport ${ARG_LINK} Qt6::Test)
     target_compile_definitions(${_target} PRIVATE KORVANT_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
-    add_test(NAME ${_target} COMMAND xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:${_target}>)
+    add_test(NAME ${_target} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/with-xvfb.sh $<TARGET_FILE:${_target}>)
     set_tests_properties(${_target} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;QTWEBENGINE_DISABLE_SANDBOX=1;KORVANT_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
       TIMEOUT 300)

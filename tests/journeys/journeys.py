@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Journeys through the real program as a member goes through it.
 
-    journeys.py BUILD_DIR NAME      runs one journey (under xvfb-run)
+    journeys.py BUILD_DIR NAME      runs one journey (on the X server of scripts/with-xvfb.sh)
     journeys.py --list              names the journeys, one a line
 
 Each journey starts the test marketplace server and the program in a folder
@@ -301,6 +301,19 @@ JOURNEYS = [
 ]
 
 
+def print_tail(path, lines):
+    """The end of the program's own output, where a sanitizer's report or a
+    fatal message lands: the journey's folder is gone with the CI machine."""
+    try:
+        with open(path, errors="replace") as f:
+            tail = f.readlines()[-lines:]
+    except OSError:
+        return
+    print("--- the last %d lines of %s" % (len(tail), path), file=sys.stderr)
+    sys.stderr.writelines(tail)
+    print("---", file=sys.stderr)
+
+
 def main(argv):
     if argv[1:] == ["--list"]:
         for name, _, _ in JOURNEYS:
@@ -326,6 +339,8 @@ def main(argv):
         ok = True
     except JourneyFailed as e:
         print("JOURNEY FAILED: %s" % e, file=sys.stderr)
+        print_tail(os.path.join(run.home, "client.out"), 60)
+        print_tail(os.path.join(run.data, "kvc.log"), 30)
     finally:
         run.close(keep=not ok or bool(os.environ.get("KORVANT_KEEP_TEST_DIRS")))
     print("journey %s: %s in %.1f s, screenshots in %s" % (name, "passed" if ok else "FAILED",
