@@ -64,6 +64,7 @@ class Run:
         })
         self.url = None
         self.stall_file = None
+        self._main = None
         self.display = os.environ.get("DISPLAY", "")
 
     # --- the world --------------------------------------------------------
@@ -100,8 +101,15 @@ class Run:
     @property
     def main(self):
         """The main window: the splash is titled "Korvant" too, the main
-        window names its page; the window may be made anew during start-up."""
-        return self.window("^Korvant > ")
+        window names its page; the window may be made anew during start-up.
+        While a page changes, the title may for a moment name none: the window
+        last found stands in while the program still shows it."""
+        wid = self.window("^Korvant > ")
+        if wid:
+            self._main = wid
+        elif self._main and self._main not in self.windows(""):
+            self._main = None
+        return wid or self._main
 
     def maximize(self):
         """No window manager places the main window: it gets the screen, as a
