@@ -60,7 +60,11 @@ void SaveDashboard(QWidget *window, const QString &name, const QString &counter 
 {
     auto *view = window->findChild<QWebEngineView *>(QStringLiteral("DashboardBrowser"));
     QVERIFY(view && view->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(PageValue(view, "!!document.getElementById('make')").toBool(), 30000);
+    // On the clock: a loaded machine takes long over each look at the page.
+    QDeadlineTimer ready(90000);
+    while (!PageValue(view, "!!document.getElementById('make')").toBool() && !ready.hasExpired())
+        QTest::qWait(100);
+    QVERIFY2(PageValue(view, "!!document.getElementById('make')").toBool(), "the Home page's search form");
     if (!counter.isEmpty()) {
         QTRY_VERIFY_WITH_TIMEOUT(
             !PageValue(view, "document.getElementById('" + counter + "').textContent").toString().isEmpty(), 30000);

@@ -74,6 +74,11 @@ def quote_answered_by_order(run):
     run.wait_title("Incoming Leads")
     run.shot("incoming-leads")
     run.click(run.main, *FIRST_ROW)
+    # The lead's page loads into the Details bar and may hold the focus for a
+    # moment: Return goes to the list once the page is in.
+    run.wait(lambda: log_lines(run, "Details bar")[-1:] not in ([], ["none"]), "the lead's page")
+    time.sleep(1)
+    run.click(run.main, *FIRST_ROW)
     shown = len(log_lines(run, "Details bar"))
     run.key("Return")
     dialog = run.wait_window("New Quote - QueryID")
