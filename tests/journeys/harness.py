@@ -1,9 +1,9 @@
 """The journey harness: the real korvant program on the X display that
-scripts/with-xvfb.sh gives, against the test marketplace server on a free loopback port,
-with its own data and settings folders, driven through real key and mouse
-events (xdotool). Every wait polls a condition until a generous deadline, so
-a loaded machine only makes a journey slower. A screenshot follows each step
-under build/screenshots/journeys/<journey>/."""
+scripts/with-xvfb.sh gives, against the test marketplace server on a free
+loopback port, with its own data and settings folders, driven through real
+key and mouse events (xdotool). Every wait polls a condition until a
+generous deadline, so a loaded machine only makes a journey slower. A
+screenshot follows each step under build/screenshots/journeys/<journey>/."""
 
 import contextlib
 import os
