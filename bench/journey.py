@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """bench/journey: the real program under xvfb-run against the test server.
 
-    xvfb-run -a -s "-screen 0 1280x800x24" /usr/bin/python3 bench/journey.py BUILD_DIR [RUNS] [JOURNEY]
+    xvfb-run -a -s "-screen 0 1280x800x24 -noreset" /usr/bin/python3 bench/journey.py BUILD_DIR [RUNS] [JOURNEY]
 
 Prints, per run, the time from the program's start to its first window (the
 splash), to its main window (titled with the page and the member, once logged

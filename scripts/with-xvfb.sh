@@ -7,6 +7,9 @@
 # together can take the same number. Either way the program finds no display
 # and aborts. The server tells it is ready (-displayfd), and the display is
 # tried before the command runs; a server that cannot be reached is replaced.
+# -noreset: by default the server resets when its last client leaves, and a
+# client connecting meanwhile (the program starting while a test's xdotool
+# call ends) is refused.
 set -uo pipefail
 [ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARG...]" >&2; exit 2; }
 dir=$(mktemp -d)
@@ -21,7 +24,7 @@ trap cleanup EXIT
 start_server() {
   display=
   : >"$dir/display"
-  Xvfb ":$(( (RANDOM * 32768 + RANDOM) % 60000 + 100 ))" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp \
+  Xvfb ":$(( (RANDOM * 32768 + RANDOM) % 60000 + 100 ))" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset \
     3>"$dir/display" 2>"$dir/xvfb.log" &
   server=$!
   for _ in $(seq 300); do
