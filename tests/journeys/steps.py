@@ -88,12 +88,16 @@ SUBMIT_ORDER = (307, 652)
 
 
 def lookup(run, passport):
-    """Action > Member Lookup, a search by passport id; the dialog's id."""
+    """Action > Member Lookup, a search by passport id; the dialog's id, once
+    it shows the result: its buttons are hidden until then, and an Alt+letter
+    meant for one lands in the id field as a letter."""
     run.key("alt+a", "m")
     dialog = run.wait_window("Member Lookup")
     run.type(passport)
+    height = run.geometry(dialog)[3]
     run.key("alt+s")
     run.wait(lambda: [b for _, b in run.requests("getProfile") if "<passport_id>%s<" % passport in b], "the lookup")
+    run.wait(lambda: run.geometry(dialog)[3] > height, "the lookup's result shown")
     return dialog
 
 
