@@ -720,6 +720,9 @@ bool XRequest::Transfer(XmlReadStream &body, QByteArray &answer)
         // A redirect sends the body again from its start.
         curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, &XRequestCurl::SeekBody);
         curl_easy_setopt(curl, CURLOPT_SEEKDATA, &body);
+        // A large body in pieces of a megabyte rather than 64 KiB: a sixteenth
+        // of the reads and writes.
+        curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 1L << 20);
     }
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.Size()));
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);

@@ -1,5 +1,7 @@
 #include "XmlUtil.h"
 
+#include "app/HugePages.h"
+
 #include "NetInit.h"
 #include "app/AppCore.h"
 #include "app/Utils.h"
@@ -447,6 +449,7 @@ XmlNode XmlNode::AddChildUtf8(const QString &name, QIODevice &source)
     auto *buffer = static_cast<xmlChar *>(xmlMallocAtomic(size_t(size) + 1));
     if (!buffer)
         throw XmlError(QStringLiteral("Not enough memory for the text of ") + name);
+    AdviseHugePages(buffer, size_t(size) + 1);
     qint64 got = 0;
     while (got < size) {
         const qint64 n = source.read(reinterpret_cast<char *>(buffer) + got, size - got);

@@ -1,5 +1,7 @@
 #include "FakeServer.h"
 
+#include "app/HugePages.h"
+
 #include <QXmlStreamReader>
 
 #include <httplib.h>
@@ -101,8 +103,10 @@ int FakeServer::Start()
         bool declared = false;
         const qint64 length = QByteArray::fromStdString(req.get_header_value("Content-Length")).toLongLong(&declared);
         constexpr qint64 MaxReserved = qint64(256) * 1024 * 1024;
-        if (declared && length > 0)
+        if (declared && length > 0) {
             body.reserve(qsizetype(qMin(length, MaxReserved)));
+            AdviseHugePages(body.data(), size_t(body.capacity()));
+        }
         read([&body](const char *data, size_t size) {
             body.append(data, qsizetype(size));
             return true;
