@@ -215,7 +215,10 @@ QList<int> NodeCounters::PartsCounterNodes()
 
 QList<int> NodeCounters::CarsCounterNodes()
 {
-    return CarBuyerNodes() + CarSellerNodes() + QList<int>{NodeCarsCatalog, NodeMessages, CarsMarkets};
+    // The cars Home shows the hot deals' counters too, though only the parts
+    // navigator holds their pages.
+    return CarBuyerNodes() + CarSellerNodes() +
+           QList<int>{NodeCarsCatalog, NodeMessages, NodeHotDeals, NodeMyHotDeals, CarsMarkets};
 }
 
 QList<NodeCounter> NodeCounters::UpdatePartsCounters()

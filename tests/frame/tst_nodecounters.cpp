@@ -189,6 +189,8 @@ void TestNodeCounters::countersOfEachMode()
     TestApp t(WithDatabase());
     QVERIFY(theDatabase().init());
     AddQuery("Queries", "Q1", 1, 0);
+    // The member's own deal, sent from either market.
+    theDatabase().Execute(QStringLiteral("INSERT INTO HotDeals (ID, IS_INCOMING, STATUS_CODE) VALUES ('HD1', 0, 0)"));
     NodeCounters counters(nullptr, [](int mode) {
         return mode == 0 ? NodeCounters::Markets{12, 3, false} : NodeCounters::Markets{5, 1, true};
     });
@@ -200,7 +202,7 @@ void TestNodeCounters::countersOfEachMode()
                         "32837 0/0 bold parts",   "20004 0/0 bold parts",  "20102 1/1 bold parts",
                         "20101 0/0 bold parts",   "104 0/0 bold parts",    "105 0/0 bold parts",
                         "20104 0/0 bold parts",   "137 0/0 bold parts",    "20105 0/0 bold current",
-                        "118 0/0 bold current",   "130 0/0 bold parts",    "131 0/0 bold parts",
+                        "118 0/0 bold current",   "130 0/0 bold parts",    "131 1/0 bold parts",
                         "195 0/0 bold parts",     "196 0/0 bold parts",    "198 0/0 bold parts",
                         "199 0/0 bold parts",     "124 12/3 current",
                     }));
@@ -209,7 +211,8 @@ void TestNodeCounters::countersOfEachMode()
         cars << c.ToString();
     QCOMPARE(cars, (QStringList{"158 0/0 bold cars", "159 0/0 bold cars", "160 0/0 bold cars", "161 0/0 bold cars",
                                 "162 0/0 bold cars", "163 0/0 bold cars", "155 0/0 bold current",
-                                "118 0/0 bold current", "168 5/1 bold current"}));
+                                "118 0/0 bold current", "130 0/0 bold parts", "131 1/0 bold parts",
+                                "168 5/1 bold current"}));
 }
 
 void TestNodeCounters::reloadByRole_data()
@@ -219,8 +222,9 @@ void TestNodeCounters::reloadByRole_data()
     QTest::addColumn<QList<int>>("nodes");
     QTest::newRow("parts seller") << 0 << "Seller" << QList<int>{20102, 20101, 104, 105, 20104, 137};
     QTest::newRow("cars seller") << 1 << "Seller" << QList<int>{161, 162, 163};
-    QTest::newRow("cars buyer") << 1 << "Buyer" << QList<int>{158, 159, 160, 161, 162, 163, 155, 118, 168};
-    QTest::newRow("cars both") << 1 << "Both" << QList<int>{158, 159, 160, 161, 162, 163, 155, 118, 168};
+    QTest::newRow("cars buyer") << 1 << "Buyer"
+                                << QList<int>{158, 159, 160, 161, 162, 163, 155, 118, 130, 131, 168};
+    QTest::newRow("cars both") << 1 << "Both" << QList<int>{158, 159, 160, 161, 162, 163, 155, 118, 130, 131, 168};
     QTest::newRow("parts buyer first")
         << 0 << "Buyer"
         << QList<int>{20002, 20003, 32836, 32837, 20004, 20102, 20101, 104, 105, 20104,
