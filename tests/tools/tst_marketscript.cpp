@@ -37,6 +37,25 @@ private slots:
         }
         QCOMPARE(seen, (QStringList{"Q-1001", "D-6002"}));
     }
+
+    // A member's hot deals each get an id of their own, across restarts too:
+    // one id twice is refused by the client's store.
+    void dealIdsNeverRepeat()
+    {
+        QTemporaryDir dir;
+        FakeServer server;
+        QStringList ids;
+        for (int run = 0; run < 2; ++run) {
+            MarketScript market(server, QByteArray());
+            market.RememberIn(dir.filePath("server.state"));
+            for (int deal = 0; deal < 2; ++deal) {
+                const QByteArray body = market.NewDeal({})->body;
+                const qsizetype at = body.indexOf("<deal_id>") + 9;
+                ids << QString::fromLatin1(body.mid(at, body.indexOf("</deal_id>") - at));
+            }
+        }
+        QCOMPARE(ids, (QStringList{"HD-7001", "HD-7002", "HD-7003", "HD-7004"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMarketScript)

@@ -129,7 +129,7 @@ MarketScript::MarketScript(FakeServer &server, QByteArray firstPoll)
 QStringList MarketScript::Operations()
 {
     return {QStringLiteral("poll"),     QStringLiteral("newQuery"),   QStringLiteral("newCarQuery"),
-            QStringLiteral("newQuote"), QStringLiteral("newCarQuote"), QStringLiteral("newOrder"),   QStringLiteral("newMessage"),
+            QStringLiteral("newQuote"), QStringLiteral("newCarQuote"), QStringLiteral("newOrder"),   QStringLiteral("newDeal"),    QStringLiteral("newMessage"),
             QStringLiteral("getProfile"), QStringLiteral("newProfile"), QStringLiteral("changeProfile")};
 }
 
@@ -143,6 +143,7 @@ void MarketScript::Install(const QStringList &untouched)
         {QStringLiteral("newQuote"), [this](const R &r) { return NewQuote(r, false); }},
         {QStringLiteral("newCarQuote"), [this](const R &r) { return NewQuote(r, true); }},
         {QStringLiteral("newOrder"), [this](const R &r) { return NewOrder(r); }},
+        {QStringLiteral("newDeal"), [this](const R &r) { return NewDeal(r); }},
         {QStringLiteral("newMessage"), [this](const R &r) { return NewMessage(r); }},
         {QStringLiteral("getProfile"), [this](const R &r) { return GetProfile(r); }},
         {QStringLiteral("newProfile"), [this](const R &r) { return NewProfile(r); }},
@@ -168,7 +169,7 @@ void MarketScript::RememberIn(const QString &file)
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         return;
-    // "polls <n>" and "ids <n>", one a line.
+    // "polls <n>", "ids <n>" and "deals <n>", one a line.
     for (const QByteArray &line : in.readAll().split('\n')) {
         const QList<QByteArray> words = line.simplified().split(' ');
         if (words.size() != 2)
@@ -177,6 +178,8 @@ void MarketScript::RememberIn(const QString &file)
             m_polls = words[1].toInt();
         else if (words[0] == "ids")
             m_counter = words[1].toInt();
+        else if (words[0] == "deals")
+            m_deals = words[1].toInt();
     }
 }
 
@@ -186,7 +189,8 @@ void MarketScript::SaveState() const
         return;
     QSaveFile out(m_stateFile);
     if (out.open(QIODevice::WriteOnly)) {
-        out.write("polls " + QByteArray::number(m_polls) + "\nids " + QByteArray::number(m_counter) + '\n');
+        out.write("polls " + QByteArray::number(m_polls) + "\nids " + QByteArray::number(m_counter) + "\ndeals " +
+                  QByteArray::number(m_deals) + '\n');
         out.commit();
     }
 }
@@ -306,6 +310,14 @@ std::optional<FakeServer::Answer> MarketScript::NewOrder(const FakeServer::Reque
                             Element("total", QString::number(total, 'f', 2)) +
                             "<comment>Shipped today.</comment></order_update>");
     return Xml(FakeServer::Response(0, Element("order_id", orderId) + "<create_time>" + now + "</create_time>"));
+}
+
+std::optional<FakeServer::Answer> MarketScript::NewDeal(const FakeServer::Request &)
+{
+    QMutexLocker lock(&m_mutex);
+    const QString dealId = QStringLiteral("HD-") + QString::number(7000 + ++m_deals);
+    SaveState();
+    return Xml(FakeServer::Response(0, Element("deal_id", dealId) + "<create_time>" + Now() + "</create_time>"));
 }
 
 std::optional<FakeServer::Answer> MarketScript::NewMessage(const FakeServer::Request &request)

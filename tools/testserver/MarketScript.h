@@ -44,6 +44,8 @@ public:
     std::optional<FakeServer::Answer> NewQuery(const FakeServer::Request &request, bool cars);
     std::optional<FakeServer::Answer> NewQuote(const FakeServer::Request &request, bool cars);
     std::optional<FakeServer::Answer> NewOrder(const FakeServer::Request &request);
+    // A hot deal's id: "HD-7001" for a member's first, a new one for each after.
+    std::optional<FakeServer::Answer> NewDeal(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> NewMessage(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> GetProfile(const FakeServer::Request &request);
     std::optional<FakeServer::Answer> NewProfile(const FakeServer::Request &request);
@@ -76,6 +78,7 @@ private:
     QByteArray m_firstPoll;
     int m_polls = 0;
     int m_counter = 0;
+    int m_deals = 0;
     QString m_stateFile;
     QMap<QString, QString> m_queryOwners;  // query id -> buyer's passport id
     QList<QByteArray> m_pending[ListCount];
