@@ -222,7 +222,8 @@ void TestPoller::teardownJoinsOneShotPoll()
 }
 
 // A one-shot poll blocked where no cancel reaches it: Exit gives up after
-// its wait, and the thread is still joined before the objects go.
+// its wait, and the thread is still joined before the objects go. The poll
+// outlasts the teardown's own Exit too, so only the join lets it finish.
 void TestPoller::exitBoundedByBlockedOneShotPoll()
 {
     std::atomic<bool> started{false}, finished{false};
@@ -230,7 +231,7 @@ void TestPoller::exitBoundedByBlockedOneShotPoll()
         TestApp t(WithPoller());
         thePoller().SetPollBody([&](XPoller &) {
             started = true;
-            QThread::msleep(4500);
+            QThread::msleep(6500);
             finished = theSettingsIfAny() != nullptr;
         });
         thePoller().RequestBackground();
