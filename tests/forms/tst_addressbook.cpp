@@ -15,15 +15,18 @@
 #include <QSignalSpy>
 
 namespace {
-// Passport ids name what the server answers: "350..." gone, "9..." failure, "5..." slow.
+// Passport ids name what the server answers: "350..." gone, "9..." failure, "5..." slow,
+// "7..." another member's profile.
 std::optional<FakeServer::Answer> ProfileFor(const FakeServer::Request &r)
 {
     const int at = r.body.indexOf("<passport_id>") + 13;
-    const QByteArray id = r.body.mid(at, r.body.indexOf("</passport_id>") - at);
+    QByteArray id = r.body.mid(at, r.body.indexOf("</passport_id>") - at);
     if (id.startsWith("350"))
         return Answer(350, {}, "no such member");
     if (id.startsWith("9"))
         return Answer(17, {}, "lookup failed");
+    if (id.startsWith("7"))
+        id = "1001";
     return Answer(0, "<profile><passport_id>" + id + "</passport_id><name>Member " + id + "</name></profile>", {},
                   id.startsWith("5") ? 400 : 0);
 }
@@ -106,6 +109,23 @@ private slots:
         QVERIFY(!dlg.findChild<QPushButton *>("detailsButton")->isEnabled());
         dlg.Members()->SelectItem(0);
         QVERIFY(dlg.findChild<QPushButton *>("detailsButton")->isEnabled());
+    }
+
+    // A profile naming another member is not shown as the one asked for.
+    void answerForAnotherMemberIsRefused()
+    {
+        Book f;
+        const int root = Root();
+        Member(root, "7001");
+        Member(root, "1002");
+        AddressBookDlg dlg;
+        dlg.show();
+        QVERIFY(WaitIdle(dlg));
+        QCOMPARE(Rows(dlg), QStringList{"1002"});
+        QCOMPARE(f.t.dialogs.log.Calls(),
+                 QStringList{QString("MessageBox|Cannot find the user.\n\nThe server answered with another "
+                                     "member's information. Nothing was changed; please try again.|Korvant|%1")
+                                 .arg(int(MsgBox::IconError))});
     }
 
     void aSlowGroupGivesWayToTheNewOne()
