@@ -128,9 +128,10 @@ MarketScript::MarketScript(FakeServer &server, QByteArray firstPoll)
 
 QStringList MarketScript::Operations()
 {
-    return {QStringLiteral("poll"),     QStringLiteral("newQuery"),   QStringLiteral("newCarQuery"),
-            QStringLiteral("newQuote"), QStringLiteral("newCarQuote"), QStringLiteral("newOrder"),   QStringLiteral("newDeal"),    QStringLiteral("newMessage"),
-            QStringLiteral("getProfile"), QStringLiteral("newProfile"), QStringLiteral("changeProfile")};
+    return {QStringLiteral("poll"),       QStringLiteral("newQuery"),     QStringLiteral("newCarQuery"),
+            QStringLiteral("newQuote"),   QStringLiteral("newCarQuote"),  QStringLiteral("newOrder"),
+            QStringLiteral("newDeal"),    QStringLiteral("newMessage"),   QStringLiteral("getProfile"),
+            QStringLiteral("newProfile"), QStringLiteral("changeProfile")};
 }
 
 void MarketScript::Install(const QStringList &untouched)
